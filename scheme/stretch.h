@@ -1,0 +1,13 @@
+#pragma once
+
+#include "bitmap.h"
+
+namespace velmora {
+
+// Resamples `source` to width × height by point sampling: source rows and columns are dropped or
+// repeated, never averaged, and a source of the same size comes out pixel for pixel. A two-colour
+// 1-bit source that is shrunk keeps thin black lines: a target pixel is black when any of the
+// source pixels it stands for is black.
+Bitmap StretchPointSampled(const Bitmap& source, int width, int height);
+
+} // namespace velmora

@@ -1,0 +1,91 @@
+#include "scheme/picture_loader.h"
+
+#include "scheme/bmp_codec.h"
+#include "scheme/picture_error.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PictureLoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() / ("velmora-loader-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path Write(const std::string& name, const std::vector<std::uint8_t>& bytes)
+    {
+        const fs::path path = folder_ / name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+
+    fs::path folder_;
+};
+
+Bitmap Sample()
+{
+    Bitmap b(3, 2);
+    b.setPixel(0, 0, 0x0000FF);
+    b.setPixel(2, 1, 0x123456);
+    return b;
+}
+
+TEST_F(PictureLoaderTest, ChoosesTheDecoderByExtensionIgnoringCase)
+{
+    const auto bytes = EncodeBmp24(Sample());
+    for (const char* name : {"a.bmp", "b.BMP", "c.Bmp"}) {
+        SCOPED_TRACE(name);
+        const Bitmap loaded = LoadPicture(Write(name, bytes));
+        EXPECT_EQ(loaded.width(), 3);
+        EXPECT_EQ(loaded.pixel(2, 1), 0x123456u);
+    }
+}
+
+TEST_F(PictureLoaderTest, RefusesWhatItCannotRead)
+{
+    const auto bmp = EncodeBmp24(Sample());
+    struct Case {
+        const char* name;
+        fs::path path;
+    };
+    const Case cases[] = {
+        {"bitmap named .jpg", Write("bitmap.jpg", bmp)},
+        {"bitmap named .jpeg", Write("bitmap.jpeg", bmp)},
+        {"unknown extension", Write("bitmap.png", bmp)},
+        {"no extension", Write("bitmap", bmp)},
+        {"missing file", folder_ / "nothing.bmp"},
+        {"folder", folder_},
+        {"empty file", Write("empty.bmp", {})},
+    };
+    fs::create_directories(folder_ / "dir.bmp");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_THROW(LoadPicture(c.path), PictureError);
+    }
+    EXPECT_THROW(LoadPicture(folder_ / "dir.bmp"), PictureError);
+}
+
+TEST_F(PictureLoaderTest, MissingFileIsNamedInTheError)
+{
+    try {
+        LoadPicture(folder_ / "gone.jpg");
+        FAIL();
+    } catch (const PictureError& e) {
+        EXPECT_NE(std::string(e.what()).find("gone.jpg"), std::string::npos) << e.what();
+    }
+}
+
+} // namespace
+} // namespace velmora
