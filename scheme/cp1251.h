@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Every text of the program is a single-byte Windows-1251 string; these convert where text leaves
+// the program or is drawn.
+char32_t Cp1251ToUnicode(unsigned char byte);
+std::string Cp1251ToUtf8(std::string_view text);
+
+// The reverse, for texts written in source files as UTF-8. Characters the code page lacks become '?'.
+std::string Utf8ToCp1251(std::string_view text);
+
+} // namespace velmora
