@@ -1,0 +1,236 @@
+#include "scheme/jpeg_decoder.h"
+
+#include "scheme/picture_error.h"
+#include "scheme/picture_loader.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using ::testing::HasSubstr;
+
+Bytes Corpus(const std::string& path)
+{
+    return ReadFileBytes(std::string(VELMORA_CORPUS_DIR) + "/" + path);
+}
+
+// 64-bit FNV-1a of the picture as R, G, B bytes, top row first: the digest make-jpeg-digests.sh
+// computes from djpeg's output.
+std::uint64_t RgbDigest(const Bitmap& picture)
+{
+    std::uint64_t digest = 0xCBF29CE484222325u;
+    for (const Color c : picture.pixels()) {
+        for (const int channel : {Red(c), Green(c), Blue(c)}) {
+            digest ^= static_cast<std::uint64_t>(channel);
+            digest *= 0x100000001B3u;
+        }
+    }
+    return digest;
+}
+
+std::string DecodeError(const Bytes& file)
+{
+    try {
+        DecodeJpeg(file);
+    } catch (const PictureError& e) {
+        return e.what();
+    }
+    return "(decoded without an error)";
+}
+
+// Offset of the first marker FF `code` in the file's header segments (before the first scan).
+std::size_t FindMarker(const Bytes& file, std::uint8_t code)
+{
+    std::size_t at = 2;
+    while (at + 4 <= file.size() && file[at] == 0xFF) {
+        if (file[at + 1] == code)
+            return at;
+        at += 2 + (std::size_t{file[at + 2]} << 8 | file[at + 3]);
+    }
+    ADD_FAILURE() << "no marker FF " << std::hex << int{code};
+    return 0;
+}
+
+// The file with the frame header (SOF marker `sof`) claiming width × height.
+Bytes WithSize(Bytes file, std::uint8_t sof, int width, int height)
+{
+    const std::size_t at = FindMarker(file, sof);
+    file[at + 5] = static_cast<std::uint8_t>(height >> 8);
+    file[at + 6] = static_cast<std::uint8_t>(height);
+    file[at + 7] = static_cast<std::uint8_t>(width >> 8);
+    file[at + 8] = static_cast<std::uint8_t>(width);
+    return file;
+}
+
+TEST(JpegDecoder, DecodesEveryCorpusPictureExactlyAsDjpeg)
+{
+    std::ifstream digests(VELMORA_TEST_DATA_DIR "/jpeg-digests.tsv");
+    ASSERT_TRUE(digests) << "tests/data/jpeg-digests.tsv is missing";
+    int checked = 0;
+    std::string line;
+    while (std::getline(digests, line)) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream fields(line);
+        std::string path, digest;
+        int width = 0, height = 0;
+        fields >> path >> width >> height >> digest;
+        SCOPED_TRACE(path);
+
+        const Bitmap picture = DecodeJpeg(Corpus(path));
+        EXPECT_EQ(picture.width(), width);
+        EXPECT_EQ(picture.height(), height);
+        EXPECT_EQ(picture.sourceBitsPerPixel(), 24);
+        EXPECT_EQ(RgbDigest(picture), std::strtoull(digest.c_str(), nullptr, 16));
+        ++checked;
+    }
+    EXPECT_GE(checked, 27);
+}
+
+TEST(JpegDecoder, GreyPicturesComeOutAsGreyRgb)
+{
+    const Bitmap picture = DecodeJpeg(Corpus("jpeg/jpg-gray-moon-512x512.jpg"));
+    for (const Color c : picture.pixels()) {
+        ASSERT_EQ(Red(c), Green(c));
+        ASSERT_EQ(Red(c), Blue(c));
+    }
+}
+
+// Adobe CMYK (here YCCK) is stored inverted; read as plain CMYK the red rose would come out cyan.
+// Reference colours from ImageMagick: convert <file> -colorspace sRGB -crop 1x1+X+Y txt:-
+TEST(JpegDecoder, ConvertsAdobeCmykLikeImageMagick)
+{
+    const Bitmap picture = DecodeJpeg(Corpus("jpeg/jpg-cmyk-adobe-ycck-rose-70x46.jpg"));
+    ASSERT_EQ(picture.width(), 70);
+    ASSERT_EQ(picture.height(), 46);
+    struct Sample {
+        int x, y;
+        int r, g, b;
+    };
+    for (const Sample s : {Sample{0, 0, 47, 47, 45}, Sample{35, 23, 243, 51, 61}, Sample{10, 30, 87, 83, 85},
+                           Sample{60, 5, 44, 39, 33}, Sample{20, 10, 68, 66, 45}}) {
+        SCOPED_TRACE(testing::Message() << "pixel " << s.x << "," << s.y);
+        const Color c = picture.pixel(s.x, s.y);
+        EXPECT_NEAR(Red(c), s.r, 2);
+        EXPECT_NEAR(Green(c), s.g, 2);
+        EXPECT_NEAR(Blue(c), s.b, 2);
+    }
+}
+
+// Malformed input: every case must be refused with a PictureError whose message says why, most of
+// them in libjpeg's own words.
+TEST(JpegDecoder, RefusesMalformedFilesWithLibjpegsMessage)
+{
+    const Bytes cat = Corpus("jpeg/jpg-baseline-420-cat-451x300.jpg");
+    const Bytes rose = Corpus("photos/small-rose-70x46.jpg");
+    struct Case {
+        const char* name;
+        Bytes file;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"empty", {}, "Empty input file"},
+        {"a bitmap", Corpus("photos/small-rose-70x46.bmp"), "Not a JPEG file: starts with 0x42 0x4d"},
+        {"text", Bytes{'h', 'e', 'l', 'l', 'o'}, "Not a JPEG file: starts with 0x68 0x65"},
+        {"start marker only", Bytes{0xFF, 0xD8}, "Premature end of JPEG file"},
+        {"no frame before the end", Bytes{0xFF, 0xD8, 0xFF, 0xD9}, "JPEG datastream contains no image"},
+        {"12-bit samples", Corpus("jpeg/jpg-12bit-testorig12-227x149.jpg"), "Unsupported JPEG data precision 12"},
+        {"bogus Huffman table", Corpus("broken/jpg-bogus-dht-counts.jpg"), "Bogus Huffman table definition"},
+        {"sampling factors 5", Corpus("broken/jpg-bad-sampling-factors.jpg"), "Bogus sampling factors"},
+        {"no quantisation tables", Corpus("broken/jpg-missing-dqt.jpg"), "Quantization table 0x00 was not defined"},
+        {"width 0", WithSize(cat, 0xC0, 0, 300), "Empty JPEG image (DNL not supported)"},
+        {"cut in the middle of the scan", Bytes(cat.begin(), cat.begin() + 14000), "Premature end of JPEG file"},
+        {"only the end marker missing", Bytes(rose.begin(), rose.end() - 2), "Premature end of JPEG file"},
+        // Larger than any picture we accept: refused from the header, before a pixel is decoded.
+        {"65500 x 65500", Corpus("broken/jpg-sof-65500x65500-little-data.jpg"), "too large"},
+        // Within the size limit but with far too little data for the declared picture: Huffman
+        // coding needs at least a bit a block, arithmetic coding has no such floor and is stopped
+        // where its data ends.
+        {"16384 x 16384 over 28 kB", WithSize(cat, 0xC0, 16384, 16384), "too short for a 16384 × 16384 picture"},
+        {"arithmetic 4000 x 4000 over 5 kB", WithSize(Corpus("jpeg/jpg-arithmetic-testimgari-227x149.jpg"), 0xC9, 4000, 4000),
+         "the JPEG picture data ends at row"},
+        // The first restart interval swallows the rest of the data, and every later row would be grey.
+        {"restart markers removed", Corpus("broken/jpg-restart-markers-missing.jpg"), "the JPEG picture data ends at row 1 of 512"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_THAT(DecodeError(c.file), HasSubstr(c.message));
+    }
+}
+
+// A file that stops early would be filled with grey by libjpeg; we refuse it, at every length.
+TEST(JpegDecoder, RefusesEveryTruncationOfAFile)
+{
+    for (const char* path : {"photos/small-rose-70x46.jpg", "jpeg/jpg-progressive-gray-camera-512x512.jpg"}) {
+        const Bytes file = Corpus(path);
+        const std::size_t step = file.size() / 200 + 1;
+        for (std::size_t length = 0; length < file.size(); length += step) {
+            SCOPED_TRACE(testing::Message() << path << " cut to " << length << " bytes");
+            EXPECT_THROW(DecodeJpeg(std::span(file).first(length)), PictureError);
+        }
+    }
+}
+
+// Damage inside the data that libjpeg repairs (it warns and resynchronises at the next restart
+// marker) is accepted: the picture loads, damaged only near the broken bytes.
+TEST(JpegDecoder, AcceptsDamageLibjpegRepairs)
+{
+    EXPECT_EQ(DecodeJpeg(Corpus("broken/jpg-corrupt-huffman-codes.jpg")).height(), 300);
+
+    // One restart interval per 16-row MCU row: zero 100 bytes of data in the middle of the scan.
+    const Bytes intact = Corpus("jpeg/jpg-restart-every-mcu-row-cat-451x300.jpg");
+    Bytes damaged = intact;
+    const std::size_t middle = FindMarker(intact, 0xDA) + (intact.size() - FindMarker(intact, 0xDA)) / 2;
+    for (std::size_t i = middle; i < middle + 100; ++i) {
+        if (damaged[i] != 0xFF && damaged[i - 1] != 0xFF) // leave markers alone
+            damaged[i] = 0;
+    }
+    const Bitmap expected = DecodeJpeg(intact);
+    const Bitmap picture = DecodeJpeg(damaged);
+    ASSERT_EQ(picture.width(), 451);
+    ASSERT_EQ(picture.height(), 300);
+    int differentRows = 0;
+    for (int y = 0; y < 300; ++y) {
+        const auto row = picture.row(y);
+        const auto expectedRow = expected.row(y);
+        differentRows += std::equal(row.begin(), row.end(), expectedRow.begin()) ? 0 : 1;
+    }
+    EXPECT_GT(differentRows, 0);
+    EXPECT_LE(differentRows, 2 * 16 + 1); // one or two intervals, and the smoothing of their borders
+}
+
+// A progressive file may repeat scans; each one revisits every block, so their number is capped.
+TEST(JpegDecoder, RefusesAProgressiveFileWithTooManyScans)
+{
+    const Bytes file = Corpus("jpeg/jpg-progressive-gray-camera-512x512.jpg");
+    // The first scan (the DC scan) runs from its SOS marker to the next marker that is not a
+    // stuffed FF 00 or a restart marker.
+    const std::size_t sos = FindMarker(file, 0xDA);
+    std::size_t end = sos + 2;
+    while (!(file[end] == 0xFF && file[end + 1] != 0x00 && (file[end + 1] & 0xF8) != 0xD0))
+        ++end;
+    Bytes manyScans(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(end));
+    for (int i = 0; i < 1000; ++i)
+        manyScans.insert(manyScans.end(), file.begin() + static_cast<std::ptrdiff_t>(sos),
+                         file.begin() + static_cast<std::ptrdiff_t>(end));
+    manyScans.insert(manyScans.end(), {0xFF, 0xD9});
+
+    EXPECT_THAT(DecodeError(manyScans), HasSubstr("more than 1000 scans"));
+    // 1000 scans are still accepted.
+    manyScans.erase(manyScans.end() - 2 - static_cast<std::ptrdiff_t>(end - sos), manyScans.end() - 2);
+    EXPECT_EQ(DecodeJpeg(manyScans).width(), 512);
+}
+
+} // namespace
+} // namespace velmora
