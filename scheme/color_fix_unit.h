@@ -1,0 +1,75 @@
+#pragma once
+
+#include "bitmap.h"
+#include "color.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace velmora {
+
+// One median-cut group: a box of distinct colours of the histogram.
+struct TGroup {
+    std::vector<int> Members; // histogram indices; only the first Count are valid
+    int Count = 0;
+    int MinB = 0, MaxB = 0, RangeB = 0;
+    int MinG = 0, MaxG = 0, RangeG = 0;
+    int MinR = 0, MaxR = 0, RangeR = 0;
+};
+
+// Colour reduction: the histogram of the working picture, the median cut that reduces its
+// distinct colours to a palette, and the palette-side lists that the thread assignment and the
+// mapping fill in afterwards. The state is replaced by each ReduceColors and read by the build,
+// the tests and the tools, hence the public members.
+class ColorFixUnit {
+public:
+    // Histogram capacity at the start of a reduction, and the step it grows by when full.
+    static constexpr int kHistInitialCapacity = 1000;
+    static constexpr int kHistGrowth = 100;
+
+    // Builds the histogram of `picture` and a palette of at most n colours (n ≥ 1). Only the low
+    // 24 bits of a pixel count as its colour.
+    void ReduceColors(const Bitmap& picture, int n);
+
+    // An empty histogram of the initial capacity, as a reduction starts with.
+    void ClearHistogram();
+    // Counts one pixel of colour c, inserting c in order when it is new.
+    void AddHistColor(Color c);
+    // Bisection over HistColors[lo..hi]. Lookup mode: the index of c, or −1. Count mode: when c
+    // is present, counts one pixel for it and returns −1; otherwise returns where c belongs.
+    int SearchHistColor(Color c, int lo, int hi, bool lookup);
+    // The index of c in HistColors, or −1.
+    int FindHistColor(Color c) const;
+
+    // Reduces a histogram of more than n colours to n palette colours.
+    void MedianCut(int n);
+    void UpdateGroupBounds(int g);
+    int GroupMaxRange(int g) const;
+    int ChooseGroupToSplit() const;
+    void SplitGroup(int g);
+
+    std::vector<Color> HistColors; // distinct colours, strictly ascending; HistCapacity long
+    std::vector<int> HistCounts;   // pixels of each distinct colour; HistCapacity long
+    int HistSize = 0;
+    int HistCapacity = 0;
+    std::vector<Color> HistMapped; // thread colour of each distinct colour (plain mapping)
+
+    std::vector<Color> Palette;
+    int PaletteSize = 0;
+    std::vector<int> PaletteDMC;      // catalogue index of each entry's thread
+    std::vector<int> PaletteStitches; // stitches of each entry
+
+    // The histogram index of every pixel of the last reduced picture, row by row from the top,
+    // so that mapping a pixel needs no search. AddHistColor does not maintain it.
+    std::vector<int> PixelHist;
+
+    // Working data of the median cut.
+    std::vector<TGroup> Groups;
+    int GroupsInUse = 0;
+    std::vector<std::uint8_t> HistBlue, HistGreen, HistRed;
+
+private:
+    void BuildHistogram(const Bitmap& picture);
+};
+
+} // namespace velmora
