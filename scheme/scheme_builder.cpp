@@ -1,0 +1,229 @@
+#include "scheme_builder.h"
+
+#include "color_distance.h"
+#include "error_diffusion.h"
+#include "picture_error.h"
+#include "stretch.h"
+
+#include <numeric>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
+
+namespace velmora {
+namespace {
+
+constexpr int kMinSide = 10;
+constexpr int kMaxSide = 1000;
+constexpr int kMinColors = 2;
+constexpr int kMaxColors = 100;
+
+std::size_t At(int i) { return static_cast<std::size_t>(i); }
+
+void CheckRequest(const Bitmap& source, const SchemeRequest& request)
+{
+    if (source.empty())
+        throw PictureError("the source picture is empty");
+    if (request.width < kMinSide || request.width > kMaxSide)
+        throw std::invalid_argument("the chart width must be 10 to 1000 stitches, not " +
+                                    std::to_string(request.width));
+    if (request.height < kMinSide || request.height > kMaxSide)
+        throw std::invalid_argument("the chart height must be 10 to 1000 stitches, not " +
+                                    std::to_string(request.height));
+    if (request.colorCount < kMinColors || request.colorCount > kMaxColors)
+        throw std::invalid_argument("the number of colours must be 2 to 100, not " +
+                                    std::to_string(request.colorCount));
+    if (request.symbols.size() < At(request.colorCount))
+        throw std::invalid_argument("the symbol list has " + std::to_string(request.symbols.size()) +
+                                    " symbols for " + std::to_string(request.colorCount) + " colours");
+}
+
+// One pixel per stitch. Only the 24 colour bits of a pixel take part in the build.
+Bitmap Stretch(const Bitmap& source, int width, int height)
+{
+    Bitmap working = StretchPointSampled(source, width, height);
+    for (Color& pixel : working.pixels())
+        pixel &= 0xFFFFFF;
+    return working;
+}
+
+Color ThreadColor(int dmc) { return DMCTable[At(dmc)].Color; }
+
+// Gives every palette entry its own thread, the nearest one still free. Entries are served from
+// the last to the first; White is tried first, so of equally near free threads White wins, and
+// otherwise the one with the highest catalogue index.
+void AssignThreads(ColorFixUnit& reduction, std::array<int, kDmcCount>& used)
+{
+    for (int p = reduction.PaletteSize - 1; p >= 0; --p) {
+        const Color color = reduction.Palette[At(p)];
+        int candidate = -1;
+        int candidateDistance = 0;
+        if (used[kDmcWhite] == 0) {
+            candidate = kDmcWhite;
+            candidateDistance = ColorDistance(ThreadColor(kDmcWhite), color);
+        }
+        for (int i = kDmcCount - 1; i >= 0; --i) {
+            if (used[At(i)] != 0)
+                continue;
+            const int distance = ColorDistance(ThreadColor(i), color);
+            if (candidate < 0 || distance < candidateDistance) {
+                candidate = i;
+                candidateDistance = distance;
+            }
+        }
+        if (candidate < 0)
+            throw std::logic_error("the palette has more entries than the catalogue has threads");
+        reduction.PaletteDMC[At(p)] = candidate;
+        used[At(candidate)] = 1;
+    }
+}
+
+std::vector<Color> ThreadColors(const ColorFixUnit& reduction)
+{
+    std::vector<Color> colors;
+    colors.reserve(reduction.PaletteDMC.size());
+    for (const int dmc : reduction.PaletteDMC)
+        colors.push_back(ThreadColor(dmc));
+    return colors;
+}
+
+// Maps every distinct colour to the entry with the nearest thread colour, then every pixel by
+// its histogram index. Returns the palette entry of every pixel, row by row from the top.
+std::vector<int> MapPlain(Bitmap& working, ColorFixUnit& reduction)
+{
+    const std::vector<Color> threads = ThreadColors(reduction);
+    const NearestThread nearest(threads);
+    std::vector<int> histEntry(At(reduction.HistSize));
+    for (int h = reduction.HistSize - 1; h >= 0; --h) {
+        const int q = nearest.Find(reduction.HistColors[At(h)]);
+        histEntry[At(h)] = q;
+        reduction.HistMapped[At(h)] = threads[At(q)];
+        reduction.PaletteStitches[At(q)] += reduction.HistCounts[At(h)];
+    }
+
+    auto pixels = working.pixels();
+    std::vector<int> entries(pixels.size());
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const auto h = At(reduction.PixelHist[i]);
+        entries[i] = histEntry[h];
+        pixels[i] = reduction.HistMapped[h];
+    }
+    return entries;
+}
+
+std::vector<int> MapWithErrorDiffusion(Bitmap& working, ColorFixUnit& reduction)
+{
+    const std::vector<Color> threads = ThreadColors(reduction);
+    return DiffuseErrors(working, threads, reduction.PaletteStitches);
+}
+
+// Orders the palette lists from light to dark, entries of equal brightness keeping their order.
+// Returns, for each sorted position, the entry's index before sorting.
+std::vector<int> SortByBrightness(ColorFixUnit& reduction)
+{
+    const int count = reduction.PaletteSize;
+    std::vector<int> original(At(count));
+    std::iota(original.begin(), original.end(), 0);
+    auto key = [&](int j) { return BrightnessKey(ThreadColor(reduction.PaletteDMC[At(j)])); };
+    for (int i = 0; i <= count - 2; ++i) {
+        for (int j = count - 2; j >= i; --j) {
+            if (key(j + 1) < key(j)) {
+                std::swap(reduction.PaletteDMC[At(j)], reduction.PaletteDMC[At(j + 1)]);
+                std::swap(reduction.PaletteStitches[At(j)], reduction.PaletteStitches[At(j + 1)]);
+                std::swap(original[At(j)], original[At(j + 1)]);
+            }
+        }
+    }
+    return original;
+}
+
+// The symbol of each sorted position: its place in the symbol list, nothing for White.
+std::vector<std::string_view> SymbolsBySortedPosition(const ColorFixUnit& reduction,
+                                                      const std::vector<std::string>& symbols)
+{
+    std::vector<std::string_view> result(At(reduction.PaletteSize));
+    for (int k = 0; k < reduction.PaletteSize; ++k) {
+        if (reduction.PaletteDMC[At(k)] != kDmcWhite)
+            result[At(k)] = symbols[At(k)];
+    }
+    return result;
+}
+
+CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::string_view>& symbols)
+{
+    CellTable legend;
+    legend.setColCount(static_cast<int>(kLegendHeaders.size()));
+    legend.setRowCount(3);
+    for (std::size_t c = 0; c < kLegendHeaders.size(); ++c)
+        legend.setText(static_cast<int>(c), 0, kLegendHeaders[c]);
+
+    for (int k = 1; k <= reduction.PaletteSize; ++k) {
+        const int dmc = reduction.PaletteDMC[At(k - 1)];
+        int row = 1; // White has a row of its own, above all others
+        if (dmc != kDmcWhite) {
+            legend.setRowCount(legend.rowCount() + 1);
+            row = legend.rowCount() - 2;
+            legend.setText(1, row, symbols[At(k - 1)]);
+        }
+        legend.setText(0, row, std::to_string(k));
+        legend.setText(2, row, std::to_string(DMCTable[At(dmc)].Color));
+        legend.setText(3, row, DMCTable[At(dmc)].Name);
+        legend.setText(4, row, std::to_string(reduction.PaletteStitches[At(k - 1)]));
+    }
+    return legend;
+}
+
+// The frame of the chart: column numbers turned upright and row numbers.
+CellTable NewChart(int width, int height)
+{
+    CellTable chart;
+    chart.setColCount(width + 1);
+    chart.setRowCount(height + 2);
+    for (int c = 1; c <= width; ++c)
+        chart.setRotatedText(c, 0, " " + std::to_string(c));
+    for (int r = 1; r <= height; ++r)
+        chart.setText(0, r, std::to_string(r));
+    return chart;
+}
+
+// Each stitch takes the symbol of the palette entry its mapping chose. (Matching stitches to
+// entries by thread colour instead would give both threads of a colour pair — White and B5200,
+// 800 and 827 — the symbol of one of them.)
+void FillChart(CellTable& chart, int width, int height, const std::vector<int>& entries,
+               const std::vector<int>& originalOfSorted, const std::vector<std::string_view>& symbols)
+{
+    std::vector<std::string_view> symbolOfEntry(originalOfSorted.size());
+    for (std::size_t k = 0; k < originalOfSorted.size(); ++k)
+        symbolOfEntry[At(originalOfSorted[k])] = symbols[k];
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            chart.setText(x + 1, y + 1, symbolOfEntry[At(entries[At(y) * At(width) + At(x)])]);
+    }
+}
+
+} // namespace
+
+SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeRequest& request)
+{
+    CheckRequest(source, request);
+    SchemeDocument document;
+    document.picture = Stretch(source, request.width, request.height);
+
+    ColorFixUnit reduction;
+    std::array<int, kDmcCount> used{};
+    reduction.ReduceColors(document.picture, request.colorCount);
+    AssignThreads(reduction, used);
+    const std::vector<int> entries = request.dithering ? MapWithErrorDiffusion(document.picture, reduction)
+                                                       : MapPlain(document.picture, reduction);
+    const std::vector<int> originalOfSorted = SortByBrightness(reduction);
+    const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
+    document.legend = FillLegend(reduction, symbols);
+    document.chart = NewChart(request.width, request.height);
+    FillChart(document.chart, request.width, request.height, entries, originalOfSorted, symbols);
+
+    Reduction = std::move(reduction);
+    DMCUsed = used;
+    return document;
+}
+
+} // namespace velmora

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "bitmap.h"
+#include "cell_table.h"
+#include "color_fix_unit.h"
+#include "dmc_inc.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// What the new-scheme wizard collects for a build.
+struct SchemeRequest {
+    int width = 0;      // stitches, 10..1000
+    int height = 0;     // stitches, 10..1000
+    int colorCount = 0; // the largest palette asked for, 2..100
+    // Rows 1..colorCount of the chosen symbol list: symbols[k − 1] stands for the k-th brightest
+    // palette entry. One-byte texts of the symbol font.
+    std::vector<std::string> symbols;
+    bool dithering = false;
+};
+
+// The three views of a scheme.
+struct SchemeDocument {
+    // W × H pixels, each the colour of its stitch's thread.
+    Bitmap picture;
+    // W + 1 columns × H + 2 rows: column numbers " 1", " 2", … turned by 90 degrees in row 0, row
+    // numbers in column 0, the symbol of stitch (x, y) in cell (x + 1, y + 1), empty for White.
+    CellTable chart;
+    // 5 columns: the header row, the White row 1 (empty when no entry has White), one row per
+    // other palette entry from light to dark, and an empty last row.
+    CellTable legend;
+};
+
+// Column headers of the legend.
+inline constexpr std::array<const char*, 5> kLegendHeaders = {
+    "\xb9",                                 // "№"
+    "\xd1\xe8\xec\xe2\xee\xeb",             // "Символ"
+    "\xd6\xe2\xe5\xf2",                     // "Цвет"
+    "\xcd\xe8\xf2\xea\xe0",                 // "Нитка"
+    "\xca\xf0\xe5\xf1\xf2\xe8\xea\xee\xe2", // "Крестиков"
+};
+
+// The scheme state of the application: the last build's colour reduction and thread flags.
+class SchemeEngine {
+public:
+    // Builds a new document from `source`. Throws std::invalid_argument for a request out of
+    // range and PictureError for an empty source; the engine's state then stays as it was.
+    SchemeDocument BuildScheme(const Bitmap& source, const SchemeRequest& request);
+
+    ColorFixUnit Reduction;               // as left by the last build; the palette lists sorted
+    std::array<int, kDmcCount> DMCUsed{}; // 1 for every thread given to a palette entry
+};
+
+} // namespace velmora

@@ -1,0 +1,412 @@
+#include "scheme/scheme_builder.h"
+
+#include "scheme/color_distance.h"
+#include "scheme/dmc_inc.h"
+#include "scheme/picture_error.h"
+#include "scheme/picture_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <numeric>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+// Distinct one-byte symbols, '!' for row 1, '"' for row 2, and so on.
+std::vector<std::string> Symbols(int count)
+{
+    std::vector<std::string> symbols;
+    for (int k = 0; k < count; ++k)
+        symbols.emplace_back(1, static_cast<char>('!' + k));
+    return symbols;
+}
+
+std::string Sym(int row) { return std::string(1, static_cast<char>('!' + row - 1)); }
+
+SchemeRequest Request(int width, int height, int colors, bool dithering = false)
+{
+    return {width, height, colors, Symbols(colors), dithering};
+}
+
+struct LegendRow {
+    std::string number, symbol, color, thread, crosses;
+    friend bool operator==(const LegendRow&, const LegendRow&) = default;
+    friend std::ostream& operator<<(std::ostream& out, const LegendRow& r)
+    {
+        return out << '[' << r.number << '|' << r.symbol << '|' << r.color << '|' << r.thread << '|' << r.crosses
+                   << ']';
+    }
+};
+
+std::vector<LegendRow> LegendRows(const CellTable& legend)
+{
+    std::vector<LegendRow> rows;
+    for (int r = 1; r < legend.rowCount(); ++r)
+        rows.push_back({legend.text(0, r), legend.text(1, r), legend.text(2, r), legend.text(3, r), legend.text(4, r)});
+    return rows;
+}
+
+const LegendRow kEmptyRow{};
+
+// Every symbol cell of the chart, row by row.
+std::vector<std::string> ChartSymbols(const CellTable& chart)
+{
+    std::vector<std::string> symbols;
+    for (int r = 1; r + 1 < chart.rowCount(); ++r) {
+        for (int c = 1; c < chart.colCount(); ++c)
+            symbols.push_back(chart.text(c, r));
+    }
+    return symbols;
+}
+
+TEST(CellTable, CountsKeepTheCellsThatRemain)
+{
+    const std::string longText = "\xca\xf0\xe5\xf1\xf2\xe8\xea\xee\xe2"; // longer than a cell holds inline
+    CellTable table;
+    table.setColCount(3);
+    table.setRowCount(2);
+    table.setText(0, 0, "a");
+    table.setRotatedText(2, 0, " 3");
+    table.setText(1, 1, longText);
+    table.setText(2, 1, longText + "!");
+
+    table.setColCount(2); // drops column 2
+    table.setRowCount(4);
+    EXPECT_EQ(table.text(0, 0), "a");
+    EXPECT_EQ(table.text(1, 1), longText);
+    EXPECT_EQ(table.text(1, 3), "");
+    table.setColCount(3);
+    EXPECT_EQ(table.text(2, 0), ""); // a new cell, not the dropped one
+    EXPECT_EQ(table.rotation(2, 0), 0);
+    EXPECT_EQ(table.text(2, 1), "");
+
+    table.setText(1, 1, "b"); // a long text replaced by a short one and back
+    EXPECT_EQ(table.text(1, 1), "b");
+    table.setText(0, 2, longText + "?");
+    table.setRotatedText(1, 2, "123456");
+    EXPECT_EQ(table.text(0, 2), longText + "?");
+    EXPECT_EQ(table.text(1, 2), "123456");
+    EXPECT_EQ(table.rotation(1, 2), 90);
+    table.setText(1, 2, "x"); // the mark stays with the cell
+    EXPECT_EQ(table.rotation(1, 2), 90);
+
+    CellTable copy = table;
+    EXPECT_EQ(copy, table);
+    copy.setText(0, 2, longText);
+    EXPECT_NE(copy, table);
+    EXPECT_EQ(table.text(0, 2), longText + "?");
+
+    table.clear();
+    EXPECT_EQ(table.colCount(), 3);
+    EXPECT_EQ(table.rowCount(), 4);
+    EXPECT_EQ(table.text(0, 0), "");
+    EXPECT_EQ(table.text(0, 2), "");
+    EXPECT_EQ(table.rotation(1, 2), 0);
+}
+
+TEST(CellTable, RefusesCellsOutsideAndHugeTables)
+{
+    CellTable table;
+    table.setColCount(2);
+    table.setRowCount(2);
+    EXPECT_THROW(table.text(2, 0), std::out_of_range);
+    EXPECT_THROW(table.setText(0, -1, "a"), std::out_of_range);
+    EXPECT_THROW(table.rotation(0, 2), std::out_of_range);
+    EXPECT_THROW(table.setColCount(-1), std::invalid_argument);
+    EXPECT_THROW(table.setRowCount(100000000), std::length_error);
+    EXPECT_EQ(table.rowCount(), 2);
+    table.setColCount(1001);
+    table.setRowCount(1002); // a full-size chart
+    table.setText(1000, 1001, "z");
+    EXPECT_EQ(table.text(1000, 1001), "z");
+}
+
+Color Hex(std::uint32_t rrggbb) { return MakeColor(rrggbb >> 16, (rrggbb >> 8) & 0xFF, rrggbb & 0xFF); }
+
+TEST(BuildScheme, FrameLegendAndChartOfATenByTenScheme)
+{
+    const Color thread433 = Hex(0x551B0F), thread310 = Hex(0x000000);
+    Bitmap source(10, 10, thread433);
+    source.setPixel(9, 9, thread310);
+    SchemeEngine engine;
+    const SchemeDocument doc = engine.BuildScheme(source, Request(10, 10, 2));
+
+    EXPECT_EQ(doc.picture, source);
+    ASSERT_EQ(doc.chart.colCount(), 11);
+    ASSERT_EQ(doc.chart.rowCount(), 12);
+    EXPECT_EQ(doc.chart.text(0, 0), "");
+    EXPECT_EQ(doc.chart.text(1, 0), " 1");
+    EXPECT_EQ(doc.chart.text(10, 0), " 10");
+    EXPECT_EQ(doc.chart.rotation(10, 0), 90);
+    EXPECT_EQ(doc.chart.text(0, 10), "10");
+    EXPECT_EQ(doc.chart.rotation(0, 10), 0);
+    EXPECT_EQ(doc.chart.text(1, 1), Sym(1));
+    EXPECT_EQ(doc.chart.text(10, 10), Sym(2)); // the bottom-right stitch, black, the darker thread
+    for (int c = 0; c <= 10; ++c)
+        EXPECT_EQ(doc.chart.text(c, 11), "");
+
+    ASSERT_EQ(doc.legend.colCount(), 5);
+    EXPECT_EQ(doc.legend.text(0, 0), "\xb9");
+    EXPECT_EQ(doc.legend.text(4, 0), "\xca\xf0\xe5\xf1\xf2\xe8\xea\xee\xe2");
+    EXPECT_EQ(LegendRows(doc.legend), (std::vector<LegendRow>{
+                                          kEmptyRow,
+                                          {"1", Sym(1), "990037", "433", "99"},
+                                          {"2", Sym(2), "0", "310", "1"},
+                                          kEmptyRow,
+                                      }));
+    EXPECT_EQ(engine.Reduction.PaletteStitches, (std::vector<int>{99, 1}));
+    EXPECT_EQ(std::accumulate(engine.DMCUsed.begin(), engine.DMCUsed.end(), 0), 2);
+}
+
+TEST(BuildScheme, WhiteAndThreadsOfTheSameColour)
+{
+    struct Case {
+        const char* name;
+        Color first, second; // left and right half of the picture
+        std::vector<LegendRow> legend;
+        std::vector<int> threads; // PaletteDMC after the build, sorted
+        std::string firstSymbol, secondSymbol; // of every stitch in each half
+    };
+    const std::string white = "16777215";
+    const Case cases[] = {
+        {"one colour, White", kWhite, kWhite, {{"1", "", white, "White", "100"}, kEmptyRow}, {kDmcWhite}, "", ""},
+        {"one colour, not White",
+         Hex(0x551B0F),
+         Hex(0x551B0F),
+         {kEmptyRow, {"1", Sym(1), "990037", "433", "100"}, kEmptyRow},
+         {1},
+         Sym(1),
+         Sym(1)},
+        // The later palette entry (FFFFFF) picks first and gets White; FEFEFE gets B5200 of the
+        // same colour. Ties in the mapping go to entry 0 (B5200), so White keeps no stitch, and
+        // the chart shows B5200's symbol where the mapping put B5200.
+        {"two colours nearest White",
+         Hex(0xFEFEFE),
+         kWhite,
+         {{"2", "", white, "White", "0"}, {"1", Sym(1), white, "B5200", "100"}, kEmptyRow},
+         {384, kDmcWhite},
+         Sym(1),
+         Sym(1)},
+        {"threads 800 and 827 of one colour",
+         Hex(0xD1EEFE),
+         Hex(0xD1EEFF),
+         {kEmptyRow, {"1", Sym(1), "16772817", "800", "100"}, {"2", Sym(2), "16772817", "827", "0"}, kEmptyRow},
+         {31, 157},
+         Sym(1),
+         Sym(1)},
+        {"White takes no symbol, the next entry keeps its own",
+         kWhite,
+         Hex(0x551B0F),
+         {{"1", "", white, "White", "50"}, {"2", Sym(2), "990037", "433", "50"}, kEmptyRow},
+         {kDmcWhite, 1},
+         "",
+         Sym(2)},
+    };
+    for (const bool dithering : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (dithering ? ", dithering" : ""));
+            Bitmap source(10, 10, c.first);
+            for (int y = 0; y < 10; ++y) {
+                for (int x = 5; x < 10; ++x)
+                    source.setPixel(x, y, c.second);
+            }
+            SchemeEngine engine;
+            const SchemeDocument doc = engine.BuildScheme(source, Request(10, 10, 4, dithering));
+            EXPECT_EQ(LegendRows(doc.legend), c.legend);
+            EXPECT_EQ(engine.Reduction.PaletteDMC, c.threads);
+            std::vector<std::string> expected;
+            for (int i = 0; i < 100; ++i)
+                expected.push_back(i % 10 < 5 ? c.firstSymbol : c.secondSymbol);
+            EXPECT_EQ(ChartSymbols(doc.chart), expected);
+            for (int t : c.threads)
+                EXPECT_EQ(engine.DMCUsed[static_cast<std::size_t>(t)], 1);
+        }
+    }
+}
+
+TEST(BuildScheme, LegendRunsFromLightToDark)
+{
+    // 433 (dark), 3747 (lightest), 644 (light): no more colours than asked, so each is its own
+    // palette entry with its exact thread.
+    Bitmap source(10, 10, Hex(0x551B0F));
+    for (int x = 0; x < 10; ++x) {
+        source.setPixel(x, 0, Hex(0xD0E9FF));
+        source.setPixel(x, 1, Hex(0xE4DABF));
+        source.setPixel(x, 2, Hex(0xE4DABF));
+    }
+    SchemeEngine engine;
+    const SchemeDocument doc = engine.BuildScheme(source, Request(10, 10, 5));
+    EXPECT_EQ(LegendRows(doc.legend), (std::vector<LegendRow>{
+                                          kEmptyRow,
+                                          {"1", Sym(1), std::to_string(Hex(0xD0E9FF)), "3747", "10"},
+                                          {"2", Sym(2), std::to_string(Hex(0xE4DABF)), "644", "20"},
+                                          {"3", Sym(3), "990037", "433", "70"},
+                                          kEmptyRow,
+                                      }));
+    EXPECT_EQ(doc.chart.text(1, 1), Sym(1));
+    EXPECT_EQ(doc.chart.text(10, 3), Sym(2));
+    EXPECT_EQ(doc.chart.text(5, 4), Sym(3));
+}
+
+TEST(BuildScheme, RefusesRequestsOutOfRangeAndKeepsTheLastBuild)
+{
+    SchemeEngine engine;
+    const Bitmap source(12, 12, Hex(0x551B0F));
+    engine.BuildScheme(source, Request(10, 10, 2));
+    const std::vector<int> threads = engine.Reduction.PaletteDMC;
+
+    struct Case {
+        const char* name;
+        SchemeRequest request;
+    };
+    SchemeRequest fewSymbols = Request(10, 10, 5);
+    fewSymbols.symbols.pop_back();
+    const Case cases[] = {
+        {"width 9", Request(9, 10, 2)},       {"width 1001", Request(1001, 10, 2)},
+        {"height 9", Request(10, 9, 2)},      {"height 1001", Request(10, 1001, 2)},
+        {"1 colour", Request(10, 10, 1)},     {"101 colours", Request(10, 10, 101)},
+        {"fewer symbols than colours", fewSymbols},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_THROW(engine.BuildScheme(Bitmap(12, 12, kWhite), c.request), std::invalid_argument);
+        EXPECT_EQ(engine.Reduction.PaletteDMC, threads);
+    }
+    EXPECT_THROW(engine.BuildScheme(Bitmap(), Request(10, 10, 2)), PictureError);
+    EXPECT_EQ(engine.Reduction.PaletteDMC, threads);
+}
+
+// Properties of schemes built from real pictures.
+class RealPictures : public testing::Test {
+protected:
+    static std::vector<std::filesystem::path> Photos()
+    {
+        std::vector<std::filesystem::path> paths;
+        for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(VELMORA_CORPUS_DIR) / "photos"))
+            paths.push_back(entry.path());
+        std::sort(paths.begin(), paths.end());
+        return paths;
+    }
+};
+
+void CheckScheme(const SchemeDocument& doc, const SchemeEngine& engine, const SchemeRequest& request)
+{
+    const int w = request.width, h = request.height;
+    ASSERT_EQ(doc.picture.width(), w);
+    ASSERT_EQ(doc.picture.height(), h);
+    ASSERT_EQ(doc.chart.colCount(), w + 1);
+    ASSERT_EQ(doc.chart.rowCount(), h + 2);
+
+    const int entries = engine.Reduction.PaletteSize;
+    EXPECT_GE(entries, 1);
+    EXPECT_LE(entries, request.colorCount);
+
+    // Legend: sorted positions 1..P, White in row 1, no thread twice, crosses add up.
+    const std::vector<LegendRow> rows = LegendRows(doc.legend);
+    std::map<std::string, Color> colorOfSymbol; // "" stands for White
+    std::map<int, std::pair<Color, std::string>> byPosition;
+    std::set<std::string> threads;
+    long crosses = 0;
+    int previousKey = -1000;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const LegendRow& row = rows[r];
+        if (row == kEmptyRow)
+            continue;
+        EXPECT_NE(r + 1, rows.size()) << "the last row is empty";
+        EXPECT_EQ(row.thread == "White", r == 0);
+        EXPECT_TRUE(threads.insert(row.thread).second) << row.thread << " twice";
+        const int k = std::stoi(row.number);
+        const Color color = static_cast<Color>(std::stoul(row.color));
+        EXPECT_EQ(row.symbol, row.thread == "White" ? "" : request.symbols[static_cast<std::size_t>(k - 1)]);
+        if (r > 0) {
+            EXPECT_GE(BrightnessKey(color), previousKey) << "light to dark";
+            previousKey = BrightnessKey(color);
+        }
+        colorOfSymbol[row.symbol] = color;
+        byPosition[k] = {color, row.symbol};
+        crosses += std::stol(row.crosses);
+    }
+    EXPECT_EQ(static_cast<int>(byPosition.size()), entries);
+    EXPECT_EQ(crosses, long{w} * h);
+
+    std::set<Color> colors;
+    for (const auto& [k, entry] : byPosition)
+        colors.insert(entry.first);
+    const bool colorsDistinct = colors.size() == byPosition.size();
+
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const std::string symbol = doc.chart.text(x + 1, y + 1);
+            const Color pixel = doc.picture.pixel(x, y);
+            const auto found = colorOfSymbol.find(symbol);
+            ASSERT_NE(found, colorOfSymbol.end()) << "symbol of stitch " << x << ", " << y << " not in the legend";
+            ASSERT_EQ(found->second, pixel) << "stitch " << x << ", " << y;
+            if (colorsDistinct) {
+                // Telling the entries apart by thread colour gives the same chart.
+                std::string byColor = "?";
+                for (int k = entries; k >= 1; --k) {
+                    if (byPosition[k].first == pixel) {
+                        byColor = byPosition[k].second;
+                        break;
+                    }
+                }
+                ASSERT_EQ(symbol, byColor);
+            }
+        }
+    }
+}
+
+TEST_F(RealPictures, SchemesAreConsistent)
+{
+    int built = 0;
+    for (const auto& path : Photos()) {
+        Bitmap source;
+        try {
+            source = LoadPicture(path);
+        } catch (const PictureError& error) {
+            if (std::string(error.what()).find("not built yet") != std::string::npos)
+                continue;
+            throw;
+        }
+        for (const int colors : {2, 9, 30, 100}) {
+            for (const bool dithering : {false, true}) {
+                SCOPED_TRACE(path.filename().string() + ", " + std::to_string(colors) + " colours" +
+                             (dithering ? ", dithering" : ""));
+                const SchemeRequest request = Request(80, 60, colors, dithering);
+                SchemeEngine engine;
+                const SchemeDocument doc = engine.BuildScheme(source, request);
+                CheckScheme(doc, engine, request);
+                ++built;
+            }
+        }
+    }
+    if (built == 0)
+        GTEST_SKIP() << "the picture readers are not built yet";
+}
+
+TEST_F(RealPictures, DitheringChangesTheMapping)
+{
+    Bitmap source;
+    try {
+        source = LoadPicture(std::filesystem::path(VELMORA_CORPUS_DIR) / "photos" / "photo-astronaut-512x512.bmp");
+    } catch (const PictureError& error) {
+        if (std::string(error.what()).find("not built yet") == std::string::npos)
+            throw;
+        GTEST_SKIP() << error.what();
+    }
+    SchemeEngine engine;
+    const SchemeDocument plain = engine.BuildScheme(source, Request(60, 60, 6, false));
+    const std::vector<int> plainThreads = engine.Reduction.PaletteDMC;
+    const SchemeDocument dithered = engine.BuildScheme(source, Request(60, 60, 6, true));
+    EXPECT_EQ(engine.Reduction.PaletteDMC, plainThreads); // same palette and threads
+    EXPECT_NE(plain.picture, dithered.picture);
+}
+
+} // namespace
+} // namespace velmora
