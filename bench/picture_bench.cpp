@@ -1,0 +1,82 @@
+// Reading a source picture and stretching it to the chart size: decoding a 1000 × 1000 photo as
+// JPEG and as a 24-bit bitmap (bench/data, made once from the corpus photo of a meadow), and point
+// sampling a 12-megapixel camera picture down to 1000 × 750 stitches.
+#include "scheme/bmp_codec.h"
+#include "scheme/jpeg_decoder.h"
+#include "scheme/picture_error.h"
+#include "scheme/picture_loader.h"
+#include "scheme/stretch.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+// The benchmark's fixtures lie beside its source.
+const std::filesystem::path kDataDir = std::filesystem::path(__FILE__).parent_path() / "data";
+
+// The bytes of bench/data/`name`, or nothing after marking the benchmark failed.
+std::vector<std::uint8_t> LoadInput(benchmark::State& state, const char* name)
+{
+    try {
+        return ReadFileBytes(kDataDir / name);
+    } catch (const PictureError& e) {
+        state.SkipWithError(e.what());
+        return {};
+    }
+}
+
+template <typename Decode>
+void RunDecode(benchmark::State& state, const char* name, Decode decode)
+{
+    const std::vector<std::uint8_t> file = LoadInput(state, name);
+    if (file.empty())
+        return;
+    try {
+        decode(file); // a decoder that cannot read the fixture fails here, before the timing
+    } catch (const PictureError& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    for (auto _ : state) {
+        const Bitmap picture = decode(file);
+        benchmark::DoNotOptimize(picture.pixels().data());
+    }
+    state.SetItemsProcessed(state.iterations() * 1000 * 1000);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(file.size()));
+}
+
+void BM_DecodeJpeg1000x1000(benchmark::State& state)
+{
+    RunDecode(state, "bench-1000.jpg", [](const std::vector<std::uint8_t>& file) { return DecodeJpeg(file); });
+}
+BENCHMARK(BM_DecodeJpeg1000x1000)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeBmp24Bit1000x1000(benchmark::State& state)
+{
+    RunDecode(state, "bench-1000.bmp", [](const std::vector<std::uint8_t>& file) { return DecodeBmp(file); });
+}
+BENCHMARK(BM_DecodeBmp24Bit1000x1000)->Unit(benchmark::kMillisecond);
+
+void BM_StretchPointSampled4000x3000To1000x750(benchmark::State& state)
+{
+    Bitmap source(4000, 3000);
+    for (int y = 0; y < source.height(); ++y) {
+        for (int x = 0; x < source.width(); ++x)
+            source.setPixel(x, y, MakeColor(x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
+    }
+    source.setSourceBitsPerPixel(24);
+    for (auto _ : state) {
+        const Bitmap chart = StretchPointSampled(source, 1000, 750);
+        benchmark::DoNotOptimize(chart.pixels().data());
+    }
+    state.SetItemsProcessed(state.iterations() * 1000 * 750);
+}
+BENCHMARK(BM_StretchPointSampled4000x3000To1000x750)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace velmora
