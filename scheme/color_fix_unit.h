@@ -3,7 +3,6 @@
 #include "bitmap.h"
 #include "color.h"
 
-#include <cstdint>
 #include <vector>
 
 namespace velmora {
@@ -63,10 +62,9 @@ public:
     // so that mapping a pixel needs no search. AddHistColor does not maintain it.
     std::vector<int> PixelHist;
 
-    // Working data of the median cut.
+    // Working data of the median cut, which reads the components from HistColors.
     std::vector<TGroup> Groups;
     int GroupsInUse = 0;
-    std::vector<std::uint8_t> HistBlue, HistGreen, HistRed;
 
 private:
     void BuildHistogram(const Bitmap& picture);

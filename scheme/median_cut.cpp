@@ -31,15 +31,6 @@ void ColorFixUnit::MedianCut(int n)
         throw std::invalid_argument("the median cut needs more distinct colours than palette colours");
 
     const std::size_t size = At(HistSize);
-    HistBlue.resize(size);
-    HistGreen.resize(size);
-    HistRed.resize(size);
-    for (std::size_t i = 0; i < size; ++i) {
-        HistBlue[i] = static_cast<std::uint8_t>(Blue(HistColors[i]));
-        HistGreen[i] = static_cast<std::uint8_t>(Green(HistColors[i]));
-        HistRed[i] = static_cast<std::uint8_t>(Red(HistColors[i]));
-    }
-
     Groups.assign(At(n), TGroup{});
     Groups[0].Members.resize(size);
     std::iota(Groups[0].Members.begin(), Groups[0].Members.end(), 0);
@@ -58,10 +49,10 @@ void ColorFixUnit::MedianCut(int n)
         const TGroup& group = Groups[At(g)];
         std::int64_t sumB = 0, sumG = 0, sumR = 0;
         for (int k = 0; k < group.Count; ++k) {
-            const std::size_t i = At(group.Members[At(k)]);
-            sumB += HistBlue[i];
-            sumG += HistGreen[i];
-            sumR += HistRed[i];
+            const Color c = HistColors[At(group.Members[At(k)])];
+            sumB += Blue(c);
+            sumG += Green(c);
+            sumR += Red(c);
         }
         // Every distinct colour weighs 1, whatever its number of pixels.
         Palette[At(g)] = MakeColor(RoundHalfEven(sumR, group.Count), RoundHalfEven(sumG, group.Count),
@@ -70,9 +61,6 @@ void ColorFixUnit::MedianCut(int n)
 
     Groups.clear();
     GroupsInUse = 0;
-    HistBlue.clear();
-    HistGreen.clear();
-    HistRed.clear();
 }
 
 void ColorFixUnit::UpdateGroupBounds(int g)
@@ -81,8 +69,8 @@ void ColorFixUnit::UpdateGroupBounds(int g)
     int minB = 255, minG = 255, minR = 255;
     int maxB = 0, maxG = 0, maxR = 0;
     for (int k = group.Count - 1; k >= 0; --k) {
-        const std::size_t i = At(group.Members[At(k)]);
-        const int b = HistBlue[i], gr = HistGreen[i], r = HistRed[i];
+        const Color c = HistColors[At(group.Members[At(k)])];
+        const int b = Blue(c), gr = Green(c), r = Red(c);
         minB = b < minB ? b : minB;
         maxB = b > maxB ? b : maxB;
         minG = gr < minG ? gr : minG;
@@ -151,20 +139,22 @@ void ColorFixUnit::SplitGroup(int g)
     TGroup& group = Groups.at(At(g));
     TGroup& upper = Groups[At(GroupsInUse)];
 
-    const std::vector<std::uint8_t>* channel = &HistRed;
+    // The components are read from the colour values themselves: one load per member.
+    int shift = 0; // red
     int mid = (group.MinR + group.MaxR) / 2;
     if (group.RangeB >= group.RangeG && group.RangeB >= group.RangeR) {
-        channel = &HistBlue;
+        shift = 16;
         mid = (group.MinB + group.MaxB) / 2;
     } else if (group.RangeG >= group.RangeR) {
-        channel = &HistGreen;
+        shift = 8;
         mid = (group.MinG + group.MaxG) / 2;
     }
-    const std::uint8_t* component = channel->data();
+    const Color* colors = HistColors.data();
+    auto isUpper = [&](int member) { return static_cast<int>((colors[member] >> shift) & 0xFF) > mid; };
 
     int moved = 0;
     for (int k = 0; k < group.Count; ++k)
-        moved += component[group.Members[At(k)]] > mid ? 1 : 0;
+        moved += isUpper(group.Members[At(k)]) ? 1 : 0;
 
     // The upper part is collected from the last member to the first; the lower part keeps its
     // order.
@@ -172,13 +162,13 @@ void ColorFixUnit::SplitGroup(int g)
     upper.Members.reserve(At(moved));
     for (int k = group.Count - 1; k >= 0; --k) {
         const int member = group.Members[At(k)];
-        if (component[member] > mid)
+        if (isUpper(member))
             upper.Members.push_back(member);
     }
     int kept = 0;
     for (int k = 0; k < group.Count; ++k) {
         const int member = group.Members[At(k)];
-        if (component[member] <= mid)
+        if (!isUpper(member))
             group.Members[At(kept++)] = member;
     }
     group.Members.resize(At(kept));

@@ -182,12 +182,6 @@ ColorFixUnit StartedCut(const std::vector<Color>& colors, int groups)
     unit.ClearHistogram();
     for (Color c : colors)
         unit.AddHistColor(c);
-    for (int i = 0; i < unit.HistSize; ++i) {
-        const Color c = unit.HistColors[static_cast<std::size_t>(i)];
-        unit.HistBlue.push_back(static_cast<std::uint8_t>(Blue(c)));
-        unit.HistGreen.push_back(static_cast<std::uint8_t>(Green(c)));
-        unit.HistRed.push_back(static_cast<std::uint8_t>(Red(c)));
-    }
     unit.Groups.assign(static_cast<std::size_t>(groups), TGroup{});
     for (int i = 0; i < unit.HistSize; ++i)
         unit.Groups[0].Members.push_back(i);
