@@ -179,8 +179,11 @@ CellTable NewChart(int width, int height)
     CellTable chart;
     chart.setColCount(width + 1);
     chart.setRowCount(height + 2);
-    for (int c = 1; c <= width; ++c)
-        chart.setRotatedText(c, 0, " " + std::to_string(c));
+    for (int c = 1; c <= width; ++c) {
+        std::string header(1, ' ');
+        header += std::to_string(c);
+        chart.setRotatedText(c, 0, header);
+    }
     for (int r = 1; r <= height; ++r)
         chart.setText(0, r, std::to_string(r));
     return chart;
