@@ -75,7 +75,7 @@ TEST(Stretch, ShrunkOneBitSourceKeepsThinBlackLines)
     Bitmap source(20, 20, kWhite);
     source.setSourceBitsPerPixel(1);
     for (int i = 0; i < 20; ++i)
-        source.setPixel(i, 6, kBlack); // a horizontal line no sample row would hit
+        source.setPixel(i, 5, kBlack); // sample rows are 2, 6, 10, …: this line falls between
     const Bitmap target = StretchPointSampled(source, 5, 5);
     for (int x = 0; x < 5; ++x) {
         EXPECT_EQ(target.pixel(x, 1), kBlack) << x;

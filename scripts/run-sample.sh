@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The main job without a display: installs what is missing, builds the release programs and makes
+# a scheme from the bundled sample picture into ./out (picture.bmp, scheme.json, …).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+cmake --preset release >/dev/null
+cmake --build --preset release
+
+mkdir -p out
+./build/release/cli/velmora-cli samples/cat-chelsea-451x300.jpg --width 120 --colors 30 --out out "$@"
+echo "Scheme written to $(pwd)/out:"
+ls -l out
