@@ -1,18 +1,124 @@
-#include "scheme/picture_loader.h"
-#include "scheme/bmp_codec.h"
-#include "scheme/stretch.h"
+// velmora-cli: the headless main job. Loads a picture as the wizard does, builds the scheme with
+// the same engine as the window, and writes it to files.
+#include "cli_options.h"
+#include "scheme_json.h"
 
+#include "scheme/bmp_codec.h"
+#include "scheme/chart_size.h"
+#include "scheme/picture_loader.h"
+#include "scheme/scheme_builder.h"
+#include "scheme/symbol_spread.h"
+
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+
+namespace velmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A failure of the job itself (exit status 1), as opposed to a wrong command line.
+class JobError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The chart size as the wizard sets it: the picture's size held to the stitch range, or the
+// proportional partner of a side the user gave.
+void ChooseChartSize(const CliOptions& options, const Bitmap& picture, SchemeRequest& request)
+{
+    const int pw = picture.width(), ph = picture.height();
+    if (options.width && options.height) {
+        request.width = *options.width;
+        request.height = *options.height;
+    } else if (options.width) {
+        request.width = *options.width;
+        request.height = ProportionalSide(ph, request.width, pw);
+    } else if (options.height) {
+        request.height = *options.height;
+        request.width = ProportionalSide(pw, request.height, ph);
+    } else {
+        request.width = HoldToStitchRange(pw);
+        request.height = HoldToStitchRange(ph);
+    }
+}
+
+std::vector<std::string> SymbolTexts(const CliOptions& options)
+{
+    std::vector<std::string> texts;
+    if (options.symbolCodes.empty()) {
+        for (const std::uint8_t code : DefaultSymbolCodes(options.colors))
+            texts.emplace_back(1, static_cast<char>(code));
+    } else {
+        for (const int code : options.symbolCodes)
+            texts.emplace_back(1, static_cast<char>(code));
+    }
+    return texts;
+}
+
+void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document)
+{
+    std::error_code error;
+    fs::create_directories(options.outFolder, error);
+    if (error)
+        throw JobError("cannot create the folder " + options.outFolder.string() + ": " + error.message());
+
+    WriteBmpFile(options.outFolder / "picture.bmp", document.picture);
+
+    const fs::path jsonPath = options.outFolder / "scheme.json";
+    std::ofstream json(jsonPath, std::ios::binary | std::ios::trunc);
+    if (!json)
+        throw JobError("cannot create " + jsonPath.string());
+    WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
+                    document);
+    json.close();
+    if (!json)
+        throw JobError("cannot write " + jsonPath.string());
+}
+
+int Run(const CliOptions& options)
+{
+    Bitmap picture;
+    try {
+        picture = LoadPicture(options.picture);
+    } catch (const std::exception& e) {
+        std::cerr << "velmora-cli: cannot load " << options.picture.string() << ": " << e.what() << '\n';
+        return 1;
+    }
+    try {
+        SchemeRequest request;
+        ChooseChartSize(options, picture, request);
+        request.colorCount = options.colors;
+        request.symbols = SymbolTexts(options);
+        request.dithering = options.dithering;
+
+        SchemeEngine engine;
+        const SchemeDocument document = engine.BuildScheme(picture, request);
+        WriteOutputs(options, request, document);
+    } catch (const std::exception& e) {
+        std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+} // namespace velmora::cli
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return 2;
+    using namespace velmora::cli;
+    CliOptions options;
     try {
-        const velmora::Bitmap source = velmora::LoadPicture(argv[1]);
-        velmora::WriteBmpFile("picture.bmp", velmora::StretchPointSampled(source, 100, 100));
-    } catch (const std::exception& e) {
-        std::cerr << e.what() << '\n';
-        return 1;
+        options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const UsageError& e) {
+        std::cerr << "velmora-cli: " << e.what() << "\nTry 'velmora-cli --help'.\n";
+        return 2;
     }
+    if (options.help) {
+        std::cout << kCliUsage;
+        return 0;
+    }
+    return Run(options);
 }

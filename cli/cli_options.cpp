@@ -1,0 +1,117 @@
+#include "cli_options.h"
+
+#include <charconv>
+#include <set>
+
+namespace velmora::cli {
+
+const char* const kCliUsage =
+    R"(Usage: velmora-cli PICTURE [--width N] [--height N] [--colors N] [--dither]
+                   [--symbols C1,C2,...] [--out DIR]
+
+Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
+writes it into DIR (default: the current folder):
+  scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch)
+  picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
+
+Options:
+  --width N      chart width in stitches, 10..1000
+  --height N     chart height in stitches, 10..1000
+                 Without either, the picture's own size held to 10..1000. Given only one,
+                 the other follows the picture's proportions.
+  --colors N     largest number of thread colours, 2..100 (default 30)
+  --dither       map the stitches with error diffusion
+  --symbols LIST decimal character codes 1..255 of the symbols of colours 1..N, exactly N
+                 of them, all different (default: spread evenly over the codes 48..255)
+  --out DIR      folder for the files; made if missing
+  --help         this text
+
+Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
+2 the command line is wrong.
+)";
+
+namespace {
+
+int ParseInt(const std::string& option, const std::string& text, int low, int high)
+{
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        throw UsageError(option + ": \"" + text + "\" is not a whole number");
+    if (value < low || value > high)
+        throw UsageError(option + ": " + text + " is outside " + std::to_string(low) + ".." + std::to_string(high));
+    return value;
+}
+
+std::vector<int> ParseSymbolCodes(const std::string& text)
+{
+    std::vector<int> codes;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        codes.push_back(ParseInt("--symbols", text.substr(start, comma - start), 1, 255));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    return codes;
+}
+
+void CheckSymbols(const CliOptions& options)
+{
+    if (options.symbolCodes.empty())
+        return;
+    if (static_cast<int>(options.symbolCodes.size()) != options.colors)
+        throw UsageError("--symbols: " + std::to_string(options.symbolCodes.size()) + " codes given for " +
+                         std::to_string(options.colors) + " colours");
+    std::set<int> seen;
+    for (const int code : options.symbolCodes)
+        if (!seen.insert(code).second)
+            throw UsageError("--symbols: code " + std::to_string(code) + " is given twice");
+}
+
+} // namespace
+
+CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
+{
+    CliOptions options;
+    bool symbolsGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const auto value = [&]() -> const std::string& {
+            if (i + 1 >= arguments.size())
+                throw UsageError(argument + ": a value is missing");
+            return arguments[++i];
+        };
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        } else if (argument == "--width") {
+            options.width = ParseInt(argument, value(), 10, 1000);
+        } else if (argument == "--height") {
+            options.height = ParseInt(argument, value(), 10, 1000);
+        } else if (argument == "--colors") {
+            options.colors = ParseInt(argument, value(), 2, 100);
+        } else if (argument == "--dither") {
+            options.dithering = true;
+        } else if (argument == "--symbols") {
+            options.symbolCodes = ParseSymbolCodes(value());
+            symbolsGiven = true;
+        } else if (argument == "--out") {
+            options.outFolder = value();
+        } else if (argument.starts_with("-") && argument != "-") {
+            throw UsageError(argument + ": unknown option");
+        } else if (options.picture.empty()) {
+            options.picture = argument;
+        } else {
+            throw UsageError(argument + ": only one picture can be given");
+        }
+    }
+    if (options.picture.empty())
+        throw UsageError("PICTURE: no picture given");
+    if (symbolsGiven)
+        CheckSymbols(options);
+    return options;
+}
+
+} // namespace velmora::cli

@@ -1,0 +1,137 @@
+// velmora-cli as a user runs it: its exit status, its messages and the files it writes.
+#include "cli/cli_options.h"
+
+#include "scheme/bmp_codec.h"
+#include "scheme/picture_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace velmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSample = fs::path(VELMORA_SAMPLES_DIR) / "cat-chelsea-451x300.jpg";
+
+struct CliRun {
+    int status;
+    std::string errors;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() /
+                  ("velmora-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    CliRun Cli(const std::string& arguments)
+    {
+        const fs::path errors = folder_ / "stderr.txt";
+        const std::string command =
+            std::string(VELMORA_CLI_PATH) + " " + arguments + " >/dev/null 2>" + errors.string();
+        const int raw = std::system(command.c_str());
+        std::ifstream in(errors);
+        std::stringstream text;
+        text << in.rdbuf();
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
+    }
+
+    std::string Json()
+    {
+        std::ifstream in(folder_ / "scheme.json");
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path folder_;
+};
+
+TEST_F(CliTest, WritesTheSchemeOfTheSample)
+{
+    const CliRun run = Cli(kSample.string() + " --width 40 --colors 8 --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+
+    // Only the width given: the height keeps the picture's proportions, 300 × 40 div 451 = 26.
+    const Bitmap picture = LoadPicture(folder_ / "picture.bmp");
+    EXPECT_EQ(picture.width(), 40);
+    EXPECT_EQ(picture.height(), 26);
+
+    const std::string json = Json();
+    for (const char* expected : {"\"width\": 40,", "\"height\": 26,", "\"colors\": 8,", "\"dithering\": false,",
+                                 "[\"№\", \"Символ\", \"Цвет\", \"Нитка\", \"Крестиков\"]"})
+        EXPECT_NE(json.find(expected), std::string::npos) << expected;
+    // The first colour gets code 48 and the last 255 by default.
+    EXPECT_NE(json.find(", 48, \""), std::string::npos);
+    EXPECT_NE(json.find(", 255, \""), std::string::npos);
+}
+
+TEST_F(CliTest, ChosenSymbolsAndDithering)
+{
+    const CliRun run =
+        Cli(kSample.string() + " --width 12 --height 10 --colors 3 --dither --symbols 65,66,67 --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const std::string json = Json();
+    EXPECT_NE(json.find("\"dithering\": true,"), std::string::npos);
+    EXPECT_NE(json.find("\"height\": 10,"), std::string::npos);
+    EXPECT_EQ(json.find(", 48, \""), std::string::npos);
+    EXPECT_NE(json.find(", 67, \""), std::string::npos);
+}
+
+TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
+{
+    std::ofstream(folder_ / "text.jpg") << "not a picture";
+    struct Case {
+        const char* name;
+        std::string arguments;
+        int status;
+        const char* message;
+    };
+    const std::string sample = kSample.string();
+    const Case cases[] = {
+        {"no picture", "", 2, "no picture"},
+        {"unknown option", sample + " --frobnicate", 2, "--frobnicate"},
+        {"width too small", sample + " --width 9", 2, "--width"},
+        {"height too large", sample + " --height 1001", 2, "--height"},
+        {"colours out of range", sample + " --colors 101", 2, "--colors"},
+        {"not a number", sample + " --colors 3x", 2, "--colors"},
+        {"value missing", sample + " --out", 2, "--out"},
+        {"too few symbols", sample + " --colors 3 --symbols 50,51", 2, "--symbols"},
+        {"symbol twice", sample + " --colors 2 --symbols 50,50", 2, "--symbols"},
+        {"symbol code 0", sample + " --colors 2 --symbols 0,50", 2, "--symbols"},
+        {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
+        {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
+        {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run = Cli("--out " + (folder_ / "out").string() + " " + c.arguments);
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_NE(run.errors.find(c.message), std::string::npos) << run.errors;
+    }
+    EXPECT_FALSE(fs::exists(folder_ / "out" / "scheme.json"));
+}
+
+TEST(CliOptions, HelpAndDefaults)
+{
+    EXPECT_TRUE(ParseCliOptions({"--help"}).help);
+    const CliOptions options = ParseCliOptions({"p.bmp"});
+    EXPECT_EQ(options.colors, 30);
+    EXPECT_FALSE(options.width || options.height || options.dithering);
+    EXPECT_TRUE(options.symbolCodes.empty());
+    EXPECT_EQ(options.outFolder, ".");
+}
+
+} // namespace
+} // namespace velmora::cli
