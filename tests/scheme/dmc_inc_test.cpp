@@ -26,13 +26,14 @@ std::vector<Thread> ReadCatalogueText()
     while (std::getline(in, line)) {
         const auto second = line.find('|', 1);
         const auto last = line.rfind('|');
-        std::string entries = line.substr(second + 1, last - second - 1);
-        for (std::size_t dot; (dot = entries.find("·")) != std::string::npos;)
-            entries.replace(dot, std::string("·").size(), " ");
-        std::istringstream words(entries);
-        Thread t;
-        while (words >> t.name >> t.rrggbb)
-            threads.push_back(t);
+        std::istringstream words(line.substr(second + 1, last - second - 1));
+        // Entries are "name RRGGBB", separated by "·".
+        std::vector<std::string> tokens;
+        for (std::string word; words >> word;)
+            if (word != "·")
+                tokens.push_back(word);
+        for (std::size_t i = 0; i + 1 < tokens.size(); i += 2)
+            threads.push_back({tokens[i], tokens[i + 1]});
     }
     return threads;
 }
