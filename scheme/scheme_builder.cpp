@@ -1,5 +1,6 @@
 #include "scheme_builder.h"
 
+#include "chart_size.h"
 #include "color_distance.h"
 #include "error_diffusion.h"
 #include "picture_error.h"
@@ -13,8 +14,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kMinSide = 10;
-constexpr int kMaxSide = 1000;
 constexpr int kMinColors = 2;
 constexpr int kMaxColors = 100;
 
@@ -24,10 +23,10 @@ void CheckRequest(const Bitmap& source, const SchemeRequest& request)
 {
     if (source.empty())
         throw PictureError("the source picture is empty");
-    if (request.width < kMinSide || request.width > kMaxSide)
+    if (request.width < kMinStitches || request.width > kMaxStitches)
         throw std::invalid_argument("the chart width must be 10 to 1000 stitches, not " +
                                     std::to_string(request.width));
-    if (request.height < kMinSide || request.height > kMaxSide)
+    if (request.height < kMinStitches || request.height > kMaxStitches)
         throw std::invalid_argument("the chart height must be 10 to 1000 stitches, not " +
                                     std::to_string(request.height));
     if (request.colorCount < kMinColors || request.colorCount > kMaxColors)
