@@ -1,0 +1,1 @@
+#include "grid_model.h"

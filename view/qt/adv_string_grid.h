@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+
+namespace velmora {
+
+class TAdvStringGrid : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit TAdvStringGrid(QWidget* parent = nullptr);
+};
+
+} // namespace velmora
