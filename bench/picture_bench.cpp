@@ -17,7 +17,7 @@ namespace velmora {
 namespace {
 
 // The benchmark's fixtures lie beside its source.
-const std::filesystem::path kDataDir = std::filesystem::path(__FILE__).parent_path() / "data";
+const std::filesystem::path kDataDir = VELMORA_BENCH_DATA_DIR;
 
 // The bytes of bench/data/`name`, or nothing after marking the benchmark failed.
 std::vector<std::uint8_t> LoadInput(benchmark::State& state, const char* name)
