@@ -12,7 +12,7 @@ packages=(
   fonts-symbola fonts-liberation2
   xvfb xauth
   python3 python3-openpyxl poppler-utils
-  libjpeg-turbo-progs imagemagick
+  libjpeg-turbo-progs imagemagick time
 )
 
 missing=()
