@@ -1,1 +1,282 @@
 #include "grid_model.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace velmora {
+
+namespace {
+
+// Pixel sizes are logical pixels at 96 dpi; fonts are sized in points at 72 to the inch.
+constexpr int kScreenDpi = 96;
+constexpr int kPointsPerInch = 72;
+
+// a · b / c rounded half away from zero, as the platform's MulDiv.
+int MulDiv(int a, int b, int c)
+{
+    const long long p = static_cast<long long>(a) * b;
+    const long long q = p >= 0 ? (2 * p + c) / (2 * c) : -((-2 * p + c) / (2 * c));
+    return static_cast<int>(q);
+}
+
+} // namespace
+
+int GridFont::PixelHeight() const { return MulDiv(size, kScreenDpi, kPointsPerInch); }
+
+int GridFont::SizeForPixelHeight(int pixels) { return MulDiv(pixels, kPointsPerInch, kScreenDpi); }
+
+int NormalizeAngle(int angle)
+{
+    // Equivalent to adding or subtracting 360 until the angle lies in 0..360, without the loop.
+    if (angle < 0)
+        angle += ((-angle + 359) / 360) * 360;
+    else if (angle > 360)
+        angle -= ((angle - 1) / 360) * 360;
+    return angle;
+}
+
+GridModel::GridModel()
+{
+    cells_.setColCount(5);
+    cells_.setRowCount(5);
+    Resize(colWidths_, 5, defaultColWidth_);
+    Resize(rowHeights_, 5, defaultRowHeight_);
+    RebuildEdges(colWidths_, colEdges_);
+    RebuildEdges(rowHeights_, rowEdges_);
+}
+
+void GridModel::Resize(std::vector<int>& sizes, int count, int defaultSize)
+{
+    sizes.resize(static_cast<std::size_t>(count), defaultSize);
+}
+
+void GridModel::RebuildEdges(const std::vector<int>& sizes, std::vector<std::int64_t>& edges)
+{
+    edges.resize(sizes.size() + 1);
+    edges[0] = 0;
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        edges[i + 1] = edges[i] + sizes[i];
+}
+
+void GridModel::SetColCount(int count)
+{
+    cells_.setColCount(count); // validates before anything changes
+    Resize(colWidths_, count, defaultColWidth_);
+    RebuildEdges(colWidths_, colEdges_);
+    DropAnglesOutside();
+    ClampCurrent();
+}
+
+void GridModel::SetRowCount(int count)
+{
+    cells_.setRowCount(count);
+    Resize(rowHeights_, count, defaultRowHeight_);
+    RebuildEdges(rowHeights_, rowEdges_);
+    DropAnglesOutside();
+    ClampCurrent();
+}
+
+void GridModel::setCells(CellTable table)
+{
+    cells_ = std::move(table);
+    otherAngles_.clear();
+    Resize(colWidths_, cells_.colCount(), defaultColWidth_);
+    Resize(rowHeights_, cells_.rowCount(), defaultRowHeight_);
+    RebuildEdges(colWidths_, colEdges_);
+    RebuildEdges(rowHeights_, rowEdges_);
+    ClampCurrent();
+}
+
+void GridModel::SetCell(int col, int row, std::string_view text) { cells_.setText(col, row, text); }
+
+void GridModel::SetRotatedCell(int col, int row, int angle, std::string_view text)
+{
+    angle = NormalizeAngle(angle);
+    if (angle == 90) {
+        cells_.setRotatedText(col, row, text);
+        otherAngles_.erase({col, row});
+    } else {
+        cells_.setText(col, row, text);
+        otherAngles_[{col, row}] = angle;
+    }
+}
+
+bool GridModel::IsRotated(int col, int row) const
+{
+    return otherAngles_.contains({col, row}) || cells_.rotation(col, row) != 0;
+}
+
+int GridModel::CellAngle(int col, int row) const
+{
+    if (auto it = otherAngles_.find({col, row}); it != otherAngles_.end())
+        return it->second;
+    return cells_.rotation(col, row);
+}
+
+void GridModel::DropAnglesOutside()
+{
+    std::erase_if(otherAngles_, [this](const auto& entry) {
+        return entry.first.first >= ColCount() || entry.first.second >= RowCount();
+    });
+}
+
+namespace {
+
+void CheckIndex(int index, std::size_t count, const char* what)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= count)
+        throw std::out_of_range(std::string(what) + " " + std::to_string(index) + " lies outside the grid");
+}
+
+void CheckSize(int size)
+{
+    if (size < 0)
+        throw std::invalid_argument("a column width or row height cannot be negative");
+}
+
+} // namespace
+
+int GridModel::ColWidth(int col) const
+{
+    CheckIndex(col, colWidths_.size(), "column");
+    return colWidths_[static_cast<std::size_t>(col)];
+}
+
+int GridModel::RowHeight(int row) const
+{
+    CheckIndex(row, rowHeights_.size(), "row");
+    return rowHeights_[static_cast<std::size_t>(row)];
+}
+
+void GridModel::SetColWidth(int col, int width)
+{
+    CheckIndex(col, colWidths_.size(), "column");
+    CheckSize(width);
+    colWidths_[static_cast<std::size_t>(col)] = width;
+    RebuildEdges(colWidths_, colEdges_);
+}
+
+void GridModel::SetRowHeight(int row, int height)
+{
+    CheckIndex(row, rowHeights_.size(), "row");
+    CheckSize(height);
+    rowHeights_[static_cast<std::size_t>(row)] = height;
+    RebuildEdges(rowHeights_, rowEdges_);
+}
+
+void GridModel::SetDefaultColWidth(int width)
+{
+    CheckSize(width);
+    defaultColWidth_ = width;
+    for (std::size_t c = FixedCols; c < colWidths_.size(); ++c)
+        colWidths_[c] = width;
+    RebuildEdges(colWidths_, colEdges_);
+}
+
+void GridModel::SetDefaultRowHeight(int height)
+{
+    CheckSize(height);
+    defaultRowHeight_ = height;
+    for (std::size_t r = FixedRows; r < rowHeights_.size(); ++r)
+        rowHeights_[r] = height;
+    RebuildEdges(rowHeights_, rowEdges_);
+}
+
+void GridModel::SetFixedColWidth(int width)
+{
+    CheckSize(width);
+    if (!colWidths_.empty())
+        SetColWidth(0, width);
+}
+
+void GridModel::SetFixedRowHeight(int height)
+{
+    CheckSize(height);
+    if (!rowHeights_.empty())
+        SetRowHeight(0, height);
+}
+
+std::int64_t GridModel::ColLeft(int col) const
+{
+    CheckIndex(col, colEdges_.size(), "column");
+    return colEdges_[static_cast<std::size_t>(col)];
+}
+
+std::int64_t GridModel::RowTop(int row) const
+{
+    CheckIndex(row, rowEdges_.size(), "row");
+    return rowEdges_[static_cast<std::size_t>(row)];
+}
+
+int GridModel::IndexAt(const std::vector<std::int64_t>& edges, std::int64_t pos)
+{
+    // edges holds count + 1 ascending sums; the index is the last edge at or before pos.
+    const int count = static_cast<int>(edges.size()) - 1;
+    if (count <= 0)
+        return 0;
+    const auto it = std::upper_bound(edges.begin(), edges.end(), pos);
+    const int index = static_cast<int>(it - edges.begin()) - 1;
+    return std::clamp(index, 0, count - 1);
+}
+
+int GridModel::ColAt(std::int64_t x) const { return IndexAt(colEdges_, x); }
+
+int GridModel::RowAt(std::int64_t y) const { return IndexAt(rowEdges_, y); }
+
+void GridModel::SetCurrent(int col, int row)
+{
+    col_ = col;
+    row_ = row;
+    ClampCurrent();
+}
+
+void GridModel::ClampCurrent()
+{
+    col_ = std::clamp(col_, FixedCols, std::max(FixedCols, ColCount() - 1));
+    row_ = std::clamp(row_, FixedRows, std::max(FixedRows, RowCount() - 1));
+}
+
+void GridModel::SetColumnHeaders(std::vector<std::string> headers)
+{
+    columnHeaders_ = std::move(headers);
+    if (RowCount() == 0)
+        return;
+    const int n = std::min(ColCount(), static_cast<int>(columnHeaders_.size()));
+    for (int c = 0; c < n; ++c)
+        cells_.setText(c, 0, columnHeaders_[static_cast<std::size_t>(c)]);
+}
+
+void GridModel::SetRowHeaders(std::vector<std::string> headers)
+{
+    rowHeaders_ = std::move(headers);
+    if (ColCount() == 0)
+        return;
+    const int n = std::min(RowCount(), static_cast<int>(rowHeaders_.size()));
+    for (int r = 0; r < n; ++r)
+        cells_.setText(0, r, rowHeaders_[static_cast<std::size_t>(r)]);
+}
+
+void GridModel::CellColors(int col, int row, TGridDrawState state, bool printing, GridBrush& brush,
+                           GridFont& font) const
+{
+    const bool fixed = col < FixedCols || row < FixedRows;
+    brush.Color = fixed ? FixedColor : Color;
+    font = fixed ? FixedFont : Font;
+    if (!fixed && ShowSelection && !printing && state.gdSelected) {
+        brush.Color = SelectionColor;
+        font.color = SelectionTextColor;
+    }
+    const TGridColorEvent& event = printing ? OnGetCellPrintColor : OnGetCellColor;
+    if (event)
+        event(*this, row, col, state, brush, font);
+}
+
+void GridModel::CellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign) const
+{
+    hAlign = TAlignment::taLeftJustify;
+    vAlign = VAlignment;
+    if (OnGetAlignment)
+        OnGetAlignment(*this, row, col, hAlign, vAlign);
+}
+
+} // namespace velmora

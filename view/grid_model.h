@@ -1,4 +1,230 @@
 #pragma once
 
+#include "scheme/cell_table.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
 namespace velmora {
+
+// A colour as the grid and its fonts keep it: a 24-bit colour value R + 256·G + 65536·B, or, with
+// 0xFF in the high byte, the number of a system colour that the shell resolves when it draws.
+using TColor = std::uint32_t;
+
+constexpr TColor kSystemColorFlag = 0xFF000000;
+constexpr TColor SystemColor(std::uint32_t index) { return kSystemColorFlag | index; }
+constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000) == kSystemColorFlag; }
+
+// The system colours the grids use, numbered as the platform's colour indices.
+constexpr TColor clWindow = SystemColor(5);
+constexpr TColor clWindowText = SystemColor(8);
+constexpr TColor clHighlight = SystemColor(13);
+constexpr TColor clHighlightText = SystemColor(14);
+constexpr TColor clBtnFace = SystemColor(15);
+
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clSilver = 12632256; // R = G = B = 192
+constexpr TColor clGray = 8421504;    // R = G = B = 128
+
+// Character sets of fonts, as the platform numbers them.
+constexpr int kAnsiCharset = 0;
+constexpr int kDefaultCharset = 1;
+constexpr int kSymbolCharset = 2;
+constexpr int kRussianCharset = 204;
+
+struct FontStyle {
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    friend bool operator==(const FontStyle&, const FontStyle&) = default;
+};
+
+// A font as plain data. Sizes are points; pixel heights follow at 96 dots per inch.
+struct GridFont {
+    std::string name = "Arial";
+    FontStyle style;
+    int size = 10;
+    int charset = kDefaultCharset;
+    TColor color = clWindowText;
+
+    // The character height in pixels at 96 dpi, rounded as the platform's MulDiv does.
+    int PixelHeight() const;
+    // The point size whose pixel height at 96 dpi is `pixels` (an 8-pixel font is 6 pt).
+    static int SizeForPixelHeight(int pixels);
+
+    friend bool operator==(const GridFont&, const GridFont&) = default;
+};
+
+struct GridBrush {
+    TColor Color = clWindow;
+};
+
+struct GridPen {
+    TColor Color = clBlack;
+    int Width = 1;
+};
+
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TVAlignment { vtaTop, vtaCenter, vtaBottom };
+
+struct TGridDrawState {
+    bool gdSelected = false;
+    bool gdFocused = false;
+    bool gdFixed = false;
+};
+
+struct TCellBorders {
+    bool cbTop = false;
+    bool cbLeft = false;
+    bool cbRight = false;
+    bool cbBottom = false;
+};
+
+// What the print operation keeps with a grid; the print layout reads and extends it.
+struct GridPrintSettings {
+    std::string Title;
+};
+
+class GridModel;
+
+// The callbacks through which the owner of a grid changes its drawing. They pass the row before
+// the column, as the grid always has.
+using TGridColorEvent =
+    std::function<void(const GridModel& Sender, int ARow, int ACol, TGridDrawState AState, GridBrush& ABrush,
+                       GridFont& AFont)>;
+using TGridAlignEvent =
+    std::function<void(const GridModel& Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
+using TGridBorderEvent =
+    std::function<void(const GridModel& Sender, int ARow, int ACol, GridPen& APen, TCellBorders& Borders)>;
+
+// The data of a string grid with one fixed row and one fixed column: the cells, the sizes of
+// columns and rows, the display settings and the current cell. Screen and paper read the same
+// model, so everything here is free of any toolkit.
+class GridModel {
+public:
+    static constexpr int FixedCols = 1;
+    static constexpr int FixedRows = 1;
+
+    // A new grid of 5 × 5 cells of the default sizes, as a grid is before it is designed.
+    GridModel();
+
+    int ColCount() const { return cells_.colCount(); }
+    int RowCount() const { return cells_.rowCount(); }
+    // Columns and rows that a count adds take the default size; the texts that remain are kept.
+    // A negative count or a table beyond CellTable::kMaxCells throws.
+    void SetColCount(int count);
+    void SetRowCount(int count);
+
+    // The texts (Windows-1251); outside the grid they throw std::out_of_range.
+    std::string Cells(int col, int row) const { return cells_.text(col, row); }
+    void SetCell(int col, int row, std::string_view text);
+    // Gives the cell the angle `angle` in degrees (brought into 0..360) and the text.
+    void SetRotatedCell(int col, int row, int angle, std::string_view text);
+    // Whether the cell has an angle, and the angle (0 without one).
+    bool IsRotated(int col, int row) const;
+    int CellAngle(int col, int row) const;
+
+    const CellTable& cells() const { return cells_; }
+    // Installs a whole new table: the counts become the table's, the sizes of the columns and rows
+    // that existed stay, new ones take the default size.
+    void setCells(CellTable table);
+
+    // Sizes in screen pixels.
+    int ColWidth(int col) const;
+    int RowHeight(int row) const;
+    void SetColWidth(int col, int width);
+    void SetRowHeight(int row, int height);
+    int DefaultColWidth() const { return defaultColWidth_; }
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    // Setting a default size gives it to every normal column (row); the fixed sizes go to column
+    // 0 (row 0).
+    void SetDefaultColWidth(int width);
+    void SetDefaultRowHeight(int height);
+    void SetFixedColWidth(int width);
+    void SetFixedRowHeight(int height);
+    // Left edge of `col` and top edge of `row` from the grid's origin; col == ColCount() gives the
+    // total width.
+    std::int64_t ColLeft(int col) const;
+    std::int64_t RowTop(int row) const;
+    std::int64_t TotalWidth() const { return ColLeft(ColCount()); }
+    std::int64_t TotalHeight() const { return RowTop(RowCount()); }
+    // The column holding x (the row holding y), counted from the grid's origin; clamped into the
+    // grid. Logarithmic in the count.
+    int ColAt(std::int64_t x) const;
+    int RowAt(std::int64_t y) const;
+
+    // The current cell; it never lies in the fixed row or column while the grid has normal cells.
+    int Col() const { return col_; }
+    int Row() const { return row_; }
+    // Moves the current cell to (col, row), clamped into the normal cells.
+    void SetCurrent(int col, int row);
+    void SetRow(int row) { SetCurrent(col_, row); }
+    void SetCol(int col) { SetCurrent(col, row_); }
+
+    // Writes the headers into row 0 and column 0 as far as the grid reaches.
+    void SetColumnHeaders(std::vector<std::string> headers);
+    void SetRowHeaders(std::vector<std::string> headers);
+    const std::vector<std::string>& ColumnHeaders() const { return columnHeaders_; }
+    const std::vector<std::string>& RowHeaders() const { return rowHeaders_; }
+
+    // Display settings.
+    GridFont Font;
+    GridFont FixedFont;
+    TColor Color = clWindow;
+    TColor FixedColor = clBtnFace;
+    TColor GridLineColor = clSilver;
+    int GridLineWidth = 1;
+    // The lines of the fixed cells are always these.
+    static constexpr TColor FixedLineColor = clGray;
+    static constexpr int FixedLineWidth = 1;
+    TVAlignment VAlignment = TVAlignment::vtaTop;
+    bool ShowSelection = false;
+    TColor SelectionColor = clHighlight;
+    TColor SelectionTextColor = clHighlightText;
+    GridPrintSettings PrintSettings;
+
+    // Callbacks; empty ones do nothing. OnDrawCell, which needs a canvas, lives with the widget.
+    TGridColorEvent OnGetCellColor;
+    TGridColorEvent OnGetCellPrintColor;
+    TGridAlignEvent OnGetAlignment;
+    TGridBorderEvent OnGetCellPrintBorder;
+
+    // The brush and font a cell starts its painting with: the fixed or the normal ones, fresh for
+    // every cell; then OnGetCellColor (OnGetCellPrintColor when printing) may change them.
+    void CellColors(int col, int row, TGridDrawState state, bool printing, GridBrush& brush, GridFont& font) const;
+    // The alignment of a cell's text: left and the grid's VAlignment, then OnGetAlignment.
+    void CellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign) const;
+
+private:
+    static void Resize(std::vector<int>& sizes, int count, int defaultSize);
+    void RebuildEdges(std::vector<int> const& sizes, std::vector<std::int64_t>& edges);
+    static int IndexAt(const std::vector<std::int64_t>& edges, std::int64_t pos);
+    void DropAnglesOutside();
+    void ClampCurrent();
+
+    CellTable cells_;
+    // Angles other than the table's own 90-degree mark, by (col, row); they take precedence.
+    std::map<std::pair<int, int>, int> otherAngles_;
+    std::vector<int> colWidths_;
+    std::vector<int> rowHeights_;
+    std::vector<std::int64_t> colEdges_; // ColCount() + 1 running sums
+    std::vector<std::int64_t> rowEdges_;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    int col_ = 1;
+    int row_ = 1;
+    std::vector<std::string> columnHeaders_;
+    std::vector<std::string> rowHeaders_;
+};
+
+// Brings an angle in degrees into 0..360.
+int NormalizeAngle(int angle);
+
 } // namespace velmora

@@ -1,7 +1,482 @@
 #include "adv_string_grid.h"
 
+#include "symbol_glyphs.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QTransform>
+
+#include <algorithm>
+#include <limits>
+
 namespace velmora {
 
-TAdvStringGrid::TAdvStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {}
+namespace {
+
+int ClampToInt(std::int64_t v)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+QColor SystemQColor(const QPalette& palette, std::uint32_t index)
+{
+    switch (index) {
+    case 5: // window background
+        return palette.color(QPalette::Base);
+    case 8: // window text
+        return palette.color(QPalette::Text);
+    case 13: // highlight
+        return palette.color(QPalette::Highlight);
+    case 14: // highlighted text
+        return palette.color(QPalette::HighlightedText);
+    case 15: // button face
+        return palette.color(QPalette::Button);
+    case 16: // button shadow
+        return palette.color(QPalette::Dark);
+    case 18: // button text
+        return palette.color(QPalette::ButtonText);
+    default:
+        return palette.color(QPalette::Base);
+    }
+}
+
+Qt::Alignment ToQt(TAlignment h, TVAlignment v)
+{
+    Qt::Alignment a;
+    switch (h) {
+    case TAlignment::taLeftJustify: a = Qt::AlignLeft; break;
+    case TAlignment::taRightJustify: a = Qt::AlignRight; break;
+    case TAlignment::taCenter: a = Qt::AlignHCenter; break;
+    }
+    switch (v) {
+    case TVAlignment::vtaTop: a |= Qt::AlignTop; break;
+    case TVAlignment::vtaCenter: a |= Qt::AlignVCenter; break;
+    case TVAlignment::vtaBottom: a |= Qt::AlignBottom; break;
+    }
+    return a;
+}
+
+} // namespace
+
+// ---- GridCanvas ---------------------------------------------------------------------------------
+
+QColor GridCanvas::Resolve(TColor color) const
+{
+    if (IsSystemColor(color))
+        return SystemQColor(widget_ != nullptr ? widget_->palette() : QPalette(), color & 0xFFFFFFu);
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+void GridCanvas::FillRect(const QRect& rect) { painter_.fillRect(rect, Resolve(Brush.Color)); }
+
+QSize GridCanvas::TextExtent(std::string_view text) const
+{
+    const GlyphRun run = ShapeText(Font, text);
+    const QFontMetrics metrics(run.font);
+    return {metrics.horizontalAdvance(run.text), metrics.height()};
+}
+
+void GridCanvas::TextRect(const QRect& clip, int x, int y, std::string_view text)
+{
+    if (text.empty() || clip.isEmpty())
+        return;
+    const GlyphRun run = ShapeText(Font, text);
+    const QFontMetrics metrics(run.font);
+    painter_.save();
+    painter_.setClipRect(clip, Qt::IntersectClip);
+    painter_.setFont(run.font);
+    painter_.setPen(Resolve(Font.color));
+    painter_.drawText(QPoint(x, y + metrics.ascent()), run.text);
+    painter_.restore();
+}
+
+// ---- TAdvStringGrid -----------------------------------------------------------------------------
+
+TAdvStringGrid::TAdvStringGrid(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    UpdateScrollBars();
+}
+
+TAdvStringGrid::~TAdvStringGrid() = default;
+
+void TAdvStringGrid::Refresh()
+{
+    UpdateScrollBars();
+    viewport()->update();
+}
+
+void TAdvStringGrid::SetColCount(int count)
+{
+    model_.SetColCount(count);
+    Refresh();
+}
+
+void TAdvStringGrid::SetRowCount(int count)
+{
+    model_.SetRowCount(count);
+    Refresh();
+}
+
+void TAdvStringGrid::SetCell(int col, int row, std::string_view text)
+{
+    model_.SetCell(col, row, text);
+    viewport()->update(CellRect(col, row));
+}
+
+void TAdvStringGrid::SetRotatedCell(int col, int row, int angle, std::string_view text)
+{
+    model_.SetRotatedCell(col, row, angle, text);
+    viewport()->update(CellRect(col, row));
+}
+
+void TAdvStringGrid::setCells(CellTable table)
+{
+    model_.setCells(std::move(table));
+    Refresh();
+}
+
+void TAdvStringGrid::SetRow(int row) { MoveCurrent(model_.Col(), row); }
+
+void TAdvStringGrid::SetCurrent(int col, int row) { MoveCurrent(col, row); }
+
+void TAdvStringGrid::SetFont(const GridFont& font)
+{
+    model_.Font = font;
+    viewport()->update();
+}
+
+void TAdvStringGrid::SetFixedFont(const GridFont& font)
+{
+    model_.FixedFont = font;
+    viewport()->update();
+}
+
+QRect TAdvStringGrid::CellRect(int col, int row) const
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return {};
+    std::int64_t x = model_.ColLeft(col);
+    std::int64_t y = model_.RowTop(row);
+    if (col >= GridModel::FixedCols)
+        x -= horizontalScrollBar()->value();
+    if (row >= GridModel::FixedRows)
+        y -= verticalScrollBar()->value();
+    return {ClampToInt(x), ClampToInt(y), model_.ColWidth(col), model_.RowHeight(row)};
+}
+
+QPoint TAdvStringGrid::CellAt(const QPoint& pos) const
+{
+    if (ColCount() == 0 || RowCount() == 0 || pos.x() < 0 || pos.y() < 0)
+        return {-1, -1};
+    const std::int64_t fixedW = model_.ColLeft(std::min(GridModel::FixedCols, ColCount()));
+    const std::int64_t fixedH = model_.RowTop(std::min(GridModel::FixedRows, RowCount()));
+    const std::int64_t x = pos.x() < fixedW ? pos.x() : pos.x() + horizontalScrollBar()->value();
+    const std::int64_t y = pos.y() < fixedH ? pos.y() : pos.y() + verticalScrollBar()->value();
+    if (x >= model_.TotalWidth() || y >= model_.TotalHeight())
+        return {-1, -1};
+    return {model_.ColAt(x), model_.RowAt(y)};
+}
+
+int TAdvStringGrid::LeftCol() const
+{
+    if (ColCount() <= GridModel::FixedCols)
+        return GridModel::FixedCols;
+    return std::max(GridModel::FixedCols,
+                    model_.ColAt(model_.ColLeft(GridModel::FixedCols) + horizontalScrollBar()->value()));
+}
+
+int TAdvStringGrid::TopRow() const
+{
+    if (RowCount() <= GridModel::FixedRows)
+        return GridModel::FixedRows;
+    return std::max(GridModel::FixedRows,
+                    model_.RowAt(model_.RowTop(GridModel::FixedRows) + verticalScrollBar()->value()));
+}
+
+void TAdvStringGrid::UpdateScrollBars()
+{
+    const QSize view = viewport()->size();
+    const std::int64_t extraW = model_.TotalWidth() - view.width();
+    const std::int64_t extraH = model_.TotalHeight() - view.height();
+    horizontalScrollBar()->setRange(0, ClampToInt(std::max<std::int64_t>(0, extraW)));
+    verticalScrollBar()->setRange(0, ClampToInt(std::max<std::int64_t>(0, extraH)));
+    const int fixedW = ColCount() > 0 ? model_.ColWidth(0) : 0;
+    const int fixedH = RowCount() > 0 ? model_.RowHeight(0) : 0;
+    horizontalScrollBar()->setPageStep(std::max(1, view.width() - fixedW));
+    verticalScrollBar()->setPageStep(std::max(1, view.height() - fixedH));
+    horizontalScrollBar()->setSingleStep(std::max(1, model_.DefaultColWidth()));
+    verticalScrollBar()->setSingleStep(std::max(1, model_.DefaultRowHeight()));
+}
+
+void TAdvStringGrid::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void TAdvStringGrid::scrollContentsBy(int, int) { viewport()->update(); }
+
+bool TAdvStringGrid::viewportEvent(QEvent* event) { return QAbstractScrollArea::viewportEvent(event); }
+
+void TAdvStringGrid::ScrollInView(int col, int row)
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return;
+    const QSize view = viewport()->size();
+    if (col >= GridModel::FixedCols) {
+        const std::int64_t fixedW = model_.ColLeft(GridModel::FixedCols);
+        const std::int64_t left = model_.ColLeft(col) - fixedW;
+        const std::int64_t right = model_.ColLeft(col + 1) - fixedW;
+        const std::int64_t room = std::max<std::int64_t>(0, view.width() - fixedW);
+        QScrollBar* bar = horizontalScrollBar();
+        if (left < bar->value())
+            bar->setValue(ClampToInt(left));
+        else if (right > bar->value() + room)
+            bar->setValue(ClampToInt(std::min(left, right - room)));
+    }
+    if (row >= GridModel::FixedRows) {
+        const std::int64_t fixedH = model_.RowTop(GridModel::FixedRows);
+        const std::int64_t top = model_.RowTop(row) - fixedH;
+        const std::int64_t bottom = model_.RowTop(row + 1) - fixedH;
+        const std::int64_t room = std::max<std::int64_t>(0, view.height() - fixedH);
+        QScrollBar* bar = verticalScrollBar();
+        if (top < bar->value())
+            bar->setValue(ClampToInt(top));
+        else if (bottom > bar->value() + room)
+            bar->setValue(ClampToInt(std::min(top, bottom - room)));
+    }
+}
+
+void TAdvStringGrid::MoveCurrent(int col, int row)
+{
+    const QRect before = CellRect(model_.Col(), model_.Row());
+    const int oldCol = model_.Col();
+    const int oldRow = model_.Row();
+    model_.SetCurrent(col, row);
+    ScrollInView(model_.Col(), model_.Row());
+    viewport()->update(before);
+    viewport()->update(CellRect(model_.Col(), model_.Row()));
+    if (oldCol != model_.Col() || oldRow != model_.Row())
+        emit currentCellChanged(model_.Col(), model_.Row());
+}
+
+int TAdvStringGrid::VisibleNormalRows() const
+{
+    const int fixedH = RowCount() > 0 ? model_.RowHeight(0) : 0;
+    const int rowH = std::max(1, model_.DefaultRowHeight());
+    return std::max(1, (viewport()->height() - fixedH) / rowH);
+}
+
+int TAdvStringGrid::VisibleNormalCols() const
+{
+    const int fixedW = ColCount() > 0 ? model_.ColWidth(0) : 0;
+    const int colW = std::max(1, model_.DefaultColWidth());
+    return std::max(1, (viewport()->width() - fixedW) / colW);
+}
+
+void TAdvStringGrid::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        const QPoint cell = CellAt(event->position().toPoint());
+        if (cell.x() >= GridModel::FixedCols && cell.y() >= GridModel::FixedRows)
+            MoveCurrent(cell.x(), cell.y());
+    }
+    QAbstractScrollArea::mousePressEvent(event);
+}
+
+void TAdvStringGrid::keyPressEvent(QKeyEvent* event)
+{
+    int col = model_.Col();
+    int row = model_.Row();
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    switch (event->key()) {
+    case Qt::Key_Left: --col; break;
+    case Qt::Key_Right: ++col; break;
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_PageUp: row -= VisibleNormalRows(); break;
+    case Qt::Key_PageDown: row += VisibleNormalRows(); break;
+    case Qt::Key_Home:
+        col = GridModel::FixedCols;
+        if (ctrl)
+            row = GridModel::FixedRows;
+        break;
+    case Qt::Key_End:
+        col = ColCount() - 1;
+        if (ctrl)
+            row = RowCount() - 1;
+        break;
+    default:
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    MoveCurrent(col, row);
+    event->accept();
+}
+
+void TAdvStringGrid::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update(CellRect(model_.Col(), model_.Row()));
+}
+
+void TAdvStringGrid::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update(CellRect(model_.Col(), model_.Row()));
+}
+
+void TAdvStringGrid::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    PaintCells(painter, event->rect());
+}
+
+void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
+{
+    const QRect view = viewport()->rect();
+    const QRect area = region & view;
+    if (area.isEmpty())
+        return;
+    // Beyond the last column and row lies the window colour.
+    painter.fillRect(area, SystemQColor(palette(), 5));
+    if (ColCount() == 0 || RowCount() == 0)
+        return;
+
+    const bool focused = hasFocus();
+    const int fixedW = model_.ColWidth(0);
+    const int fixedH = model_.RowHeight(0);
+    const int ox = horizontalScrollBar()->value();
+    const int oy = verticalScrollBar()->value();
+
+    // The visible span of columns (rows) of a band starting at pixel `from` of the viewport.
+    const auto colSpan = [&](int fromX, int toX) {
+        const int first = std::max(GridModel::FixedCols, model_.ColAt(std::int64_t{fromX} + ox));
+        const int last = model_.ColAt(std::int64_t{toX} + ox);
+        return std::pair{first, last};
+    };
+    const auto rowSpan = [&](int fromY, int toY) {
+        const int first = std::max(GridModel::FixedRows, model_.RowAt(std::int64_t{fromY} + oy));
+        const int last = model_.RowAt(std::int64_t{toY} + oy);
+        return std::pair{first, last};
+    };
+
+    const QRect normalArea = area & QRect(QPoint(fixedW, fixedH), view.bottomRight());
+    const QRect topBand = area & QRect(QPoint(fixedW, 0), QPoint(view.right(), fixedH - 1));
+    const QRect leftBand = area & QRect(QPoint(0, fixedH), QPoint(fixedW - 1, view.bottom()));
+    const QRect corner = area & QRect(0, 0, fixedW, fixedH);
+
+    const auto paintBlock = [&](const QRect& clip, int c0, int c1, int r0, int r1) {
+        if (clip.isEmpty() || c0 > c1 || r0 > r1)
+            return;
+        painter.save();
+        painter.setClipRect(clip);
+        for (int r = r0; r <= r1; ++r)
+            for (int c = c0; c <= c1; ++c)
+                PaintCell(painter, c, r, CellRect(c, r), focused);
+        painter.restore();
+    };
+
+    if (!normalArea.isEmpty() && ColCount() > 1 && RowCount() > 1) {
+        const auto [c0, c1] = colSpan(normalArea.left(), normalArea.right());
+        const auto [r0, r1] = rowSpan(normalArea.top(), normalArea.bottom());
+        paintBlock(normalArea, c0, c1, r0, r1);
+    }
+    if (!topBand.isEmpty() && ColCount() > 1) {
+        const auto [c0, c1] = colSpan(topBand.left(), topBand.right());
+        paintBlock(topBand, c0, c1, 0, 0);
+    }
+    if (!leftBand.isEmpty() && RowCount() > 1) {
+        const auto [r0, r1] = rowSpan(leftBand.top(), leftBand.bottom());
+        paintBlock(leftBand, 0, 0, r0, r1);
+    }
+    paintBlock(corner, 0, 0, 0, 0);
+
+    // The focus rectangle goes over whatever the cell's painting left.
+    if (focused && ColCount() > GridModel::FixedCols && RowCount() > GridModel::FixedRows) {
+        const QRect current = CellRect(model_.Col(), model_.Row());
+        if (current.intersects(normalArea)) {
+            painter.save();
+            painter.setClipRect(normalArea);
+            QStyleOptionFocusRect option;
+            option.initFrom(this);
+            option.rect = current.adjusted(0, 0, -1, -1);
+            option.backgroundColor = palette().color(QPalette::Base);
+            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+            painter.restore();
+        }
+    }
+}
+
+void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)
+{
+    const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
+    const bool current = !fixed && col == model_.Col() && row == model_.Row();
+    const TGridDrawState state{.gdSelected = current, .gdFocused = current && focused, .gdFixed = fixed};
+
+    GridCanvas canvas(painter, this);
+    model_.CellColors(col, row, state, false, canvas.Brush, canvas.Font);
+    canvas.FillRect(rect);
+
+    // The cell's own lines along its right and bottom edges.
+    const QColor lineColor = canvas.Resolve(fixed ? GridModel::FixedLineColor : model_.GridLineColor);
+    const int lineWidth = fixed ? GridModel::FixedLineWidth : model_.GridLineWidth;
+    if (lineWidth > 0) {
+        painter.fillRect(QRect(rect.right() - lineWidth + 1, rect.top(), lineWidth, rect.height()), lineColor);
+        painter.fillRect(QRect(rect.left(), rect.bottom() - lineWidth + 1, rect.width(), lineWidth), lineColor);
+    }
+
+    TAlignment hAlign{};
+    TVAlignment vAlign{};
+    model_.CellAlignment(col, row, hAlign, vAlign);
+
+    const std::string text = model_.Cells(col, row);
+    if (!text.empty()) {
+        const GlyphRun run = ShapeText(canvas.Font, text);
+        painter.setFont(run.font);
+        painter.setPen(canvas.Resolve(canvas.Font.color));
+        if (model_.IsRotated(col, row)) {
+            const QRect box = rect.adjusted(2, 2, -2, -2);
+            const QFontMetrics metrics(run.font);
+            const QRect textRect(0, 0, metrics.horizontalAdvance(run.text), metrics.height());
+            QTransform turn;
+            turn.rotate(-model_.CellAngle(col, row));
+            const QRect turned = turn.mapRect(textRect);
+            int x = box.left();
+            if (hAlign == TAlignment::taRightJustify)
+                x = box.right() + 1 - turned.width();
+            else if (hAlign == TAlignment::taCenter)
+                x = box.left() + (box.width() - turned.width()) / 2;
+            int y = box.top();
+            if (vAlign == TVAlignment::vtaBottom)
+                y = box.bottom() + 1 - turned.height();
+            else if (vAlign == TVAlignment::vtaCenter)
+                y = box.top() + (box.height() - turned.height()) / 2;
+            painter.save();
+            painter.setClipRect(box, Qt::IntersectClip);
+            painter.translate(x - turned.left(), y - turned.top());
+            painter.rotate(-model_.CellAngle(col, row));
+            painter.drawText(QPoint(0, metrics.ascent()), run.text);
+            painter.restore();
+        } else {
+            const QRect box = rect.adjusted(1 + 2, 1 + 2, -1 - 2, -1);
+            painter.drawText(box, static_cast<int>(ToQt(hAlign, vAlign) | Qt::TextSingleLine), run.text);
+        }
+    }
+
+    if (OnDrawCell)
+        OnDrawCell(*this, col, row, rect.adjusted(1, 1, -1, -1), state, canvas);
+}
 
 } // namespace velmora

@@ -1,13 +1,120 @@
 #pragma once
 
+#include "view/grid_model.h"
+
 #include <QAbstractScrollArea>
+#include <QColor>
+#include <QFont>
+#include <QRect>
+
+#include <functional>
+#include <string_view>
+
+class QPainter;
 
 namespace velmora {
 
+class TAdvStringGrid;
+
+// What a drawing callback paints with: the grid's painter, holding the cell's brush and font as
+// plain data, so that symbols are drawn as the symbol font asks.
+class GridCanvas {
+public:
+    GridCanvas(QPainter& painter, const QWidget* widget) : painter_(painter), widget_(widget) {}
+
+    GridBrush Brush;
+    GridFont Font;
+
+    QPainter& Painter() { return painter_; }
+    // Fills `rect` with the brush colour.
+    void FillRect(const QRect& rect);
+    // The width and height of `text` (Windows-1251) in the canvas font.
+    QSize TextExtent(std::string_view text) const;
+    // Draws `text` with its top-left corner at (x, y), clipped to `clip`, transparently.
+    void TextRect(const QRect& clip, int x, int y, std::string_view text);
+    // A colour of the grid's model resolved against the widget's palette.
+    QColor Resolve(TColor color) const;
+
+private:
+    QPainter& painter_;
+    const QWidget* widget_;
+};
+
+using TDrawCellEvent =
+    std::function<void(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State,
+                       GridCanvas& Canvas)>;
+
+// A read-only string grid: one fixed row and column that stay in view, cells painted through the
+// owner's callbacks, scrolling and a current cell, no editing. It paints only the cells in view.
 class TAdvStringGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
     explicit TAdvStringGrid(QWidget* parent = nullptr);
+    ~TAdvStringGrid() override;
+
+    // The whole model. After changing it directly, call Refresh() so the grid lays out and repaints;
+    // the setters below do that themselves.
+    GridModel& model() { return model_; }
+    const GridModel& model() const { return model_; }
+    void Refresh();
+
+    int ColCount() const { return model_.ColCount(); }
+    int RowCount() const { return model_.RowCount(); }
+    void SetColCount(int count);
+    void SetRowCount(int count);
+    std::string Cells(int col, int row) const { return model_.Cells(col, row); }
+    void SetCell(int col, int row, std::string_view text);
+    void SetRotatedCell(int col, int row, int angle, std::string_view text);
+    const CellTable& cells() const { return model_.cells(); }
+    // Installs a whole table at once (a new build).
+    void setCells(CellTable table);
+
+    int Col() const { return model_.Col(); }
+    int Row() const { return model_.Row(); }
+    void SetRow(int row);
+    void SetCurrent(int col, int row);
+
+    const GridFont& Font() const { return model_.Font; }
+    void SetFont(const GridFont& font);
+    const GridFont& FixedFont() const { return model_.FixedFont; }
+    void SetFixedFont(const GridFont& font);
+
+    // The rectangle of a cell in viewport coordinates as it lies now (it may lie outside the view).
+    QRect CellRect(int col, int row) const;
+    // The cell under a viewport point, or (-1, -1) outside the cells.
+    QPoint CellAt(const QPoint& pos) const;
+    // Scrolls the least needed so that the cell is in view.
+    void ScrollInView(int col, int row);
+    // The first normal column and row in view (the scroll position in cells).
+    int LeftCol() const;
+    int TopRow() const;
+
+    // Paints the cells of `region` (viewport coordinates) with `painter` as the screen shows them.
+    void PaintCells(QPainter& painter, const QRect& region);
+
+    TDrawCellEvent OnDrawCell;
+
+signals:
+    void currentCellChanged(int col, int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    void UpdateScrollBars();
+    void PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused);
+    void MoveCurrent(int col, int row);
+    int VisibleNormalCols() const;
+    int VisibleNormalRows() const;
+
+    GridModel model_;
 };
 
 } // namespace velmora
