@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QAction>
+#include <QString>
+
+namespace velmora {
+
+// A command as the data module keeps it: a QAction with the category that groups it and the hint
+// it was given whole ("short|long"; the short part becomes the tooltip, the long part the status
+// bar text).
+class TAction : public QAction {
+public:
+    using QAction::QAction;
+
+    QString Category;
+    QString Hint;
+    int ImageIndex = -1;
+
+    void SetHint(const QString& hint);
+};
+
+// The two parts of a hint: before and after the first vertical bar; a hint without a bar is both.
+struct HintParts {
+    QString Short;
+    QString Long;
+};
+HintParts SplitHint(const QString& hint);
+
+} // namespace velmora

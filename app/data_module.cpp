@@ -1,0 +1,258 @@
+#include "data_module.h"
+
+#include "error_box.h"
+#include "main_form.h"
+#include "stored_boolean.h"
+#include "view/qt/scheme_view_handlers.h"
+
+#include <QAbstractEventDispatcher>
+#include <QFileDialog>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+namespace velmora {
+
+TDM* DM = nullptr;
+
+TDM::TDM(Tfm_Main* owner) : QObject(owner)
+{
+    // Published first: what the module builds below already reaches it.
+    DM = this;
+    setObjectName(QStringLiteral("DM"));
+    CreateImages();
+    CreateActions();
+    CreateMainMenu(*owner);
+    CreateOpenPictureDialog(*owner);
+
+    // The commands' enabled states follow the state of the run whenever the application has
+    // handled its input and is about to wait for more.
+    if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TDM::UpdateActions);
+
+    RunGuarded([this] { DataModuleCreate(); });
+    UpdateActions();
+}
+
+TDM::~TDM()
+{
+    RunGuarded([this] { DataModuleDestroy(); });
+    DM = nullptr;
+}
+
+void TDM::CreateImages()
+{
+    ImageList[imgNew] = QIcon(QStringLiteral(":/images/file_new.png"));
+    ImageList[imgOptions] = QIcon(QStringLiteral(":/images/service_options.png"));
+    ImageList[imgPrint] = QIcon(QStringLiteral(":/images/file_print.png"));
+    ImageList[imgAbout] = QIcon(QStringLiteral(":/images/help_about.png"));
+    ImageList[imgExit] = QIcon(QStringLiteral(":/images/file_exit.png"));
+    ImageList[imgExcel] = QIcon(QStringLiteral(":/images/service_excel.png"));
+    ImageList[imgDMC] = QIcon(QStringLiteral(":/images/service_dmc.png"));
+}
+
+TAction* TDM::MakeAction(const char* name, const char* category, const char* caption, const char* hint,
+                         int image, Handler execute)
+{
+    auto* action = new TAction(QString::fromUtf8(caption), this);
+    action->setObjectName(QString::fromUtf8(name));
+    action->Category = QString::fromUtf8(category);
+    action->SetHint(QString::fromUtf8(hint));
+    action->ImageIndex = image;
+    if (image >= 0)
+        action->setIcon(ImageList[static_cast<std::size_t>(image)]);
+    // The captions carry no accelerators; an ampersand would be text.
+    action->setIconText(action->text());
+    connect(action, &QAction::triggered, this, [this, action, execute] { RunCommand(*action, execute); });
+    return action;
+}
+
+void TDM::CreateActions()
+{
+    ac_FileNew = MakeAction("ac_FileNew", "Файл", "Новая схема",
+                            "Новая схема|Открыть мастер быстрого создания схемы вышивки крестиком", imgNew,
+                            &TDM::ac_FileNewExecute);
+    ac_FileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+
+    ac_FilePrint = MakeAction("ac_FilePrint", "Файл", "Печать схемы",
+                              "Печать схемы|Печать схемы для вышивания крестиком", imgPrint,
+                              &TDM::ac_FilePrintExecute);
+    ac_FilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+
+    ac_FilePrintSymbols = MakeAction("ac_FilePrintSymbols", "Файл", "Печать символов",
+                                     "Печать символов|Печать таблицы расшифровки используемых символов", -1,
+                                     &TDM::ac_FilePrintSymbolsExecute);
+
+    ac_FileExit = MakeAction("ac_FileExit", "Файл", "Выход", "Выход|Завершение работы с программой", imgExit,
+                             &TDM::ac_FileExitExecute);
+    ac_FileExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
+
+    ac_ServiceExcel = MakeAction("ac_ServiceExcel", "Сервис", "В Excel ->",
+                                 "Сохранить в Excel|Передать полученную схему в Microsoft Excel", imgExcel,
+                                 &TDM::ac_ServiceExcelExecute);
+
+    ac_ServiceDMC = MakeAction("ac_ServiceDMC", "Сервис", "Таблица DMC",
+                               "Таблица DMC|Открыть таблицу цветов ниток набора DMC", imgDMC,
+                               &TDM::ac_ServiceDMCExecute);
+
+    ac_ServiceOptions =
+        MakeAction("ac_ServiceOptions", "Сервис", "Шрифт символов...",
+                   "Шрифт символов|Выбор и настройка шрифта символов, которые используются в схеме", imgOptions,
+                   &TDM::ac_ServiceOptionsExecute);
+
+    ac_HelpAbout = MakeAction("ac_HelpAbout", "Помощь", "О программе...",
+                              "О программе|Вывод информации про программу и автора", imgAbout,
+                              &TDM::ac_HelpAboutExecute);
+}
+
+void TDM::CreateMainMenu(Tfm_Main& owner)
+{
+    MainMenu = new QMenuBar(&owner);
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+
+    mi_File = MainMenu->addMenu(QStringLiteral("Файл"));
+    mi_File->setObjectName(QStringLiteral("mi_File"));
+    mi_File->addAction(ac_FileNew);
+    mi_File->addAction(ac_FilePrint);
+    mi_File->addAction(ac_FilePrintSymbols);
+    N1 = mi_File->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    mi_File->addAction(ac_FileExit);
+
+    mi_Service = MainMenu->addMenu(QStringLiteral("Сервис"));
+    mi_Service->setObjectName(QStringLiteral("mi_Service"));
+    mi_Service->addAction(ac_ServiceExcel);
+    mi_Service->addAction(ac_ServiceDMC);
+    N2 = mi_Service->addSeparator();
+    N2->setObjectName(QStringLiteral("N2"));
+    mi_Service->addAction(ac_ServiceOptions);
+
+    mi_Help = MainMenu->addMenu(QStringLiteral("?"));
+    mi_Help->setObjectName(QStringLiteral("mi_Help"));
+    mi_Help->addAction(ac_HelpAbout);
+
+    for (QMenu* menu : {mi_File, mi_Service, mi_Help})
+        connect(menu, &QMenu::aboutToShow, this, &TDM::UpdateActions);
+
+    owner.setMenuBar(MainMenu);
+}
+
+void TDM::CreateOpenPictureDialog(Tfm_Main& owner)
+{
+    OpenPictureDialog = new QFileDialog(&owner);
+    OpenPictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
+    // Qt's own dialog, so that the wizard can add a preview of the selected picture.
+    OpenPictureDialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    OpenPictureDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    // A typed name need not exist.
+    OpenPictureDialog->setFileMode(QFileDialog::AnyFile);
+    OpenPictureDialog->setNameFilter(QStringLiteral("Files with pictures (*.bmp *.jpg)"));
+    OpenPictureDialog->setDefaultSuffix(QStringLiteral("bmp"));
+    OpenPictureDialog->setSizeGripEnabled(true);
+}
+
+void TDM::DataModuleCreate()
+{
+    PictureLoaded = false;
+    SchemeReady = false;
+    Dithering = false;
+    DMCUsed.fill(0);
+    SourcePicture = Bitmap();
+    SettingsKey = "Software\\Mirvane\\Velmora2";
+    SettingsSection = "Options";
+    LoadSettings();
+    Dithering = StoredTextToBoolean(StoredDithering);
+    CopySymbolFontToChart();
+}
+
+void TDM::DataModuleDestroy()
+{
+    StoredDithering = Dithering ? "True" : "False";
+    SaveSettings();
+}
+
+void TDM::LoadSettings()
+{
+    // HOOK(settings): read the symbol font into FontDialog.Font and the text of "Dithering" into
+    // StoredDithering from SettingsKey/SettingsSection. Until then the first-start values stand.
+}
+
+void TDM::SaveSettings()
+{
+    // HOOK(settings): write FontDialog.Font and StoredDithering under SettingsKey/SettingsSection.
+}
+
+void TDM::UpdateActions()
+{
+    for (QAction* action : {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
+                            static_cast<QAction*>(ac_ServiceExcel)})
+        ac_FilePrintUpdate(*action);
+}
+
+void TDM::ac_FilePrintUpdate(QAction& sender)
+{
+    sender.setEnabled(SchemeReady);
+}
+
+void TDM::RunCommand(QAction& action, Handler execute)
+{
+    // A command whose state changed since the last update must not run on a stale enabled flag.
+    UpdateActions();
+    if (!action.isEnabled())
+        return;
+    RunGuarded([this, execute] { (this->*execute)(); });
+}
+
+void TDM::CopySymbolFontToChart()
+{
+    velmora::CopySymbolFontToChart(*fm_Main->asg_Image, ToGridFont(FontDialog.Font));
+}
+
+void TDM::ac_FileNewExecute()
+{
+    PictureLoaded = false;
+    // HOOK(wizard): create Tfm_Wizard owned by fm_Main, preset its cb_Dithering from Dithering and
+    // show it modally; on OK call fm_Main->BuildScheme with its request (which sets SchemeReady);
+    // on every way out copy cb_Dithering back into Dithering. Until the wizard exists the command
+    // shows nothing.
+}
+
+void TDM::ac_FilePrintExecute()
+{
+    // HOOK(printing): print the whole chart grid fm_Main->asg_Image with its own print settings.
+}
+
+void TDM::ac_FilePrintSymbolsExecute()
+{
+    // HOOK(printing): print the whole legend grid fm_Main->asg_Symbols with its own print settings.
+}
+
+void TDM::ac_FileExitExecute()
+{
+    // Exactly as the close box: the window asks before it closes.
+    fm_Main->close();
+}
+
+void TDM::ac_ServiceExcelExecute()
+{
+    // HOOK(export): send the chart, the legend and the reduced picture to a new workbook.
+}
+
+void TDM::ac_ServiceDMCExecute()
+{
+    // HOOK(DMC table): create Tfm_DMC owned by this module, fill its table, show it modally.
+}
+
+void TDM::ac_ServiceOptionsExecute()
+{
+    FontDialog.Execute(fm_Main);
+    // Also after Cancel: the dialog's font is then the one it had, so the chart keeps its look.
+    CopySymbolFontToChart();
+}
+
+void TDM::ac_HelpAboutExecute()
+{
+    // HOOK(About box): create Tfm_About owned by fm_Main, show it modally.
+}
+
+} // namespace velmora

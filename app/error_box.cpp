@@ -1,0 +1,43 @@
+#include "error_box.h"
+
+#include "prompter.h"
+#include "scheme/cp1251.h"
+
+#include <QApplication>
+#include <QStringDecoder>
+
+#include <exception>
+
+namespace velmora {
+namespace {
+
+void ShowErrorBox(const QString& text)
+{
+    CurrentPrompter().ShowError(QApplication::activeWindow(), QString::fromUtf8(kApplicationTitle), text);
+}
+
+} // namespace
+
+QString MessageText(std::string_view message)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(QByteArrayView(message.data(), static_cast<qsizetype>(message.size())));
+    if (!utf8.hasError())
+        return text;
+    return QString::fromStdString(Cp1251ToUtf8(message));
+}
+
+bool RunGuarded(const std::function<void()>& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& error) {
+        ShowErrorBox(MessageText(error.what()));
+    } catch (...) {
+        ShowErrorBox(QStringLiteral("Неизвестная ошибка"));
+    }
+    return false;
+}
+
+} // namespace velmora

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <string_view>
+
+namespace velmora {
+
+// The application's title: the caption of the error box and the name the desktop shows.
+inline constexpr char kApplicationTitle[] = "Velmora 2";
+
+// Runs one command, start-up step or shutdown step. An exception that escapes it is shown in the
+// application's error box (its text, the error icon, the application title as caption) and the
+// program goes on; the result says whether the step ran to its end. This is the one place in the
+// shell that catches broadly.
+bool RunGuarded(const std::function<void()>& step);
+
+// The text of an exception's message for the screen. The program's own texts are Windows-1251;
+// messages that already are valid UTF-8 (from the C++ library or Qt) are taken as they are.
+QString MessageText(std::string_view message);
+
+} // namespace velmora

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace velmora {
+
+// Every modal question the shell asks the user goes through here, so that tests can answer in
+// place of a person. The real one shows the platform's boxes and dialogs.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // A question with the buttons Yes and No and the question icon; true for Yes.
+    virtual bool Confirm(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // A message with the error icon and an OK button.
+    virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // The font dialog initialised with `initial`; the chosen font, or nothing when cancelled.
+    virtual std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) = 0;
+};
+
+// The prompter in use: the one installed last, else the one that shows real boxes.
+Prompter& CurrentPrompter();
+
+// Installs `prompter` (nullptr: the real one again) and returns the one it replaces.
+Prompter* InstallPrompter(Prompter* prompter);
+
+// Installs a prompter for the life of a scope.
+class ScopedPrompter {
+public:
+    explicit ScopedPrompter(Prompter& prompter) : previous_(InstallPrompter(&prompter)) {}
+    ~ScopedPrompter() { InstallPrompter(previous_); }
+    ScopedPrompter(const ScopedPrompter&) = delete;
+    ScopedPrompter& operator=(const ScopedPrompter&) = delete;
+
+private:
+    Prompter* previous_;
+};
+
+} // namespace velmora
