@@ -292,8 +292,10 @@ void TAdvStringGrid::mousePressEvent(QMouseEvent* event)
         if (cell.x() >= GridModel::FixedCols && cell.y() >= GridModel::FixedRows)
             MoveCurrent(cell.x(), cell.y());
     }
-    QAbstractScrollArea::mousePressEvent(event);
+    event->accept();
 }
+
+void TAdvStringGrid::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
 
 void TAdvStringGrid::keyPressEvent(QKeyEvent* event)
 {
