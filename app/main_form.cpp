@@ -65,7 +65,10 @@ Tfm_Main::~Tfm_Main()
 void Tfm_Main::CreateControls()
 {
     setWindowTitle(QStringLiteral("Вельмора"));
-    QFont base(QStringLiteral("MS Sans Serif"));
+    // Where MS Sans Serif is missing, a face of Arial's metrics keeps the captions inside the
+    // 84-pixel buttons, as the layout was made for.
+    QFont base;
+    base.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     base.setPixelSize(11);
     setFont(base);
     resize(kDesignWidth, kDesignHeight);
