@@ -45,38 +45,48 @@ QColor SystemQColor(const QPalette& palette, std::uint32_t index)
     }
 }
 
-Qt::Alignment ToQt(TAlignment h, TVAlignment v)
-{
-    Qt::Alignment a;
-    switch (h) {
-    case TAlignment::taLeftJustify: a = Qt::AlignLeft; break;
-    case TAlignment::taRightJustify: a = Qt::AlignRight; break;
-    case TAlignment::taCenter: a = Qt::AlignHCenter; break;
-    }
-    switch (v) {
-    case TVAlignment::vtaTop: a |= Qt::AlignTop; break;
-    case TVAlignment::vtaCenter: a |= Qt::AlignVCenter; break;
-    case TVAlignment::vtaBottom: a |= Qt::AlignBottom; break;
-    }
-    return a;
-}
-
 } // namespace
 
 // ---- GridCanvas ---------------------------------------------------------------------------------
 
 QColor GridCanvas::Resolve(TColor color) const
 {
-    if (IsSystemColor(color))
-        return SystemQColor(widget_ != nullptr ? widget_->palette() : QPalette(), color & 0xFFFFFFu);
+    if (IsSystemColor(color)) {
+        if (widget_ != nullptr)
+            return SystemQColor(widget_->palette(), color & 0xFFFFFFu);
+        return SystemQColor(QPalette(), color & 0xFFFFFFu);
+    }
     return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                   static_cast<int>((color >> 16) & 0xFF));
 }
 
 void GridCanvas::FillRect(const QRect& rect) { painter_.fillRect(rect, Resolve(Brush.Color)); }
 
+const TextSprite* GridCanvas::Sprite(std::string_view text) const
+{
+    if (cache_ == nullptr)
+        return nullptr;
+    return &cache_->Get(Font, Resolve(Font.color).rgb(), painter_.device()->devicePixelRatioF(), text);
+}
+
+// Copies the part of the sprite placed with its text box at `topLeft` that lies inside `clip`.
+static void DrawSprite(QPainter& painter, const TextSprite& sprite, QPoint topLeft, const QRect& clip)
+{
+    if (sprite.image.isNull())
+        return;
+    const QRect target = sprite.bounds.translated(topLeft) & clip;
+    if (target.isEmpty())
+        return;
+    const qreal ratio = sprite.image.devicePixelRatio();
+    const QRect local = target.translated(-topLeft - sprite.bounds.topLeft());
+    const QRectF source(local.x() * ratio, local.y() * ratio, local.width() * ratio, local.height() * ratio);
+    painter.drawImage(QRectF(target), sprite.image, source);
+}
+
 QSize GridCanvas::TextExtent(std::string_view text) const
 {
+    if (const TextSprite* sprite = Sprite(text))
+        return sprite->extent;
     const GlyphRun run = ShapeText(Font, text);
     const QFontMetrics metrics(run.font);
     return {metrics.horizontalAdvance(run.text), metrics.height()};
@@ -86,6 +96,10 @@ void GridCanvas::TextRect(const QRect& clip, int x, int y, std::string_view text
 {
     if (text.empty() || clip.isEmpty())
         return;
+    if (const TextSprite* sprite = Sprite(text)) {
+        DrawSprite(painter_, *sprite, QPoint(x, y), clip);
+        return;
+    }
     const GlyphRun run = ShapeText(Font, text);
     const QFontMetrics metrics(run.font);
     painter_.save();
@@ -98,7 +112,8 @@ void GridCanvas::TextRect(const QRect& clip, int x, int y, std::string_view text
 
 // ---- TAdvStringGrid -----------------------------------------------------------------------------
 
-TAdvStringGrid::TAdvStringGrid(QWidget* parent) : QAbstractScrollArea(parent)
+TAdvStringGrid::TAdvStringGrid(QWidget* parent)
+    : QAbstractScrollArea(parent), glyphs_(std::make_unique<GlyphCache>())
 {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -427,7 +442,7 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
     const bool current = !fixed && col == model_.Col() && row == model_.Row();
     const TGridDrawState state{.gdSelected = current, .gdFocused = current && focused, .gdFixed = fixed};
 
-    GridCanvas canvas(painter, this);
+    GridCanvas canvas(painter, this, glyphs_.get());
     model_.CellColors(col, row, state, false, canvas.Brush, canvas.Font);
     canvas.FillRect(rect);
 
@@ -444,11 +459,11 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
     model_.CellAlignment(col, row, hAlign, vAlign);
 
     const std::string text = model_.Cells(col, row);
-    if (!text.empty()) {
+    if (!text.empty() && model_.IsRotated(col, row)) {
         const GlyphRun run = ShapeText(canvas.Font, text);
         painter.setFont(run.font);
         painter.setPen(canvas.Resolve(canvas.Font.color));
-        if (model_.IsRotated(col, row)) {
+        {
             const QRect box = rect.adjusted(2, 2, -2, -2);
             const QFontMetrics metrics(run.font);
             const QRect textRect(0, 0, metrics.horizontalAdvance(run.text), metrics.height());
@@ -471,10 +486,21 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
             painter.rotate(-model_.CellAngle(col, row));
             painter.drawText(QPoint(0, metrics.ascent()), run.text);
             painter.restore();
-        } else {
-            const QRect box = rect.adjusted(1 + 2, 1 + 2, -1 - 2, -1);
-            painter.drawText(box, static_cast<int>(ToQt(hAlign, vAlign) | Qt::TextSingleLine), run.text);
         }
+    } else if (!text.empty()) {
+        const QRect box = rect.adjusted(1 + 2, 1 + 2, -1 - 2, -1);
+        const QSize extent = canvas.TextExtent(text);
+        int x = box.left();
+        if (hAlign == TAlignment::taRightJustify)
+            x = box.right() + 1 - extent.width();
+        else if (hAlign == TAlignment::taCenter)
+            x = box.left() + (box.width() - extent.width()) / 2;
+        int y = box.top();
+        if (vAlign == TVAlignment::vtaBottom)
+            y = box.bottom() + 1 - extent.height();
+        else if (vAlign == TVAlignment::vtaCenter)
+            y = box.top() + (box.height() - extent.height()) / 2;
+        canvas.TextRect(box, x, y, text);
     }
 
     if (OnDrawCell)

@@ -8,6 +8,7 @@
 #include <QRect>
 
 #include <functional>
+#include <memory>
 #include <string_view>
 
 class QPainter;
@@ -15,12 +16,18 @@ class QPainter;
 namespace velmora {
 
 class TAdvStringGrid;
+class GlyphCache;
+struct TextSprite;
 
 // What a drawing callback paints with: the grid's painter, holding the cell's brush and font as
 // plain data, so that symbols are drawn as the symbol font asks.
 class GridCanvas {
 public:
-    GridCanvas(QPainter& painter, const QWidget* widget) : painter_(painter), widget_(widget) {}
+    // `cache`, when given, keeps the texts drawn as images for the next cells.
+    GridCanvas(QPainter& painter, const QWidget* widget, GlyphCache* cache = nullptr)
+        : painter_(painter), widget_(widget), cache_(cache)
+    {
+    }
 
     GridBrush Brush;
     GridFont Font;
@@ -36,8 +43,11 @@ public:
     QColor Resolve(TColor color) const;
 
 private:
+    const TextSprite* Sprite(std::string_view text) const;
+
     QPainter& painter_;
     const QWidget* widget_;
+    GlyphCache* cache_;
 };
 
 using TDrawCellEvent =
@@ -116,6 +126,7 @@ private:
     int VisibleNormalRows() const;
 
     GridModel model_;
+    std::unique_ptr<GlyphCache> glyphs_;
 };
 
 } // namespace velmora

@@ -4,6 +4,8 @@
 
 #include <QFile>
 #include <QFontInfo>
+#include <QFontMetrics>
+#include <QPainter>
 #include <QRawFont>
 
 #include <array>
@@ -131,6 +133,48 @@ GlyphRun ShapeText(const GridFont& font, std::string_view text)
     }
     run.text = Cp1251ToQString(text);
     return run;
+}
+
+const TextSprite& GlyphCache::Get(const GridFont& font, QRgb color, qreal pixelRatio, std::string_view text)
+{
+    // Built in place and in binary: this runs several times for every cell painted.
+    const auto append = [this](const auto& value) {
+        key_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    };
+    const unsigned char style = static_cast<unsigned char>(font.style.bold | font.style.italic << 1 |
+                                                           font.style.underline << 2 | font.style.strikeOut << 3);
+    key_.clear();
+    append(font.size);
+    append(font.charset);
+    append(style);
+    append(color);
+    append(pixelRatio);
+    append(font.name.size());
+    key_ += font.name;
+    key_ += text;
+    if (auto it = sprites_.find(key_); it != sprites_.end())
+        return it->second;
+    if (sprites_.size() >= kMaxEntries)
+        sprites_.clear();
+
+    const GlyphRun run = ShapeText(font, text);
+    const QFontMetrics metrics(run.font);
+    TextSprite sprite;
+    sprite.extent = QSize(metrics.horizontalAdvance(run.text), metrics.height());
+    sprite.ascent = metrics.ascent();
+    // Ink may reach beyond the box (bearings, italics); the sprite holds both, with a pixel to spare.
+    const QRect ink = metrics.boundingRect(run.text).translated(0, sprite.ascent);
+    sprite.bounds = ink.united(QRect(QPoint(0, 0), sprite.extent)).adjusted(-1, -1, 1, 1);
+    if (!run.text.isEmpty() && !sprite.bounds.isEmpty()) {
+        sprite.image = QImage(sprite.bounds.size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+        sprite.image.setDevicePixelRatio(pixelRatio);
+        sprite.image.fill(Qt::transparent);
+        QPainter painter(&sprite.image);
+        painter.setFont(run.font);
+        painter.setPen(QColor::fromRgb(color));
+        painter.drawText(QPoint(-sprite.bounds.left(), sprite.ascent - sprite.bounds.top()), run.text);
+    }
+    return sprites_.emplace(key_, std::move(sprite)).first->second;
 }
 
 } // namespace velmora

@@ -3,9 +3,12 @@
 #include "view/grid_model.h"
 
 #include <QFont>
+#include <QImage>
 #include <QString>
 
+#include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace velmora {
 
@@ -31,5 +34,26 @@ inline constexpr char32_t kNoEquivalentGlyph = U'\u229E';
 // draws those; "Wingdings" otherwise draws the Unicode equivalents in Symbola; any other face
 // draws the Windows-1251 characters. The choice is made by the text's first byte.
 GlyphRun ShapeText(const GridFont& font, std::string_view text);
+
+// A text drawn once into a transparent image, for cells that show the same few symbols and numbers
+// thousands of times: a clipped copy of the image is all a cell then costs.
+struct TextSprite {
+    QImage image;   // device pixels, premultiplied; null for a text without ink
+    QRect bounds;   // where the image goes, relative to the top-left of the text's box
+    QSize extent;   // the text's box: advance width and font height
+    int ascent = 0; // baseline below the top of the box
+};
+
+class GlyphCache {
+public:
+    // The sprite of `text` in `font` and `color`, at `pixelRatio` device pixels per pixel.
+    const TextSprite& Get(const GridFont& font, QRgb color, qreal pixelRatio, std::string_view text);
+
+private:
+    // A chart shows a few dozen symbols and a thousand numbers; a cache beyond this is cleared.
+    static constexpr std::size_t kMaxEntries = 8192;
+    std::unordered_map<std::string, TextSprite> sprites_;
+    std::string key_;
+};
 
 } // namespace velmora
