@@ -1,0 +1,208 @@
+// How symbol bytes become glyphs, and what the main window's grid handlers change for which cell.
+#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_view_handlers.h"
+#include "view/qt/symbol_glyphs.h"
+
+#include <QFontInfo>
+#include <QRawFont>
+#include <QTest>
+
+using namespace velmora;
+
+Q_DECLARE_METATYPE(std::string)
+
+namespace {
+
+GridFont Face(const char* name, int charset)
+{
+    GridFont font;
+    font.name = name;
+    font.charset = charset;
+    font.size = 10;
+    return font;
+}
+
+bool Installed(const char* face)
+{
+    QFont font(QString::fromLatin1(face));
+    return QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+class SymbolsAndHandlersTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void wingdingsTableIsCompiledIn()
+    {
+        int mapped = 0;
+        for (int code = 0; code < 256; ++code)
+            mapped += WingdingsToUnicode(static_cast<unsigned char>(code)) != 0;
+        QCOMPARE(mapped, 221); // 33..255 less the two codes without an equivalent
+        QCOMPARE(WingdingsToUnicode(0x6E), char32_t{0x25FC});
+        QCOMPARE(WingdingsToUnicode(127), char32_t{0});
+        QCOMPARE(WingdingsToUnicode(255), char32_t{0});
+    }
+
+    void shapeText_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<int>("charset");
+        QTest::addColumn<std::string>("bytes");
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("Wingdings square") << "Wingdings" << kSymbolCharset << std::string("n") << "Symbola"
+                                          << QString(QChar(0x25FC));
+        QTest::newRow("Wingdings pencil, beyond 16 bits")
+            << "Wingdings" << kSymbolCharset << std::string("!") << "Symbola" << QString::fromUcs4(U"\U0001F589");
+        QTest::newRow("Wingdings 127") << "Wingdings" << kSymbolCharset << std::string("\x7f") << "Symbola"
+                                       << QString(QChar(0x229E));
+        QTest::newRow("Wingdings 255, the default spread's last symbol")
+            << "Wingdings" << kSymbolCharset << std::string("\xff") << "Symbola" << QString(QChar(0x229E));
+        QTest::newRow("Wingdings in any character set") << "wingdings" << kDefaultCharset << std::string("n")
+                                                        << "Symbola" << QString(QChar(0x25FC));
+        QTest::newRow("Cyrillic in Arial") << "Arial" << kRussianCharset << std::string("\xcd\xe8\xf2\xea\xe0")
+                                           << "Arial" << QStringLiteral("Нитка");
+        QTest::newRow("a symbol face that is not installed draws its code page")
+            << "No Such Symbols" << kSymbolCharset << std::string("\xc0") << "No Such Symbols"
+            << QString(QChar(0x0410));
+    }
+
+    void shapeText()
+    {
+        QFETCH(QString, face);
+        QFETCH(int, charset);
+        QFETCH(std::string, bytes);
+        QFETCH(QString, family);
+        QFETCH(QString, text);
+        if (Installed(face.toLatin1().constData()) && charset == kSymbolCharset)
+            QSKIP("the face is installed here and draws its own glyphs");
+        const GlyphRun run = ShapeText(Face(face.toLatin1().constData(), charset), bytes);
+        QCOMPARE(run.font.family(), family);
+        QCOMPARE(run.text, text);
+        QCOMPARE(run.font.pixelSize(), 13);
+    }
+
+    void symbolaHasTheStandIn()
+    {
+        if (!Installed("Symbola"))
+            QSKIP("Symbola (fonts-symbola) is not installed");
+        const QRawFont raw = QRawFont::fromFont(QFont(QStringLiteral("Symbola")));
+        QVERIFY(raw.supportsCharacter(uint{0x229E}));
+        QVERIFY(raw.supportsCharacter(uint{0x25FC}));
+    }
+
+    void legendColours_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<std::string>("text");
+        QTest::addColumn<bool>("symbolFace");
+        QTest::addColumn<uint>("brush");
+        QTest::addColumn<uint>("fontColor");
+        const uint window = clWindow, text = clWindowText;
+        QTest::newRow("symbol cell") << 1 << 1 << std::string("n") << true << window << text;
+        QTest::newRow("symbol header") << 0 << 1 << std::string("x") << false << window << text;
+        QTest::newRow("swatch") << 2 << 2 << std::string("3355443") << false << 3355443u << 3355443u;
+        QTest::newRow("white swatch") << 1 << 2 << std::string("16777215") << false << 0xFFFFFFu << 0xFFFFFFu;
+        QTest::newRow("empty swatch") << 3 << 2 << std::string() << false << window << text;
+        QTest::newRow("colour header") << 0 << 2 << std::string("255") << false << window << text;
+        QTest::newRow("thread name") << 2 << 3 << std::string("255") << false << window << text;
+        QTest::newRow("number column") << 2 << 0 << std::string("2") << false << window << text;
+    }
+
+    void legendColours()
+    {
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(std::string, text);
+        QFETCH(bool, symbolFace);
+        QFETCH(uint, brush);
+        QFETCH(uint, fontColor);
+        GridModel legend;
+        legend.SetCell(col, row, text);
+        GridFont symbols = Face("Symbols", kSymbolCharset);
+        symbols.size = 30;
+        symbols.style.italic = true;
+        symbols.color = 0x123456;
+
+        for (const bool printing : {false, true}) {
+            GridBrush b{clWindow};
+            GridFont f = Face("Arial", kRussianCharset); // 10 pt, as the legend's font
+            if (printing)
+                asg_SymbolsGetCellPrintColor(symbols, legend, row, col, {}, b, f);
+            else
+                asg_SymbolsGetCellColor(symbols, legend, row, col, {}, b, f);
+            QCOMPARE(b.Color, brush);
+            QCOMPARE(f.color, fontColor);
+            QCOMPARE(f.name == "Symbols", symbolFace);
+            QCOMPARE(f.charset, symbolFace ? kSymbolCharset : kRussianCharset);
+            QCOMPARE(f.style.italic, symbolFace);
+            // 10 pt × 12 div 10: the symbol font's own size is not used.
+            QCOMPARE(f.size, symbolFace ? 12 : 10);
+        }
+    }
+
+    void legendSymbolSizeTruncates()
+    {
+        GridModel legend;
+        GridFont f = Face("Arial", kRussianCharset);
+        f.size = 13;
+        GridBrush b;
+        asg_SymbolsGetCellColor(Face("S", kSymbolCharset), legend, 1, 1, {}, b, f);
+        QCOMPARE(f.size, 15);
+    }
+
+    void chartAlignmentAndPrintBorders_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::addColumn<bool>("normal");
+        QTest::newRow("corner") << 0 << 0 << false;
+        QTest::newRow("column number") << 0 << 5 << false;
+        QTest::newRow("row number") << 5 << 0 << false;
+        QTest::newRow("stitch") << 1 << 1 << true;
+        QTest::newRow("far stitch") << 1000 << 1000 << true;
+    }
+
+    void chartAlignmentAndPrintBorders()
+    {
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QFETCH(bool, normal);
+        const GridModel chart;
+        TAlignment h = TAlignment::taLeftJustify;
+        TVAlignment v = TVAlignment::vtaBottom;
+        asg_ImageGetAlignment(chart, row, col, h, v);
+        QCOMPARE(h, normal ? TAlignment::taCenter : TAlignment::taLeftJustify);
+        QCOMPARE(v, normal ? TVAlignment::vtaCenter : TVAlignment::vtaBottom);
+
+        GridPen pen{clGray, 3};
+        TCellBorders borders{.cbTop = true, .cbRight = true};
+        asg_ImageGetCellPrintBorder(chart, row, col, pen, borders);
+        QCOMPARE(pen.Width, 1);
+        QCOMPARE(pen.Color, normal ? clSilver : clGray);
+        QVERIFY(borders.cbTop && !borders.cbLeft && borders.cbRight && !borders.cbBottom);
+    }
+
+    void theChartTakesTheSymbolFaceButKeepsItsColour()
+    {
+        TAdvStringGrid chart;
+        SetUpChartGrid(chart);
+        GridFont chosen = Face("DejaVu Sans", kRussianCharset);
+        chosen.size = 20;
+        chosen.style.bold = true;
+        chosen.color = 0x0000FF;
+        CopySymbolFontToChart(chart, chosen);
+        QCOMPARE(chart.Font().name, std::string("DejaVu Sans"));
+        QCOMPARE(chart.Font().size, 20);
+        QVERIFY(chart.Font().style.bold);
+        QCOMPARE(chart.Font().charset, kRussianCharset);
+        QCOMPARE(chart.Font().color, clWindowText);
+        QCOMPARE(chart.model().ColWidth(1), 12);
+    }
+};
+
+QTEST_MAIN(SymbolsAndHandlersTest)
+#include "symbols_and_handlers_test.moc"
