@@ -148,6 +148,7 @@ private slots:
     void keysMoveTheCurrentCellAndScroll();
     void mouseClicksMoveTheCurrentCellButNotOntoFixedCells();
     void designBeforeTheFirstBuild();
+    void theFocusRectangleMarksTheCurrentCell();
 };
 
 void GridWidgetTest::chartDataCellsAreWhiteWithTheSymbolCentred()
@@ -511,6 +512,30 @@ void GridWidgetTest::designBeforeTheFirstBuild()
     QCOMPARE(chart->model().FixedFont.PixelHeight(), 8);
     QCOMPARE(chart->Font().PixelHeight(), 8);
     QCOMPARE(legend->Font().PixelHeight(), 13);
+}
+
+void GridWidgetTest::theFocusRectangleMarksTheCurrentCell()
+{
+    chart->setCells(ThreeColourScheme().chart);
+    chart->SetCurrent(6, 4);
+    const QImage unfocused = Paint(*chart);
+    chart->show();
+    chart->activateWindow();
+    chart->setFocus();
+    QTRY_VERIFY(chart->hasFocus());
+    const QImage focused = Paint(*chart);
+    // Only the current cell changes, and over what the chart's handler painted.
+    const QRect current = chart->CellRect(6, 4);
+    int changed = 0;
+    for (int y = 0; y < focused.height(); ++y) {
+        for (int x = 0; x < focused.width(); ++x) {
+            if (focused.pixel(x, y) == unfocused.pixel(x, y))
+                continue;
+            QVERIFY2(current.contains(x, y), qPrintable(QStringLiteral("pixel %1,%2 changed").arg(x).arg(y)));
+            ++changed;
+        }
+    }
+    QVERIFY(changed > 0);
 }
 
 QTEST_MAIN(GridWidgetTest)

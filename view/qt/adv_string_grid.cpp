@@ -7,8 +7,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <QTransform>
 
 #include <algorithm>
@@ -424,13 +422,15 @@ void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
     if (focused && ColCount() > GridModel::FixedCols && RowCount() > GridModel::FixedRows) {
         const QRect current = CellRect(model_.Col(), model_.Row());
         if (current.intersects(normalArea)) {
+            // The platform's focus rectangle: a dotted frame that inverts what lies under it.
             painter.save();
             painter.setClipRect(normalArea);
-            QStyleOptionFocusRect option;
-            option.initFrom(this);
-            option.rect = current.adjusted(0, 0, -1, -1);
-            option.backgroundColor = palette().color(QPalette::Base);
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+            QPen pen(Qt::white, 0);
+            pen.setDashPattern({1.0, 1.0});
+            painter.setPen(pen);
+            painter.setBrush(Qt::NoBrush);
+            painter.drawRect(current.adjusted(0, 0, -2, -2));
             painter.restore();
         }
     }
