@@ -240,8 +240,6 @@ void TAdvStringGrid::resizeEvent(QResizeEvent* event)
 
 void TAdvStringGrid::scrollContentsBy(int, int) { viewport()->update(); }
 
-bool TAdvStringGrid::viewportEvent(QEvent* event) { return QAbstractScrollArea::viewportEvent(event); }
-
 void TAdvStringGrid::ScrollInView(int col, int row)
 {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
@@ -289,13 +287,6 @@ int TAdvStringGrid::VisibleNormalRows() const
     const int fixedH = RowCount() > 0 ? model_.RowHeight(0) : 0;
     const int rowH = std::max(1, model_.DefaultRowHeight());
     return std::max(1, (viewport()->height() - fixedH) / rowH);
-}
-
-int TAdvStringGrid::VisibleNormalCols() const
-{
-    const int fixedW = ColCount() > 0 ? model_.ColWidth(0) : 0;
-    const int colW = std::max(1, model_.DefaultColWidth());
-    return std::max(1, (viewport()->width() - fixedW) / colW);
 }
 
 void TAdvStringGrid::mousePressEvent(QMouseEvent* event)

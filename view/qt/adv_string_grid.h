@@ -116,13 +116,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
-    bool viewportEvent(QEvent* event) override;
 
 private:
     void UpdateScrollBars();
     void PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused);
     void MoveCurrent(int col, int row);
-    int VisibleNormalCols() const;
     int VisibleNormalRows() const;
 
     GridModel model_;
