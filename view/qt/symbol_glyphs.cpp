@@ -152,8 +152,13 @@ const TextSprite& GlyphCache::Get(const GridFont& font, QRgb color, qreal pixelR
     append(font.name.size());
     key_ += font.name;
     key_ += text;
-    if (auto it = sprites_.find(key_); it != sprites_.end())
+    if (last_ != nullptr && key_ == lastKey_)
+        return *last_;
+    lastKey_ = key_;
+    if (auto it = sprites_.find(key_); it != sprites_.end()) {
+        last_ = &it->second;
         return it->second;
+    }
     if (sprites_.size() >= kMaxEntries)
         sprites_.clear();
 
@@ -174,7 +179,8 @@ const TextSprite& GlyphCache::Get(const GridFont& font, QRgb color, qreal pixelR
         painter.setPen(QColor::fromRgb(color));
         painter.drawText(QPoint(-sprite.bounds.left(), sprite.ascent - sprite.bounds.top()), run.text);
     }
-    return sprites_.emplace(key_, std::move(sprite)).first->second;
+    last_ = &sprites_.emplace(key_, std::move(sprite)).first->second;
+    return *last_;
 }
 
 } // namespace velmora

@@ -54,6 +54,9 @@ private:
     static constexpr std::size_t kMaxEntries = 8192;
     std::unordered_map<std::string, TextSprite> sprites_;
     std::string key_;
+    // A cell measures its text and then draws it: the second look-up skips the hashing.
+    std::string lastKey_;
+    const TextSprite* last_ = nullptr;
 };
 
 } // namespace velmora
