@@ -93,6 +93,22 @@ private slots:
         QVERIFY(raw.supportsCharacter(uint{0x25FC}));
     }
 
+    void glyphCacheSurvivesBeingCleared()
+    {
+        // More texts than the cache keeps: it starts over and still hands out whole sprites.
+        GlyphCache cache;
+        const GridFont arial = Face("Arial", kRussianCharset);
+        const TextSprite& first = cache.Get(arial, 0xFF000000u, 1.0, "1000");
+        const QSize extent = first.extent;
+        QVERIFY(!first.image.isNull());
+        for (int n = 0; n < 9000; ++n)
+            QVERIFY(!cache.Get(arial, 0xFF000000u, 1.0, std::to_string(n)).extent.isEmpty());
+        const TextSprite& again = cache.Get(arial, 0xFF000000u, 1.0, "1000");
+        QCOMPARE(again.extent, extent);
+        QCOMPARE(cache.Get(arial, 0xFF000000u, 1.0, "1000").image.size(), again.image.size());
+        QVERIFY(cache.Get(arial, 0xFF000000u, 1.0, "").image.isNull());
+    }
+
     void legendColours_data()
     {
         QTest::addColumn<int>("row");
