@@ -419,7 +419,7 @@ void GridWidgetTest::fixedRowAndColumnStayInViewWhenScrolled()
     big.setColCount(201);
     big.setRowCount(202);
     for (int c = 1; c < 201; ++c)
-        big.setRotatedText(c, 0, " " + std::to_string(c));
+        big.setRotatedText(c, 0, std::string(1, ' ').append(std::to_string(c)));
     for (int r = 1; r < 201; ++r)
         big.setText(0, r, std::to_string(r));
     chart->setCells(std::move(big));
