@@ -13,3 +13,5 @@ mkdir -p out
 ./build/release/cli/velmora-cli samples/cat-chelsea-451x300.jpg --width 120 --colors 30 --out out "$@"
 echo "Scheme written to $(pwd)/out:"
 ls -l out
+echo
+echo "Start the window program with: build/release/app/velmora"
