@@ -2,6 +2,7 @@
 
 #include "error_box.h"
 #include "main_form.h"
+#include "new_scheme_command.h"
 #include "stored_boolean.h"
 #include "view/qt/scheme_view_handlers.h"
 
@@ -210,11 +211,7 @@ void TDM::CopySymbolFontToChart()
 
 void TDM::ac_FileNewExecute()
 {
-    PictureLoaded = false;
-    // HOOK(wizard): create Tfm_Wizard owned by fm_Main, preset its cb_Dithering from Dithering and
-    // show it modally; on OK call fm_Main->BuildScheme with its request (which sets SchemeReady);
-    // on every way out copy cb_Dithering back into Dithering. Until the wizard exists the command
-    // shows nothing.
+    RunNewSchemeCommand(*this, *fm_Main);
 }
 
 void TDM::ac_FilePrintExecute()

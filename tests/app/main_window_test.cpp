@@ -3,6 +3,7 @@
 #include "app/data_module.h"
 #include "app/error_box.h"
 #include "app/main_form.h"
+#include "app/new_scheme_command.h"
 #include "fake_prompter.h"
 #include "view/qt/adv_string_grid.h"
 
@@ -328,7 +329,10 @@ private slots:
     void newSchemeCommandIsHarmlessUntilTheWizard()
     {
         DM->PictureLoaded = true;
+        // The wizard, cancelled at once, runs in the wizard's own tests.
+        const WizardShow previous = InstallWizardShow([](Tfm_Wizard&) { return 0; });
         DM->ac_FileNew->trigger();
+        InstallWizardShow(previous);
         QVERIFY(!DM->PictureLoaded);
         QVERIFY(!DM->SchemeReady);
         QVERIFY(prompter_.errors.isEmpty());

@@ -1,0 +1,67 @@
+#include "new_scheme_command.h"
+
+#include "data_module.h"
+#include "main_form.h"
+#include "symbol_font.h"
+#include "wizard/wizard_form.h"
+
+#include <QCheckBox>
+
+#include <memory>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+WizardShow& InstalledShow()
+{
+    static WizardShow show;
+    return show;
+}
+
+int ShowWizard(Tfm_Wizard& wizard)
+{
+    if (const WizardShow& show = InstalledShow())
+        return show(wizard);
+    return wizard.exec();
+}
+
+// Copies the wizard's dithering box into the data module when the scope ends, by any way.
+class TakeDithering {
+public:
+    TakeDithering(TDM& dm, const Tfm_Wizard& wizard) : dm_(dm), wizard_(wizard) {}
+    ~TakeDithering() { dm_.Dithering = wizard_.cb_Dithering->isChecked(); }
+    TakeDithering(const TakeDithering&) = delete;
+    TakeDithering& operator=(const TakeDithering&) = delete;
+
+private:
+    TDM& dm_;
+    const Tfm_Wizard& wizard_;
+};
+
+} // namespace
+
+WizardShow InstallWizardShow(WizardShow show) { return std::exchange(InstalledShow(), std::move(show)); }
+
+void RunNewSchemeCommand(TDM& dm, Tfm_Main& main)
+{
+    dm.PictureLoaded = false;
+    const auto wizard = std::make_unique<Tfm_Wizard>(
+        &main, WizardServices{.SourcePicture = dm.SourcePicture,
+                              .PictureLoaded = dm.PictureLoaded,
+                              .SymbolFont = ToGridFont(dm.FontDialog.Font),
+                              .OpenPictureDialog = dm.OpenPictureDialog});
+    wizard->cb_Dithering->setChecked(dm.Dithering);
+
+    // Declared after the wizard, so it reads the box before the wizard goes.
+    const TakeDithering takeDithering(dm, *wizard);
+    if (ShowWizard(*wizard) != QDialog::Accepted)
+        return;
+    // The build reads the choice too.
+    dm.Dithering = wizard->cb_Dithering->isChecked();
+    // The engine builds new tables; only a finished build replaces the views and sets SchemeReady.
+    main.BuildScheme(wizard->Request());
+}
+
+} // namespace velmora

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <functional>
+
+namespace velmora {
+
+class TDM;
+class Tfm_Main;
+class Tfm_Wizard;
+
+// How the New command shows the wizard: modally, giving back its result (QDialog::Accepted for
+// OK). Tests put in their own, which drives the wizard as a user would and closes it.
+using WizardShow = std::function<int(Tfm_Wizard& wizard)>;
+
+// Installs `show` (empty: the modal showing again) and returns the one it replaces.
+WizardShow InstallWizardShow(WizardShow show);
+
+// The New command: runs a new wizard over the main window and, when it is confirmed, builds the
+// scheme into the window's views under the hourglass. The dithering choice is taken from the
+// wizard however it closes. A failed build throws and leaves the previous scheme in the views.
+void RunNewSchemeCommand(TDM& dm, Tfm_Main& main);
+
+} // namespace velmora

@@ -1,0 +1,218 @@
+// The New command from the main window: the wizard run over it, the scheme built from what the
+// wizard collected, the dithering choice kept however the wizard closes, a failed build.
+#include "app/data_module.h"
+#include "app/main_form.h"
+#include "app/new_scheme_command.h"
+#include "app/picture_image.h"
+#include "scheme/picture_loader.h"
+#include "tests/app/fake_prompter.h"
+#include "view/qt/adv_string_grid.h"
+#include "wizard/up_down_edit.h"
+#include "wizard/wizard_form.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QtTest>
+
+#include <functional>
+
+using namespace velmora;
+using velmora::test::FakePrompter;
+
+namespace {
+
+const QString kPicture = QStringLiteral(VELMORA_CORPUS_DIR "/bmp-variants/var-cat-v5-24bit-451x300.bmp");
+
+void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+// Walks a shown wizard from its first page to the last, loading `picture` on the way, with
+// `onParams` and `onSymbols` run on those pages.
+void WalkToFinish(Tfm_Wizard& w, const QString& picture, const std::function<void()>& onParams = {},
+                  const std::function<void()>& onSymbols = {})
+{
+    w.ChoosePictureFile = [picture] { return std::optional<QString>(picture); };
+    Click(w.bn_Next);
+    Click(w.sb_OpenFile);
+    Click(w.bn_Next);
+    if (onParams)
+        onParams();
+    Click(w.bn_Next);
+    if (onSymbols)
+        onSymbols();
+    Click(w.bn_Next);
+}
+
+} // namespace
+
+class NewSchemeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
+
+    void init()
+    {
+        previous_ = InstallPrompter(&prompter_);
+        prompter_ = FakePrompter();
+        window_ = new Tfm_Main;
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_));
+    }
+
+    void cleanup()
+    {
+        InstallWizardShow({});
+        delete window_;
+        window_ = nullptr;
+        InstallPrompter(previous_);
+    }
+
+    // The three views hold exactly what the engine builds from the same picture and choices.
+    void okBuildsTheSchemeOfTheWizardsChoices()
+    {
+        DM->Dithering = false;
+        DM->PictureLoaded = true;
+        window_->PageControl->setCurrentIndex(1);
+        SchemeRequest asked;
+        bool pictureClearedFirst = false;
+        InstallWizardShow([&](Tfm_Wizard& w) {
+            pictureClearedFirst = !DM->PictureLoaded;
+            WalkToFinish(
+                w, kPicture,
+                [&w] {
+                    w.ud_Width->SetPosition(60);
+                    QTest::keyClick(w.ud_Height, Qt::Key_Down); // 300 → 299, width 451 × 299 div 300
+                    w.ud_Colors->SetPosition(12);
+                    Click(w.cb_Dithering);
+                },
+                [&w] {
+                    w.asg_AllSymbols->SetCurrent(1, 30);
+                    w.asg_SelSymbols->SetCurrent(1, 4);
+                    Click(w.bn_Select);
+                });
+            asked = w.Request();
+            Click(w.bb_OK);
+            return w.result();
+        });
+        DM->ac_FileNew->trigger();
+
+        QVERIFY(pictureClearedFirst);
+        QVERIFY(prompter_.errors.isEmpty());
+        QCOMPARE(asked.width, 449);
+        QCOMPARE(asked.height, 299);
+        QCOMPARE(asked.colorCount, 12);
+        QVERIFY(asked.dithering);
+        QCOMPARE(asked.symbols.size(), std::size_t{12});
+        QCOMPARE(asked.symbols[3], std::string(1, static_cast<char>(30 + 47)));
+
+        SchemeEngine engine;
+        const SchemeDocument expected = engine.BuildScheme(LoadPicture(kPicture.toStdString()), asked);
+        QVERIFY(window_->asg_Image->cells() == expected.chart);
+        QVERIFY(window_->asg_Symbols->cells() == expected.legend);
+        QCOMPARE(window_->im_Picture->pixmap().toImage(), ToQImage(expected.picture));
+        QVERIFY(DM->SchemeReady && DM->Dithering && DM->PictureLoaded);
+        QCOMPARE(window_->PageControl->currentIndex(), 1);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+        QVERIFY(window_->findChild<Tfm_Wizard*>() == nullptr);
+    }
+
+    // A dithering choice made in a cancelled wizard is the next run's preset; nothing is built.
+    void cancelKeepsTheDitheringChoice()
+    {
+        DM->Dithering = false;
+        bool presetSeen = true;
+        InstallWizardShow([&](Tfm_Wizard& w) {
+            presetSeen = w.cb_Dithering->isChecked();
+            Click(w.bn_Next);
+            w.ChoosePictureFile = [] { return std::optional<QString>(kPicture); };
+            Click(w.sb_OpenFile);
+            Click(w.bn_Next);
+            Click(w.cb_Dithering);
+            Click(w.bb_Cancel);
+            return w.result();
+        });
+        DM->ac_FileNew->trigger();
+        QVERIFY(!presetSeen);
+        QVERIFY(DM->Dithering);
+        QVERIFY(!DM->SchemeReady);
+        QCOMPARE(window_->asg_Image->RowCount(), 6); // the empty design grid
+
+        bool fresh = false;
+        InstallWizardShow([&](Tfm_Wizard& w) {
+            presetSeen = w.cb_Dithering->isChecked();
+            fresh = w.SymbolsPending && w.ActivePageIndex() == 0 && w.ed_FileName->text().isEmpty();
+            w.reject();
+            return w.result();
+        });
+        DM->ac_FileNew->trigger();
+        QVERIFY(presetSeen);
+        QVERIFY(fresh); // a new wizard for every run
+        QVERIFY(DM->Dithering);
+    }
+
+    // Without a test's hook the wizard runs in its own modal loop over the main window.
+    void wizardRunsModallyOverTheMainWindow()
+    {
+        bool seen = false;
+        bool ownedByMain = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* wizard = qobject_cast<Tfm_Wizard*>(QApplication::activeModalWidget());
+            seen = wizard != nullptr;
+            ownedByMain = wizard != nullptr && wizard->parentWidget() == window_;
+            if (wizard != nullptr) {
+                Click(wizard->cb_Dithering);
+                QTest::keyClick(wizard, Qt::Key_Escape);
+            }
+        });
+        const bool before = DM->Dithering;
+        DM->ac_FileNew->trigger();
+        QVERIFY(seen);
+        QVERIFY(ownedByMain);
+        QCOMPARE(DM->Dithering, !before);
+        QVERIFY(!DM->SchemeReady);
+    }
+
+    // A build that fails goes to the error box and leaves the scheme shown before.
+    void failedBuildKeepsThePreviousScheme()
+    {
+        InstallWizardShow([](Tfm_Wizard& w) {
+            WalkToFinish(w, kPicture, [&w] { w.ud_Width->SetPosition(40); });
+            Click(w.bb_OK);
+            return w.result();
+        });
+        DM->ac_FileNew->trigger();
+        QVERIFY(DM->SchemeReady);
+        const CellTable chart = window_->asg_Image->cells();
+        const CellTable legend = window_->asg_Symbols->cells();
+
+        InstallWizardShow([](Tfm_Wizard& w) {
+            WalkToFinish(w, kPicture, [&w] { Click(w.cb_Dithering); });
+            // The picture is gone by the time the build reads it.
+            DM->SourcePicture = Bitmap();
+            Click(w.bb_OK);
+            return w.result();
+        });
+        const bool ditheringBefore = DM->Dithering;
+        DM->ac_FileNew->trigger();
+        QCOMPARE(prompter_.errors.size(), 1);
+        QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
+        QVERIFY(window_->asg_Image->cells() == chart);
+        QVERIFY(window_->asg_Symbols->cells() == legend);
+        QVERIFY(DM->SchemeReady);
+        QCOMPARE(DM->Dithering, !ditheringBefore);
+        QVERIFY(QApplication::overrideCursor() == nullptr);
+    }
+
+private:
+    FakePrompter prompter_;
+    Prompter* previous_ = nullptr;
+    Tfm_Main* window_ = nullptr;
+};
+
+QTEST_MAIN(NewSchemeTest)
+#include "new_scheme_test.moc"
