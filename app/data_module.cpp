@@ -207,6 +207,8 @@ void TDM::RunCommand(QAction& action, Handler execute)
 void TDM::CopySymbolFontToChart()
 {
     velmora::CopySymbolFontToChart(*fm_Main->asg_Image, ToGridFont(FontDialog.Font));
+    // The legend reads the symbol font as it paints; show it in the new font at once.
+    fm_Main->asg_Symbols->viewport()->update();
 }
 
 void TDM::ac_FileNewExecute()
