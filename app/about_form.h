@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace velmora {
+
+// The About box: everything it shows comes from the version record of the executable file, read
+// afresh each time the box is created. Without a record the controls keep their own names.
+class Tfm_About : public QDialog {
+    Q_OBJECT
+public:
+    // `executable` is the file whose record is shown: the running program unless a test says
+    // otherwise.
+    explicit Tfm_About(QWidget* owner, QString executable = QString());
+
+    QLabel* Image1 = nullptr;
+    QLabel* lb_Name = nullptr;
+    QLabel* lb_Version = nullptr;
+    QLabel* lb_FileVersion = nullptr;
+    QLabel* lb_InternalName = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QLabel* lb_Company = nullptr;
+    QLabel* lb_CopyRight = nullptr;
+    QPlainTextEdit* mm_Comments = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+
+private:
+    void CreateControls();
+    void FormCreate(const QString& executable);
+    // A label's text; lb_Version keeps its right edge where it is.
+    void SetLabel(QLabel* label, const QString& text);
+};
+
+} // namespace velmora

@@ -1,0 +1,143 @@
+#include "dmc_form.h"
+
+#include "scheme/cp1251.h"
+#include "scheme/dmc_inc.h"
+
+#include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <charconv>
+#include <cstdint>
+
+namespace velmora {
+namespace {
+
+constexpr int kColumns = 14;
+constexpr int kThreadsPerRow = kColumns / 2;
+// Cell sizes without the 1-pixel grid line, which a table section holds at its right and bottom.
+constexpr int kColWidth = 48;
+constexpr int kRowHeight = 18;
+
+// Draws a cell the grid's way, then lets the window paint over it.
+class DrawCellDelegate final : public QStyledItemDelegate {
+public:
+    explicit DrawCellDelegate(const Tfm_DMC& form) : QStyledItemDelegate(const_cast<Tfm_DMC*>(&form)), form_(form) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        form_.sg_DMCDrawCell(index.column(), index.row() + 1, option.rect, option.state, *painter);
+    }
+
+private:
+    const Tfm_DMC& form_;
+};
+
+QColor ColorOfValue(std::uint32_t value)
+{
+    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
+                  static_cast<int>((value >> 16) & 0xFF));
+}
+
+QString ToQString(const std::string& text)
+{
+    return QString::fromStdString(Cp1251ToUtf8(text));
+}
+
+} // namespace
+
+Tfm_DMC::Tfm_DMC(QWidget* owner) : QDialog(owner)
+{
+    setObjectName(QStringLiteral("fm_DMC"));
+    setWindowTitle(QStringLiteral("Таблица DMC"));
+    // A resizable tool window with only the close box.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    QFont base(QStringLiteral("MS Sans Serif"));
+    base.setPixelSize(11);
+    setFont(base);
+    // The outer size is 726 × 516; the client area is that less the frame and the small title bar.
+    resize(726 - 8, 516 - 8 - 18);
+
+    sg_DMC = new QTableWidget(1, kColumns, this);
+    sg_DMC->setObjectName(QStringLiteral("sg_DMC"));
+    sg_DMC->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    sg_DMC->setSelectionMode(QAbstractItemView::SingleSelection);
+    sg_DMC->verticalHeader()->hide();
+    sg_DMC->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sg_DMC->horizontalHeader()->setDefaultSectionSize(kColWidth + 1);
+    sg_DMC->horizontalHeader()->setFixedHeight(kRowHeight + 1);
+    sg_DMC->horizontalHeader()->setHighlightSections(false);
+    sg_DMC->horizontalHeader()->setSectionsClickable(false);
+    sg_DMC->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    sg_DMC->verticalHeader()->setMinimumSectionSize(1);
+    sg_DMC->verticalHeader()->setDefaultSectionSize(kRowHeight + 1);
+    sg_DMC->setWordWrap(false);
+    sg_DMC->setItemDelegate(new DrawCellDelegate(*this));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(3, 3, 3, 3);
+    layout->addWidget(sg_DMC);
+
+    FormCreate();
+}
+
+void Tfm_DMC::FormCreate()
+{
+    for (int n = kThreadsPerRow - 1; n >= 0; --n) {
+        SetCell(2 * n, 0, "\xcd\xe8\xf2\xea\xe0"); // "Нитка"
+        SetCell(2 * n + 1, 0, "\xd6\xe2\xe5\xf2"); // "Цвет"
+    }
+}
+
+std::string Tfm_DMC::Cells(int col, int row) const
+{
+    const QTableWidgetItem* item =
+        row == 0 ? sg_DMC->horizontalHeaderItem(col) : sg_DMC->item(row - 1, col);
+    return item ? Utf8ToCp1251(item->text().toStdString()) : std::string();
+}
+
+void Tfm_DMC::SetCell(int col, int row, const std::string& text)
+{
+    auto* item = new QTableWidgetItem(ToQString(text));
+    if (row == 0) {
+        sg_DMC->setHorizontalHeaderItem(col, item);
+        return;
+    }
+    item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    sg_DMC->setItem(row - 1, col, item);
+}
+
+void Tfm_DMC::SetRowCount(int count)
+{
+    sg_DMC->setRowCount(std::max(count - 1, 0));
+}
+
+void Tfm_DMC::FillCatalogue()
+{
+    SetRowCount((kDmcCount + kThreadsPerRow - 1) / kThreadsPerRow + 1);
+    for (int i = 0; i < kDmcCount; ++i) {
+        const TDMC& thread = DMCTable[static_cast<std::size_t>(i)];
+        const int col = (i % kThreadsPerRow) * 2;
+        const int row = i / kThreadsPerRow + 1;
+        SetCell(col, row, thread.Name);
+        SetCell(col + 1, row, std::to_string(thread.Color));
+    }
+}
+
+void Tfm_DMC::sg_DMCDrawCell(int col, int row, const QRect& rect, QStyle::State, QPainter& painter) const
+{
+    const std::string text = Cells(col, row);
+    if (text.empty() || col % 2 == 0 || row == 0)
+        return;
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return;
+    // The swatch covers the whole cell, selection highlight and number alike.
+    painter.fillRect(rect, ColorOfValue(value));
+}
+
+} // namespace velmora

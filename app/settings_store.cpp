@@ -1,0 +1,313 @@
+#include "settings_store.h"
+
+#include "stored_boolean.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+
+namespace velmora {
+namespace {
+
+constexpr char kFormVersion[] = "FormVersion";
+constexpr char kDithering[] = "Dithering";
+
+// Font sizes are points, heights pixels of a 96 dots-per-inch screen.
+constexpr int kScreenDpi = 96;
+constexpr int kPointsPerInch = 72;
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// Leading and trailing characters with codes up to 32 (spaces and control characters) go.
+std::string Trim(std::string_view text)
+{
+    const auto kept = [](char c) { return static_cast<unsigned char>(c) > 32; };
+    const auto first = std::find_if(text.begin(), text.end(), kept);
+    const auto last = std::find_if(text.rbegin(), text.rend(), kept).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+// A decimal 32-bit integer with an optional sign; anything else (also out of range) gives 0.
+int IntegerOrZero(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && stop == end ? value : 0;
+}
+
+// -(a · b / c) rounded half away from zero. The platform's MulDiv answers -1 to a quotient beyond
+// 32 bits; the negation of the most negative integer stays the most positive one.
+int NegatedMulDiv(int a, int b, int c)
+{
+    const std::int64_t p = static_cast<std::int64_t>(a) * b;
+    std::int64_t q = p >= 0 ? (2 * p + c) / (2 * c) : -((-2 * p + c) / (2 * c));
+    if (q < std::numeric_limits<int>::min() || q > std::numeric_limits<int>::max())
+        q = -1;
+    return static_cast<int>(std::min<std::int64_t>(-q, std::numeric_limits<int>::max()));
+}
+
+constexpr std::array<std::pair<TFontPitch, const char*>, 3> kPitchNames{{
+    {TFontPitch::fpDefault, "fpDefault"},
+    {TFontPitch::fpVariable, "fpVariable"},
+    {TFontPitch::fpFixed, "fpFixed"},
+}};
+
+// The style names in the order in which they are written.
+constexpr std::array<std::pair<bool FontStyle::*, const char*>, 4> kStyleNames{{
+    {&FontStyle::bold, "fsBold"},
+    {&FontStyle::italic, "fsItalic"},
+    {&FontStyle::underline, "fsUnderline"},
+    {&FontStyle::strikeOut, "fsStrikeOut"},
+}};
+
+// Words split at spaces, commas and square brackets; names of no style are ignored.
+FontStyle ParseFontStyle(std::string_view text)
+{
+    FontStyle style;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = std::min(text.find_first_of(" ,[]", pos), text.size());
+        const std::string_view word = text.substr(pos, end - pos);
+        for (const auto& [member, name] : kStyleNames)
+            if (EqualsIgnoringCase(word, name))
+                style.*member = true;
+        pos = end + 1;
+    }
+    return style;
+}
+
+void ApplyHeight(SymbolFont& font, int height)
+{
+    font.Height = height;
+    font.Size = NegatedMulDiv(height, kPointsPerInch, kScreenDpi);
+}
+
+void ApplySize(SymbolFont& font, int size)
+{
+    font.Size = size;
+    font.Height = NegatedMulDiv(size, kScreenDpi, kPointsPerInch);
+}
+
+// One sub-property of the font as the settings keep it.
+struct FontValue {
+    const char* name;
+    std::string (*text)(const SymbolFont&);
+    void (*apply)(SymbolFont&, const std::string&);
+};
+
+// In alphabetical order of the sub-property names, which is the order of reading and writing; it
+// puts Size after Height, so that a stored size wins.
+const std::array<FontValue, 7> kFontValues{{
+    {"FontDialog_FontCharset", [](const SymbolFont& f) { return std::to_string(f.Charset); },
+     // The character set is one byte; higher bits fall away as they do in the font's own field.
+     [](SymbolFont& f, const std::string& t) { f.Charset = IntegerOrZero(t) & 0xFF; }},
+    {"FontDialog_FontColor", [](const SymbolFont& f) { return std::to_string(static_cast<std::int32_t>(f.Color)); },
+     [](SymbolFont& f, const std::string& t) { f.Color = static_cast<TColor>(IntegerOrZero(t)); }},
+    {"FontDialog_FontHeight", [](const SymbolFont& f) { return std::to_string(f.Height); },
+     [](SymbolFont& f, const std::string& t) { ApplyHeight(f, IntegerOrZero(t)); }},
+    {"FontDialog_FontName", [](const SymbolFont& f) { return f.Name; },
+     [](SymbolFont& f, const std::string& t) { f.Name = t; }},
+    {"FontDialog_FontPitch", [](const SymbolFont& f) { return FontPitchText(f.Pitch); },
+     [](SymbolFont& f, const std::string& t) {
+         for (const auto& [pitch, name] : kPitchNames)
+             if (EqualsIgnoringCase(t, name))
+                 f.Pitch = pitch;
+     }},
+    {"FontDialog_FontSize", [](const SymbolFont& f) { return std::to_string(f.Size); },
+     [](SymbolFont& f, const std::string& t) { ApplySize(f, IntegerOrZero(t)); }},
+    {"FontDialog_FontStyle", [](const SymbolFont& f) { return FontStyleText(f.Style); },
+     [](SymbolFont& f, const std::string& t) { f.Style = ParseFontStyle(t); }},
+}};
+
+// Keeps the key open for the duration of one load or save.
+class OpenedKey {
+public:
+    OpenedKey(SettingsRegistry& registry, const std::string& key) : registry_(registry), open_(registry.OpenKey(key)) {}
+    ~OpenedKey()
+    {
+        if (open_)
+            registry_.CloseKey();
+    }
+    OpenedKey(const OpenedKey&) = delete;
+    OpenedKey& operator=(const OpenedKey&) = delete;
+    bool open() const { return open_; }
+
+private:
+    SettingsRegistry& registry_;
+    bool open_;
+};
+
+SettingsRegistry* installedRegistry = nullptr;
+
+} // namespace
+
+std::string FontStyleText(const FontStyle& style)
+{
+    std::string text = "[";
+    for (const auto& [member, name] : kStyleNames) {
+        if (!(style.*member))
+            continue;
+        if (text.size() > 1)
+            text += ',';
+        text += name;
+    }
+    return text + "]";
+}
+
+std::string FontPitchText(TFontPitch pitch)
+{
+    for (const auto& [value, name] : kPitchNames)
+        if (value == pitch)
+            return name;
+    return "fpDefault";
+}
+
+bool StoredValueToBoolean(std::string_view text)
+{
+    try {
+        return StoredTextToBoolean(text);
+    } catch (const std::invalid_argument&) {
+        // The stored value is a variant holding a string; the message names the two variant types.
+        throw SettingsError("Could not convert variant of type (String) into type (Boolean)");
+    }
+}
+
+SettingsRegistry* InstallSettingsRegistry(SettingsRegistry* registry)
+{
+    return std::exchange(installedRegistry, registry);
+}
+
+SettingsRegistry* InstalledSettingsRegistry()
+{
+    return installedRegistry;
+}
+
+// --- the store -------------------------------------------------------------------------------
+
+std::string TFormStorage::ReadString(const std::string& name, const std::string& defaultText)
+{
+    if (!registry_.ValueExists(Section, name))
+        return defaultText;
+    const RegistryDataType type = registry_.ValueType(Section, name);
+    if (type != RegistryDataType::String && type != RegistryDataType::ExpandString)
+        throw SettingsError("Invalid data type for '" + name + "'");
+    return registry_.ReadText(Section, name);
+}
+
+void TFormStorage::Load(SymbolFont& font, std::string& dithering)
+{
+    const OpenedKey key(registry_, Key);
+    // A key that can be neither opened nor created holds no values: everything stays as it is.
+    if (!key.open()) {
+        restored_ = true;
+        return;
+    }
+    if (IntegerOrZero(ReadString(kFormVersion, "0")) >= 0) {
+        restored_ = true;
+        for (const FontValue& value : kFontValues) {
+            try {
+                value.apply(font, Trim(ReadString(value.name, Trim(value.text(font)))));
+            } catch (const SettingsError&) {
+                // A value of another type leaves its part of the font as it is.
+            }
+        }
+        dithering = ReadString(kDithering, dithering);
+    }
+    restored_ = true;
+}
+
+void TFormStorage::WriteString(const std::string& name, const std::string& text)
+{
+    if (!registry_.CreateSection(Section))
+        throw SettingsError("Failed to create key " + Section);
+    if (!registry_.WriteText(Section, name, text))
+        throw SettingsError("Failed to set data for '" + name + "'");
+}
+
+void TFormStorage::Save(const SymbolFont& font, const std::string& dithering)
+{
+    if (!restored_)
+        return;
+    const OpenedKey key(registry_, Key);
+    if (!key.open())
+        throw SettingsError("Failed to create key " + Key);
+    WriteString(kFormVersion, "0");
+    for (const FontValue& value : kFontValues)
+        WriteString(value.name, Trim(value.text(font)));
+    WriteString(kDithering, dithering);
+}
+
+// --- the registry in memory ------------------------------------------------------------------
+
+bool MemorySettingsRegistry::OpenKey(const std::string& key)
+{
+    if (failOpen)
+        return false;
+    if (std::find(keys.begin(), keys.end(), key) == keys.end())
+        keys.push_back(key);
+    openKey_ = key;
+    return true;
+}
+
+void MemorySettingsRegistry::CloseKey()
+{
+    openKey_.clear();
+}
+
+const MemorySettingsRegistry::Value* MemorySettingsRegistry::Find(const std::string& section,
+                                                                  const std::string& name) const
+{
+    const auto s = sections.find({openKey_, section});
+    if (s == sections.end())
+        return nullptr;
+    const auto v = s->second.find(name);
+    return v == s->second.end() ? nullptr : &v->second;
+}
+
+bool MemorySettingsRegistry::ValueExists(const std::string& section, const std::string& name)
+{
+    reads.push_back(name);
+    return Find(section, name) != nullptr;
+}
+
+RegistryDataType MemorySettingsRegistry::ValueType(const std::string& section, const std::string& name)
+{
+    const Value* value = Find(section, name);
+    return value ? value->type : RegistryDataType::String;
+}
+
+std::string MemorySettingsRegistry::ReadText(const std::string& section, const std::string& name)
+{
+    const Value* value = Find(section, name);
+    return value ? value->text : std::string();
+}
+
+bool MemorySettingsRegistry::CreateSection(const std::string& section)
+{
+    if (failCreateSection)
+        return false;
+    sections[{openKey_, section}];
+    return true;
+}
+
+bool MemorySettingsRegistry::WriteText(const std::string& section, const std::string& name, const std::string& text)
+{
+    if (name == failWriteOf)
+        return false;
+    writes.push_back(name);
+    sections[{openKey_, section}][name] = Value{RegistryDataType::String, text};
+    return true;
+}
+
+} // namespace velmora

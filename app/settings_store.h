@@ -1,0 +1,128 @@
+#pragma once
+
+#include "symbol_font.h"
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace velmora {
+
+// A failure of the settings store, with the text the user is shown.
+class SettingsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The kinds of data a registry value can hold. The store reads only strings; a value of any other
+// kind is a wrong type.
+enum class RegistryDataType { String, ExpandString, MultiString, Integer, Binary };
+
+// The little of a per-user registry that the settings store needs: one key, opened for the
+// duration of a load or a save, with sections (subkeys) holding named values.
+class SettingsRegistry {
+public:
+    virtual ~SettingsRegistry() = default;
+
+    // Opens `key` (a path such as "Software\Mirvane\Velmora2"), creating it when it is missing.
+    // False when it can be neither opened nor created.
+    virtual bool OpenKey(const std::string& key) = 0;
+    // Ends what OpenKey began. Never throws.
+    virtual void CloseKey() = 0;
+
+    // Reading; a missing section holds no values.
+    virtual bool ValueExists(const std::string& section, const std::string& name) = 0;
+    virtual RegistryDataType ValueType(const std::string& section, const std::string& name) = 0;
+    virtual std::string ReadText(const std::string& section, const std::string& name) = 0;
+
+    // Writing; false on failure. WriteText replaces a value of any type with a string.
+    virtual bool CreateSection(const std::string& section) = 0;
+    virtual bool WriteText(const std::string& section, const std::string& name, const std::string& text) = 0;
+};
+
+// A registry in memory: the one a window gets when no other is installed, and the one the tests
+// fill with values of any type and make fail on purpose.
+class MemorySettingsRegistry final : public SettingsRegistry {
+public:
+    struct Value {
+        RegistryDataType type = RegistryDataType::String;
+        std::string text;
+        friend bool operator==(const Value&, const Value&) = default;
+    };
+    // Values by name, in a section of a key.
+    using Section = std::map<std::string, Value>;
+
+    bool OpenKey(const std::string& key) override;
+    void CloseKey() override;
+    bool ValueExists(const std::string& section, const std::string& name) override;
+    RegistryDataType ValueType(const std::string& section, const std::string& name) override;
+    std::string ReadText(const std::string& section, const std::string& name) override;
+    bool CreateSection(const std::string& section) override;
+    bool WriteText(const std::string& section, const std::string& name, const std::string& text) override;
+
+    // The keys that exist, and the sections by (key, section name).
+    std::vector<std::string> keys;
+    std::map<std::pair<std::string, std::string>, Section> sections;
+
+    // Faults to inject: opening the key, creating a section, writing the value of that name.
+    bool failOpen = false;
+    bool failCreateSection = false;
+    std::string failWriteOf;
+
+    // What happened: names read (asked whether they exist) and written, in order; whether a
+    // key is open now.
+    std::vector<std::string> reads;
+    std::vector<std::string> writes;
+    bool isOpen() const { return !openKey_.empty(); }
+
+private:
+    const Value* Find(const std::string& section, const std::string& name) const;
+
+    std::string openKey_;
+};
+
+// The registry that data modules created from now on keep their settings in; nullptr (the
+// start) gives each its own empty MemorySettingsRegistry, so that tests and tools neither read nor
+// write the user's settings. The program installs its real one in main(). Returns the previous.
+SettingsRegistry* InstallSettingsRegistry(SettingsRegistry* registry);
+SettingsRegistry* InstalledSettingsRegistry();
+
+// The settings store: the symbol font and the stored value "Dithering", kept under `Key` in the
+// section `Section` as nine strings. Loaded once at start-up and saved once at shutdown.
+class TFormStorage {
+public:
+    explicit TFormStorage(SettingsRegistry& registry) : registry_(registry) {}
+
+    std::string Key;
+    std::string Section;
+
+    // Reads the stored settings into `font` and `dithering`: a value that is missing or unreadable
+    // leaves its part as it is. Throws SettingsError when "FormVersion" or "Dithering" is not a
+    // string; in the first case nothing is applied and nothing will be saved.
+    void Load(SymbolFont& font, std::string& dithering);
+    // Writes all nine values, unless no load has got past "FormVersion". Throws SettingsError when
+    // the section cannot be created or a value cannot be written; what is not yet written is lost.
+    void Save(const SymbolFont& font, const std::string& dithering);
+
+    bool Restored() const { return restored_; }
+
+private:
+    std::string ReadString(const std::string& name, const std::string& defaultText);
+    void WriteString(const std::string& name, const std::string& text);
+
+    SettingsRegistry& registry_;
+    bool restored_ = false;
+};
+
+// The text forms of the font's parts as the settings keep them.
+std::string FontStyleText(const FontStyle& style);
+std::string FontPitchText(TFontPitch pitch);
+
+// The stored "Dithering" text as a Boolean: "True" or "False" in any letter case, or a number
+// (0 is false, any other true). Any other text throws SettingsError.
+bool StoredValueToBoolean(std::string_view text);
+
+} // namespace velmora

@@ -1,0 +1,134 @@
+// The settings in the program's real registry, a configuration file in a folder of the test's
+// own: what a first start creates, what an end writes, what the next start finds, and an end that
+// cannot write.
+#include "app/qsettings_backend.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using namespace velmora;
+
+namespace {
+
+const std::string kKey = "Software\\Mirvane\\Velmora2";
+
+QString ConfigFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Mirvane/Velmora2.conf");
+}
+
+QString ErrorOf(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const SettingsError& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return QStringLiteral("no error");
+}
+
+struct Store {
+    Store()
+    {
+        storage.Key = kKey;
+        storage.Section = "Options";
+    }
+    QSettingsRegistry registry;
+    TFormStorage storage{registry};
+};
+
+} // namespace
+
+class SettingsPersistenceTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void storeKeepsTheFontAndTheChoiceAcrossStarts()
+    {
+        QVERIFY(!QFile::exists(ConfigFile()));
+        SymbolFont font;
+        std::string dithering = "True";
+        {
+            Store first;
+            first.storage.Load(font, dithering);
+            // The key exists from the first start on, and holds nothing yet.
+            QVERIFY(QFile::exists(ConfigFile()));
+            QCOMPARE(QSettings(ConfigFile(), QSettings::NativeFormat).allKeys(), QStringList());
+            QCOMPARE(font, SymbolFont());
+            font.Name = "Liberation Serif";
+            font.Size = 14;
+            font.Height = -19;
+            font.Style.italic = true;
+            font.Charset = 204;
+            dithering = "False";
+            first.storage.Save(font, dithering);
+        }
+
+        QSettings file(ConfigFile(), QSettings::NativeFormat);
+        file.beginGroup(QStringLiteral("Options"));
+        QCOMPARE(file.childKeys().size(), 9);
+        for (const QString& name : file.childKeys())
+            QCOMPARE(file.value(name).typeId(), QMetaType::QString);
+        QCOMPARE(file.value(QStringLiteral("FormVersion")).toString(), QStringLiteral("0"));
+        QCOMPARE(file.value(QStringLiteral("FontDialog_FontStyle")).toString(), QStringLiteral("[fsItalic]"));
+        QCOMPARE(file.value(QStringLiteral("FontDialog_FontColor")).toString(), QStringLiteral("-16777208"));
+
+        SymbolFont again;
+        std::string ditheringAgain = "True";
+        Store second;
+        second.storage.Load(again, ditheringAgain);
+        QCOMPARE(again.Name, std::string("Liberation Serif"));
+        QCOMPARE(again.Size, 14);
+        QVERIFY(again.Style.italic && !again.Style.bold);
+        QCOMPARE(again.Charset, 204);
+        QCOMPARE(ditheringAgain, std::string("False"));
+    }
+
+    void handEditedListIsAWrongType()
+    {
+        {
+            QFile file(ConfigFile());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[Options]\nFontDialog_FontName=Arial, Bold\nFontDialog_FontSize=9\nDithering=\"0\"\n");
+        }
+        SymbolFont font;
+        std::string dithering = "True";
+        Store store;
+        store.storage.Load(font, dithering);
+        QCOMPARE(font.Name, std::string("Wingdings"));
+        QCOMPARE(font.Size, 9);
+        QCOMPARE(dithering, std::string("0"));
+    }
+
+    void endThatCannotWriteReportsIt()
+    {
+        SymbolFont font;
+        std::string dithering = "True";
+        Store store;
+        store.storage.Load(font, dithering);
+        // A folder where the file should be: it can be neither read nor written, not even by root,
+        // so the key counts as unreachable.
+        QVERIFY(QFile::remove(ConfigFile()));
+        QVERIFY(QDir().mkpath(ConfigFile()));
+        QCOMPARE(ErrorOf([&] { store.storage.Save(font, dithering); }),
+                 QStringLiteral("Failed to create key Software\\Mirvane\\Velmora2"));
+        QVERIFY(QDir().rmdir(ConfigFile()));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    // Before the first QSettings: the configuration goes into a folder that is gone afterwards.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QApplication application(argc, argv);
+    SettingsPersistenceTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "settings_persistence_test.moc"

@@ -1,0 +1,344 @@
+// The settings store over a registry in memory: what a first start creates, the nine values a
+// normal end leaves, how every stored text comes back, and every error path.
+#include "app/settings_store.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace velmora;
+
+namespace {
+
+using Value = MemorySettingsRegistry::Value;
+using Type = RegistryDataType;
+
+const std::string kKey = "Software\\Mirvane\\Velmora2";
+const std::string kSection = "Options";
+
+const std::vector<std::string> kValueOrder{
+    "FormVersion",          "FontDialog_FontCharset", "FontDialog_FontColor", "FontDialog_FontHeight",
+    "FontDialog_FontName",  "FontDialog_FontPitch",   "FontDialog_FontSize",  "FontDialog_FontStyle",
+    "Dithering",
+};
+
+// A start and an end of the program: a store at its location, the dialog's font at its first
+// values, the stored "Dithering" at its default.
+struct ProgramRun {
+    explicit ProgramRun(MemorySettingsRegistry& registry) : store(registry)
+    {
+        store.Key = kKey;
+        store.Section = kSection;
+    }
+    void Load() { store.Load(font, dithering); }
+    void Save() { store.Save(font, dithering); }
+
+    TFormStorage store;
+    SymbolFont font;
+    std::string dithering = "True";
+};
+
+MemorySettingsRegistry::Section& Options(MemorySettingsRegistry& registry)
+{
+    return registry.sections[{kKey, kSection}];
+}
+
+void Put(MemorySettingsRegistry& registry, const std::string& name, std::string text, Type type = Type::String)
+{
+    Options(registry)[name] = Value{type, std::move(text)};
+}
+
+std::string SettingsErrorText(const std::function<void()>& step)
+{
+    try {
+        step();
+    } catch (const SettingsError& error) {
+        return error.what();
+    }
+    return "no error";
+}
+
+TEST(SettingsStore, FirstStartCreatesTheKeyAndNothingElse)
+{
+    MemorySettingsRegistry registry;
+    ProgramRun run(registry);
+    run.Load();
+
+    EXPECT_EQ(registry.keys, std::vector<std::string>{kKey});
+    EXPECT_TRUE(registry.sections.empty());
+    EXPECT_TRUE(registry.writes.empty());
+    EXPECT_FALSE(registry.isOpen());
+    EXPECT_EQ(run.font.Name, "Wingdings");
+    EXPECT_EQ(run.font.Size, 6);
+    EXPECT_EQ(run.font.Height, -8);
+    EXPECT_EQ(run.font.Charset, kSymbolCharset);
+    EXPECT_EQ(run.font, SymbolFont());
+    EXPECT_TRUE(StoredValueToBoolean(run.dithering));
+    // Read in the order of the table.
+    EXPECT_EQ(registry.reads, kValueOrder);
+}
+
+TEST(SettingsStore, FirstEndWritesNineStringsInOrder)
+{
+    MemorySettingsRegistry registry;
+    ProgramRun run(registry);
+    run.Load();
+    run.dithering = "False";
+    run.Save();
+
+    EXPECT_EQ(registry.writes, kValueOrder);
+    const MemorySettingsRegistry::Section expected{
+        {"FormVersion", {Type::String, "0"}},
+        {"FontDialog_FontCharset", {Type::String, "2"}},
+        {"FontDialog_FontColor", {Type::String, "-16777208"}},
+        {"FontDialog_FontHeight", {Type::String, "-8"}},
+        {"FontDialog_FontName", {Type::String, "Wingdings"}},
+        {"FontDialog_FontPitch", {Type::String, "fpDefault"}},
+        {"FontDialog_FontSize", {Type::String, "6"}},
+        {"FontDialog_FontStyle", {Type::String, "[]"}},
+        {"Dithering", {Type::String, "False"}},
+    };
+    EXPECT_EQ(Options(registry), expected);
+    EXPECT_EQ(registry.sections.size(), 1u);
+    EXPECT_FALSE(registry.isOpen());
+}
+
+TEST(SettingsStore, ChangedFontComesBackAtTheNextStart)
+{
+    MemorySettingsRegistry registry;
+    {
+        ProgramRun first(registry);
+        first.Load();
+        first.font.Name = "Liberation Serif";
+        first.font.Style = FontStyle{true, false, true, true};
+        first.font.Size = 20;
+        first.font.Height = -27;
+        first.font.Charset = kRussianCharset;
+        first.font.Color = 0x123456;
+        first.font.Pitch = TFontPitch::fpVariable;
+        first.dithering = "False";
+        first.Save();
+        EXPECT_EQ(Options(registry)["FontDialog_FontStyle"].text, "[fsBold,fsUnderline,fsStrikeOut]");
+        EXPECT_EQ(Options(registry)["FontDialog_FontPitch"].text, "fpVariable");
+        EXPECT_EQ(Options(registry)["FontDialog_FontColor"].text, "1193046");
+    }
+    ProgramRun second(registry);
+    second.Load();
+    EXPECT_EQ(second.font.Name, "Liberation Serif");
+    EXPECT_EQ(second.font.Style, (FontStyle{true, false, true, true}));
+    EXPECT_EQ(second.font.Size, 20);
+    EXPECT_EQ(second.font.Height, -27);
+    EXPECT_EQ(second.font.Charset, kRussianCharset);
+    EXPECT_EQ(second.font.Color, TColor{0x123456});
+    EXPECT_EQ(second.font.Pitch, TFontPitch::fpVariable);
+    EXPECT_EQ(second.dithering, "False");
+}
+
+// Stored texts and the font they give; parts not named stay at their first-start values.
+TEST(SettingsStore, StoredFontTexts)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, Value>> stored;
+        std::function<void(SymbolFont&)> expect; // turns the first-start font into the expected one
+    };
+    const auto text = [](const char* t) { return Value{Type::String, t}; };
+    const Case cases[] = {
+        {"style with brackets", {{"FontDialog_FontStyle", text("[fsBold,fsItalic]")}},
+         [](SymbolFont& f) { f.Style = FontStyle{true, true, false, false}; }},
+        {"style in lower case without brackets", {{"FontDialog_FontStyle", text("fsitalic")}},
+         [](SymbolFont& f) { f.Style.italic = true; }},
+        {"style of no valid name", {{"FontDialog_FontStyle", text("[bold]")}}, [](SymbolFont&) {}},
+        {"style words at spaces, trimmed", {{"FontDialog_FontStyle", text(" \t[fsUnderline fsSTRIKEOUT, x]\r\n")}},
+         [](SymbolFont& f) { f.Style = FontStyle{false, false, true, true}; }},
+        {"empty style clears a style", {{"FontDialog_FontStyle", text("")}}, [](SymbolFont&) {}},
+        {"size wins over height",
+         {{"FontDialog_FontHeight", text("-20")}, {"FontDialog_FontSize", text("6")}},
+         [](SymbolFont&) {}},
+        {"height alone sets the size", {{"FontDialog_FontHeight", text("-20")}},
+         [](SymbolFont& f) { f.Height = -20; f.Size = 15; }},
+        {"size alone sets the height", {{"FontDialog_FontSize", text("12")}},
+         [](SymbolFont& f) { f.Size = 12; f.Height = -16; }},
+        {"size not a number", {{"FontDialog_FontSize", text("abc")}},
+         [](SymbolFont& f) { f.Size = 0; f.Height = 0; }},
+        {"huge size does not overflow", {{"FontDialog_FontSize", text("2147483647")}},
+         [](SymbolFont& f) { f.Size = 2147483647; f.Height = 1; }},
+        {"charset not a number", {{"FontDialog_FontCharset", text("abc")}}, [](SymbolFont& f) { f.Charset = 0; }},
+        {"charset trimmed", {{"FontDialog_FontCharset", text("  204 ")}}, [](SymbolFont& f) { f.Charset = 204; }},
+        {"colour as signed text", {{"FontDialog_FontColor", text("-16777201")}},
+         [](SymbolFont& f) { f.Color = 0xFF00000F; }},
+        {"colour plain", {{"FontDialog_FontColor", text("255")}}, [](SymbolFont& f) { f.Color = 0x0000FF; }},
+        {"name trimmed", {{"FontDialog_FontName", text("  Liberation Sans\t")}},
+         [](SymbolFont& f) { f.Name = "Liberation Sans"; }},
+        {"pitch in any case", {{"FontDialog_FontPitch", text("FPFIXED")}},
+         [](SymbolFont& f) { f.Pitch = TFontPitch::fpFixed; }},
+        {"unknown pitch keeps the pitch", {{"FontDialog_FontPitch", text("fpWide")}}, [](SymbolFont&) {}},
+        {"expandable string reads as a string", {{"FontDialog_FontName", Value{Type::ExpandString, "Arial"}}},
+         [](SymbolFont& f) { f.Name = "Arial"; }},
+        {"wrong type leaves the part, the rest is read",
+         {{"FontDialog_FontName", Value{Type::Integer, "7"}},
+          {"FontDialog_FontColor", Value{Type::Binary, "\x01\x02"}},
+          {"FontDialog_FontSize", text("9")}},
+         [](SymbolFont& f) { f.Size = 9; f.Height = -12; }},
+        {"form version not a number counts as 0",
+         {{"FormVersion", text("abc")}, {"FontDialog_FontName", text("Arial")}},
+         [](SymbolFont& f) { f.Name = "Arial"; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemorySettingsRegistry registry;
+        for (const auto& [name, value] : c.stored)
+            Put(registry, name, value.text, value.type);
+        ProgramRun run(registry);
+        run.Load();
+        SymbolFont expected;
+        c.expect(expected);
+        EXPECT_EQ(run.font.Name, expected.Name);
+        EXPECT_EQ(run.font.Style, expected.Style);
+        EXPECT_EQ(run.font.Size, expected.Size);
+        EXPECT_EQ(run.font.Height, expected.Height);
+        EXPECT_EQ(run.font.Charset, expected.Charset);
+        EXPECT_EQ(run.font.Color, expected.Color);
+        EXPECT_EQ(run.font.Pitch, expected.Pitch);
+        EXPECT_TRUE(run.store.Restored());
+    }
+}
+
+TEST(SettingsStore, DitheringTexts)
+{
+    struct Case {
+        const char* stored;
+        std::optional<bool> value; // nothing: not a Boolean
+    };
+    const Case cases[] = {
+        {"True", true}, {"False", false}, {"false", false}, {"FALSE", false}, {"0", false},
+        {"1", true},    {"-1", true},     {"abc", {}},      {"", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        MemorySettingsRegistry registry;
+        Put(registry, "Dithering", c.stored);
+        ProgramRun run(registry);
+        run.Load();
+        EXPECT_EQ(run.dithering, c.stored);
+        if (c.value)
+            EXPECT_EQ(StoredValueToBoolean(run.dithering), *c.value);
+        else
+            EXPECT_EQ(SettingsErrorText([&] { StoredValueToBoolean(run.dithering); }),
+                      "Could not convert variant of type (String) into type (Boolean)");
+    }
+}
+
+TEST(SettingsStore, DitheringTextIsKeptUntrimmed)
+{
+    MemorySettingsRegistry registry;
+    Put(registry, "Dithering", " False ");
+    ProgramRun run(registry);
+    run.Load();
+    EXPECT_EQ(run.dithering, " False ");
+}
+
+TEST(SettingsStore, NegativeFormVersionAppliesNothingAndTheEndWritesAll)
+{
+    MemorySettingsRegistry registry;
+    Put(registry, "FormVersion", "-1");
+    Put(registry, "FontDialog_FontName", "Arial");
+    Put(registry, "Dithering", "False");
+    ProgramRun run(registry);
+    run.Load();
+    EXPECT_EQ(run.font, SymbolFont());
+    EXPECT_EQ(run.dithering, "True");
+    EXPECT_EQ(registry.reads, std::vector<std::string>{"FormVersion"});
+
+    run.Save();
+    EXPECT_EQ(registry.writes, kValueOrder);
+    EXPECT_EQ(Options(registry)["FormVersion"].text, "0");
+    EXPECT_EQ(Options(registry)["FontDialog_FontName"].text, "Wingdings");
+    EXPECT_EQ(Options(registry)["Dithering"].text, "True");
+}
+
+TEST(SettingsStore, FormVersionOfAnotherTypeStopsTheLoadAndTheSave)
+{
+    MemorySettingsRegistry registry;
+    Put(registry, "FormVersion", "0", Type::Integer);
+    Put(registry, "FontDialog_FontName", "Arial");
+    Put(registry, "Dithering", "False");
+    ProgramRun run(registry);
+    EXPECT_EQ(SettingsErrorText([&] { run.Load(); }), "Invalid data type for 'FormVersion'");
+    EXPECT_FALSE(registry.isOpen());
+    EXPECT_FALSE(run.store.Restored());
+    EXPECT_EQ(run.font, SymbolFont());
+    EXPECT_EQ(run.dithering, "True");
+
+    run.Save();
+    EXPECT_TRUE(registry.writes.empty());
+    EXPECT_EQ(Options(registry)["FormVersion"].type, Type::Integer);
+}
+
+TEST(SettingsStore, DitheringOfAnotherTypeFailsAfterTheFontAndIsOverwritten)
+{
+    MemorySettingsRegistry registry;
+    Put(registry, "FontDialog_FontName", "Arial");
+    Put(registry, "Dithering", "1", Type::Integer);
+    ProgramRun run(registry);
+    EXPECT_EQ(SettingsErrorText([&] { run.Load(); }), "Invalid data type for 'Dithering'");
+    EXPECT_FALSE(registry.isOpen());
+    EXPECT_EQ(run.font.Name, "Arial");
+    EXPECT_EQ(run.dithering, "True");
+
+    run.dithering = "False";
+    run.Save();
+    EXPECT_EQ(Options(registry)["Dithering"], (Value{Type::String, "False"}));
+}
+
+TEST(SettingsStore, SaveFailures)
+{
+    struct Case {
+        const char* name;
+        bool failCreateSection;
+        std::string failWriteOf;
+        std::string error;
+        std::vector<std::string> written;
+    };
+    const Case cases[] = {
+        {"section cannot be created", true, "", "Failed to create key Options", {}},
+        {"a value cannot be written", false, "FontDialog_FontName", "Failed to set data for 'FontDialog_FontName'",
+         {"FormVersion", "FontDialog_FontCharset", "FontDialog_FontColor", "FontDialog_FontHeight"}},
+        {"the last value cannot be written", false, "Dithering", "Failed to set data for 'Dithering'",
+         std::vector<std::string>(kValueOrder.begin(), kValueOrder.end() - 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemorySettingsRegistry registry;
+        ProgramRun run(registry);
+        run.Load();
+        registry.failCreateSection = c.failCreateSection;
+        registry.failWriteOf = c.failWriteOf;
+        EXPECT_EQ(SettingsErrorText([&] { run.Save(); }), c.error);
+        EXPECT_EQ(registry.writes, c.written);
+        EXPECT_FALSE(registry.isOpen());
+    }
+}
+
+TEST(SettingsStore, UnreachableKey)
+{
+    MemorySettingsRegistry registry;
+    registry.failOpen = true;
+    ProgramRun run(registry);
+    run.Load(); // finds no values
+    EXPECT_EQ(run.font, SymbolFont());
+    EXPECT_EQ(run.dithering, "True");
+    EXPECT_EQ(SettingsErrorText([&] { run.Save(); }), "Failed to create key " + kKey);
+}
+
+TEST(SettingsStore, TextForms)
+{
+    EXPECT_EQ(FontStyleText(FontStyle{}), "[]");
+    EXPECT_EQ(FontStyleText(FontStyle{false, true, false, true}), "[fsItalic,fsStrikeOut]");
+    EXPECT_EQ(FontPitchText(TFontPitch::fpFixed), "fpFixed");
+}
+
+} // namespace
