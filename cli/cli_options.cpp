@@ -13,6 +13,9 @@ Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.
 writes it into DIR (default: the current folder):
   scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch)
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
+  scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
+                three sheets, the symbols in Wingdings (the picture also goes to tmp.bmp
+                beside velmora-cli, or in the temporary folder when that is not writable)
 
 Options:
   --width N      chart width in stitches, 10..1000

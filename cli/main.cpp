@@ -3,6 +3,8 @@
 #include "cli_options.h"
 #include "scheme_json.h"
 
+#include "export/scheme_workbook.h"
+#include "export/temp_bitmap.h"
 #include "scheme/bmp_codec.h"
 #include "scheme/chart_size.h"
 #include "scheme/picture_loader.h"
@@ -75,6 +77,10 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     json.close();
     if (!json)
         throw JobError("cannot write " + jsonPath.string());
+
+    WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
+                        {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
+                         ExecutableFolder()});
 }
 
 int Run(const CliOptions& options)

@@ -1,0 +1,144 @@
+#include "excel_command.h"
+
+#include "main_form.h"
+
+#include "export/export_error.h"
+#include "export/scheme_workbook.h"
+#include "view/qt/adv_string_grid.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPixmap>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QUrl>
+
+#include <filesystem>
+#include <utility>
+
+namespace velmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kXlsxMimeType[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+
+// The hourglass for as long as the workbook is being made, however that ends.
+class HourglassCursor {
+public:
+    HourglassCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~HourglassCursor() { QGuiApplication::restoreOverrideCursor(); }
+    HourglassCursor(const HourglassCursor&) = delete;
+    HourglassCursor& operator=(const HourglassCursor&) = delete;
+};
+
+// Removes the workbook unless it was handed over to the spreadsheet application.
+class WorkbookFile {
+public:
+    explicit WorkbookFile(QString path) : path_(std::move(path)) {}
+    ~WorkbookFile()
+    {
+        if (!kept_)
+            QFile::remove(path_);
+    }
+    WorkbookFile(const WorkbookFile&) = delete;
+    WorkbookFile& operator=(const WorkbookFile&) = delete;
+
+    const QString& path() const { return path_; }
+    void keep() { kept_ = true; }
+
+private:
+    QString path_;
+    bool kept_ = false;
+};
+
+fs::path LocalPath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
+
+// A new, empty file of a name no other workbook has, reserved so that no other program takes it.
+QString ReserveWorkbookName()
+{
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/velmora-scheme-XXXXXX.xlsx"));
+    file.setAutoRemove(false);
+    if (!file.open())
+        throw ExportError("Cannot create a workbook file in the temporary folder " +
+                          QDir::toNativeSeparators(QDir::tempPath()).toStdString() + ": " +
+                          file.errorString().toStdString());
+    return file.fileName();
+}
+
+Bitmap ToBitmap(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    Bitmap bitmap(rgb.width(), rgb.height());
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            bitmap.setPixel(x, y, MakeColor(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
+    }
+    return bitmap;
+}
+
+// On a freedesktop system the file opens only where an application is set up for workbooks;
+// QDesktopServices would start the opener and report success either way.
+void CheckSpreadsheetApplication()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
+        return;
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(kXlsxMimeType)});
+    if (!query.waitForFinished(5000))
+        return;
+    if (query.readAllStandardOutput().trimmed().isEmpty())
+        throw ExportError("No spreadsheet application is set up to open workbooks (.xlsx)");
+#endif
+}
+
+void OpenWithDesktop(const QString& file)
+{
+    CheckSpreadsheetApplication();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        throw ExportError("The desktop could not open the workbook " + QDir::toNativeSeparators(file).toStdString() +
+                          " with a spreadsheet application");
+}
+
+SpreadsheetOpen& CurrentOpen()
+{
+    static SpreadsheetOpen open = OpenWithDesktop;
+    return open;
+}
+
+} // namespace
+
+SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open)
+{
+    SpreadsheetOpen previous = std::move(CurrentOpen());
+    CurrentOpen() = open ? std::move(open) : SpreadsheetOpen(OpenWithDesktop);
+    return previous;
+}
+
+void RunExcelCommand(const Tfm_Main& main)
+{
+    std::optional<WorkbookFile> workbook;
+    {
+        HourglassCursor hourglass;
+        workbook.emplace(ReserveWorkbookName());
+        const GridModel& chart = main.asg_Image->model();
+        const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
+        WriteSchemeWorkbook(LocalPath(workbook->path()),
+                            {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name,
+                             LocalPath(QCoreApplication::applicationDirPath())});
+    }
+    CurrentOpen()(workbook->path());
+    workbook->keep();
+}
+
+} // namespace velmora

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace velmora {
+
+class Tfm_Main;
+
+// How the export hands its workbook to the desktop's spreadsheet application, as Excel showed
+// itself with the new workbook. Throws, saying why, when no application can show it. Tests put in
+// their own.
+using SpreadsheetOpen = std::function<void(const QString& file)>;
+
+// Installs `open` (empty: the desktop's application again) and returns the one it replaces.
+SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open);
+
+// "В Excel ->": under the hourglass, writes the scheme shown in the main window (the chart grid's
+// texts and current font, the legend, the reduced picture) to a new workbook of a unique name in
+// the user's temporary folder, then opens it. A failure throws with a message saying what failed;
+// the workbook is then removed, so the user finds nothing half-done.
+void RunExcelCommand(const Tfm_Main& main);
+
+} // namespace velmora

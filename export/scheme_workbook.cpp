@@ -1,0 +1,264 @@
+#include "scheme_workbook.h"
+
+#include "export_error.h"
+#include "temp_bitmap.h"
+#include "workbook_text.h"
+
+#include "scheme/cp1251.h"
+
+#include <xlsxwriter.h>
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace velmora {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kChartSheetName[] = "\xd1\xf5\xe5\xec\xe0 \xe2\xe8\xf8\xe8\xe2\xea\xe8";                 // "Схема вишивки"
+constexpr char kLegendSheetName[] = "\xd1\xef\xe8\xf1\xee\xea \xf1\xe8\xec\xe2\xee\xeb\xee\xe2";        // "Список символов"
+constexpr char kPictureSheetName[] = "\xca\xe0\xf0\xf2\xe8\xed\xea\xe0";                                // "Картинка"
+
+// The sheet's figures: heights in points, widths in characters.
+constexpr double kHeadingRowHeight = 24;
+constexpr double kStitchRowHeight = 9;
+constexpr double kHeadingColumnWidth = 4;
+constexpr double kStitchColumnWidth = 1;
+constexpr double kLegendSymbolSize = 12;
+constexpr int kLineEvery = 10;          // a black line every ten stitches
+constexpr lxw_color_t kSilver = 0xC0C0C0; // 12632256: red = green = blue = 192
+constexpr lxw_color_t kBlack = LXW_COLOR_BLACK; // 0 would mean "no colour" to the writer
+
+// The largest sheet a spreadsheet holds.
+constexpr int kMaxSheetRows = 1048576;
+constexpr int kMaxSheetColumns = 16384;
+
+enum class Edge : std::uint8_t { Silver, Black };
+
+// The borders of one cell: the silver hairline everywhere, the thin black line where a ten-stitch
+// line runs. Both cells beside a line carry it, so no reader has to choose between a silver and a
+// black edge.
+struct CellEdges {
+    Edge top = Edge::Silver, bottom = Edge::Silver, left = Edge::Silver, right = Edge::Silver;
+};
+
+void SetEdges(lxw_format* format, CellEdges edges)
+{
+    const auto set = [&](void (*style)(lxw_format*, uint8_t), void (*color)(lxw_format*, lxw_color_t), Edge e) {
+        style(format, e == Edge::Black ? LXW_BORDER_THIN : LXW_BORDER_HAIR);
+        color(format, e == Edge::Black ? kBlack : kSilver);
+    };
+    set(format_set_top, format_set_top_color, edges.top);
+    set(format_set_bottom, format_set_bottom_color, edges.bottom);
+    set(format_set_left, format_set_left_color, edges.left);
+    set(format_set_right, format_set_right_color, edges.right);
+}
+
+void Check(lxw_error error, const char* what)
+{
+    if (error != LXW_NO_ERROR)
+        throw ExportError(std::string("Cannot ") + what + ": " + lxw_strerror(error));
+}
+
+struct WorkbookDeleter {
+    void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
+};
+using WorkbookPtr = std::unique_ptr<lxw_workbook, WorkbookDeleter>;
+
+// Writes one cell: a whole number as a number, as a spreadsheet keeps it; symbols always as text.
+void WriteCell(lxw_worksheet* sheet, int row, int col, const std::string& text, bool symbolCell, bool symbolFont,
+               lxw_format* format)
+{
+    const auto r = static_cast<lxw_row_t>(row);
+    const auto c = static_cast<lxw_col_t>(col);
+    if (text.empty()) {
+        Check(worksheet_write_blank(sheet, r, c, format), "write a cell");
+        return;
+    }
+    if (!symbolCell) {
+        if (const auto number = WholeNumberOf(text)) {
+            Check(worksheet_write_number(sheet, r, c, *number, format), "write a cell");
+            return;
+        }
+    }
+    const std::string utf8 = WorkbookText(text, symbolCell && symbolFont);
+    Check(worksheet_write_string(sheet, r, c, utf8.c_str(), format), "write a cell");
+}
+
+// The chart's sheet. Formats are chosen per cell from a handful made once: the whole range in the
+// chart font, centred, with silver hairlines; the heading row and column in the fixed font with
+// their own alignment; the ten-stitch lines over all of it.
+class ChartSheet {
+public:
+    ChartSheet(lxw_workbook* workbook, const SchemeWorkbookInput& input, int width, int height)
+        : workbook_(workbook), input_(input), w_(width), h_(height),
+          symbolFont_(input.chartFont.charset == kSymbolCharset)
+    {
+    }
+
+    void Write(lxw_worksheet* sheet)
+    {
+        Check(worksheet_repeat_rows(sheet, 0, 0), "set the print title rows");
+        Check(worksheet_repeat_columns(sheet, 0, 0), "set the print title columns");
+        for (int r = h_; r >= 1; --r)
+            Check(worksheet_set_row(sheet, static_cast<lxw_row_t>(r), kStitchRowHeight, nullptr), "set a row height");
+        Check(worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(w_), kStitchColumnWidth, nullptr),
+              "set the column widths");
+        Check(worksheet_set_row(sheet, 0, kHeadingRowHeight, nullptr), "set a row height");
+        Check(worksheet_set_column(sheet, 0, 0, kHeadingColumnWidth, nullptr), "set a column width");
+
+        for (int r = 0; r <= h_; ++r)
+            for (int c = 0; c <= w_; ++c)
+                WriteCell(sheet, r, c, input_.chart.text(c, r), r > 0 && c > 0, symbolFont_, FormatOf(c, r));
+    }
+
+private:
+    // A black line runs under row r and right of column c for 0, 10, 20, … below H and W.
+    static bool LineAfter(int index, int count) { return index >= 0 && index < count && index % kLineEvery == 0; }
+
+    lxw_format* FormatOf(int c, int r)
+    {
+        CellEdges edges;
+        if (LineAfter(r, h_))
+            edges.bottom = Edge::Black;
+        if (LineAfter(r - 1, h_))
+            edges.top = Edge::Black;
+        if (LineAfter(c, w_))
+            edges.right = Edge::Black;
+        if (LineAfter(c - 1, w_))
+            edges.left = Edge::Black;
+        const unsigned key = (r == 0 ? 1u : 0u) | (c == 0 ? 2u : 0u) | (edges.top == Edge::Black ? 4u : 0u) |
+                             (edges.bottom == Edge::Black ? 8u : 0u) | (edges.left == Edge::Black ? 16u : 0u) |
+                             (edges.right == Edge::Black ? 32u : 0u);
+        lxw_format*& format = formats_[key];
+        if (!format)
+            format = MakeFormat(r == 0, c == 0, edges);
+        return format;
+    }
+
+    lxw_format* MakeFormat(bool headingRow, bool headingColumn, CellEdges edges)
+    {
+        lxw_format* format = workbook_add_format(workbook_);
+        const GridFont& font = input_.chartFont;
+        format_set_font_name(format, font.name.c_str());
+        format_set_font_size(format, font.size);
+        format_set_align(format, LXW_ALIGN_CENTER);
+        format_set_align(format, LXW_ALIGN_VERTICAL_CENTER);
+        SetEdges(format, edges);
+        // The headings keep the chart font's size and take only the fixed font's face.
+        if (headingRow || headingColumn) {
+            format_set_font_name(format, input_.fixedFontName.c_str());
+        }
+        if (headingRow) {
+            format_set_rotation(format, 90);
+            format_set_align(format, LXW_ALIGN_VERTICAL_BOTTOM);
+        }
+        if (headingColumn)
+            format_set_align(format, LXW_ALIGN_RIGHT);
+        return format;
+    }
+
+    lxw_workbook* workbook_;
+    const SchemeWorkbookInput& input_;
+    int w_, h_;
+    bool symbolFont_;
+    std::array<lxw_format*, 64> formats_{};
+};
+
+// The legend's sheet: every sent row centred with silver hairlines, the symbols in the chart's
+// face at 12 points, the colour column empty below its heading.
+void WriteLegendSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const SchemeWorkbookInput& input)
+{
+    Check(worksheet_repeat_rows(sheet, 0, 0), "set the print title rows");
+    const int rows = input.legend.rowCount() - 1; // the trailing empty row is not sent
+    const int cols = input.legend.colCount();
+    const bool symbolFont = input.chartFont.charset == kSymbolCharset;
+
+    lxw_format* plain = workbook_add_format(workbook);
+    format_set_align(plain, LXW_ALIGN_CENTER);
+    format_set_align(plain, LXW_ALIGN_VERTICAL_CENTER);
+    SetEdges(plain, {});
+    lxw_format* symbol = workbook_add_format(workbook);
+    format_set_align(symbol, LXW_ALIGN_CENTER);
+    format_set_align(symbol, LXW_ALIGN_VERTICAL_CENTER);
+    SetEdges(symbol, {});
+    format_set_font_name(symbol, input.chartFont.name.c_str());
+    format_set_font_size(symbol, kLegendSymbolSize);
+
+    constexpr int kSymbolColumn = 1, kColourColumn = 2;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c) {
+            const bool symbolCell = r > 0 && c == kSymbolColumn;
+            // The colour values are not shown, and their cells get no fill.
+            const std::string text = r > 0 && c == kColourColumn ? std::string() : input.legend.text(c, r);
+            WriteCell(sheet, r, c, text, symbolCell, symbolFont, symbolCell ? symbol : plain);
+        }
+}
+
+void CheckInput(const SchemeWorkbookInput& input)
+{
+    const int w = input.picture.width(), h = input.picture.height();
+    if (input.picture.empty())
+        throw std::invalid_argument("There is no scheme to export: the picture is empty");
+    if (input.chart.colCount() != w + 1 || input.chart.rowCount() < h + 1)
+        throw std::invalid_argument("The chart's " + std::to_string(input.chart.colCount()) + " x " +
+                                    std::to_string(input.chart.rowCount()) + " cells do not fit a picture of " +
+                                    std::to_string(w) + " x " + std::to_string(h) + " stitches");
+    if (w + 1 > kMaxSheetColumns || h + 1 > kMaxSheetRows || input.legend.rowCount() - 1 > kMaxSheetRows ||
+        input.legend.colCount() > kMaxSheetColumns)
+        throw std::invalid_argument("The scheme is larger than a spreadsheet sheet");
+    if (input.chartFont.size <= 0 || input.chartFont.size > 409)
+        throw std::invalid_argument("The chart font's size " + std::to_string(input.chartFont.size) +
+                                    " is not a size a spreadsheet takes");
+}
+
+lxw_worksheet* AddSheet(lxw_workbook* workbook, const char* cp1251Name)
+{
+    lxw_worksheet* sheet = workbook_add_worksheet(workbook, Cp1251ToUtf8(cp1251Name).c_str());
+    if (!sheet)
+        throw ExportError("Cannot add the sheet " + Cp1251ToUtf8(cp1251Name));
+    return sheet;
+}
+
+} // namespace
+
+GridFont DefaultChartFont()
+{
+    GridFont font;
+    font.name = "Wingdings";
+    font.size = GridFont::SizeForPixelHeight(8);
+    font.charset = kSymbolCharset;
+    return font;
+}
+
+void WriteSchemeWorkbook(const fs::path& file, const SchemeWorkbookInput& input)
+{
+    CheckInput(input);
+    WorkbookPtr workbook(workbook_new(file.c_str()));
+    if (!workbook)
+        throw ExportError("Cannot start the workbook " + file.string());
+    // The three sheets come first, in their order, as a new workbook's first three.
+    lxw_worksheet* chart = AddSheet(workbook.get(), kChartSheetName);
+    lxw_worksheet* legend = AddSheet(workbook.get(), kLegendSheetName);
+    lxw_worksheet* picture = AddSheet(workbook.get(), kPictureSheetName);
+
+    ChartSheet(workbook.get(), input, input.picture.width(), input.picture.height()).Write(chart);
+    WriteLegendSheet(workbook.get(), legend, input);
+
+    const fs::path bitmap = WriteTemporaryBitmap(input.picture, input.bitmapFolder);
+    Check(worksheet_insert_image(picture, 0, 0, bitmap.c_str()), ("embed the picture " + bitmap.string()).c_str());
+
+    const lxw_error closed = workbook_close(workbook.release());
+    if (closed != LXW_NO_ERROR) {
+        std::error_code ignored;
+        fs::remove(file, ignored);
+        throw ExportError("Cannot write the workbook " + file.string() + ": " + lxw_strerror(closed));
+    }
+}
+
+} // namespace velmora

@@ -1,0 +1,267 @@
+#include "export/export_error.h"
+#include "export/scheme_workbook.h"
+#include "export/temp_bitmap.h"
+#include "export/workbook_text.h"
+
+#include "scheme/bmp_codec.h"
+#include "scheme/cp1251.h"
+#include "scheme/scheme_builder.h"
+#include "scheme/symbol_spread.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A picture of many colours, so that the legend has every colour asked for.
+Bitmap Pattern(int w, int h)
+{
+    Bitmap bitmap(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            bitmap.setPixel(x, y,
+                            static_cast<Color>((x * 37 % 256) + (y * 53 % 256) * 256 + ((x + y) * 11 % 256) * 65536));
+    return bitmap;
+}
+
+SchemeDocument Scheme(int w, int h)
+{
+    SchemeRequest request;
+    request.width = w;
+    request.height = h;
+    request.colorCount = 30;
+    for (const std::uint8_t code : DefaultSymbolCodes(request.colorCount))
+        request.symbols.emplace_back(1, static_cast<char>(code));
+    SchemeEngine engine;
+    return engine.BuildScheme(Pattern(w, h), request);
+}
+
+std::string Utf8(char32_t code)
+{
+    std::string out;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
+
+// What a cell must read in the workbook: a symbol of a symbol-set font as its private-use
+// character U+F000 + code, every other text as its Windows-1251 meaning.
+std::string ExpectedText(const std::string& cp1251, bool symbolCell, bool symbolFont)
+{
+    if (!symbolCell || !symbolFont)
+        return Cp1251ToUtf8(cp1251);
+    std::string out;
+    for (const char ch : cp1251)
+        out += Utf8(0xF000 + static_cast<unsigned char>(ch));
+    return out;
+}
+
+std::string Json(const std::string& utf8)
+{
+    std::string out = "\"";
+    for (const char ch : utf8) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (byte < 0x20) {
+            static const char hex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += hex[byte >> 4];
+            out += hex[byte & 15];
+        } else {
+            out += ch;
+        }
+    }
+    return out + '"';
+}
+
+std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, int symbolColumnTo, bool symbolFont)
+{
+    std::string out = "[";
+    for (int r = 0; r < rows; ++r) {
+        out += r ? ",[" : "[";
+        for (int c = 0; c < table.colCount(); ++c) {
+            const bool symbolCell = r > 0 && c >= symbolColumnFrom && c <= symbolColumnTo;
+            out += (c ? "," : "") + Json(ExpectedText(table.text(c, r), symbolCell, symbolFont));
+        }
+        out += "]";
+    }
+    return out + "]";
+}
+
+std::string JsonInts(const std::vector<int>& values)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < values.size(); ++i)
+        out += (i ? "," : "") + std::to_string(values[i]);
+    return out + "]";
+}
+
+class WorkbookTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder_ = fs::temp_directory_path() / ("velmora-export-test-" + std::to_string(getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_ / "exe");
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+
+    fs::path folder_;
+};
+
+struct WorkbookCase {
+    const char* name;
+    int width, height;
+    const char* font;
+    int charset;
+    // Sheet rows with a black line under them and sheet columns with one on their right.
+    std::vector<int> blackRows, blackColumns;
+};
+
+std::vector<int> EveryTenth(int from, int count)
+{
+    std::vector<int> lines;
+    for (int i = 0; i < count; ++i)
+        lines.push_back(from + 10 * i);
+    return lines;
+}
+
+// Reads every workbook back through the package's XML (and the small ones through openpyxl too):
+// texts of both tables, fonts, alignments, turned headings, sizes, the silver hairlines and
+// exactly the black lines listed, print titles, the embedded picture.
+TEST_F(WorkbookTest, ReadsBackAsWritten)
+{
+    const std::vector<WorkbookCase> cases = {
+        {"10 x 10: one line under the headings, one beside them; outer edges silver", 10, 10, "Wingdings", 2, {1}, {1}},
+        {"25 x 13", 25, 13, "Wingdings", 2, {1, 11}, {1, 11, 21}},
+        {"13 x 25 in a Cyrillic font: lines under rows 1, 11 and 21", 13, 25, "Arial", 204, {1, 11, 21}, {1, 11}},
+        {"1000 x 1000", 1000, 1000, "Wingdings", 2, EveryTenth(1, 100), EveryTenth(1, 100)},
+    };
+    for (const WorkbookCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SchemeDocument document = Scheme(c.width, c.height);
+        GridFont font;
+        font.name = c.font;
+        font.size = 6;
+        font.charset = c.charset;
+        const fs::path xlsx = folder_ / "book.xlsx";
+        WriteSchemeWorkbook(xlsx, {document.chart, document.legend, document.picture, font, "Arial", folder_ / "exe"});
+
+        const fs::path bitmap = folder_ / "exe" / "tmp.bmp";
+        std::ifstream in(bitmap, std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        const Bitmap written = DecodeBmp(bytes);
+        EXPECT_TRUE(written.width() == c.width && written.height() == c.height &&
+                    std::ranges::equal(written.pixels(), document.picture.pixels()))
+            << "tmp.bmp holds the reduced picture";
+
+        const bool symbol = c.charset == kSymbolCharset;
+        const std::string sheetNames[] = {"Схема вишивки", "Список символов", "Картинка"};
+        std::ofstream expected(folder_ / "expected.json", std::ios::binary);
+        expected << "{\"width\":" << c.width << ",\"height\":" << c.height                              //
+                 << ",\"chart_font\":" << Json(c.font) << ",\"chart_size\":6,\"fixed_font\":\"Arial\"" //
+                 << ",\"symbol_charset\":" << (symbol ? "true" : "false")                              //
+                 << ",\"black_rows\":" << JsonInts(c.blackRows) << ",\"black_columns\":" << JsonInts(c.blackColumns)
+                 << ",\"sheet_names\":[" << Json(sheetNames[0]) << "," << Json(sheetNames[1]) << ","
+                 << Json(sheetNames[2]) << "]"
+                 << ",\"bitmap\":" << Json(bitmap.string())
+                 << ",\"chart\":" << JsonTable(document.chart, c.height + 1, 1, c.width, symbol)
+                 << ",\"legend\":" << JsonTable(document.legend, document.legend.rowCount() - 1, 1, 1, symbol) << "}";
+        expected.close();
+        const std::string command = std::string(VELMORA_PYTHON3) + " " + VELMORA_WORKBOOK_CHECK + " " + xlsx.string() + " " +
+                                    (folder_ / "expected.json").string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    }
+}
+
+TEST(WorkbookTextTest, SymbolsOfTheSymbolSetGoToThePrivateUseArea)
+{
+    // "ü" (252) draws Wingdings' check mark only as U+F0FC; through the code page it is "ь".
+    EXPECT_EQ(WorkbookText("\xfc", true), "\xef\x83\xbc");
+    EXPECT_EQ(WorkbookText("\xfc", false), "ь");
+    EXPECT_EQ(WorkbookText("J", true), "\xef\x81\x8a");
+    EXPECT_EQ(WorkbookText("\xd1\xe8\xec\xe2\xee\xeb", false), "Символ");
+}
+
+TEST(WorkbookTextTest, WholeNumbers)
+{
+    EXPECT_EQ(WholeNumberOf(" 7"), 7.0);
+    EXPECT_EQ(WholeNumberOf("1000"), 1000.0);
+    EXPECT_EQ(WholeNumberOf("-12"), -12.0);
+    for (const char* text : {"", " ", "-", "3a", "1 2", "B5200", "1234567890", "--1"})
+        EXPECT_FALSE(WholeNumberOf(text).has_value()) << text;
+}
+
+TEST_F(WorkbookTest, TemporaryBitmapFallsBackToTheTemporaryFolder)
+{
+    const char* saved = std::getenv("TMPDIR");
+    const std::string savedTmp = saved ? saved : "";
+    fs::create_directories(folder_ / "tmp");
+    setenv("TMPDIR", (folder_ / "tmp").c_str(), 1);
+    std::ofstream(folder_ / "not-a-folder") << "x";
+
+    // Writable: beside the executable, and a second export overwrites the first.
+    EXPECT_EQ(WriteTemporaryBitmap(Bitmap(2, 2, 0x0000FF), folder_ / "exe"), folder_ / "exe" / "tmp.bmp");
+    EXPECT_EQ(WriteTemporaryBitmap(Bitmap(3, 1, 0x00FF00), folder_ / "exe"), folder_ / "exe" / "tmp.bmp");
+    EXPECT_EQ(fs::file_size(folder_ / "exe" / "tmp.bmp"), 54u + 12u);
+
+    // Not writable: the user's temporary folder.
+    EXPECT_EQ(WriteTemporaryBitmap(Bitmap(2, 2), folder_ / "not-a-folder"), folder_ / "tmp" / "tmp.bmp");
+
+    // Neither: the error names the file.
+    setenv("TMPDIR", (folder_ / "missing").c_str(), 1);
+    try {
+        WriteTemporaryBitmap(Bitmap(2, 2), folder_ / "not-a-folder");
+        ADD_FAILURE() << "no error";
+    } catch (const ExportError& e) {
+        EXPECT_NE(std::string(e.what()).find("tmp.bmp"), std::string::npos) << e.what();
+    }
+    if (saved)
+        setenv("TMPDIR", savedTmp.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+TEST_F(WorkbookTest, FailuresLeaveNoWorkbook)
+{
+    const SchemeDocument document = Scheme(10, 10);
+    const GridFont font = DefaultChartFont();
+
+    const fs::path unwritable = folder_ / "missing" / "book.xlsx";
+    EXPECT_THROW(WriteSchemeWorkbook(unwritable, {document.chart, document.legend, document.picture, font, "Arial",
+                                                  folder_ / "exe"}),
+                 ExportError);
+    EXPECT_FALSE(fs::exists(unwritable));
+
+    const Bitmap other(11, 10);
+    const fs::path book = folder_ / "book.xlsx";
+    EXPECT_THROW(WriteSchemeWorkbook(book, {document.chart, document.legend, other, font, "Arial", folder_ / "exe"}),
+                 std::invalid_argument);
+    EXPECT_THROW(WriteSchemeWorkbook(book, {document.chart, document.legend, Bitmap(), font, "Arial", folder_ / "exe"}),
+                 std::invalid_argument);
+    EXPECT_FALSE(fs::exists(book));
+}
+
+} // namespace
+} // namespace velmora
