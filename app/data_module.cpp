@@ -1,9 +1,10 @@
 #include "data_module.h"
 
+#include "about_form.h"
+#include "dmc_form.h"
 #include "error_box.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
-#include "stored_boolean.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
@@ -162,7 +163,7 @@ void TDM::DataModuleCreate()
     SettingsKey = "Software\\Mirvane\\Velmora2";
     SettingsSection = "Options";
     LoadSettings();
-    Dithering = StoredTextToBoolean(StoredDithering);
+    Dithering = StoredValueToBoolean(StoredDithering);
     CopySymbolFontToChart();
 }
 
@@ -174,13 +175,14 @@ void TDM::DataModuleDestroy()
 
 void TDM::LoadSettings()
 {
-    // HOOK(settings): read the symbol font into FontDialog.Font and the text of "Dithering" into
-    // StoredDithering from SettingsKey/SettingsSection. Until then the first-start values stand.
+    JvFormStorage.Key = SettingsKey;
+    JvFormStorage.Section = SettingsSection;
+    JvFormStorage.Load(FontDialog.Font, StoredDithering);
 }
 
 void TDM::SaveSettings()
 {
-    // HOOK(settings): write FontDialog.Font and StoredDithering under SettingsKey/SettingsSection.
+    JvFormStorage.Save(FontDialog.Font, StoredDithering);
 }
 
 void TDM::UpdateActions()
@@ -239,7 +241,10 @@ void TDM::ac_ServiceExcelExecute()
 
 void TDM::ac_ServiceDMCExecute()
 {
-    // HOOK(DMC table): create Tfm_DMC owned by this module, fill its table, show it modally.
+    // The command owns the window for one showing; as a window it sits over the main window.
+    Tfm_DMC fm_DMC(fm_Main);
+    fm_DMC.FillCatalogue();
+    fm_DMC.exec();
 }
 
 void TDM::ac_ServiceOptionsExecute()
@@ -251,7 +256,8 @@ void TDM::ac_ServiceOptionsExecute()
 
 void TDM::ac_HelpAboutExecute()
 {
-    // HOOK(About box): create Tfm_About owned by fm_Main, show it modally.
+    Tfm_About fm_About(fm_Main);
+    fm_About.exec();
 }
 
 } // namespace velmora

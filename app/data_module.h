@@ -2,6 +2,7 @@
 
 #include "action.h"
 #include "font_dialog.h"
+#include "settings_store.h"
 #include "scheme/bitmap.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
@@ -56,8 +57,11 @@ public:
     QFileDialog* OpenPictureDialog = nullptr;
     TFontDialog FontDialog;
 
-    // The settings store's location and its one stored value; loading and saving the store
-    // come with the settings.
+    // The settings store with its location and its one stored value, the text of "Dithering".
+    // It keeps the settings in the registry installed for the program (InstallSettingsRegistry),
+    // or else in a private one that starts empty.
+    MemorySettingsRegistry PrivateSettings;
+    TFormStorage JvFormStorage{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
     std::string SettingsKey;
     std::string SettingsSection;
     std::string StoredDithering = "True";

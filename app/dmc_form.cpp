@@ -106,7 +106,7 @@ void Tfm_DMC::SetCell(int col, int row, const std::string& text)
         sg_DMC->setHorizontalHeaderItem(col, item);
         return;
     }
-    item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    item->setTextAlignment(Qt::AlignLeft | Qt::AlignTop);
     sg_DMC->setItem(row - 1, col, item);
 }
 

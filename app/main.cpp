@@ -1,6 +1,7 @@
 #include "app/demo_scheme.h"
 #include "app/error_box.h"
 #include "app/main_form.h"
+#include "app/qsettings_backend.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,6 +12,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QString::fromUtf8(velmora::kApplicationTitle));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velmora.png")));
 
+    // The settings live in the user's configuration (the registry on Windows); they outlive the
+    // window, which saves into them as it goes.
+    velmora::QSettingsRegistry settings;
+    velmora::InstallSettingsRegistry(&settings);
     velmora::Tfm_Main window;
     window.show();
     velmora::RunGuarded([] { velmora::ShowDemoSchemeFromEnvironment(); });

@@ -321,7 +321,7 @@ private slots:
 
         QVERIFY(!RunGuarded([] { DM->DataModuleCreate(); }));
 
-        QCOMPARE(prompter_.errors, QStringList({"'maybe' is not a valid boolean value"}));
+        QCOMPARE(prompter_.errors, QStringList({"Could not convert variant of type (String) into type (Boolean)"}));
         QVERIFY(!DM->Dithering);
         QCOMPARE(window_->asg_Image->Font().name, std::string("Arial"));
     }

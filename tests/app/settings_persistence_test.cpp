@@ -1,7 +1,11 @@
 // The settings in the program's real registry, a configuration file in a folder of the test's
 // own: what a first start creates, what an end writes, what the next start finds, and an end that
 // cannot write.
+#include "app/data_module.h"
+#include "app/main_form.h"
 #include "app/qsettings_backend.h"
+#include "fake_prompter.h"
+#include "view/qt/adv_string_grid.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +16,7 @@
 #include <memory>
 
 using namespace velmora;
+using velmora::test::FakePrompter;
 
 namespace {
 
@@ -119,6 +124,82 @@ private slots:
                  QStringLiteral("Failed to create key Software\\Mirvane\\Velmora2"));
         QVERIFY(QDir().rmdir(ConfigFile()));
     }
+
+    // From here on, the program itself: the settings of its data module in the real registry.
+    void windowRestartKeepsFontAndDithering()
+    {
+        QFile::remove(ConfigFile());
+        {
+            Tfm_Main window;
+            QVERIFY(DM->Dithering);
+            QCOMPARE(window.asg_Image->Font().name, std::string("Wingdings"));
+            DM->FontDialog.Font.Name = "Liberation Serif";
+            DM->FontDialog.Font.Size = 14;
+            DM->FontDialog.Font.Height = -19;
+            DM->FontDialog.Font.Style.bold = true;
+            DM->Dithering = false;
+        }
+        Tfm_Main window;
+        QCOMPARE(DM->FontDialog.Font.Name, std::string("Liberation Serif"));
+        QCOMPARE(DM->FontDialog.Font.Size, 14);
+        QVERIFY(DM->FontDialog.Font.Style.bold);
+        QVERIFY(!DM->Dithering);
+        QCOMPARE(window.asg_Image->Font().name, std::string("Liberation Serif"));
+        QCOMPARE(window.asg_Image->Font().size, 14);
+        QVERIFY(prompter_.errors.isEmpty());
+    }
+
+    void storedDitheringNoBooleanIsReportedAndOverwritten()
+    {
+        {
+            QFile file(ConfigFile());
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write("[Options]\nFontDialog_FontName=Liberation Mono\nDithering=abc\n");
+        }
+        {
+            Tfm_Main window;
+            QCOMPARE(prompter_.errors,
+                     QStringList({"Could not convert variant of type (String) into type (Boolean)"}));
+            QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
+            QVERIFY(!DM->Dithering);
+            // The font was read, but the chart keeps its designed font.
+            QCOMPARE(DM->FontDialog.Font.Name, std::string("Liberation Mono"));
+            QVERIFY(window.asg_Image->Font().name != "Liberation Mono");
+        }
+        QCOMPARE(QSettings(ConfigFile(), QSettings::NativeFormat).value(QStringLiteral("Options/Dithering")).toString(),
+                 QStringLiteral("False"));
+    }
+
+    void endThatCannotWriteIsReportedAndTheProgramEnds()
+    {
+        {
+            Tfm_Main window;
+            QVERIFY(QFile::remove(ConfigFile()));
+            QVERIFY(QDir().mkpath(ConfigFile()));
+        }
+        QCOMPARE(prompter_.errors, QStringList({"Failed to create key Software\\Mirvane\\Velmora2"}));
+        QVERIFY(DM == nullptr && fm_Main == nullptr);
+        QVERIFY(QDir().rmdir(ConfigFile()));
+    }
+
+    void init()
+    {
+        prompter_ = FakePrompter();
+        previousPrompter_ = InstallPrompter(&prompter_);
+        previousRegistry_ = InstallSettingsRegistry(&registry_);
+    }
+
+    void cleanup()
+    {
+        InstallSettingsRegistry(previousRegistry_);
+        InstallPrompter(previousPrompter_);
+    }
+
+private:
+    FakePrompter prompter_;
+    Prompter* previousPrompter_ = nullptr;
+    QSettingsRegistry registry_;
+    SettingsRegistry* previousRegistry_ = nullptr;
 };
 
 int main(int argc, char** argv)
