@@ -241,12 +241,12 @@ void Tfm_Wizard::CreateParamsPage()
     AddLabel(page, wizard_texts::kParamsText, 0, kTextTop, kTextWidth, 56, true);
     AddLabel(page, wizard_texts::kSizesLabel, 0, 128, 200, 14);
 
-    AddLabel(page, wizard_texts::kWidthLabel, 8, 151, 76, 14);
-    ud_Width = AddUpDown(page, "ud_Width", kMinStitches, kMaxStitches, 100, 84, 148);
-    AddLabel(page, wizard_texts::kStitchesUnit, 146, 151, 48, 14);
-    AddLabel(page, wizard_texts::kHeightLabel, 204, 151, 76, 14);
-    ud_Height = AddUpDown(page, "ud_Height", kMinStitches, kMaxStitches, 100, 280, 148);
-    AddLabel(page, wizard_texts::kStitchesUnit, 342, 151, 48, 14);
+    AddLabel(page, wizard_texts::kWidthLabel, 8, 151, 82, 14);
+    ud_Width = AddUpDown(page, "ud_Width", kMinStitches, kMaxStitches, 100, 92, 148);
+    AddLabel(page, wizard_texts::kStitchesUnit, 154, 151, 46, 14);
+    AddLabel(page, wizard_texts::kHeightLabel, 204, 151, 82, 14);
+    ud_Height = AddUpDown(page, "ud_Height", kMinStitches, kMaxStitches, 100, 288, 148);
+    AddLabel(page, wizard_texts::kStitchesUnit, 350, 151, 46, 14);
     ed_Width = ud_Width->Edit();
     ed_Height = ud_Height->Edit();
     connect(ud_Width, &TUpDownEdit::changingEx, this, &Tfm_Wizard::ud_WidthChangingEx);
@@ -257,10 +257,10 @@ void Tfm_Wizard::CreateParamsPage()
     cb_Proportional->setChecked(true);
     Place(cb_Proportional, 8, 176, 240, 17);
 
-    AddLabel(page, wizard_texts::kColorsLabel, 0, 207, 240, 14);
-    ud_Colors = AddUpDown(page, "ud_Colors", 2, 100, 30, 240, 204);
+    AddLabel(page, wizard_texts::kColorsLabel, 0, 207, 264, 14);
+    ud_Colors = AddUpDown(page, "ud_Colors", 2, 100, 30, 268, 204);
     ed_Colors = ud_Colors->Edit();
-    AddLabel(page, wizard_texts::kThreadsUnit, 302, 207, 48, 14);
+    AddLabel(page, wizard_texts::kThreadsUnit, 330, 207, 48, 14);
 
     cb_Dithering = new QCheckBox(Text(wizard_texts::kDithering), page);
     cb_Dithering->setObjectName(QStringLiteral("cb_Dithering"));

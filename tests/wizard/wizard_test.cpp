@@ -3,11 +3,16 @@
 #include "scheme/bmp_codec.h"
 #include "scheme/symbol_spread.h"
 #include "view/qt/adv_string_grid.h"
+#include "wizard/picture_dialog.h"
 #include "wizard/up_down_edit.h"
 #include "wizard/wizard_form.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -473,6 +478,41 @@ private slots:
         QCOMPARE(std::set<int>(hundred.begin(), hundred.end()).size(), hundred.size());
         QCOMPARE(std::vector<int>(hundred.begin(), hundred.begin() + 5), (std::vector<int>{48, 100, 203, 130, 171}));
         QCOMPARE(w.Request().symbols.size(), std::size_t{100});
+    }
+
+    // The dialog step: a preview of the selected picture beside the list, added once; the chosen
+    // path, or nothing when cancelled.
+    void pictureDialogShowsPreview()
+    {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setNameFilter(QStringLiteral("Files with pictures (*.bmp *.jpg)"));
+        const QString shots = qEnvironmentVariable("VELMORA_WIZARD_SCREENSHOTS");
+        bool previewShown = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            dialog.selectFile(kCatBmp);
+            emit dialog.currentChanged(kCatBmp);
+            const auto* preview = dialog.findChild<QLabel*>(QStringLiteral("PicturePreview"));
+            previewShown = preview != nullptr && !preview->pixmap().isNull();
+            if (!shots.isEmpty())
+                dialog.grab().save(shots + QStringLiteral("/wizard-open-picture-dialog.png"));
+            static_cast<QDialog&>(dialog).accept(); // as the Open button does
+        });
+        QCOMPARE(RunOpenPictureDialog(dialog), std::optional<QString>(QFileInfo(kCatBmp).absoluteFilePath()));
+        QVERIFY(previewShown);
+
+        qsizetype previews = 0;
+        QTimer::singleShot(0, &dialog, [&] {
+            emit dialog.currentChanged(kCorpus + QStringLiteral("/broken/bmp-text-file.bmp"));
+            const auto* preview = dialog.findChild<QLabel*>(QStringLiteral("PicturePreview"));
+            previewShown = preview != nullptr && !preview->pixmap().isNull();
+            previews = dialog.findChildren<QLabel*>(QStringLiteral("PicturePreview")).size();
+            dialog.reject();
+        });
+        QVERIFY(!RunOpenPictureDialog(dialog));
+        QVERIFY(!previewShown);
+        QCOMPARE(previews, qsizetype{1});
     }
 
     // Pictures of every page for a look at the layout, when VELMORA_WIZARD_SCREENSHOTS names a folder.
