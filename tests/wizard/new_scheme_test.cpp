@@ -160,10 +160,13 @@ private slots:
     {
         bool seen = false;
         bool ownedByMain = false;
+        bool centred = false;
         QTimer::singleShot(0, this, [&] {
             auto* wizard = qobject_cast<Tfm_Wizard*>(QApplication::activeModalWidget());
             seen = wizard != nullptr;
             ownedByMain = wizard != nullptr && wizard->parentWidget() == window_;
+            centred = wizard != nullptr &&
+                      (wizard->geometry().center() - window_->geometry().center()).manhattanLength() <= 2;
             if (wizard != nullptr) {
                 Click(wizard->cb_Dithering);
                 QTest::keyClick(wizard, Qt::Key_Escape);
@@ -173,6 +176,7 @@ private slots:
         DM->ac_FileNew->trigger();
         QVERIFY(seen);
         QVERIFY(ownedByMain);
+        QVERIFY(centred);
         QCOMPARE(DM->Dithering, !before);
         QVERIFY(!DM->SchemeReady);
     }
