@@ -3,6 +3,7 @@
 #include "about_form.h"
 #include "dmc_form.h"
 #include "error_box.h"
+#include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
 #include "view/qt/scheme_view_handlers.h"
@@ -236,7 +237,7 @@ void TDM::ac_FileExitExecute()
 
 void TDM::ac_ServiceExcelExecute()
 {
-    // HOOK(export): send the chart, the legend and the reduced picture to a new workbook.
+    RunExcelCommand(*fm_Main);
 }
 
 void TDM::ac_ServiceDMCExecute()

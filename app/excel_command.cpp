@@ -20,6 +20,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 namespace velmora {
