@@ -37,10 +37,11 @@ private slots:
         QPointer<Tfm_About> shown;
         QString name;
         CloseWhenShown([&](QWidget* modal) {
-            shown = qobject_cast<Tfm_About*>(modal);
-            QVERIFY(shown);
-            QCOMPARE(shown->parentWidget(), window_);
-            name = shown->lb_Name->text();
+            auto* about = qobject_cast<Tfm_About*>(modal);
+            QVERIFY(about);
+            shown = about;
+            QCOMPARE(about->parentWidget(), window_);
+            name = about->lb_Name->text();
         });
         DM->ac_HelpAbout->trigger();
         QVERIFY(name.startsWith(QStringLiteral("lb_Name"))); // this test program carries no record
@@ -54,12 +55,13 @@ private slots:
         std::string first, last;
         int rows = 0;
         CloseWhenShown([&](QWidget* modal) {
-            shown = qobject_cast<Tfm_DMC*>(modal);
-            QVERIFY(shown);
-            QCOMPARE(shown->parentWidget(), window_);
-            first = shown->Cells(0, 1);
-            last = shown->Cells(10, 56);
-            rows = shown->sg_DMC->rowCount() + 1;
+            auto* dmc = qobject_cast<Tfm_DMC*>(modal);
+            QVERIFY(dmc);
+            shown = dmc;
+            QCOMPARE(dmc->parentWidget(), window_);
+            first = dmc->Cells(0, 1);
+            last = dmc->Cells(10, 56);
+            rows = dmc->sg_DMC->rowCount() + 1;
         });
         DM->ac_ServiceDMC->trigger();
         QCOMPARE(first, std::string("White"));

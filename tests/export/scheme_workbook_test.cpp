@@ -102,7 +102,9 @@ std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, in
         out += r ? ",[" : "[";
         for (int c = 0; c < table.colCount(); ++c) {
             const bool symbolCell = r > 0 && c >= symbolColumnFrom && c <= symbolColumnTo;
-            out += (c ? "," : "") + Json(ExpectedText(table.text(c, r), symbolCell, symbolFont));
+            if (c)
+                out += ',';
+            out += Json(ExpectedText(table.text(c, r), symbolCell, symbolFont));
         }
         out += "]";
     }
@@ -112,8 +114,11 @@ std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, in
 std::string JsonInts(const std::vector<int>& values)
 {
     std::string out = "[";
-    for (std::size_t i = 0; i < values.size(); ++i)
-        out += (i ? "," : "") + std::to_string(values[i]);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i)
+            out += ',';
+        out += std::to_string(values[i]);
+    }
     return out + "]";
 }
 
