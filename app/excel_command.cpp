@@ -1,5 +1,6 @@
 #include "excel_command.h"
 
+#include "hourglass_cursor.h"
 #include "main_form.h"
 
 #include "export/export_error.h"
@@ -30,15 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kXlsxMimeType[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
-
-// The hourglass for as long as the workbook is being made, however that ends.
-class HourglassCursor {
-public:
-    HourglassCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourglassCursor() { QGuiApplication::restoreOverrideCursor(); }
-    HourglassCursor(const HourglassCursor&) = delete;
-    HourglassCursor& operator=(const HourglassCursor&) = delete;
-};
 
 // Removes the workbook unless it was handed over to the spreadsheet application.
 class WorkbookFile {

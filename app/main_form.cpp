@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "hourglass_cursor.h"
 #include "data_module.h"
 #include "error_box.h"
 #include "picture_image.h"
@@ -34,15 +35,6 @@ constexpr int kToolButtonHeight = 36;
 constexpr int kToolSeparatorWidth = 8;
 constexpr int kStatusBarHeight = 19;
 constexpr int kPageBorder = 4;
-
-// Restores the cursor however the build ends.
-class HourglassCursor {
-public:
-    HourglassCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~HourglassCursor() { QApplication::restoreOverrideCursor(); }
-    HourglassCursor(const HourglassCursor&) = delete;
-    HourglassCursor& operator=(const HourglassCursor&) = delete;
-};
 
 } // namespace
 
