@@ -87,10 +87,51 @@ struct TCellBorders {
     bool cbBottom = false;
 };
 
-// What the print operation keeps with a grid; the print layout reads and extends it.
+enum class TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
+enum class TPrinterOrientation { poPortrait, poLandscape };
+enum class TPrintBorders { pbNoborder, pbSingle };
+enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot };
+enum class TFitToPage { fpNever, fpGrow, fpShrink, fpAlways };
+
+// What the print operation keeps with a grid. Lengths are tenths of a millimetre on paper. The
+// defaults are the chart's; view/print_layout.h gives the chart's and the legend's sets.
 struct GridPrintSettings {
-    std::string Title;
+    TPrinterOrientation Orientation = TPrinterOrientation::poLandscape;
+    int HeaderSize = 100;
+    int FooterSize = 100;
+    int LeftSize = 100;
+    int RightSize = 200;
+    int ColumnSpacing = 0;
+    int RowSpacing = 0;
+    int TitleSpacing = 0;
+    TPrintPosition Time = TPrintPosition::ppBottomLeft;
+    TPrintPosition Date = TPrintPosition::ppBottomLeft;
+    std::string DateFormat = "dd/mm/yyyy";
+    TPrintPosition PageNr = TPrintPosition::ppBottomRight;
+    std::string PageNumSep = "/";
+    std::string PagePrefix;
+    std::string PageSuffix;
+    int PageNumberOffset = 0;
+    int MaxPagesOffset = 0;
+    TPrintPosition Title = TPrintPosition::ppNone;
+    std::string TitleText;
+    std::vector<std::string> TitleLines{"TITLE TEXT"};
+    GridFont HeaderFont{"Arial", {true, false, false, false}, 14, kRussianCharset, clWindowText};
+    GridFont FooterFont{"Arial", {}, 10, kRussianCharset, clWindowText};
+    GridFont Font{"MS Sans Serif", {}, 8, kDefaultCharset, clWindowText};
+    bool UseDisplayFont = true;
+    TPrintBorders Borders = TPrintBorders::pbSingle;
+    TPenStyle BorderStyle = TPenStyle::psSolid;
+    bool Centered = false;
+    bool RepeatFixedRows = true;
+    bool RepeatFixedCols = true;
+    bool NoAutoSize = true;
+    bool NoAutoSizeRow = true;
+    TFitToPage FitToPage = TFitToPage::fpNever;
+    bool PrintGraphics = true;
+    std::string JobName;
 };
+using TPrintSettings = GridPrintSettings;
 
 class GridModel;
 

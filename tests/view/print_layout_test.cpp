@@ -1,0 +1,501 @@
+#include "view/print_layout.h"
+
+#include "scheme/cp1251.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+// Answers measurements by simple rules so that every position can be worked out by hand: a line
+// is the character height plus a fifth, a character half the height wide.
+class RecordingCanvas : public PrintCanvas {
+public:
+    struct TextOp {
+        int page;
+        int x;
+        int y;
+        std::string text;
+        PaperFont font;
+        std::optional<PaperRect> clip;
+    };
+    struct LineOp {
+        int page;
+        int x1, y1, x2, y2;
+        GridPen pen;
+    };
+    struct FillOp {
+        int page;
+        PaperRect rect;
+        TColor color;
+    };
+
+    explicit RecordingCanvas(bool keepCells = true) : keepCells_(keepCells) {}
+
+    int LineHeight(const PaperFont& font) override { return font.height + font.height / 5; }
+    int TextWidth(const PaperFont& font, std::string_view text) override
+    {
+        return static_cast<int>(text.size()) * font.height / 2;
+    }
+    void FillRect(const PaperRect& rect, TColor color) override
+    {
+        ++fillCount;
+        if (keepCells_)
+            fills.push_back({page, rect, color});
+    }
+    void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle) override
+    {
+        ++lineCount;
+        if (keepCells_)
+            lines.push_back({page, x1, y1, x2, y2, pen});
+    }
+    void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) override
+    {
+        texts.push_back({page, x, y, std::string(text), font,
+                         clip ? std::optional<PaperRect>(*clip) : std::nullopt});
+    }
+    void NewPage() override { ++page; }
+
+    // The texts drawn without a clip: the header and footer texts of each page.
+    std::vector<const TextOp*> PageTexts() const
+    {
+        std::vector<const TextOp*> out;
+        for (const TextOp& t : texts)
+            if (!t.clip)
+                out.push_back(&t);
+        return out;
+    }
+    const TextOp* FindText(int onPage, const std::string& text) const
+    {
+        for (const TextOp& t : texts)
+            if (t.page == onPage && t.text == text && t.clip)
+                return &t;
+        return nullptr;
+    }
+    // The four lines a cell drew, left, right, top and bottom in this order; empty when it did not.
+    std::vector<LineOp> LinesOf(int onPage, const PaperRect& r) const
+    {
+        const int want[4][4] = {{r.left, r.top, r.left, r.bottom},
+                                {r.right, r.top, r.right, r.bottom},
+                                {r.left, r.top, r.right, r.top},
+                                {r.left, r.bottom, r.right, r.bottom}};
+        for (std::size_t i = 0; i + 4 <= lines.size(); ++i) {
+            bool match = true;
+            for (std::size_t j = 0; j < 4 && match; ++j) {
+                const LineOp& l = lines[i + j];
+                match = l.page == onPage && l.x1 == want[j][0] && l.y1 == want[j][1] && l.x2 == want[j][2] &&
+                        l.y2 == want[j][3];
+            }
+            if (match)
+                return {lines.begin() + static_cast<std::ptrdiff_t>(i),
+                        lines.begin() + static_cast<std::ptrdiff_t>(i) + 4};
+        }
+        return {};
+    }
+
+    int page = 1;
+    long fillCount = 0;
+    long lineCount = 0;
+    std::vector<TextOp> texts;
+    std::vector<LineOp> lines;
+    std::vector<FillOp> fills;
+
+private:
+    bool keepCells_;
+};
+
+GridFont Font(const char* name, int pixels, int charset)
+{
+    GridFont f;
+    f.name = name;
+    f.size = GridFont::SizeForPixelHeight(pixels);
+    f.charset = charset;
+    return f;
+}
+
+// The chart grid as the main window designs and fills it: column numbers rotated in row 0, row
+// numbers in column 0, a symbol in every stitch when `symbols`, and an empty last row.
+GridModel Chart(int width, int height, bool symbols)
+{
+    GridModel g;
+    g.SetColCount(width + 1);
+    g.SetRowCount(height + 2);
+    g.SetDefaultColWidth(12);
+    g.SetDefaultRowHeight(12);
+    g.SetFixedColWidth(24);
+    g.SetFixedRowHeight(24);
+    g.Font = Font("Wingdings", 8, kSymbolCharset);
+    g.FixedFont = Font("Arial", 8, kRussianCharset);
+    g.VAlignment = TVAlignment::vtaBottom;
+    for (int c = 1; c <= width; ++c)
+        g.SetRotatedCell(c, 0, 90, " " + std::to_string(c));
+    for (int r = 1; r <= height; ++r) {
+        g.SetCell(0, r, std::to_string(r));
+        if (symbols)
+            for (int c = 1; c <= width; ++c)
+                g.SetCell(c, r, "n");
+    }
+    g.OnGetAlignment = [](const GridModel&, int row, int col, TAlignment& h, TVAlignment& v) {
+        if (row > 0 && col > 0) {
+            h = TAlignment::taCenter;
+            v = TVAlignment::vtaCenter;
+        }
+    };
+    g.OnGetCellPrintBorder = [](const GridModel&, int row, int col, GridPen& pen, TCellBorders&) {
+        pen.Width = 1;
+        if (row > 0 && col > 0)
+            pen.Color = clSilver;
+    };
+    g.PrintSettings = ChartPrintSettings();
+    return g;
+}
+
+GridModel Legend(int colours)
+{
+    GridModel g;
+    g.SetColCount(5);
+    g.SetRowCount(colours + 2);
+    const int widths[] = {32, 64, 64, 64, 72};
+    for (int c = 0; c < 5; ++c)
+        g.SetColWidth(c, widths[c]);
+    for (int r = 0; r < g.RowCount(); ++r)
+        g.SetRowHeight(r, 20);
+    g.Font = Font("Arial", 13, kRussianCharset);
+    g.FixedFont = g.Font;
+    g.VAlignment = TVAlignment::vtaCenter;
+    g.SetColumnHeaders({"N", "Symbol", "Colour", "Thread", "Stitches"});
+    for (int r = 1; r <= colours; ++r) {
+        g.SetCell(0, r, std::to_string(r));
+        g.SetCell(1, r, "n");
+        g.SetCell(3, r, "DMC " + std::to_string(300 + r));
+        g.SetCell(4, r, std::to_string(10 * r));
+    }
+    g.OnGetCellPrintColor = [](const GridModel&, int row, int col, TGridDrawState, GridBrush& brush,
+                               GridFont& font) {
+        if (row > 0 && col == 1) {
+            font = Font("Wingdings", 16, kSymbolCharset); // 12 pt
+        }
+        if (row > 0 && col == 2)
+            brush.Color = 0x123456u + static_cast<TColor>(row);
+    };
+    g.PrintSettings = LegendPrintSettings();
+    return g;
+}
+
+PrintJobSetup Landscape()
+{
+    PrintJobSetup s;
+    s.pageWidth = 2870;
+    s.pageHeight = 1980;
+    s.clock = [] { return PrintDateTime{2024, 12, 8, 14, 5, 30}; };
+    return s;
+}
+
+PrintJobSetup Portrait()
+{
+    PrintJobSetup s = Landscape();
+    std::swap(s.pageWidth, s.pageHeight);
+    return s;
+}
+
+TEST(PrintQuantities, RoundingAndFontHeights)
+{
+    EXPECT_EQ(RoundEven(2.5), 2);
+    EXPECT_EQ(RoundEven(3.5), 4);
+    EXPECT_EQ(RoundEven(-0.5), 0);
+    EXPECT_EQ(PaperExtent(4960, 600), 2100);
+    EXPECT_THROW(PaperExtent(100, 0), std::invalid_argument);
+    const std::pair<int, int> heights[] = {{6, 21}, {8, 28}, {10, 35}, {12, 42}, {14, 49}};
+    for (auto [points, height] : heights)
+        EXPECT_EQ(PaperFontHeight(points), height) << points;
+}
+
+TEST(PrintQuantities, DateAndTimeUseTheSystemSeparators)
+{
+    const PrintDateTime when{2024, 12, 8, 14, 5, 9};
+    EXPECT_EQ(FormatDateTime("dd/mm/yyyy", when, {".", ":"}), "08.12.2024");
+    EXPECT_EQ(FormatDateTime("hh:nn", when, {".", "-"}), "14-05");
+    EXPECT_EQ(FormatDateTime("d/m/yy hh:nn:ss", when, {"/", ":"}), "8/12/24 14:05:09");
+}
+
+TEST(PrintQuantities, SizesOfTheChartAndTheLegendAt96Dpi)
+{
+    RecordingCanvas canvas;
+    const GridModel chart = Chart(4, 4, false);
+    const PrintLayout c(chart, canvas, Landscape());
+    EXPECT_EQ(c.ColWidth(0), 53);
+    EXPECT_EQ(c.ColWidth(1), 21);
+    EXPECT_EQ(c.ColPitch(0), 73);
+    EXPECT_EQ(c.ColPitch(1), 41);
+    EXPECT_EQ(c.RowHeight(0), 53);
+    EXPECT_EQ(c.RowHeight(1), 21);
+    EXPECT_EQ(c.SpacingUnit(), 4); // MS Sans Serif 8 pt: 28 high, line 33
+    EXPECT_EQ(c.RowPitch(0), 59 + 8);
+    EXPECT_EQ(c.RowPitch(1), 23 + 8);
+    EXPECT_EQ(c.HeaderReserve(), 100);
+    EXPECT_EQ(c.FooterReserve(), 100 + 2 * (42 + 4));
+
+    const GridModel legend = Legend(3);
+    const PrintLayout l(legend, canvas, Portrait());
+    int total = 0;
+    const int pitches[] = {94, 179, 179, 179, 200};
+    for (int col = 0; col < 5; ++col) {
+        EXPECT_EQ(l.ColPitch(col), pitches[col]) << col;
+        total += l.ColPitch(col);
+    }
+    EXPECT_EQ(total, 831);
+    EXPECT_EQ(l.RowHeight(1), 42);
+    EXPECT_EQ(l.RowPitch(1), 47 + 8);
+    EXPECT_EQ(l.HeaderReserve(), 150 + 58 + 4);
+    EXPECT_EQ(l.FooterReserve(), 150 + 42 + 4);
+}
+
+// With the measurements above a landscape page (2870 × 1980) takes column 0 and 63 stitch columns
+// per strip and 52 stitch rows per page below row 0.
+struct StripCase {
+    int width;
+    int height;
+    int strips;
+    int pages;
+    std::vector<std::string> firstNumbers; // the bottom-right texts of the first pages
+    int lastColumn;                        // the last column of the last strip
+};
+
+TEST(PrintLayoutStrips, StripsPagesAndNumbering)
+{
+    const StripCase cases[] = {
+        {10, 10, 1, 1, {"  1 "}, 10},
+        {10, 200, 1, 4, {"  1/4 ", "  2/4 ", "  3/4 ", "  4/4 "}, 10},
+        {100, 100, 2, 4, {"  1-1 ", "  2-1 ", "  1-2 ", "  2-2 "}, 100},
+        {512, 10, 9, 9, {"  1-1 ", "  1-2 ", "  1-3 "}, 512},
+        {513, 10, 9, 9, {"  1-1 ", "  1-2 ", "  1-3 "}, 513},
+        {1000, 1000, 16, 320, {"  1-1 ", "  2-1 ", "  3-1 "}, 1000},
+    };
+    for (const StripCase& tc : cases) {
+        SCOPED_TRACE(std::to_string(tc.width) + " x " + std::to_string(tc.height));
+        const GridModel chart = Chart(tc.width, tc.height, false);
+        RecordingCanvas canvas(false);
+        PrintLayout layout(chart, canvas, Landscape());
+        const int pages = layout.CountPages();
+        EXPECT_EQ(pages, tc.pages);
+        EXPECT_TRUE(canvas.texts.empty()) << "the counting pass draws nothing";
+        EXPECT_EQ(canvas.fillCount, 0);
+        layout.PrintPages(pages);
+        EXPECT_EQ(canvas.page, tc.pages);
+        ASSERT_EQ(static_cast<int>(layout.Strips().size()), tc.strips);
+        EXPECT_EQ(layout.Strips().back().last, tc.lastColumn);
+        // Every column is printed once, strip after strip.
+        int next = 0;
+        for (const PrintStrip& s : layout.Strips()) {
+            EXPECT_EQ(s.first, next);
+            EXPECT_EQ(s.repeatsFixed, s.first > 0);
+            next = s.last + 1;
+        }
+        EXPECT_EQ(next, chart.ColCount());
+
+        std::vector<std::string> numbers;
+        for (const auto* t : canvas.PageTexts())
+            if (t->x > 1000)
+                numbers.push_back(t->text);
+        ASSERT_EQ(static_cast<int>(numbers.size()), tc.pages);
+        for (std::size_t i = 0; i < tc.firstNumbers.size(); ++i)
+            EXPECT_EQ(numbers[i], tc.firstNumbers[i]) << i;
+        // One fill per printed cell.
+        EXPECT_GE(canvas.fillCount, static_cast<long>(chart.ColCount()) * chart.RowCount());
+    }
+}
+
+TEST(PrintLayoutStrips, LaterStripsAndPagesRepeatTheFixedColumnAndRow)
+{
+    const GridModel chart = Chart(100, 100, false);
+    RecordingCanvas canvas(false);
+    PrintGridPages(chart, canvas, Landscape());
+    // Page 2 (second page of the first strip) starts with row 0: the column numbers at its top.
+    const auto* colNumber = canvas.FindText(2, " 1");
+    ASSERT_NE(colNumber, nullptr);
+    EXPECT_EQ(colNumber->x, 173 + 3);
+    EXPECT_EQ(colNumber->y, 100 + 67); // the bottom edge of row 0
+    // ... and then row 53 right below it.
+    const auto* row53 = canvas.FindText(2, "53");
+    ASSERT_NE(row53, nullptr);
+    EXPECT_EQ(row53->y, 167 + 31 - 28);
+    // Page 3 begins the second strip with column 0 repeated at its left and column 64 after it.
+    const auto* col64 = canvas.FindText(3, " 64");
+    ASSERT_NE(col64, nullptr);
+    EXPECT_EQ(col64->x, 100 + 73 + 3);
+    const auto* row1 = canvas.FindText(3, "1");
+    ASSERT_NE(row1, nullptr);
+    EXPECT_EQ(row1->x, 104);
+    EXPECT_EQ(canvas.FindText(3, " 63"), nullptr);
+    // Page 4 repeats both: row 0 with column 64 at the top, row 53 with column 0 at the left.
+    EXPECT_NE(canvas.FindText(4, " 64"), nullptr);
+    EXPECT_NE(canvas.FindText(4, "53"), nullptr);
+    EXPECT_EQ(canvas.FindText(4, "52"), nullptr);
+}
+
+TEST(PrintLayoutCells, ChartCellsWorkedOutByHand)
+{
+    const GridModel chart = Chart(10, 10, true);
+    RecordingCanvas canvas;
+    EXPECT_EQ(PrintGridPages(chart, canvas, Landscape()), 1);
+
+    // Footer: date and time at the bottom left, the number at the bottom right.
+    const auto page = canvas.PageTexts();
+    ASSERT_EQ(page.size(), 2u);
+    EXPECT_EQ(page[0]->text, "08.12.2024 14:05 ");
+    EXPECT_EQ(page[0]->x, 100);
+    EXPECT_EQ(page[0]->y, 1980 - 100 - 4 - 42);
+    EXPECT_EQ(page[1]->text, "  1 ");
+    EXPECT_EQ(page[1]->x, 2870 - 200 - 20 - 4 * 35 / 2);
+    EXPECT_EQ(page[1]->y, 1834);
+
+    // Column number 1: rotated, from one screen pixel in at the bottom of row 0, upward.
+    const auto* col1 = canvas.FindText(1, " 1");
+    ASSERT_NE(col1, nullptr);
+    EXPECT_EQ(col1->font.angle, 90);
+    EXPECT_EQ(col1->font.height, 21);
+    EXPECT_EQ(col1->x, 176);
+    EXPECT_EQ(col1->y, 167);
+    EXPECT_EQ(*col1->clip, (PaperRect{176, 100, 214, 167}));
+
+    // Row number 1 at left + 4, resting on the bottom of its cell (P = 25 + 25 div 8 = 28).
+    const auto* row1 = canvas.FindText(1, "1");
+    ASSERT_NE(row1, nullptr);
+    EXPECT_EQ(row1->font.angle, 0);
+    EXPECT_EQ(row1->x, 104);
+    EXPECT_EQ(row1->y, 198 - 28);
+    EXPECT_EQ(*row1->clip, (PaperRect{104, 170, 173, 198}));
+
+    // The symbol of stitch (1, 1): centred across and vertically in 173..214 × 167..198.
+    const RecordingCanvas::TextOp* symbol = nullptr;
+    for (const auto& t : canvas.texts)
+        if (t.text == "n" && !symbol)
+            symbol = &t;
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(symbol->font.font.name, "Wingdings");
+    EXPECT_EQ(symbol->x, 177 + (33 - 10) / 2);
+    EXPECT_EQ(symbol->y, 167 + (31 - 28) / 2);
+    EXPECT_EQ(*symbol->clip, (PaperRect{177, 168, 210, 198}));
+
+    // Fills with the window colour, the fixed cells too.
+    EXPECT_EQ(canvas.fills.front().rect, (PaperRect{100, 100, 173, 167}));
+    for (const auto& f : canvas.fills)
+        EXPECT_EQ(f.color, clWindow);
+
+    // Lines: 0.1 mm, black round the fixed cells, silver round the stitches; left, right, top,
+    // bottom.
+    const auto fixedLines = canvas.LinesOf(1, {100, 167, 173, 198});
+    ASSERT_EQ(fixedLines.size(), 4u);
+    EXPECT_EQ(fixedLines[0].pen.Color, clBlack);
+    EXPECT_EQ(fixedLines[0].pen.Width, 1);
+    const auto stitchLines = canvas.LinesOf(1, {173, 167, 214, 198});
+    ASSERT_EQ(stitchLines.size(), 4u);
+    EXPECT_EQ(stitchLines[0].x1, 173);
+    EXPECT_EQ(stitchLines[1].x1, 214);
+    EXPECT_EQ(stitchLines[2].y1, 167);
+    EXPECT_EQ(stitchLines[3].y1, 198);
+    for (const auto& l : stitchLines) {
+        EXPECT_EQ(l.pen.Color, clSilver);
+        EXPECT_EQ(l.pen.Width, 1);
+    }
+    // The edge between row number 1 and stitch 1 is drawn last by the stitch: silver.
+    const RecordingCanvas::LineOp* last = nullptr;
+    for (const auto& l : canvas.lines)
+        if (l.x1 == 173 && l.x2 == 173 && l.y1 == 167 && l.y2 == 198)
+            last = &l;
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->pen.Color, clSilver);
+}
+
+TEST(PrintLayoutCells, ATallSymbolOverhangsItsCellByHalfTheExcess)
+{
+    GridModel chart = Chart(2, 2, true);
+    chart.Font.size = 20; // 70 high on paper, a line of 84, P = 94 in a cell of 31
+    RecordingCanvas canvas;
+    PrintGridPages(chart, canvas, Landscape());
+    const RecordingCanvas::TextOp* symbol = nullptr;
+    for (const auto& t : canvas.texts)
+        if (t.text == "n" && !symbol)
+            symbol = &t;
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(symbol->y, 167 + (31 - 94) / 2); // -31: truncated toward zero
+    EXPECT_EQ(symbol->clip->bottom, 198);
+}
+
+TEST(PrintLayoutLegend, ThirtyColoursOnOneCentredPortraitPage)
+{
+    const GridModel legend = Legend(30);
+    RecordingCanvas canvas;
+    PrintLayout layout(legend, canvas, Portrait());
+    ASSERT_EQ(layout.CountPages(), 1);
+    layout.PrintPages(1);
+    EXPECT_EQ(canvas.page, 1);
+    ASSERT_EQ(layout.Strips().size(), 1u);
+    EXPECT_EQ(layout.Strips()[0].x0, (1980 - 831) / 2);
+
+    // The title, centred at the top; no footer.
+    const auto page = canvas.PageTexts();
+    ASSERT_EQ(page.size(), 1u);
+    EXPECT_EQ(Cp1251ToUtf8(page[0]->text), " Расшифровка сиволов");
+    EXPECT_EQ(page[0]->x, (1980 - 20 * 49 / 2) / 2);
+    EXPECT_EQ(page[0]->y, 150);
+    EXPECT_TRUE(page[0]->font.font.style.bold);
+
+    // Rows start below the header reserve and the title spacing: 212 + 50.
+    const int x0 = 574;
+    const int y1 = 262 + 55; // row 1
+    const auto* number = canvas.FindText(1, "1");
+    ASSERT_NE(number, nullptr);
+    EXPECT_EQ(number->x, x0 + 4);
+    EXPECT_EQ(number->y, y1 + (55 - 47) / 2);
+    EXPECT_EQ(number->font.height, 35);
+    const RecordingCanvas::TextOp* symbol = nullptr;
+    for (const auto& t : canvas.texts)
+        if (t.text == "n" && !symbol)
+            symbol = &t;
+    ASSERT_NE(symbol, nullptr);
+    EXPECT_EQ(symbol->font.height, 42); // 12 pt, whatever the chart's size
+    EXPECT_EQ(symbol->x, x0 + 94 + 4);
+    EXPECT_EQ(symbol->y, y1 + (55 - 56) / 2);
+    // The swatch takes the thread's colour; lines are black, 0.2 mm.
+    bool swatch = false;
+    for (const auto& f : canvas.fills)
+        swatch = swatch || (f.rect == PaperRect{x0 + 94 + 179, y1, x0 + 94 + 179 + 179, y1 + 55} &&
+                            f.color == 0x123457u);
+    EXPECT_TRUE(swatch);
+    for (const auto& l : canvas.lines) {
+        EXPECT_EQ(l.pen.Color, clBlack);
+        EXPECT_EQ(l.pen.Width, 2);
+    }
+    // The empty last row is printed with its lines.
+    const int lastTop = 262 + 31 * 55;
+    for (int col = 0, x = x0; col < 5; x += layout.ColPitch(col), ++col)
+        EXPECT_EQ(canvas.LinesOf(1, {x, lastTop, x + layout.ColPitch(col), lastTop + 55}).size(), 4u) << col;
+}
+
+TEST(PrintLayoutErrors, BadPagesAndHugeColumnsEndCleanly)
+{
+    const GridModel chart = Chart(3, 3, false);
+    RecordingCanvas canvas;
+    PrintJobSetup empty = Landscape();
+    empty.pageWidth = 0;
+    EXPECT_THROW(PrintLayout(chart, canvas, empty), std::invalid_argument);
+    PrintJobSetup noDpi = Landscape();
+    noDpi.screenDpi = 0;
+    EXPECT_THROW(PrintLayout(chart, canvas, noDpi), std::invalid_argument);
+
+    // Columns wider than the page each get a strip of their own instead of hanging the layout.
+    GridModel wide = Chart(3, 3, false);
+    for (int c = 0; c < wide.ColCount(); ++c)
+        wide.SetColWidth(c, 5000);
+    PrintLayout layout(wide, canvas, Landscape());
+    EXPECT_EQ(layout.Strips().size(), 4u);
+    EXPECT_EQ(layout.CountPages(), 4);
+}
+
+} // namespace
+} // namespace velmora

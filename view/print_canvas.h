@@ -1,0 +1,46 @@
+#pragma once
+
+#include "view/grid_model.h"
+
+#include <string_view>
+
+namespace velmora {
+
+// A rectangle on paper in tenths of a millimetre, right and bottom exclusive.
+struct PaperRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+    friend bool operator==(const PaperRect&, const PaperRect&) = default;
+};
+
+// A font as it is put on paper: the grid's font with its character height (without internal
+// leading) in tenths of a millimetre, and the angle its text is turned by, counter-clockwise.
+struct PaperFont {
+    GridFont font;
+    int height = 0;
+    int angle = 0;
+    friend bool operator==(const PaperFont&, const PaperFont&) = default;
+};
+
+// The surface the print layout draws on and measures with, addressed in tenths of a millimetre
+// from the top-left corner of the printable area. Texts are Windows-1251, as the grid keeps them.
+class PrintCanvas {
+public:
+    virtual ~PrintCanvas() = default;
+
+    // Ascent plus descent of the font, as measured on "gh".
+    virtual int LineHeight(const PaperFont& font) = 0;
+    virtual int TextWidth(const PaperFont& font, std::string_view text) = 0;
+
+    virtual void FillRect(const PaperRect& rect, TColor color) = 0;
+    virtual void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style) = 0;
+    // Draws `text` transparently with the top-left corner of its box at (x, y); a turned font turns
+    // the box around that corner. Nothing outside `clip` is inked; a null clip is the whole page.
+    virtual void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) = 0;
+    // Ends the page drawn so far and begins the next one.
+    virtual void NewPage() = 0;
+};
+
+} // namespace velmora
