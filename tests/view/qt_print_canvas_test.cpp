@@ -1,0 +1,134 @@
+// Printing through Qt: PDF files of the chart and the legend read back with poppler's tools, and
+// the default-printer path without a printer.
+#include "view/print_layout.h"
+#include "view/qt/adv_string_grid.h"
+#include "view/qt/qt_print_canvas.h"
+#include "view/qt/scheme_view_handlers.h"
+
+#include "scheme/cp1251.h"
+
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+#include <string>
+
+using namespace velmora;
+
+namespace {
+
+QString Run(const QString& program, const QStringList& args)
+{
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int PdfPages(const QString& path)
+{
+    const QString info = Run(QStringLiteral("pdfinfo"), {path});
+    for (const QString& line : info.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
+PrintJobSetup FixedClock()
+{
+    PrintJobSetup setup = SystemPrintSetup();
+    setup.clock = [] { return PrintDateTime{2024, 12, 8, 14, 5, 0}; };
+    setup.locale = {".", ":"};
+    return setup;
+}
+
+void FillChart(GridModel& model, int width, int height)
+{
+    model.SetColCount(width + 1);
+    model.SetRowCount(height + 2);
+    for (int c = 1; c <= width; ++c)
+        model.SetRotatedCell(c, 0, 90, " " + std::to_string(c));
+    for (int r = 1; r <= height; ++r) {
+        model.SetCell(0, r, std::to_string(r));
+        for (int c = 1; c <= width; ++c)
+            model.SetCell(c, r, std::string(1, static_cast<char>(0x6C + (c + r) % 4)));
+    }
+}
+
+} // namespace
+
+class QtPrintCanvasTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+            QSKIP("poppler-utils are not installed");
+    }
+
+    void chartPdfHasEveryStripAndItsNumbers()
+    {
+        QTemporaryDir dir;
+        TAdvStringGrid grid;
+        SetUpChartGrid(grid);
+        FillChart(grid.model(), 100, 100);
+        grid.model().PrintSettings = ChartPrintSettings();
+        const QString path = dir.filePath(QStringLiteral("chart.pdf"));
+        const int pages = PrintGridToPdf(grid.model(), path.toStdString(), FixedClock());
+        // A4 landscape less 5 mm margins takes 63 stitch columns a strip: two strips.
+        QVERIFY(pages >= 4);
+        QCOMPARE(pages % 2, 0);
+        QCOMPARE(PdfPages(path), pages);
+        const QString text = Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        QVERIFY(text.contains(QLatin1String("08.12.2024 14:05")));
+        QVERIFY(text.contains(QLatin1String("1-1")));
+        QVERIFY(text.contains(QLatin1String("2-2")));
+        QVERIFY(text.contains(QLatin1String("64")));
+        QVERIFY(text.contains(QLatin1String("100")));
+    }
+
+    void legendPdfIsOnePageWithItsTitle()
+    {
+        QTemporaryDir dir;
+        TAdvStringGrid grid;
+        SetUpLegendGrid(grid, nullptr);
+        GridModel& model = grid.model();
+        model.SetRowCount(32);
+        for (int r = 1; r <= 30; ++r) {
+            model.SetCell(0, r, std::to_string(r));
+            model.SetCell(1, r, "l");
+            model.SetCell(2, r, "");
+            model.SetCell(3, r, "DMC " + std::to_string(300 + r));
+            model.SetCell(4, r, std::to_string(7 * r));
+        }
+        model.PrintSettings = LegendPrintSettings();
+        const QString path = dir.filePath(QStringLiteral("legend.pdf"));
+        QCOMPARE(PrintGridToPdf(model, path.toStdString(), FixedClock()), 1);
+        QCOMPARE(PdfPages(path), 1);
+        const QString text = Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        QVERIFY(text.contains(QString::fromUtf8("Расшифровка сиволов")));
+        QVERIFY(text.contains(QLatin1String("DMC 330")));
+        QVERIFY(!text.contains(QLatin1String("2024")));
+    }
+
+    void noDefaultPrinterIsAnError()
+    {
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("this machine has a default printer; the test would print on it");
+        GridModel model;
+        try {
+            PrintGrid(model);
+            QFAIL("printing without a printer went through");
+        } catch (const std::runtime_error& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("There is no default printer currently selected"));
+        }
+    }
+};
+
+QTEST_MAIN(QtPrintCanvasTest)
+#include "qt_print_canvas_test.moc"

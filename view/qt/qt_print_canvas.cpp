@@ -1,0 +1,187 @@
+#include "view/qt/qt_print_canvas.h"
+
+#include "view/qt/symbol_glyphs.h"
+
+#include <QDateTime>
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPagedPaintDevice>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace velmora {
+
+namespace {
+
+// Paper is white whatever the screen's palette; the system colours take their usual values.
+QColor PaperColor(TColor color)
+{
+    if (IsSystemColor(color)) {
+        switch (color) {
+        case clWindow:
+        case clHighlightText: return Qt::white;
+        case clBtnFace: return QColor(240, 240, 240);
+        case clHighlight: return QColor(0, 120, 215);
+        default: return Qt::black;
+        }
+    }
+    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                  static_cast<int>((color >> 16) & 0xFF));
+}
+
+Qt::PenStyle QtPenStyle(TPenStyle style)
+{
+    switch (style) {
+    case TPenStyle::psDash: return Qt::DashLine;
+    case TPenStyle::psDot: return Qt::DotLine;
+    case TPenStyle::psDashDot: return Qt::DashDotLine;
+    case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
+    case TPenStyle::psSolid: break;
+    }
+    return Qt::SolidLine;
+}
+
+// The first character that is neither a letter nor a digit in a format of the system.
+std::string SeparatorOf(const QString& format, const char* fallback)
+{
+    for (const QChar c : format)
+        if (!c.isLetterOrNumber() && !c.isSpace() && c != QLatin1Char('\''))
+            return QString(c).toStdString();
+    return fallback;
+}
+
+} // namespace
+
+QtPrintCanvas::QtPrintCanvas(QPainter& painter, QPagedPaintDevice& device) : painter_(painter), device_(device)
+{
+    painter_.resetTransform();
+    painter_.scale(device_.logicalDpiX() / 254.0, device_.logicalDpiY() / 254.0);
+}
+
+QFont QtPrintCanvas::PaperQFont(const PaperFont& font, std::string_view text, QString* unicode)
+{
+    GlyphRun run = ShapeText(font.font, text);
+    run.font.setPixelSize(std::max(1, font.height));
+    // Positions are worked out in tenths of a millimetre; hinting at that scale would distort them.
+    run.font.setHintingPreference(QFont::PreferNoHinting);
+    if (unicode)
+        *unicode = run.text;
+    return run.font;
+}
+
+int QtPrintCanvas::LineHeight(const PaperFont& font)
+{
+    const QFontMetricsF metrics(PaperQFont(font, "gh", nullptr), &device_);
+    return static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
+}
+
+int QtPrintCanvas::TextWidth(const PaperFont& font, std::string_view text)
+{
+    QString unicode;
+    const QFontMetricsF metrics(PaperQFont(font, text, &unicode), &device_);
+    return static_cast<int>(std::lround(metrics.horizontalAdvance(unicode)));
+}
+
+void QtPrintCanvas::FillRect(const PaperRect& rect, TColor color)
+{
+    painter_.fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), PaperColor(color));
+}
+
+void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style)
+{
+    QPen qpen(PaperColor(pen.Color), std::max(1, pen.Width), QtPenStyle(style), Qt::SquareCap);
+    painter_.setPen(qpen);
+    painter_.drawLine(x1, y1, x2, y2);
+}
+
+void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip)
+{
+    QString unicode;
+    const QFont qfont = PaperQFont(font, text, &unicode);
+    if (unicode.isEmpty())
+        return;
+    painter_.save();
+    if (clip)
+        painter_.setClipRect(QRect(clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top));
+    painter_.setFont(qfont);
+    painter_.setPen(PaperColor(font.font.color));
+    painter_.translate(x, y);
+    if (font.angle != 0)
+        painter_.rotate(-font.angle);
+    const QFontMetricsF metrics(qfont, &device_);
+    painter_.drawText(QPointF(0, metrics.ascent()), unicode);
+    painter_.restore();
+}
+
+void QtPrintCanvas::NewPage()
+{
+    if (!device_.newPage())
+        throw std::runtime_error("The printer could not begin a new page");
+}
+
+PrintJobSetup SystemPrintSetup()
+{
+    PrintJobSetup setup;
+    setup.screenDpi = 96;
+    setup.clock = [] {
+        const QDateTime now = QDateTime::currentDateTime();
+        return PrintDateTime{now.date().year(), now.date().month(), now.date().day(),
+                             now.time().hour(), now.time().minute(), now.time().second()};
+    };
+    const QLocale locale = QLocale::system();
+    setup.locale.dateSeparator = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), ".");
+    setup.locale.timeSeparator = SeparatorOf(locale.timeFormat(QLocale::ShortFormat), ":");
+    return setup;
+}
+
+int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJobSetup setup)
+{
+    device.setPageOrientation(grid.PrintSettings.Orientation == TPrinterOrientation::poLandscape
+                                  ? QPageLayout::Landscape
+                                  : QPageLayout::Portrait);
+    QPainter painter;
+    if (!painter.begin(&device))
+        throw std::runtime_error("The printer could not begin the document");
+    setup.pageWidth = PaperExtent(device.width(), device.logicalDpiX());
+    setup.pageHeight = PaperExtent(device.height(), device.logicalDpiY());
+    QtPrintCanvas canvas(painter, device);
+    int pages = 0;
+    try {
+        pages = PrintGridPages(grid, canvas, setup);
+    } catch (...) {
+        painter.end();
+        throw;
+    }
+    if (!painter.end())
+        throw std::runtime_error("The printer could not finish the document");
+    return pages;
+}
+
+void PrintGrid(const GridModel& grid)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw std::runtime_error("There is no default printer currently selected");
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(Cp1251ToQString(grid.PrintSettings.JobName));
+    printer.setFullPage(false);
+    PrintGridOnDevice(grid, printer, SystemPrintSetup());
+}
+
+int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup)
+{
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setResolution(600);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+    writer.setTitle(Cp1251ToQString(grid.PrintSettings.JobName));
+    writer.setCreator(QStringLiteral("Velmora"));
+    return PrintGridOnDevice(grid, writer, std::move(setup));
+}
+
+} // namespace velmora

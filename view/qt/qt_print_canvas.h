@@ -1,0 +1,55 @@
+#pragma once
+
+#include "view/grid_model.h"
+#include "view/print_canvas.h"
+#include "view/print_layout.h"
+
+#include <QFont>
+#include <QHash>
+#include <QString>
+
+#include <string>
+
+class QPainter;
+class QPagedPaintDevice;
+
+namespace velmora {
+
+// The print canvas on a painter of a printer or a PDF writer. The painter is scaled so that one
+// unit is a tenth of a millimetre; texts, symbols included, are drawn as text so that a PDF keeps
+// them as characters.
+class QtPrintCanvas : public PrintCanvas {
+public:
+    QtPrintCanvas(QPainter& painter, QPagedPaintDevice& device);
+
+    int LineHeight(const PaperFont& font) override;
+    int TextWidth(const PaperFont& font, std::string_view text) override;
+    void FillRect(const PaperRect& rect, TColor color) override;
+    void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style) override;
+    void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) override;
+    void NewPage() override;
+
+private:
+    QFont PaperQFont(const PaperFont& font, std::string_view text, QString* unicode);
+
+    QPainter& painter_;
+    QPagedPaintDevice& device_;
+};
+
+// The clock and the date and time separators of the system, and the 96-dpi screen the grid's
+// sizes are measured in; the page size is filled in by the job.
+PrintJobSetup SystemPrintSetup();
+
+// Runs a whole print job on `device`: orientation from the grid's settings, the counting pass and
+// the printing pass. Returns the number of pages. Throws std::runtime_error when the device does
+// not start the document.
+int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJobSetup setup);
+
+// The grid's `Print`: the whole grid on the system's default printer, without a dialog. Without a
+// printer it throws std::runtime_error "There is no default printer currently selected".
+void PrintGrid(const GridModel& grid);
+
+// The grid as a PDF file on A4 paper with a printer's 5 mm margins. Returns the number of pages.
+int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup);
+
+} // namespace velmora
