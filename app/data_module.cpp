@@ -6,6 +6,7 @@
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
+#include "view/qt/qt_print_canvas.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
@@ -221,12 +222,14 @@ void TDM::ac_FileNewExecute()
 
 void TDM::ac_FilePrintExecute()
 {
-    // HOOK(printing): print the whole chart grid fm_Main->asg_Image with its own print settings.
+    velmora::PrintGrid(fm_Main->asg_Image->model());
 }
 
 void TDM::ac_FilePrintSymbolsExecute()
 {
-    // HOOK(printing): print the whole legend grid fm_Main->asg_Symbols with its own print settings.
+    // The grid set-up does not give the legend its settings yet; until it does, they are set here.
+    fm_Main->asg_Symbols->model().PrintSettings = velmora::LegendPrintSettings();
+    velmora::PrintGrid(fm_Main->asg_Symbols->model());
 }
 
 void TDM::ac_FileExitExecute()
