@@ -63,29 +63,39 @@ QtPrintCanvas::QtPrintCanvas(QPainter& painter, QPagedPaintDevice& device) : pai
     painter_.scale(device_.logicalDpiX() / 254.0, device_.logicalDpiY() / 254.0);
 }
 
-QFont QtPrintCanvas::PaperQFont(const PaperFont& font, std::string_view text, QString* unicode)
+const QtPrintCanvas::Shaped& QtPrintCanvas::Shape(const PaperFont& font, std::string_view text)
 {
-    GlyphRun run = ShapeText(font.font, text);
+    const GridFont& f = font.font;
+    // Built in place and in binary: this runs three times for every printed cell.
+    const int fields[3] = {f.charset, font.height,
+                           (f.style.bold ? 1 : 0) | (f.style.italic ? 2 : 0) | (f.style.underline ? 4 : 0) |
+                               (f.style.strikeOut ? 8 : 0)};
+    key_.assign(f.name);
+    key_.push_back('\0');
+    key_.append(reinterpret_cast<const char*>(fields), sizeof fields);
+    key_.append(text);
+    if (const auto found = shaped_.find(key_); found != shaped_.end())
+        return found->second;
+    if (shaped_.size() >= kMaxShaped)
+        shaped_.clear();
+
+    GlyphRun run = ShapeText(f, text);
     run.font.setPixelSize(std::max(1, font.height));
     // Positions are worked out in tenths of a millimetre; hinting at that scale would distort them.
     run.font.setHintingPreference(QFont::PreferNoHinting);
-    if (unicode)
-        *unicode = run.text;
-    return run.font;
+    const QFontMetricsF metrics(run.font, &device_);
+    Shaped shaped;
+    shaped.ascent = metrics.ascent();
+    shaped.lineHeight = static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
+    shaped.width = static_cast<int>(std::lround(metrics.horizontalAdvance(run.text)));
+    shaped.font = run.font;
+    shaped.text = run.text;
+    return shaped_.emplace(key_, std::move(shaped)).first->second;
 }
 
-int QtPrintCanvas::LineHeight(const PaperFont& font)
-{
-    const QFontMetricsF metrics(PaperQFont(font, "gh", nullptr), &device_);
-    return static_cast<int>(std::lround(metrics.ascent() + metrics.descent()));
-}
+int QtPrintCanvas::LineHeight(const PaperFont& font) { return Shape(font, "gh").lineHeight; }
 
-int QtPrintCanvas::TextWidth(const PaperFont& font, std::string_view text)
-{
-    QString unicode;
-    const QFontMetricsF metrics(PaperQFont(font, text, &unicode), &device_);
-    return static_cast<int>(std::lround(metrics.horizontalAdvance(unicode)));
-}
+int QtPrintCanvas::TextWidth(const PaperFont& font, std::string_view text) { return Shape(font, text).width; }
 
 void QtPrintCanvas::FillRect(const PaperRect& rect, TColor color)
 {
@@ -101,20 +111,18 @@ void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPe
 
 void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip)
 {
-    QString unicode;
-    const QFont qfont = PaperQFont(font, text, &unicode);
-    if (unicode.isEmpty())
+    const Shaped& shaped = Shape(font, text);
+    if (shaped.text.isEmpty())
         return;
     painter_.save();
     if (clip)
         painter_.setClipRect(QRect(clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top));
-    painter_.setFont(qfont);
+    painter_.setFont(shaped.font);
     painter_.setPen(PaperColor(font.font.color));
     painter_.translate(x, y);
     if (font.angle != 0)
         painter_.rotate(-font.angle);
-    const QFontMetricsF metrics(qfont, &device_);
-    painter_.drawText(QPointF(0, metrics.ascent()), unicode);
+    painter_.drawText(QPointF(0, shaped.ascent), shaped.text);
     painter_.restore();
 }
 

@@ -5,10 +5,10 @@
 #include "view/print_layout.h"
 
 #include <QFont>
-#include <QHash>
 #include <QString>
 
 #include <string>
+#include <unordered_map>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -30,10 +30,22 @@ public:
     void NewPage() override;
 
 private:
-    QFont PaperQFont(const PaperFont& font, std::string_view text, QString* unicode);
+    // A text shaped and measured once: a chart prints the same few symbols and numbers a million
+    // times.
+    struct Shaped {
+        QFont font;
+        QString text;
+        double ascent = 0;
+        int lineHeight = 0;
+        int width = 0;
+    };
+    const Shaped& Shape(const PaperFont& font, std::string_view text);
 
+    static constexpr std::size_t kMaxShaped = 8192;
     QPainter& painter_;
     QPagedPaintDevice& device_;
+    std::unordered_map<std::string, Shaped> shaped_;
+    std::string key_;
 };
 
 // The clock and the date and time separators of the system, and the 96-dpi screen the grid's
