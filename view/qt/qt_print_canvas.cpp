@@ -104,8 +104,10 @@ void QtPrintCanvas::FillRect(const PaperRect& rect, TColor color)
 
 void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style)
 {
-    QPen qpen(PaperColor(pen.Color), std::max(1, pen.Width), QtPenStyle(style), Qt::SquareCap);
-    painter_.setPen(qpen);
+    // A page has a million lines in a few pens: setting an unchanged pen would write it out again.
+    const QPen qpen(PaperColor(pen.Color), std::max(1, pen.Width), QtPenStyle(style), Qt::SquareCap);
+    if (painter_.pen() != qpen)
+        painter_.setPen(qpen);
     painter_.drawLine(x1, y1, x2, y2);
 }
 
@@ -114,16 +116,34 @@ void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& f
     const Shaped& shaped = Shape(font, text);
     if (shaped.text.isEmpty())
         return;
-    painter_.save();
-    if (clip)
-        painter_.setClipRect(QRect(clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top));
-    painter_.setFont(shaped.font);
-    painter_.setPen(PaperColor(font.font.color));
-    painter_.translate(x, y);
-    if (font.angle != 0)
-        painter_.rotate(-font.angle);
-    painter_.drawText(QPointF(0, shaped.ascent), shaped.text);
-    painter_.restore();
+    // The box the text inks, before it is turned; only a text that leaves its clip needs one.
+    QRect box(x, y, shaped.width, shaped.lineHeight);
+    if (font.angle == 90)
+        box = QRect(x, y - shaped.width, shaped.lineHeight, shaped.width);
+    const bool turned = font.angle != 0;
+    const bool outside = clip && (box.left() < clip->left || box.top() < clip->top ||
+                                  box.left() + box.width() > clip->right || box.top() + box.height() > clip->bottom);
+    const bool clipped = outside || (clip && turned && font.angle != 90);
+    const QColor color = PaperColor(font.font.color);
+    if (clipped || turned) {
+        painter_.save();
+        if (clipped)
+            painter_.setClipRect(
+                QRect(clip->left, clip->top, clip->right - clip->left, clip->bottom - clip->top));
+        painter_.setFont(shaped.font);
+        painter_.setPen(color);
+        painter_.translate(x, y);
+        if (turned)
+            painter_.rotate(-font.angle);
+        painter_.drawText(QPointF(0, shaped.ascent), shaped.text);
+        painter_.restore();
+        return;
+    }
+    if (painter_.font() != shaped.font)
+        painter_.setFont(shaped.font);
+    if (painter_.pen().color() != color || painter_.pen().style() != Qt::SolidLine)
+        painter_.setPen(color);
+    painter_.drawText(QPointF(x, y + shaped.ascent), shaped.text);
 }
 
 void QtPrintCanvas::NewPage()
