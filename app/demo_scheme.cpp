@@ -70,8 +70,7 @@ void ShowDemoSchemeFromEnvironment()
     request.colorCount = EnvInt("VELMORA_DEMO_COLORS", 30);
     request.dithering = EnvInt("VELMORA_DEMO_DITHER", 0) == 1;
     if (request.colorCount >= 2 && request.colorCount <= 100) {
-        for (const std::uint8_t code : DefaultSymbolCodes(request.colorCount))
-            request.symbols.emplace_back(1, static_cast<char>(code));
+        request.symbols = DefaultSymbolTexts(request.colorCount);
     }
     fm_Main->BuildScheme(request);
 

@@ -26,8 +26,7 @@ SchemeDocument BigScheme()
     request.width = kSide;
     request.height = kSide;
     request.colorCount = 100;
-    for (const std::uint8_t code : DefaultSymbolCodes(request.colorCount))
-        request.symbols.emplace_back(1, static_cast<char>(code));
+    request.symbols = DefaultSymbolTexts(request.colorCount);
     SchemeEngine engine;
     return engine.BuildScheme(source, request);
 }

@@ -50,8 +50,7 @@ const SchemeDocument* Scheme(benchmark::State& state)
         return nullptr;
     }
     SchemeRequest request{kSide, kSide, kColours, {}, false};
-    for (const std::uint8_t code : DefaultSymbolCodes(kColours))
-        request.symbols.emplace_back(1, static_cast<char>(code));
+    request.symbols = DefaultSymbolTexts(kColours);
     SchemeEngine engine;
     document = engine.BuildScheme(source, request);
     return &*document;

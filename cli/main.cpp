@@ -48,14 +48,11 @@ void ChooseChartSize(const CliOptions& options, const Bitmap& picture, SchemeReq
 
 std::vector<std::string> SymbolTexts(const CliOptions& options)
 {
+    if (options.symbolCodes.empty())
+        return DefaultSymbolTexts(options.colors);
     std::vector<std::string> texts;
-    if (options.symbolCodes.empty()) {
-        for (const std::uint8_t code : DefaultSymbolCodes(options.colors))
-            texts.emplace_back(1, static_cast<char>(code));
-    } else {
-        for (const int code : options.symbolCodes)
-            texts.emplace_back(1, static_cast<char>(code));
-    }
+    for (const int code : options.symbolCodes)
+        texts.emplace_back(1, static_cast<char>(code));
     return texts;
 }
 

@@ -15,4 +15,12 @@ std::vector<std::uint8_t> DefaultSymbolCodes(int colorCount)
     return codes;
 }
 
+std::vector<std::string> DefaultSymbolTexts(int colorCount)
+{
+    std::vector<std::string> texts;
+    for (const std::uint8_t code : DefaultSymbolCodes(colorCount))
+        texts.emplace_back(1, static_cast<char>(code));
+    return texts;
+}
+
 } // namespace velmora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace velmora {
@@ -13,5 +14,8 @@ constexpr int kSymbolCandidateCount = 208;
 // candidates, so that neighbouring colours get visibly different glyphs. The first colour always
 // gets code 48 and the last code 255; colour k gets code 47 + k·208 div N.
 std::vector<std::uint8_t> DefaultSymbolCodes(int colorCount);
+
+// The same symbols as the one-byte texts a scheme build takes.
+std::vector<std::string> DefaultSymbolTexts(int colorCount);
 
 } // namespace velmora

@@ -41,8 +41,7 @@ SchemeDocument Scheme(int w, int h)
     request.width = w;
     request.height = h;
     request.colorCount = 30;
-    for (const std::uint8_t code : DefaultSymbolCodes(request.colorCount))
-        request.symbols.emplace_back(1, static_cast<char>(code));
+    request.symbols = DefaultSymbolTexts(request.colorCount);
     SchemeEngine engine;
     return engine.BuildScheme(Pattern(w, h), request);
 }
