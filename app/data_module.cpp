@@ -6,7 +6,7 @@
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
-#include "view/qt/qt_print_canvas.h"
+#include "view/qt/grid_printer.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
@@ -227,8 +227,6 @@ void TDM::ac_FilePrintExecute()
 
 void TDM::ac_FilePrintSymbolsExecute()
 {
-    // The grid set-up does not give the legend its settings yet; until it does, they are set here.
-    fm_Main->asg_Symbols->model().PrintSettings = velmora::LegendPrintSettings();
     velmora::PrintGrid(fm_Main->asg_Symbols->model());
 }
 

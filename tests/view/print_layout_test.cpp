@@ -1,4 +1,5 @@
 #include "view/print_layout.h"
+#include "view/scheme_grids.h"
 
 #include "scheme/cp1251.h"
 
@@ -108,29 +109,14 @@ private:
     bool keepCells_;
 };
 
-GridFont Font(const char* name, int pixels, int charset)
-{
-    GridFont f;
-    f.name = name;
-    f.size = GridFont::SizeForPixelHeight(pixels);
-    f.charset = charset;
-    return f;
-}
-
 // The chart grid as the main window designs and fills it: column numbers rotated in row 0, row
 // numbers in column 0, a symbol in every stitch when `symbols`, and an empty last row.
 GridModel Chart(int width, int height, bool symbols)
 {
     GridModel g;
+    DesignChartGrid(g);
     g.SetColCount(width + 1);
     g.SetRowCount(height + 2);
-    g.SetDefaultColWidth(12);
-    g.SetDefaultRowHeight(12);
-    g.SetFixedColWidth(24);
-    g.SetFixedRowHeight(24);
-    g.Font = Font("Wingdings", 8, kSymbolCharset);
-    g.FixedFont = Font("Arial", 8, kRussianCharset);
-    g.VAlignment = TVAlignment::vtaBottom;
     for (int c = 1; c <= width; ++c)
         g.SetRotatedCell(c, 0, 90, " " + std::to_string(c));
     for (int r = 1; r <= height; ++r) {
@@ -139,50 +125,22 @@ GridModel Chart(int width, int height, bool symbols)
             for (int c = 1; c <= width; ++c)
                 g.SetCell(c, r, "n");
     }
-    g.OnGetAlignment = [](const GridModel&, int row, int col, TAlignment& h, TVAlignment& v) {
-        if (row > 0 && col > 0) {
-            h = TAlignment::taCenter;
-            v = TVAlignment::vtaCenter;
-        }
-    };
-    g.OnGetCellPrintBorder = [](const GridModel&, int row, int col, GridPen& pen, TCellBorders&) {
-        pen.Width = 1;
-        if (row > 0 && col > 0)
-            pen.Color = clSilver;
-    };
-    g.PrintSettings = ChartPrintSettings();
     return g;
 }
 
+// The legend as designed, with the default symbol font, `colours` threads and an empty last row.
 GridModel Legend(int colours)
 {
     GridModel g;
-    g.SetColCount(5);
+    DesignLegendGrid(g, nullptr);
     g.SetRowCount(colours + 2);
-    const int widths[] = {32, 64, 64, 64, 72};
-    for (int c = 0; c < 5; ++c)
-        g.SetColWidth(c, widths[c]);
-    for (int r = 0; r < g.RowCount(); ++r)
-        g.SetRowHeight(r, 20);
-    g.Font = Font("Arial", 13, kRussianCharset);
-    g.FixedFont = g.Font;
-    g.VAlignment = TVAlignment::vtaCenter;
-    g.SetColumnHeaders({"N", "Symbol", "Colour", "Thread", "Stitches"});
     for (int r = 1; r <= colours; ++r) {
         g.SetCell(0, r, std::to_string(r));
         g.SetCell(1, r, "n");
+        g.SetCell(2, r, std::to_string(0x123456 + r));
         g.SetCell(3, r, "DMC " + std::to_string(300 + r));
         g.SetCell(4, r, std::to_string(10 * r));
     }
-    g.OnGetCellPrintColor = [](const GridModel&, int row, int col, TGridDrawState, GridBrush& brush,
-                               GridFont& font) {
-        if (row > 0 && col == 1) {
-            font = Font("Wingdings", 16, kSymbolCharset); // 12 pt
-        }
-        if (row > 0 && col == 2)
-            brush.Color = 0x123456u + static_cast<TColor>(row);
-    };
-    g.PrintSettings = LegendPrintSettings();
     return g;
 }
 

@@ -2,7 +2,8 @@
 // the default-printer path without a printer.
 #include "view/print_layout.h"
 #include "view/qt/adv_string_grid.h"
-#include "view/qt/qt_print_canvas.h"
+#include "view/paint/qt_print_canvas.h"
+#include "view/qt/grid_printer.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include "scheme/cp1251.h"
@@ -77,7 +78,6 @@ private slots:
         TAdvStringGrid grid;
         SetUpChartGrid(grid);
         FillChart(grid.model(), 100, 100);
-        grid.model().PrintSettings = ChartPrintSettings();
         const QString path = dir.filePath(QStringLiteral("chart.pdf"));
         const int pages = PrintGridToPdf(grid.model(), path.toStdString(), FixedClock());
         // A4 landscape less 5 mm margins takes 63 stitch columns a strip: two strips.
@@ -106,7 +106,6 @@ private slots:
             model.SetCell(3, r, "DMC " + std::to_string(300 + r));
             model.SetCell(4, r, std::to_string(7 * r));
         }
-        model.PrintSettings = LegendPrintSettings();
         const QString path = dir.filePath(QStringLiteral("legend.pdf"));
         QCOMPARE(PrintGridToPdf(model, path.toStdString(), FixedClock()), 1);
         QCOMPARE(PdfPages(path), 1);

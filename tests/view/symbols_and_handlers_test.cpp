@@ -1,7 +1,7 @@
 // How symbol bytes become glyphs, and what the main window's grid handlers change for which cell.
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/scheme_view_handlers.h"
-#include "view/qt/symbol_glyphs.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include <QFontInfo>
 #include <QRawFont>

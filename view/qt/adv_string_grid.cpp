@@ -1,6 +1,6 @@
 #include "adv_string_grid.h"
 
-#include "symbol_glyphs.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

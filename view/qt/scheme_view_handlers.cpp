@@ -1,8 +1,5 @@
-#include "scheme_view_handlers.h"
+#include "view/qt/scheme_view_handlers.h"
 
-#include "scheme/scheme_builder.h"
-
-#include <charconv>
 #include <string>
 #include <utility>
 
@@ -24,136 +21,16 @@ void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& 
     Canvas.TextRect(Rect, x, y, text);
 }
 
-void asg_ImageGetAlignment(const GridModel&, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)
-{
-    if (ACol > 0 && ARow > 0) {
-        HAlign = TAlignment::taCenter;
-        VAlign = TVAlignment::vtaCenter;
-    }
-}
-
-void asg_ImageGetCellPrintBorder(const GridModel&, int ARow, int ACol, GridPen& APen, TCellBorders&)
-{
-    APen.Width = 1;
-    if (ARow > 0 && ACol > 0)
-        APen.Color = clSilver;
-}
-
-void asg_SymbolsGetCellColor(const GridFont& symbolFont, const GridModel& Sender, int ARow, int ACol,
-                             TGridDrawState, GridBrush& ABrush, GridFont& AFont)
-{
-    if (ARow <= 0)
-        return;
-    if (ACol == 1) {
-        AFont.name = symbolFont.name;
-        AFont.style = symbolFont.style;
-        AFont.charset = symbolFont.charset;
-        // The legend's own size scaled up, not the size chosen for the chart.
-        AFont.size = AFont.size * 12 / 10;
-    } else if (ACol == 2) {
-        const std::string text = Sender.Cells(ACol, ARow);
-        if (text.empty())
-            return;
-        long long value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc{} || value < 0 || value > 0xFFFFFF)
-            return;
-        ABrush.Color = static_cast<TColor>(value);
-        AFont.color = ABrush.Color; // the swatch shows no number
-    }
-}
-
-void asg_SymbolsGetCellPrintColor(const GridFont& symbolFont, const GridModel& Sender, int ARow, int ACol,
-                                  TGridDrawState AState, GridBrush& ABrush, GridFont& AFont)
-{
-    asg_SymbolsGetCellColor(symbolFont, Sender, ARow, ACol, AState, ABrush, AFont);
-}
-
-GridFont DefaultSymbolFont()
-{
-    GridFont font;
-    font.name = "Wingdings";
-    font.size = GridFont::SizeForPixelHeight(8);
-    font.charset = kSymbolCharset;
-    font.color = clWindowText;
-    return font;
-}
-
-namespace {
-
-GridFont Arial(int pixelHeight)
-{
-    GridFont font;
-    font.name = "Arial";
-    font.size = GridFont::SizeForPixelHeight(pixelHeight);
-    font.charset = kRussianCharset;
-    font.color = clWindowText;
-    return font;
-}
-
-void DesignCommon(GridModel& model)
-{
-    model.Color = clWindow;
-    model.FixedColor = clBtnFace;
-    model.GridLineColor = clSilver;
-    model.GridLineWidth = 1;
-    model.ShowSelection = false;
-    model.SetColCount(5);
-    model.SetRowCount(6);
-}
-
-} // namespace
-
 void SetUpChartGrid(TAdvStringGrid& grid)
 {
-    GridModel& model = grid.model();
-    DesignCommon(model);
-    model.SetDefaultColWidth(12);
-    model.SetDefaultRowHeight(12);
-    model.SetFixedColWidth(24);
-    model.SetFixedRowHeight(24);
-    model.Font = DefaultSymbolFont();
-    model.FixedFont = Arial(8);
-    model.VAlignment = TVAlignment::vtaBottom;
-    model.SetColumnHeaders({"", "1", "2", "3", "4"});
-    model.SetRowHeaders({"", "1", "2", "3", "4"});
-    model.OnGetAlignment = asg_ImageGetAlignment;
-    model.OnGetCellPrintBorder = asg_ImageGetCellPrintBorder;
-    model.OnGetCellColor = nullptr;
-    model.OnGetCellPrintColor = nullptr;
+    DesignChartGrid(grid.model());
     grid.OnDrawCell = asg_ImageDrawCell;
     grid.Refresh();
 }
 
 void SetUpLegendGrid(TAdvStringGrid& grid, SymbolFontSource symbolFont)
 {
-    GridModel& model = grid.model();
-    DesignCommon(model);
-    model.SetDefaultColWidth(64);
-    model.SetDefaultRowHeight(20);
-    model.SetFixedRowHeight(20);
-    const int widths[] = {32, 64, 64, 64, 72};
-    for (int c = 0; c < 5; ++c)
-        model.SetColWidth(c, widths[c]);
-    model.Font = Arial(13);
-    model.FixedFont = Arial(13);
-    model.VAlignment = TVAlignment::vtaCenter;
-    model.SetColumnHeaders(std::vector<std::string>(kLegendHeaders.begin(), kLegendHeaders.end()));
-    model.SetRowHeaders({});
-    auto colorHandler = [symbolFont](const GridModel& sender, int row, int col, TGridDrawState state,
-                                     GridBrush& brush, GridFont& font) {
-        asg_SymbolsGetCellColor(symbolFont ? symbolFont() : DefaultSymbolFont(), sender, row, col, state, brush,
-                                font);
-    };
-    auto printHandler = [symbolFont](const GridModel& sender, int row, int col, TGridDrawState state,
-                                     GridBrush& brush, GridFont& font) {
-        asg_SymbolsGetCellPrintColor(symbolFont ? symbolFont() : DefaultSymbolFont(), sender, row, col, state,
-                                     brush, font);
-    };
-    model.OnGetCellColor = colorHandler;
-    model.OnGetCellPrintColor = printHandler;
-    model.OnGetAlignment = nullptr;
-    model.OnGetCellPrintBorder = nullptr;
+    DesignLegendGrid(grid.model(), std::move(symbolFont));
     grid.OnDrawCell = nullptr;
     grid.Refresh();
 }

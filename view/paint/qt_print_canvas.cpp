@@ -1,6 +1,6 @@
-#include "view/qt/qt_print_canvas.h"
+#include "view/paint/qt_print_canvas.h"
 
-#include "view/qt/symbol_glyphs.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -8,8 +8,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QPrinter>
-#include <QPrinterInfo>
 
 #include <cmath>
 #include <stdexcept>
@@ -152,15 +150,18 @@ void QtPrintCanvas::NewPage()
         throw std::runtime_error("The printer could not begin a new page");
 }
 
+PrintDateTime CurrentPrintDateTime()
+{
+    const QDateTime now = QDateTime::currentDateTime();
+    return {now.date().year(), now.date().month(), now.date().day(),
+            now.time().hour(), now.time().minute(), now.time().second()};
+}
+
 PrintJobSetup SystemPrintSetup()
 {
     PrintJobSetup setup;
     setup.screenDpi = 96;
-    setup.clock = [] {
-        const QDateTime now = QDateTime::currentDateTime();
-        return PrintDateTime{now.date().year(), now.date().month(), now.date().day(),
-                             now.time().hour(), now.time().minute(), now.time().second()};
-    };
+    setup.clock = CurrentPrintDateTime;
     const QLocale locale = QLocale::system();
     setup.locale.dateSeparator = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), ".");
     setup.locale.timeSeparator = SeparatorOf(locale.timeFormat(QLocale::ShortFormat), ":");
@@ -188,17 +189,6 @@ int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJob
     if (!painter.end())
         throw std::runtime_error("The printer could not finish the document");
     return pages;
-}
-
-void PrintGrid(const GridModel& grid)
-{
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
-        throw std::runtime_error("There is no default printer currently selected");
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(Cp1251ToQString(grid.PrintSettings.JobName));
-    printer.setFullPage(false);
-    PrintGridOnDevice(grid, printer, SystemPrintSetup());
 }
 
 int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup)

@@ -1,4 +1,4 @@
-#include "symbol_glyphs.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include "scheme/cp1251.h"
 

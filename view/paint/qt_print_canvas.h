@@ -48,6 +48,9 @@ private:
     std::string key_;
 };
 
+// The system's local date and time.
+PrintDateTime CurrentPrintDateTime();
+
 // The clock and the date and time separators of the system, and the 96-dpi screen the grid's
 // sizes are measured in; the page size is filled in by the job.
 PrintJobSetup SystemPrintSetup();
@@ -56,10 +59,6 @@ PrintJobSetup SystemPrintSetup();
 // the printing pass. Returns the number of pages. Throws std::runtime_error when the device does
 // not start the document.
 int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJobSetup setup);
-
-// The grid's `Print`: the whole grid on the system's default printer, without a dialog. Without a
-// printer it throws std::runtime_error "There is no default printer currently selected".
-void PrintGrid(const GridModel& grid);
 
 // The grid as a PDF file on A4 paper with a printer's 5 mm margins. Returns the number of pages.
 int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup);
