@@ -7,7 +7,7 @@ namespace velmora::cli {
 
 const char* const kCliUsage =
     R"(Usage: velmora-cli PICTURE [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--out DIR]
+                   [--symbols C1,C2,...] [--no-pdf] [--out DIR]
 
 Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
 writes it into DIR (default: the current folder):
@@ -16,6 +16,9 @@ writes it into DIR (default: the current folder):
   scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
                 three sheets, the symbols in Wingdings (the picture also goes to tmp.bmp
                 beside velmora-cli, or in the temporary folder when that is not writable)
+  chart.pdf     the chart as the window prints it: A4 landscape, strips of columns cut into
+                pages, the date and time of the run and the page number in every footer
+  legend.pdf    the legend as the window prints it: A4 portrait, centred, under its title
 
 Options:
   --width N      chart width in stitches, 10..1000
@@ -26,6 +29,8 @@ Options:
   --dither       map the stitches with error diffusion
   --symbols LIST decimal character codes 1..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
+  --no-pdf       leave out chart.pdf and legend.pdf (a chart of 1000 x 1000 stitches takes
+                 some seconds to print)
   --out DIR      folder for the files; made if missing
   --help         this text
 
@@ -100,6 +105,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--symbols") {
             options.symbolCodes = ParseSymbolCodes(value());
             symbolsGiven = true;
+        } else if (argument == "--no-pdf") {
+            options.pdf = false;
         } else if (argument == "--out") {
             options.outFolder = value();
         } else if (argument.starts_with("-") && argument != "-") {

@@ -22,6 +22,7 @@ struct CliOptions {
     int colors = 30;
     bool dithering = false;
     std::vector<int> symbolCodes; // empty: the default spread
+    bool pdf = true;
     std::filesystem::path outFolder = ".";
 };
 

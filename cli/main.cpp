@@ -2,6 +2,7 @@
 // the same engine as the window, and writes it to files.
 #include "cli_options.h"
 #include "scheme_json.h"
+#include "scheme_pdf.h"
 
 #include "export/scheme_workbook.h"
 #include "export/temp_bitmap.h"
@@ -10,10 +11,14 @@
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
+#include "view/paint/qt_print_canvas.h"
+
+#include <QGuiApplication>
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <memory>
 
 namespace velmora::cli {
 namespace {
@@ -56,7 +61,8 @@ std::vector<std::string> SymbolTexts(const CliOptions& options)
     return texts;
 }
 
-void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document)
+void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document,
+                  const PrintDateTime& started)
 {
     std::error_code error;
     fs::create_directories(options.outFolder, error);
@@ -78,10 +84,30 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
                         {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
                          ExecutableFolder()});
+
+    if (options.pdf)
+        WriteSchemePdfs(options.outFolder, document, started);
 }
 
-int Run(const CliOptions& options)
+// Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
+// user of a tool that shows no window; its errors still reach stderr.
+void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::cerr << "velmora-cli: " << message.toStdString() << '\n';
+}
+
+int Run(const CliOptions& options, int& argc, char** argv)
+{
+    // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
+    std::unique_ptr<QGuiApplication> application;
+    if (options.pdf) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QtMessagesToStderr);
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    const PrintDateTime started = CurrentPrintDateTime();
+
     Bitmap picture;
     try {
         picture = LoadPicture(options.picture);
@@ -98,7 +124,7 @@ int Run(const CliOptions& options)
 
         SchemeEngine engine;
         const SchemeDocument document = engine.BuildScheme(picture, request);
-        WriteOutputs(options, request, document);
+        WriteOutputs(options, request, document, started);
     } catch (const std::exception& e) {
         std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
         return 1;
@@ -123,5 +149,5 @@ int main(int argc, char** argv)
         std::cout << kCliUsage;
         return 0;
     }
-    return Run(options);
+    return Run(options, argc, argv);
 }

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -47,12 +48,24 @@ protected:
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
     }
 
-    std::string Json()
+    std::string Json() { return ReadText(folder_ / "scheme.json"); }
+
+    static std::string ReadText(const fs::path& path)
     {
-        std::ifstream in(folder_ / "scheme.json");
+        std::ifstream in(path);
         std::stringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+
+    // The output of a poppler tool on a PDF that the run wrote; empty when the tool failed.
+    std::string Poppler(const char* tool, const fs::path& pdf)
+    {
+        const fs::path out = folder_ / "poppler.txt";
+        const std::string command = std::string(tool) + " " + pdf.string() + " " +
+                                    (std::string(tool) == "pdftotext" ? "- " : "") + ">" + out.string() +
+                                    " 2>/dev/null";
+        return std::system(command.c_str()) == 0 ? ReadText(out) : std::string();
     }
 
     fs::path folder_;
@@ -75,6 +88,33 @@ TEST_F(CliTest, WritesTheSchemeOfTheSample)
     // The first colour gets code 48 and the last 255 by default.
     EXPECT_NE(json.find(", 48, \""), std::string::npos);
     EXPECT_NE(json.find(", 255, \""), std::string::npos);
+
+    // The chart and the legend as the window prints them, each on one page.
+    if (std::system("pdfinfo -v >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "poppler-utils are not installed";
+    EXPECT_NE(Poppler("pdfinfo", folder_ / "chart.pdf").find("Pages:           1\n"), std::string::npos);
+    EXPECT_NE(Poppler("pdfinfo", folder_ / "legend.pdf").find("Pages:           1\n"), std::string::npos);
+    const std::string chart = Poppler("pdftotext", folder_ / "chart.pdf");
+    for (const char* expected : {"40", "26", "1\n\n\f"}) // the last column and row, the page number
+        EXPECT_NE(chart.find(expected), std::string::npos) << expected;
+    EXPECT_TRUE(std::regex_search(chart, std::regex(R"(\d\d\D\d\d\D\d{4} \d\d:\d\d)"))) << "no date and time";
+    const std::string legend = Poppler("pdftotext", folder_ / "legend.pdf");
+    for (const char* expected : {"Расшифровка сиволов", "Крестиков", "Нитка"})
+        EXPECT_NE(legend.find(expected), std::string::npos) << expected;
+}
+
+TEST_F(CliTest, PdfsCanBeLeftOutAndAFailedPdfIsAnError)
+{
+    ASSERT_EQ(Cli(kSample.string() + " --width 12 --no-pdf --out " + folder_.string()).status, 0);
+    EXPECT_TRUE(fs::exists(folder_ / "scheme.xlsx"));
+    EXPECT_FALSE(fs::exists(folder_ / "chart.pdf"));
+    EXPECT_FALSE(fs::exists(folder_ / "legend.pdf"));
+
+    // A folder where the chart's PDF should go cannot be written over.
+    fs::create_directories(folder_ / "chart.pdf");
+    const CliRun run = Cli(kSample.string() + " --width 12 --out " + folder_.string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("chart.pdf"), std::string::npos) << run.errors;
 }
 
 TEST_F(CliTest, ChosenSymbolsAndDithering)
@@ -131,6 +171,8 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_FALSE(options.width || options.height || options.dithering);
     EXPECT_TRUE(options.symbolCodes.empty());
     EXPECT_EQ(options.outFolder, ".");
+    EXPECT_TRUE(options.pdf);
+    EXPECT_FALSE(ParseCliOptions({"p.bmp", "--no-pdf"}).pdf);
 }
 
 } // namespace

@@ -1,0 +1,43 @@
+#include "cli/scheme_pdf.h"
+
+#include "view/paint/qt_print_canvas.h"
+#include "view/scheme_grids.h"
+
+#include <stdexcept>
+#include <string>
+
+namespace velmora::cli {
+namespace {
+
+int WritePdf(const std::filesystem::path& path, const GridModel& grid, const PrintJobSetup& setup)
+{
+    try {
+        return PrintGridToPdf(grid, path.string(), setup);
+    } catch (const std::exception& e) {
+        throw std::runtime_error("cannot write " + path.string() + ": " + e.what());
+    }
+}
+
+} // namespace
+
+SchemePdfPages WriteSchemePdfs(const std::filesystem::path& folder, const SchemeDocument& document,
+                               const PrintDateTime& when)
+{
+    PrintJobSetup setup = SystemPrintSetup();
+    setup.clock = [when] { return when; };
+
+    SchemePdfPages pages;
+    {
+        GridModel chart;
+        DesignChartGrid(chart);
+        chart.setCells(document.chart);
+        pages.chart = WritePdf(folder / "chart.pdf", chart, setup);
+    }
+    GridModel legend;
+    DesignLegendGrid(legend, nullptr);
+    legend.setCells(document.legend);
+    pages.legend = WritePdf(folder / "legend.pdf", legend, setup);
+    return pages;
+}
+
+} // namespace velmora::cli
