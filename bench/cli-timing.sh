@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Whole-program timing of the main job: velmora-cli on a 1000 × 1000 JPEG, side by side with
 # ImageMagick reducing the same picture to 30 colours (colour reduction only, no threads).
-# Prints the median wall time of each over RUNS runs and velmora-cli's peak memory.
+# Prints the median wall time of each over RUNS runs, and one whole run with the PDFs (time and
+# peak memory).
 # Usage: bench/cli-timing.sh [BUILD_DIR] [RUNS]   (default build/release, 11 runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,8 +21,10 @@ median_wall() { # command...
     printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((runs + 1) / 2))p"
 }
 
-echo "velmora-cli, 30 colours:           $(median_wall "$build/cli/velmora-cli" "$picture" --out "$scratch/a") s"
-echo "velmora-cli, 30 colours, dithered: $(median_wall "$build/cli/velmora-cli" "$picture" --dither --out "$scratch/b") s"
-echo "convert -dither None -colors 30:   $(median_wall convert "$picture" -dither None -colors 30 "$scratch/im.bmp") s"
-/usr/bin/time -f '%M' -o "$scratch/peak" "$build/cli/velmora-cli" "$picture" --out "$scratch/c" >/dev/null
-echo "velmora-cli peak memory:           $(($(cat "$scratch/peak") / 1024)) MiB"
+cli=$build/cli/velmora-cli
+echo "velmora-cli, 30 colours, no PDFs:           $(median_wall "$cli" "$picture" --no-pdf --out "$scratch/a") s"
+echo "velmora-cli, 30 colours, dithered, no PDFs: $(median_wall "$cli" "$picture" --dither --no-pdf --out "$scratch/b") s"
+echo "convert -dither None -colors 30:            $(median_wall convert "$picture" -dither None -colors 30 "$scratch/im.bmp") s"
+/usr/bin/time -f '%e %M' -o "$scratch/whole" "$cli" "$picture" --out "$scratch/c" >/dev/null
+read -r wall peak <"$scratch/whole"
+echo "velmora-cli with chart.pdf and legend.pdf:  $wall s (one run), peak memory $((peak / 1024)) MiB"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job without a display: installs what is missing, builds the release programs and makes
-# a scheme from the bundled sample picture into ./out (picture.bmp, scheme.json, …).
+# a scheme from the bundled sample picture into ./out (picture.bmp, scheme.json, scheme.xlsx,
+# chart.pdf, legend.pdf).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
