@@ -90,6 +90,9 @@ private slots:
         QVERIFY(text.contains(QLatin1String("2-2")));
         QVERIFY(text.contains(QLatin1String("64")));
         QVERIFY(text.contains(QLatin1String("100")));
+        // The symbols stay characters: Wingdings 0x6C and 0x6E as their Unicode equivalents.
+        QVERIFY(text.contains(QChar(0x26AB)));
+        QVERIFY(text.contains(QChar(0x25FC)));
     }
 
     void legendPdfIsOnePageWithItsTitle()
