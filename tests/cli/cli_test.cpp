@@ -110,11 +110,16 @@ TEST_F(CliTest, PdfsCanBeLeftOutAndAFailedPdfIsAnError)
     EXPECT_FALSE(fs::exists(folder_ / "chart.pdf"));
     EXPECT_FALSE(fs::exists(folder_ / "legend.pdf"));
 
-    // A folder where the chart's PDF should go cannot be written over.
+    // A folder where the chart's PDF should go cannot be written over; a full disk fails the writes.
     fs::create_directories(folder_ / "chart.pdf");
-    const CliRun run = Cli(kSample.string() + " --width 12 --out " + folder_.string());
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.errors.find("chart.pdf"), std::string::npos) << run.errors;
+    const CliRun blocked = Cli(kSample.string() + " --width 12 --out " + folder_.string());
+    EXPECT_EQ(blocked.status, 1);
+    EXPECT_NE(blocked.errors.find("chart.pdf"), std::string::npos) << blocked.errors;
+    fs::remove(folder_ / "chart.pdf");
+    fs::create_symlink("/dev/full", folder_ / "legend.pdf");
+    const CliRun full = Cli(kSample.string() + " --width 12 --out " + folder_.string());
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.errors.find("legend.pdf"), std::string::npos) << full.errors;
 }
 
 TEST_F(CliTest, ChosenSymbolsAndDithering)

@@ -3,6 +3,7 @@
 #include "view/paint/symbol_glyphs.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPagedPaintDevice>
@@ -193,13 +194,27 @@ int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJob
 
 int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup)
 {
-    QPdfWriter writer(QString::fromStdString(path));
-    writer.setResolution(600);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
-    writer.setTitle(Cp1251ToQString(grid.PrintSettings.JobName));
-    writer.setCreator(QStringLiteral("Velmora"));
-    return PrintGridOnDevice(grid, writer, std::move(setup));
+    // The writer gets an open file rather than a name: it ignores failed writes, and a full disk
+    // must not pass for a finished document.
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(file.errorString().toStdString());
+    int pages = 0;
+    {
+        QPdfWriter writer(&file);
+        writer.setResolution(600);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+        writer.setTitle(Cp1251ToQString(grid.PrintSettings.JobName));
+        writer.setCreator(QStringLiteral("Velmora"));
+        pages = PrintGridOnDevice(grid, writer, std::move(setup));
+    }
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw std::runtime_error(file.errorString().toStdString());
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw std::runtime_error(file.errorString().toStdString());
+    return pages;
 }
 
 } // namespace velmora

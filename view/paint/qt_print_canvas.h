@@ -61,6 +61,7 @@ PrintJobSetup SystemPrintSetup();
 int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJobSetup setup);
 
 // The grid as a PDF file on A4 paper with a printer's 5 mm margins. Returns the number of pages.
+// Throws std::runtime_error with the system's reason when the file cannot be written in full.
 int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup);
 
 } // namespace velmora
