@@ -9,10 +9,10 @@
 namespace velmora::cli {
 namespace {
 
-int WritePdf(const std::filesystem::path& path, const GridModel& grid, const PrintJobSetup& setup)
+void WritePdf(const std::filesystem::path& path, const GridModel& grid, const PrintJobSetup& setup)
 {
     try {
-        return PrintGridToPdf(grid, path.string(), setup);
+        PrintGridToPdf(grid, path.string(), setup);
     } catch (const std::exception& e) {
         throw std::runtime_error("cannot write " + path.string() + ": " + e.what());
     }
@@ -20,24 +20,22 @@ int WritePdf(const std::filesystem::path& path, const GridModel& grid, const Pri
 
 } // namespace
 
-SchemePdfPages WriteSchemePdfs(const std::filesystem::path& folder, const SchemeDocument& document,
-                               const PrintDateTime& when)
+void WriteSchemePdfs(const std::filesystem::path& folder, const SchemeDocument& document,
+                     const PrintDateTime& when)
 {
     PrintJobSetup setup = SystemPrintSetup();
     setup.clock = [when] { return when; };
 
-    SchemePdfPages pages;
     {
         GridModel chart;
         DesignChartGrid(chart);
         chart.setCells(document.chart);
-        pages.chart = WritePdf(folder / "chart.pdf", chart, setup);
+        WritePdf(folder / "chart.pdf", chart, setup);
     }
     GridModel legend;
     DesignLegendGrid(legend, nullptr);
     legend.setCells(document.legend);
-    pages.legend = WritePdf(folder / "legend.pdf", legend, setup);
-    return pages;
+    WritePdf(folder / "legend.pdf", legend, setup);
 }
 
 } // namespace velmora::cli

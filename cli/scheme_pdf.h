@@ -7,15 +7,10 @@
 
 namespace velmora::cli {
 
-struct SchemePdfPages {
-    int chart = 0;
-    int legend = 0;
-};
-
 // Prints the chart and the legend as the window's print commands lay them out, into chart.pdf and
 // legend.pdf in `folder` on A4 paper; every footer shows `when`. Needs a QGuiApplication. Throws
 // std::runtime_error naming the file that cannot be written.
-SchemePdfPages WriteSchemePdfs(const std::filesystem::path& folder, const SchemeDocument& document,
-                               const PrintDateTime& when);
+void WriteSchemePdfs(const std::filesystem::path& folder, const SchemeDocument& document,
+                     const PrintDateTime& when);
 
 } // namespace velmora::cli
