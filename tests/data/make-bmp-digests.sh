@@ -5,13 +5,13 @@
 # test decodes the same files and compares digests, so the expected pixels come from an
 # independent decoder. Run it again only when the corpus changes:
 #
-#   tests/data/make-bmp-digests.sh [corpus folder]     (default: ../shared/corpus beside the repo)
+#   tests/data/make-bmp-digests.sh [corpus folder]     (default: tests/corpus)
 #
 # Needs ImageMagick 6 and python3.
 set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
-corpus="${1:-$here/../../../shared/corpus}"
+corpus="${1:-$here/../corpus}"
 out="$here/bmp-digests.tsv"
 scratch="$(mktemp)"
 trap 'rm -f "$scratch"' EXIT

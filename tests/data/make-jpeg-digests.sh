@@ -10,7 +10,7 @@
 # Usage: make-jpeg-digests.sh [corpus folder]   (needs djpeg from libjpeg-turbo-progs, python3)
 set -euo pipefail
 
-corpus=${1:-/work/shared/corpus}
+corpus=${1:-$(dirname "$0")/../corpus}
 out=$(dirname "$0")/jpeg-digests.tsv
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
