@@ -87,16 +87,27 @@ FontStyle ParseFontStyle(std::string_view text)
     return style;
 }
 
-void ApplyHeight(SymbolFont& font, int height)
-{
-    font.Height = height;
-    font.Size = NegatedMulDiv(height, kPointsPerInch, kScreenDpi);
-}
+// The sizes a stored font may have, in points: the smallest and the largest of the standard sizes
+// the font dialog offers (Qt's QFontDatabase::standardSizes(), 6 to 72). A size beyond them comes
+// only from a hand-edited file, and the chart would draw it: 8000 points cost most of a minute and
+// gigabytes of glyphs at start-up. Zero and negative sizes (a text that is no number, a positive
+// cell height) draw nothing sensible either.
+constexpr int kSmallestFontSize = 6;
+constexpr int kLargestFontSize = 72;
 
 void ApplySize(SymbolFont& font, int size)
 {
-    font.Size = size;
-    font.Height = NegatedMulDiv(size, kScreenDpi, kPointsPerInch);
+    font.Size = std::clamp(size, kSmallestFontSize, kLargestFontSize);
+    font.Height = NegatedMulDiv(font.Size, kScreenDpi, kPointsPerInch);
+}
+
+// A height is kept as stored while the size it gives is a sensible one.
+void ApplyHeight(SymbolFont& font, int height)
+{
+    const int size = NegatedMulDiv(height, kPointsPerInch, kScreenDpi);
+    ApplySize(font, size);
+    if (font.Size == size)
+        font.Height = height;
 }
 
 // One sub-property of the font as the settings keep it.

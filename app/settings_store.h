@@ -100,8 +100,9 @@ public:
     std::string Section;
 
     // Reads the stored settings into `font` and `dithering`: a value that is missing or unreadable
-    // leaves its part as it is. Throws SettingsError when "FormVersion" or "Dithering" is not a
-    // string; in the first case nothing is applied and nothing will be saved.
+    // leaves its part as it is; a font size beyond the standard sizes of the font dialog (6 to 72
+    // points) is held to the nearer end. Throws SettingsError when "FormVersion" or "Dithering" is
+    // not a string; in the first case nothing is applied and nothing will be saved.
     void Load(SymbolFont& font, std::string& dithering);
     // Writes all nine values, unless no load has got past "FormVersion". Throws SettingsError when
     // the section cannot be created or a value cannot be written; what is not yet written is lost.

@@ -1,6 +1,6 @@
 // The settings in the program's real registry, a configuration file in a folder of the test's
-// own: what a first start creates, what an end writes, what the next start finds, and an end that
-// cannot write.
+// own: what a first start creates, what an end writes, what the next start finds, an end that
+// cannot write, and odd files in place of the settings.
 #include "app/data_module.h"
 #include "app/main_form.h"
 #include "app/qsettings_backend.h"
@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <memory>
 
 using namespace velmora;
@@ -35,6 +38,25 @@ QString ErrorOf(const std::function<void()>& step)
         return QString::fromUtf8(error.what());
     }
     return QStringLiteral("no error");
+}
+
+void WriteConfigFile(const QByteArray& bytes)
+{
+    QFile file(ConfigFile());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// Bytes of no settings file: a fixed pseudo-random sequence, with control characters and zeros.
+QByteArray Garbage()
+{
+    QByteArray bytes;
+    std::uint32_t state = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes.append(static_cast<char>(state >> 24));
+    }
+    return bytes;
 }
 
 struct Store {
@@ -108,6 +130,94 @@ private slots:
         QCOMPARE(font.Name, std::string("Wingdings"));
         QCOMPARE(font.Size, 9);
         QCOMPARE(dithering, std::string("0"));
+    }
+
+    // What the program makes of an odd file in place of its settings: what it starts with, what it
+    // shows, and what the file holds when it has ended.
+    void oddSettingsFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("fifo");
+        QTest::addColumn<bool>("misformed"); // Qt reports the file as not well-formed
+        QTest::addColumn<QString>("fontName");
+        QTest::addColumn<int>("fontSize");
+        QTest::addColumn<bool>("dithering");
+        QTest::addColumn<QStringList>("errors");
+
+        const QByteArray values = "FormVersion=0\nFontDialog_FontName=Liberation Serif\n"
+                                  "FontDialog_FontSize=14\nDithering=False\n";
+        const QStringList none;
+        // Files Qt reads in full but reports as not well-formed: the values are the user's.
+        QTest::newRow("UTF-8 byte-order mark") << "\xEF\xBB\xBF[Options]\n" + values << false << true
+                                               << "Liberation Serif" << 14 << false << none;
+        QTest::newRow("unclosed section header")
+            << "[Options\n" + values << false << true << "Liberation Serif" << 14 << false << none;
+        // Nothing to read: the defaults, and a fresh file at the end.
+        QTest::newRow("garbage") << Garbage() << false << true << "Wingdings" << 6 << true << none;
+        // Never opened, so start-up does not wait for a writer; the end cannot write either.
+        QTest::newRow("FIFO") << QByteArray() << true << false << "Wingdings" << 6 << true
+                              << QStringList{"Failed to create key Software\\Mirvane\\Velmora2"};
+        // Sizes held to the standard sizes of the font dialog.
+        QTest::newRow("font size 8000") << QByteArray("[Options]\nFontDialog_FontSize=8000\n") << false << false
+                                        << "Wingdings" << 72 << true << none;
+        QTest::newRow("font size 0") << QByteArray("[Options]\nFontDialog_FontSize=0\n") << false << false << "Wingdings"
+                                     << 6 << true << none;
+        QTest::newRow("font size -5") << QByteArray("[Options]\nFontDialog_FontSize=-5\n") << false << false
+                                      << "Wingdings" << 6 << true << none;
+    }
+
+    void oddSettingsFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, fifo);
+        QFETCH(bool, misformed);
+        QFETCH(QString, fontName);
+        QFETCH(int, fontSize);
+        QFETCH(bool, dithering);
+        QFETCH(QStringList, errors);
+
+        QFile::remove(ConfigFile());
+        QVERIFY(QDir().mkpath(QFileInfo(ConfigFile()).absolutePath()));
+        if (fifo)
+            QCOMPARE(mkfifo(QFile::encodeName(ConfigFile()).constData(), 0600), 0);
+        else
+            WriteConfigFile(content);
+        if (misformed) {
+            // Looked at in a copy: QSettings reports a format error only to the first that parses
+            // a file, and that must be the program.
+            const QString copy = ConfigFile() + QStringLiteral(".copy");
+            QFile::remove(copy);
+            QVERIFY(QFile::copy(ConfigFile(), copy));
+            QSettings file(copy, QSettings::NativeFormat);
+            file.allKeys();
+            QCOMPARE(file.status(), QSettings::FormatError);
+            QVERIFY(QFile::remove(copy));
+        }
+        {
+            Tfm_Main window;
+            QCOMPARE(prompter_.errors, QStringList());
+            QCOMPARE(QString::fromStdString(DM->FontDialog.Font.Name), fontName);
+            QCOMPARE(DM->FontDialog.Font.Size, fontSize);
+            QCOMPARE(window.asg_Image->Font().size, fontSize);
+            QCOMPARE(DM->Dithering, dithering);
+        }
+        QCOMPARE(prompter_.errors, errors);
+
+        if (fifo) {
+            QVERIFY(QFileInfo(ConfigFile()).exists() && !QFileInfo(ConfigFile()).isFile());
+            QVERIFY(QFile::remove(ConfigFile()));
+            return;
+        }
+        // A well-formed file of the nine values and nothing else, holding what the run started with.
+        QSettings file(ConfigFile(), QSettings::NativeFormat);
+        QCOMPARE(file.allKeys().size(), 9);
+        QCOMPARE(file.status(), QSettings::NoError);
+        file.beginGroup(QStringLiteral("Options"));
+        QCOMPARE(file.childKeys().size(), 9);
+        QCOMPARE(file.value(QStringLiteral("FontDialog_FontName")).toString(), fontName);
+        QCOMPARE(file.value(QStringLiteral("FontDialog_FontSize")).toString(), QString::number(fontSize));
+        QCOMPARE(file.value(QStringLiteral("Dithering")).toString(),
+                 dithering ? QStringLiteral("True") : QStringLiteral("False"));
     }
 
     void endThatCannotWriteReportsIt()
