@@ -93,9 +93,13 @@ int CreateUnique(const fs::path& folder, const fs::path::string_type& prefix, st
 
 OutputFile::OutputFile(fs::path destination) : destination_(std::move(destination)), replaces_(true)
 {
+    // A folder, or a device or pipe that was meant to be written into, is not put aside for a file.
     std::error_code ignored;
-    if (fs::is_directory(destination_, ignored))
+    const fs::file_status status = fs::symlink_status(destination_, ignored);
+    if (fs::is_directory(status))
         FailWithErrno(EISDIR);
+    if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status))
+        Fail("not a regular file");
     fs::path::string_type prefix = fs::path::string_type(1, '.') + destination_.filename().native();
     if (prefix.size() > kKeptNameLength)
         prefix.resize(kKeptNameLength);

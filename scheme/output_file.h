@@ -23,7 +23,8 @@ public:
 // checks the last writes, the flush to disk and the close, and only then renames it over the
 // destination. Until then, and after any failure, the destination keeps what it held, and the
 // destructor removes the unfinished file. A destination that is a symbolic link is replaced by
-// the new file, its target left alone; an existing file's permissions carry over.
+// the new file, its target left alone; a folder, device or pipe in its place is an error; an
+// existing file's permissions carry over.
 //
 // A private scratch file (Private()) has a unique name, is created exclusively and readable only
 // by this user, and is removed by the destructor: other users and other runs can neither block

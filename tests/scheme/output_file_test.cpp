@@ -10,6 +10,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velmora {
@@ -103,6 +104,11 @@ TEST_F(OutputFileTest, FailuresKeepTheEarlierFileAndNameTheReason)
         EXPECT_EQ(Names(folder_), (std::set<std::string>{"chart.pdf", "plain", "scheme.json"}));
     }
     EXPECT_TRUE(fs::is_empty(folder_ / "chart.pdf"));
+
+    // Nor is a device or a pipe replaced by a file.
+    ASSERT_EQ(mkfifo((folder_ / "pipe").c_str(), 0600), 0);
+    EXPECT_THROW(WriteFileWhole(folder_ / "pipe", "x"), FileWriteError);
+    EXPECT_TRUE(fs::is_fifo(folder_ / "pipe"));
 }
 
 // A link in the destination's place is replaced, not followed: a file someone links there is
