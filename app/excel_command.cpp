@@ -7,7 +7,6 @@
 #include "export/scheme_workbook.h"
 #include "view/qt/adv_string_grid.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -60,7 +59,7 @@ QString ReserveWorkbookName()
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/velmora-scheme-XXXXXX.xlsx"));
     file.setAutoRemove(false);
     if (!file.open())
-        throw ExportError("Cannot create a workbook file in the temporary folder " +
+        throw ExportError("cannot create a workbook file in the temporary folder " +
                           QDir::toNativeSeparators(QDir::tempPath()).toStdString() + ": " +
                           file.errorString().toStdString());
     return file.fileName();
@@ -91,7 +90,7 @@ void CheckSpreadsheetApplication()
     if (!query.waitForFinished(5000))
         return;
     if (query.readAllStandardOutput().trimmed().isEmpty())
-        throw ExportError("No spreadsheet application is set up to open workbooks (.xlsx)");
+        throw ExportError("no spreadsheet application is set up to open workbooks (.xlsx)");
 #endif
 }
 
@@ -99,7 +98,7 @@ void OpenWithDesktop(const QString& file)
 {
     CheckSpreadsheetApplication();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        throw ExportError("The desktop could not open the workbook " + QDir::toNativeSeparators(file).toStdString() +
+        throw ExportError("the desktop could not open the workbook " + QDir::toNativeSeparators(file).toStdString() +
                           " with a spreadsheet application");
 }
 
@@ -127,8 +126,7 @@ void RunExcelCommand(const Tfm_Main& main)
         const GridModel& chart = main.asg_Image->model();
         const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
         WriteSchemeWorkbook(LocalPath(workbook->path()),
-                            {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name,
-                             LocalPath(QCoreApplication::applicationDirPath())});
+                            {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name, {}});
     }
     CurrentOpen()(workbook->path());
     workbook->keep();

@@ -6,19 +6,21 @@
 namespace velmora::cli {
 
 const char* const kCliUsage =
-    R"(Usage: velmora-cli PICTURE [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--no-pdf] [--out DIR]
+    R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
+                   [--symbols C1,C2,...] [--no-pdf] [--out DIR] [--] PICTURE
 
 Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
 writes it into DIR (default: the current folder):
-  scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch)
+  scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch);
+                in its "picture", bytes of the name that are not UTF-8 become U+FFFD
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
   scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
-                three sheets, the symbols in Wingdings (the picture also goes to tmp.bmp
-                beside velmora-cli, or in the temporary folder when that is not writable)
+                three sheets, the symbols in Wingdings
   chart.pdf     the chart as the window prints it: A4 landscape, strips of columns cut into
                 pages, the date and time of the run and the page number in every footer
   legend.pdf    the legend as the window prints it: A4 portrait, centred, under its title
+Each file is written under a temporary name and put in place only when all are complete: a run
+that fails leaves the files of the previous run as they were.
 
 Options:
   --width N      chart width in stitches, 10..1000
@@ -33,6 +35,7 @@ Options:
                  some seconds to print)
   --out DIR      folder for the files; made if missing
   --help         this text
+  --             the end of the options: the next argument is PICTURE, even "-x.bmp"
 
 Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
 2 the command line is wrong.
@@ -84,8 +87,18 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
 {
     CliOptions options;
     bool symbolsGiven = false;
+    const auto takePicture = [&](const std::string& argument) {
+        if (!options.picture.empty())
+            throw UsageError(argument + ": only one picture can be given");
+        options.picture = argument;
+    };
+    bool optionsEnded = false; // after "--" every argument is the picture's name, "-x.bmp" too
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
+        if (optionsEnded) {
+            takePicture(argument);
+            continue;
+        }
         const auto value = [&]() -> const std::string& {
             if (i + 1 >= arguments.size())
                 throw UsageError(argument + ": a value is missing");
@@ -109,12 +122,14 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
             options.pdf = false;
         } else if (argument == "--out") {
             options.outFolder = value();
+            if (options.outFolder.empty())
+                throw UsageError("--out: the folder's name is empty");
+        } else if (argument == "--") {
+            optionsEnded = true;
         } else if (argument.starts_with("-") && argument != "-") {
             throw UsageError(argument + ": unknown option");
-        } else if (options.picture.empty()) {
-            options.picture = argument;
         } else {
-            throw UsageError(argument + ": only one picture can be given");
+            takePicture(argument);
         }
     }
     if (options.picture.empty())

@@ -5,9 +5,9 @@
 #include "scheme_pdf.h"
 
 #include "export/scheme_workbook.h"
-#include "export/temp_bitmap.h"
 #include "scheme/bmp_codec.h"
 #include "scheme/chart_size.h"
+#include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
@@ -16,9 +16,10 @@
 #include <QGuiApplication>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 
 namespace velmora::cli {
 namespace {
@@ -61,32 +62,45 @@ std::vector<std::string> SymbolTexts(const CliOptions& options)
     return texts;
 }
 
+// Every file goes under a temporary name first, and all are put in their places only once all
+// are complete: a run that fails leaves the files of the run before as they were.
 void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document,
                   const PrintDateTime& started)
 {
+    const fs::path& folder = options.outFolder;
     std::error_code error;
-    fs::create_directories(options.outFolder, error);
+    fs::create_directories(folder, error);
     if (error)
-        throw JobError("cannot create the folder " + options.outFolder.string() + ": " + error.message());
+        throw JobError("cannot create the folder " + folder.string() + ": " + error.message());
 
-    WriteBmpFile(options.outFolder / "picture.bmp", document.picture);
+    OutputFile picture(folder / "picture.bmp");
+    picture.Write(EncodeBmp24(document.picture));
+    picture.Finish();
 
-    const fs::path jsonPath = options.outFolder / "scheme.json";
-    std::ofstream json(jsonPath, std::ios::binary | std::ios::trunc);
-    if (!json)
-        throw JobError("cannot create " + jsonPath.string());
+    std::ostringstream json;
     WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
                     document);
-    json.close();
-    if (!json)
-        throw JobError("cannot write " + jsonPath.string());
+    OutputFile jsonFile(folder / "scheme.json");
+    jsonFile.Write(json.view());
+    jsonFile.Finish();
 
-    WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
-                        {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
-                         ExecutableFolder()});
+    OutputFile workbook(folder / "scheme.xlsx");
+    WriteSchemeWorkbook(workbook, {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial", {}});
 
-    if (options.pdf)
-        WriteSchemePdfs(options.outFolder, document, started);
+    std::optional<OutputFile> chart, legend;
+    if (options.pdf) {
+        chart.emplace(folder / "chart.pdf");
+        legend.emplace(folder / "legend.pdf");
+        WriteSchemePdfs(*chart, *legend, document, started);
+    }
+
+    picture.Commit();
+    jsonFile.Commit();
+    workbook.Commit();
+    if (chart) {
+        chart->Commit();
+        legend->Commit();
+    }
 }
 
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
@@ -97,14 +111,17 @@ void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString
         std::cerr << "velmora-cli: " << message.toStdString() << '\n';
 }
 
-int Run(const CliOptions& options, int& argc, char** argv)
+int Run(const CliOptions& options, char* programName)
 {
     // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
+    // Qt gets the program's name only: the tool's own arguments are no options of Qt's.
+    int qtArgc = 1;
+    char* qtArgv[] = {programName, nullptr};
     std::unique_ptr<QGuiApplication> application;
     if (options.pdf) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(QtMessagesToStderr);
-        application = std::make_unique<QGuiApplication>(argc, argv);
+        application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
     }
     const PrintDateTime started = CurrentPrintDateTime();
 
@@ -140,7 +157,7 @@ int main(int argc, char** argv)
     using namespace velmora::cli;
     CliOptions options;
     try {
-        options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
+        options = ParseCliOptions(argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>());
     } catch (const UsageError& e) {
         std::cerr << "velmora-cli: " << e.what() << "\nTry 'velmora-cli --help'.\n";
         return 2;
@@ -149,5 +166,6 @@ int main(int argc, char** argv)
         std::cout << kCliUsage;
         return 0;
     }
-    return Run(options, argc, argv);
+    static char defaultName[] = "velmora-cli";
+    return Run(options, argc > 0 && argv[0] ? argv[0] : defaultName);
 }

@@ -2,6 +2,8 @@
 
 #include "scheme/cp1251.h"
 
+#include <string_view>
+
 namespace velmora::cli {
 namespace {
 
@@ -23,6 +25,40 @@ void WriteString(std::ostream& out, const std::string& utf8)
         }
     }
     out << '"';
+}
+
+// A file name on a system whose names are bytes need not be UTF-8: every byte that does not
+// belong to a well-formed UTF-8 sequence becomes U+FFFD, so that the file stays valid JSON.
+std::string ValidUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = lead < 0x80                    ? 1
+                                   : lead >= 0xC2 && lead <= 0xDF ? 2
+                                   : lead >= 0xE0 && lead <= 0xEF ? 3
+                                   : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                                  : 0;
+        bool valid = length > 0 && i + length <= bytes.size();
+        for (std::size_t k = 1; valid && k < length; ++k)
+            valid = (static_cast<unsigned char>(bytes[i + k]) & 0xC0) == 0x80;
+        if (valid && length > 2) {
+            // No overlong forms, no surrogates, nothing beyond U+10FFFF.
+            const auto second = static_cast<unsigned char>(bytes[i + 1]);
+            valid = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second >= 0xA0) &&
+                    !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second >= 0x90);
+        }
+        if (valid) {
+            out.append(bytes.substr(i, length));
+            i += length;
+        } else {
+            out += "\xef\xbf\xbd"; // U+FFFD
+            ++i;
+        }
+    }
+    return out;
 }
 
 // A symbol cell holds one byte of the symbol font; an empty cell has code 0.
@@ -72,7 +108,7 @@ void WriteChart(std::ostream& out, const CellTable& chart, int width, int height
 void WriteSchemeJson(std::ostream& out, const SchemeSummary& summary, const SchemeDocument& document)
 {
     out << "{\n  \"picture\": ";
-    WriteString(out, summary.picture);
+    WriteString(out, ValidUtf8(summary.picture));
     out << ",\n  \"width\": " << summary.width << ",\n  \"height\": " << summary.height
         << ",\n  \"colors\": " << summary.colors << ",\n  \"dithering\": " << (summary.dithering ? "true" : "false")
         << ",\n";

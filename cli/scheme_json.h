@@ -8,7 +8,7 @@
 namespace velmora::cli {
 
 struct SchemeSummary {
-    std::string picture; // the path as the user gave it
+    std::string picture; // the path as the user gave it; bytes that are not UTF-8 are written as U+FFFD
     int width = 0;
     int height = 0;
     int colors = 0;

@@ -3,39 +3,23 @@
 #include "view/paint/qt_print_canvas.h"
 #include "view/scheme_grids.h"
 
-#include <stdexcept>
-#include <string>
-
 namespace velmora::cli {
-namespace {
 
-void WritePdf(const std::filesystem::path& path, const GridModel& grid, const PrintJobSetup& setup)
-{
-    try {
-        PrintGridToPdf(grid, path.string(), setup);
-    } catch (const std::exception& e) {
-        throw std::runtime_error("cannot write " + path.string() + ": " + e.what());
-    }
-}
-
-} // namespace
-
-void WriteSchemePdfs(const std::filesystem::path& folder, const SchemeDocument& document,
-                     const PrintDateTime& when)
+void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument& document, const PrintDateTime& when)
 {
     PrintJobSetup setup = SystemPrintSetup();
     setup.clock = [when] { return when; };
 
     {
-        GridModel chart;
-        DesignChartGrid(chart);
-        chart.setCells(document.chart);
-        WritePdf(folder / "chart.pdf", chart, setup);
+        GridModel grid;
+        DesignChartGrid(grid);
+        grid.setCells(document.chart);
+        PrintGridToPdf(grid, chart, setup);
     }
-    GridModel legend;
-    DesignLegendGrid(legend, nullptr);
-    legend.setCells(document.legend);
-    WritePdf(folder / "legend.pdf", legend, setup);
+    GridModel grid;
+    DesignLegendGrid(grid, nullptr);
+    grid.setCells(document.legend);
+    PrintGridToPdf(grid, legend, setup);
 }
 
 } // namespace velmora::cli

@@ -9,10 +9,21 @@
 #include <xlsxwriter.h>
 
 #include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+
+#include <fcntl.h>
+#ifdef _WIN32
+#include <io.h> // dup, dup2, open and close under their POSIX names
+#else
+#include <unistd.h>
+#endif
 
 namespace velmora {
 
@@ -62,8 +73,50 @@ void SetEdges(lxw_format* format, CellEdges edges)
 void Check(lxw_error error, const char* what)
 {
     if (error != LXW_NO_ERROR)
-        throw ExportError(std::string("Cannot ") + what + ": " + lxw_strerror(error));
+        throw ExportError(std::string("cannot ") + what + ": " + lxw_strerror(error));
 }
+
+// The workbook library prints its failures on the standard error stream as well as returning
+// them; the user gets one message, ours, naming the file and the reason. The stream is moved
+// aside for one call at a time, so that threads writing workbooks at once cannot lose it.
+class QuietStderr {
+public:
+    QuietStderr() : lock_(Mutex())
+    {
+        std::fflush(stderr);
+        saved_ = dup(kStderr);
+        const int null = open(kNullDevice, O_WRONLY);
+        if (saved_ >= 0 && null >= 0)
+            dup2(null, kStderr);
+        if (null >= 0)
+            close(null);
+    }
+    ~QuietStderr()
+    {
+        std::fflush(stderr);
+        if (saved_ >= 0) {
+            dup2(saved_, kStderr);
+            close(saved_);
+        }
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+private:
+    static std::mutex& Mutex()
+    {
+        static std::mutex mutex;
+        return mutex;
+    }
+    static constexpr int kStderr = 2;
+#ifdef _WIN32
+    static constexpr char kNullDevice[] = "NUL";
+#else
+    static constexpr char kNullDevice[] = "/dev/null";
+#endif
+    std::lock_guard<std::mutex> lock_;
+    int saved_ = -1;
+};
 
 struct WorkbookDeleter {
     void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
@@ -204,16 +257,16 @@ void CheckInput(const SchemeWorkbookInput& input)
 {
     const int w = input.picture.width(), h = input.picture.height();
     if (input.picture.empty())
-        throw std::invalid_argument("There is no scheme to export: the picture is empty");
+        throw std::invalid_argument("there is no scheme to export: the picture is empty");
     if (input.chart.colCount() != w + 1 || input.chart.rowCount() < h + 1)
-        throw std::invalid_argument("The chart's " + std::to_string(input.chart.colCount()) + " x " +
+        throw std::invalid_argument("the chart's " + std::to_string(input.chart.colCount()) + " x " +
                                     std::to_string(input.chart.rowCount()) + " cells do not fit a picture of " +
                                     std::to_string(w) + " x " + std::to_string(h) + " stitches");
     if (w + 1 > kMaxSheetColumns || h + 1 > kMaxSheetRows || input.legend.rowCount() - 1 > kMaxSheetRows ||
         input.legend.colCount() > kMaxSheetColumns)
-        throw std::invalid_argument("The scheme is larger than a spreadsheet sheet");
+        throw std::invalid_argument("the scheme is larger than a spreadsheet sheet");
     if (input.chartFont.size <= 0 || input.chartFont.size > 409)
-        throw std::invalid_argument("The chart font's size " + std::to_string(input.chartFont.size) +
+        throw std::invalid_argument("the chart font's size " + std::to_string(input.chartFont.size) +
                                     " is not a size a spreadsheet takes");
 }
 
@@ -221,7 +274,7 @@ lxw_worksheet* AddSheet(lxw_workbook* workbook, const char* cp1251Name)
 {
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, Cp1251ToUtf8(cp1251Name).c_str());
     if (!sheet)
-        throw ExportError("Cannot add the sheet " + Cp1251ToUtf8(cp1251Name));
+        throw ExportError("cannot add the sheet " + Cp1251ToUtf8(cp1251Name));
     return sheet;
 }
 
@@ -236,12 +289,15 @@ GridFont DefaultChartFont()
     return font;
 }
 
-void WriteSchemeWorkbook(const fs::path& file, const SchemeWorkbookInput& input)
+void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
 {
     CheckInput(input);
-    WorkbookPtr workbook(workbook_new(file.c_str()));
+    // The library reads the picture only when it closes the workbook: the file lives until then.
+    const OutputFile bitmap = WriteTemporaryBitmap(input.picture, input.temporaryFolder);
+
+    WorkbookPtr workbook(workbook_new(file.path().c_str()));
     if (!workbook)
-        throw ExportError("Cannot start the workbook " + file.string());
+        file.Fail("the workbook library cannot start a workbook");
     // The three sheets come first, in their order, as a new workbook's first three.
     lxw_worksheet* chart = AddSheet(workbook.get(), kChartSheetName);
     lxw_worksheet* legend = AddSheet(workbook.get(), kLegendSheetName);
@@ -249,16 +305,30 @@ void WriteSchemeWorkbook(const fs::path& file, const SchemeWorkbookInput& input)
 
     ChartSheet(workbook.get(), input, input.picture.width(), input.picture.height()).Write(chart);
     WriteLegendSheet(workbook.get(), legend, input);
-
-    const fs::path bitmap = WriteTemporaryBitmap(input.picture, input.bitmapFolder);
-    Check(worksheet_insert_image(picture, 0, 0, bitmap.c_str()), ("embed the picture " + bitmap.string()).c_str());
-
-    const lxw_error closed = workbook_close(workbook.release());
-    if (closed != LXW_NO_ERROR) {
-        std::error_code ignored;
-        fs::remove(file, ignored);
-        throw ExportError("Cannot write the workbook " + file.string() + ": " + lxw_strerror(closed));
+    {
+        QuietStderr quiet;
+        Check(worksheet_insert_image(picture, 0, 0, bitmap.path().c_str()),
+              ("embed the picture " + bitmap.path().string()).c_str());
     }
+
+    lxw_error closed = LXW_NO_ERROR;
+    int reason = 0;
+    {
+        QuietStderr quiet;
+        errno = 0;
+        closed = workbook_close(workbook.release());
+        reason = errno;
+    }
+    if (closed != LXW_NO_ERROR)
+        file.Fail(reason != 0 ? std::strerror(reason) : lxw_strerror(closed));
+    file.Finish();
+}
+
+void WriteSchemeWorkbook(const fs::path& file, const SchemeWorkbookInput& input)
+{
+    OutputFile out(file);
+    WriteSchemeWorkbook(out, input);
+    out.Commit();
 }
 
 } // namespace velmora

@@ -2,6 +2,7 @@
 
 #include "scheme/bitmap.h"
 #include "scheme/cell_table.h"
+#include "scheme/output_file.h"
 #include "view/grid_model.h"
 
 #include <filesystem>
@@ -19,18 +20,22 @@ struct SchemeWorkbookInput {
     // The chart grid's cell font (the symbol font, with its size) and its fixed cells' face.
     GridFont chartFont;
     std::string fixedFontName = "Arial";
-    // Where "tmp.bmp" goes first: the folder of the executable.
-    std::filesystem::path bitmapFolder;
+    // The folder of the private file the picture is embedded from; empty: the user's temporary
+    // folder.
+    std::filesystem::path temporaryFolder;
 };
 
 // The chart grid's cell font where no grid exists (the command-line tool): Wingdings in the symbol
 // character set at the chart's 8-pixel height.
 GridFont DefaultChartFont();
 
-// Writes the scheme's workbook to `file`: the chart on "Схема вишивки", the legend on
-// "Список символов" and the reduced picture, embedded from "tmp.bmp", on "Картинка".
-// Throws std::invalid_argument when the tables do not fit the picture and ExportError when a file
-// cannot be written; no workbook file is then left behind.
+// Writes the scheme's workbook to `file` whole or not at all: the chart on "Схема вишивки", the
+// legend on "Список символов" and the reduced picture on "Картинка". Throws std::invalid_argument
+// when the tables do not fit the picture, and FileWriteError or ExportError, naming the file and
+// the reason, when it cannot be written; `file` then keeps what it held.
 void WriteSchemeWorkbook(const std::filesystem::path& file, const SchemeWorkbookInput& input);
+
+// The same into `file`, finished but not yet in its place: the caller commits it.
+void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input);
 
 } // namespace velmora

@@ -1,20 +1,17 @@
 #pragma once
 
 #include "scheme/bitmap.h"
+#include "scheme/output_file.h"
 
 #include <filesystem>
 
 namespace velmora {
 
-// The name of the picture file the workbook embeds; every export overwrites it and leaves it.
-inline constexpr char kTemporaryBitmapName[] = "tmp.bmp";
-
-// The folder of the running program's executable file; empty when the system does not say.
-std::filesystem::path ExecutableFolder();
-
-// Writes `picture` as a Windows bitmap named "tmp.bmp" into `preferredFolder`, or, when that
-// folder cannot take it (an installed program's folder usually cannot), into the user's temporary
-// folder. Returns the file written. Throws ExportError naming the file only when neither works.
-std::filesystem::path WriteTemporaryBitmap(const Bitmap& picture, const std::filesystem::path& preferredFolder);
+// Writes `picture` as a Windows bitmap into a private file of its own for the workbook library to
+// embed: a unique name in `folder` (the user's temporary folder when empty), created exclusively
+// and readable only by this user, so that runs at once and other users cannot mix their pictures
+// or block one another. The file is complete and closed; keep the result until the workbook is
+// closed, which is when the library reads it, and the file goes with it. Throws FileWriteError.
+OutputFile WriteTemporaryBitmap(const Bitmap& picture, const std::filesystem::path& folder = {});
 
 } // namespace velmora

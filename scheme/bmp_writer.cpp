@@ -1,8 +1,6 @@
 #include "bmp_codec.h"
 
-#include "picture_error.h"
-
-#include <fstream>
+#include "output_file.h"
 
 namespace velmora {
 namespace {
@@ -67,14 +65,9 @@ std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap)
 
 void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap)
 {
-    const std::vector<std::uint8_t> bytes = EncodeBmp24(bitmap);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw PictureError("cannot create " + path.string());
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out)
-        throw PictureError("cannot write " + path.string());
+    OutputFile file(path);
+    file.Write(EncodeBmp24(bitmap));
+    file.Commit();
 }
 
 } // namespace velmora

@@ -9,7 +9,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <sys/wait.h>
 
@@ -36,11 +38,12 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder_); }
 
-    CliRun Cli(const std::string& arguments)
+    // `shell` comes before the command: a change of folder, a limit.
+    CliRun Cli(const std::string& arguments, const std::string& shell = "")
     {
         const fs::path errors = folder_ / "stderr.txt";
         const std::string command =
-            std::string(VELMORA_CLI_PATH) + " " + arguments + " >/dev/null 2>" + errors.string();
+            shell + std::string(VELMORA_CLI_PATH) + " " + arguments + " >/dev/null 2>" + errors.string();
         const int raw = std::system(command.c_str());
         std::ifstream in(errors);
         std::stringstream text;
@@ -103,23 +106,110 @@ TEST_F(CliTest, WritesTheSchemeOfTheSample)
         EXPECT_NE(legend.find(expected), std::string::npos) << expected;
 }
 
-TEST_F(CliTest, PdfsCanBeLeftOutAndAFailedPdfIsAnError)
+TEST_F(CliTest, PdfsCanBeLeftOut)
 {
     ASSERT_EQ(Cli(kSample.string() + " --width 12 --no-pdf --out " + folder_.string()).status, 0);
     EXPECT_TRUE(fs::exists(folder_ / "scheme.xlsx"));
     EXPECT_FALSE(fs::exists(folder_ / "chart.pdf"));
     EXPECT_FALSE(fs::exists(folder_ / "legend.pdf"));
+}
 
-    // A folder where the chart's PDF should go cannot be written over; a full disk fails the writes.
-    fs::create_directories(folder_ / "chart.pdf");
-    const CliRun blocked = Cli(kSample.string() + " --width 12 --out " + folder_.string());
-    EXPECT_EQ(blocked.status, 1);
-    EXPECT_NE(blocked.errors.find("chart.pdf"), std::string::npos) << blocked.errors;
-    fs::remove(folder_ / "chart.pdf");
-    fs::create_symlink("/dev/full", folder_ / "legend.pdf");
-    const CliRun full = Cli(kSample.string() + " --width 12 --out " + folder_.string());
-    EXPECT_EQ(full.status, 1);
-    EXPECT_NE(full.errors.find("legend.pdf"), std::string::npos) << full.errors;
+const char* const kOutputs[] = {"picture.bmp", "scheme.json", "scheme.xlsx", "chart.pdf", "legend.pdf"};
+
+// A run that cannot write one of its files fails (exit 1) with a message naming the file and the
+// system's reason, and leaves every file of the run before as it was, with nothing unfinished
+// beside them. A full disk is a limit on the size of files the run may write, at several levels
+// so that each file in turn is the one that does not fit.
+TEST_F(CliTest, AFailedRunKeepsThePreviousFiles)
+{
+    const fs::path out = folder_ / "out";
+    ASSERT_EQ(Cli(kSample.string() + " --width 30 --out " + out.string()).status, 0);
+    std::map<std::string, std::string> previous;
+    for (const char* name : kOutputs)
+        previous[name] = ReadText(out / name);
+    const auto expectPreviousFiles = [&] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(out))
+            names.insert(entry.path().filename().string());
+        EXPECT_EQ(names, (std::set<std::string>(std::begin(kOutputs), std::end(kOutputs))));
+        for (const char* name : kOutputs)
+            EXPECT_TRUE(fs::is_directory(out / name) || ReadText(out / name) == previous[name]) << name;
+    };
+    const std::string again = kSample.string() + " --width 40 --out " + out.string();
+
+    // Sizes in blocks of 512 bytes; the files at 40 stitches wide take about 3, 6, 15, 41 and 25 kB.
+    const std::pair<int, const char*> fullDisks[] = {{4, "picture.bmp"}, {8, "scheme.json"}, {20, "scheme.xlsx"}, {60, "chart.pdf"}};
+    for (const auto& [blocks, file] : fullDisks) {
+        SCOPED_TRACE(std::string("full disk at ") + file);
+        const CliRun run = Cli(again, "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + "; ");
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.errors.find("cannot write " + (out / file).string() + ": File too large"), std::string::npos)
+            << run.errors;
+        EXPECT_EQ(run.errors.find("[ERROR]"), std::string::npos) << run.errors;
+        expectPreviousFiles();
+    }
+
+    for (const char* file : kOutputs) {
+        SCOPED_TRACE(std::string("a folder in the place of ") + file);
+        fs::rename(out / file, folder_ / "aside");
+        fs::create_directory(out / file);
+        const CliRun run = Cli(again);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.errors.find("cannot write " + (out / file).string() + ": Is a directory"), std::string::npos)
+            << run.errors;
+        expectPreviousFiles();
+        fs::remove(out / file);
+        fs::rename(folder_ / "aside", out / file);
+    }
+
+    // A file linked in a file's place is not written over: the link is replaced.
+    fs::remove(out / "legend.pdf");
+    std::ofstream(folder_ / "someone.txt") << "someone's file";
+    fs::create_symlink(folder_ / "someone.txt", out / "legend.pdf");
+    ASSERT_EQ(Cli(again).status, 0);
+    EXPECT_EQ(ReadText(folder_ / "someone.txt"), "someone's file");
+    EXPECT_TRUE(ReadText(out / "legend.pdf").starts_with("%PDF"));
+}
+
+// Runs at once write their workbooks each with its own picture (they once shared one picture
+// file, read only when a workbook is closed).
+TEST_F(CliTest, RunsAtOnceEmbedTheirOwnPictures)
+{
+    std::string commands;
+    for (int run = 0; run < 4; ++run)
+        commands += std::string(VELMORA_CLI_PATH) + " " + kSample.string() + " --no-pdf --width " +
+                    std::to_string(20 + run) + " --out " + (folder_ / std::to_string(run)).string() + " & ";
+    ASSERT_EQ(std::system((commands + "wait").c_str()), 0);
+    const char* check = "import sys, zipfile\n"
+                        "z = zipfile.ZipFile(sys.argv[1] + '/scheme.xlsx')\n"
+                        "media = [n for n in z.namelist() if n.startswith('xl/media/')]\n"
+                        "sys.exit(0 if len(media) == 1 and z.read(media[0]) == open(sys.argv[1] + '/picture.bmp', 'rb').read() else 1)";
+    for (int run = 0; run < 4; ++run) {
+        const std::string command = std::string(VELMORA_PYTHON3) + " -c \"" + check + "\" " +
+                                    (folder_ / std::to_string(run)).string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << "run " << run;
+    }
+}
+
+// The tool's own arguments are not Qt's; "--" ends the options; names that are not UTF-8 are
+// written to as given, and the picture's name stays valid UTF-8 in scheme.json.
+TEST_F(CliTest, NamesAsGiven)
+{
+    const std::string inFolder = "cd " + folder_.string() + " && ";
+    EXPECT_EQ(Cli("--width 12 --out -platform " + kSample.string(), inFolder).status, 0);
+    EXPECT_TRUE(fs::exists(folder_ / "-platform" / "chart.pdf"));
+
+    fs::copy_file(kSample, folder_ / "-x.jpg");
+    const CliRun dashed = Cli("--width 12 --no-pdf --out dashed -- -x.jpg", inFolder);
+    EXPECT_EQ(dashed.status, 0) << dashed.errors;
+    EXPECT_NE(ReadText(folder_ / "dashed" / "scheme.json").find("\"picture\": \"-x.jpg\""), std::string::npos);
+
+    fs::copy_file(kSample, folder_ / "p\xfe.jpg");
+    const CliRun bytes = Cli("--width 12 --out 'o\xff' -- 'p\xfe.jpg'", inFolder);
+    EXPECT_EQ(bytes.status, 0) << bytes.errors;
+    for (const char* file : kOutputs)
+        EXPECT_TRUE(fs::exists(folder_ / "o\xff" / file)) << file;
+    EXPECT_NE(ReadText(folder_ / "o\xff" / "scheme.json").find("\"picture\": \"p\xef\xbf\xbd.jpg\""), std::string::npos);
 }
 
 TEST_F(CliTest, ChosenSymbolsAndDithering)
@@ -152,6 +242,8 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"colours out of range", sample + " --colors 101", 2, "--colors"},
         {"not a number", sample + " --colors 3x", 2, "--colors"},
         {"value missing", sample + " --out", 2, "--out"},
+        {"empty folder name", sample + " --out ''", 2, "--out"},
+        {"two pictures after --", "-- " + sample + " " + sample, 2, "only one picture"},
         {"too few symbols", sample + " --colors 3 --symbols 50,51", 2, "--symbols"},
         {"symbol twice", sample + " --colors 2 --symbols 50,50", 2, "--symbols"},
         {"symbol code 0", sample + " --colors 2 --symbols 0,50", 2, "--symbols"},
@@ -178,6 +270,8 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_EQ(options.outFolder, ".");
     EXPECT_TRUE(options.pdf);
     EXPECT_FALSE(ParseCliOptions({"p.bmp", "--no-pdf"}).pdf);
+    EXPECT_EQ(ParseCliOptions({"--width", "12", "--", "-x.bmp"}).picture, "-x.bmp");
+    EXPECT_EQ(ParseCliOptions({"--", "--help"}).picture, "--help");
 }
 
 } // namespace

@@ -99,6 +99,8 @@ sys.exit(0 if ok else 1))";
         RunExcelCommand(*window_);
         QVERIFY(opened != first);
         QCOMPARE(Workbooks(temp_.path()).size(), 2);
+        // The picture's private file and the unfinished workbooks are gone.
+        QCOMPARE(QDir(temp_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
     }
 
     void noSpreadsheetApplicationLeavesNothing()

@@ -1,4 +1,3 @@
-#include "export/export_error.h"
 #include "export/scheme_workbook.h"
 #include "export/temp_bitmap.h"
 #include "export/workbook_text.h"
@@ -7,6 +6,7 @@
 #include "scheme/cp1251.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
+#include "tests/file_size_limit.h"
 
 #include <gtest/gtest.h>
 
@@ -127,7 +127,7 @@ protected:
     {
         folder_ = fs::temp_directory_path() / ("velmora-export-test-" + std::to_string(getpid()));
         fs::remove_all(folder_);
-        fs::create_directories(folder_ / "exe");
+        fs::create_directories(folder_ / "tmp");
     }
     void TearDown() override { fs::remove_all(folder_); }
 
@@ -170,15 +170,12 @@ TEST_F(WorkbookTest, ReadsBackAsWritten)
         font.size = 6;
         font.charset = c.charset;
         const fs::path xlsx = folder_ / "book.xlsx";
-        WriteSchemeWorkbook(xlsx, {document.chart, document.legend, document.picture, font, "Arial", folder_ / "exe"});
+        WriteSchemeWorkbook(xlsx, {document.chart, document.legend, document.picture, font, "Arial", folder_ / "tmp"});
+        EXPECT_TRUE(fs::is_empty(folder_ / "tmp")) << "the picture's file goes with the workbook";
 
-        const fs::path bitmap = folder_ / "exe" / "tmp.bmp";
-        std::ifstream in(bitmap, std::ios::binary);
-        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
-        const Bitmap written = DecodeBmp(bytes);
-        EXPECT_TRUE(written.width() == c.width && written.height() == c.height &&
-                    std::ranges::equal(written.pixels(), document.picture.pixels()))
-            << "tmp.bmp holds the reduced picture";
+        // The sheet embeds the reduced picture as a Windows bitmap.
+        const fs::path bitmap = folder_ / "expected.bmp";
+        WriteBmpFile(bitmap, document.picture);
 
         const bool symbol = c.charset == kSymbolCharset;
         const std::string sheetNames[] = {"Схема вишивки", "Список символов", "Картинка"};
@@ -217,34 +214,83 @@ TEST(WorkbookTextTest, WholeNumbers)
         EXPECT_FALSE(WholeNumberOf(text).has_value()) << text;
 }
 
-TEST_F(WorkbookTest, TemporaryBitmapFallsBackToTheTemporaryFolder)
+// Runs at once, and other users, each get a picture file of their own that no one else can read.
+TEST_F(WorkbookTest, TemporaryBitmapsArePrivateAndUnique)
 {
-    const char* saved = std::getenv("TMPDIR");
-    const std::string savedTmp = saved ? saved : "";
-    fs::create_directories(folder_ / "tmp");
-    setenv("TMPDIR", (folder_ / "tmp").c_str(), 1);
-    std::ofstream(folder_ / "not-a-folder") << "x";
-
-    // Writable: beside the executable, and a second export overwrites the first.
-    EXPECT_EQ(WriteTemporaryBitmap(Bitmap(2, 2, 0x0000FF), folder_ / "exe"), folder_ / "exe" / "tmp.bmp");
-    EXPECT_EQ(WriteTemporaryBitmap(Bitmap(3, 1, 0x00FF00), folder_ / "exe"), folder_ / "exe" / "tmp.bmp");
-    EXPECT_EQ(fs::file_size(folder_ / "exe" / "tmp.bmp"), 54u + 12u);
-
-    // Not writable: the user's temporary folder.
-    EXPECT_EQ(WriteTemporaryBitmap(Bitmap(2, 2), folder_ / "not-a-folder"), folder_ / "tmp" / "tmp.bmp");
-
-    // Neither: the error names the file.
-    setenv("TMPDIR", (folder_ / "missing").c_str(), 1);
-    try {
-        WriteTemporaryBitmap(Bitmap(2, 2), folder_ / "not-a-folder");
-        ADD_FAILURE() << "no error";
-    } catch (const ExportError& e) {
-        EXPECT_NE(std::string(e.what()).find("tmp.bmp"), std::string::npos) << e.what();
+    std::vector<fs::path> paths;
+    {
+        const OutputFile first = WriteTemporaryBitmap(Bitmap(2, 2, 0x0000FF), folder_ / "tmp");
+        const OutputFile second = WriteTemporaryBitmap(Bitmap(3, 1, 0x00FF00), folder_ / "tmp");
+        for (const OutputFile* file : {&first, &second}) {
+            paths.push_back(file->path());
+            EXPECT_EQ(file->path().parent_path(), folder_ / "tmp");
+            EXPECT_EQ(file->path().extension(), ".bmp");
+            EXPECT_EQ(fs::status(file->path()).permissions() & fs::perms::all,
+                      fs::perms::owner_read | fs::perms::owner_write);
+        }
+        EXPECT_NE(paths[0], paths[1]);
+        EXPECT_EQ(fs::file_size(paths[0]), 54u + 16u);
+        EXPECT_EQ(fs::file_size(paths[1]), 54u + 12u);
     }
-    if (saved)
-        setenv("TMPDIR", savedTmp.c_str(), 1);
-    else
-        unsetenv("TMPDIR");
+    for (const fs::path& path : paths)
+        EXPECT_FALSE(fs::exists(path)) << path;
+}
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A workbook that cannot be written in full leaves the earlier one as it was and nothing else;
+// the one message names the file and the system's reason, and the workbook library prints none.
+TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
+{
+    const SchemeDocument document = Scheme(40, 30);
+    const SchemeWorkbookInput input{document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
+                                    folder_ / "tmp"};
+    const fs::path book = folder_ / "out" / "book.xlsx";
+    fs::create_directories(book.parent_path());
+    std::ofstream(book) << "the earlier workbook";
+    fs::create_directories(folder_ / "blocked" / "book.xlsx");
+    std::ofstream(folder_ / "file") << "x";
+
+    struct Case {
+        const char* name;
+        fs::path file;
+        rlim_t sizeLimit;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"a full disk before the picture's own file is written", folder_ / "tmp" / "velmora-picture-", 1000,
+         "File too large"},
+        {"a full disk, early", book, 4000, "File too large"},
+        {"a full disk, late", book, 9000, "File too large"},
+        {"a folder in the way", folder_ / "blocked" / "book.xlsx", RLIM_INFINITY, "Is a directory"},
+        {"a path under a file", folder_ / "file" / "book.xlsx", RLIM_INFINITY, "Not a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string message;
+        ::testing::internal::CaptureStderr();
+        try {
+            const FileSizeLimit limit(c.sizeLimit);
+            WriteSchemeWorkbook(c.file, input);
+            ADD_FAILURE() << "no error";
+        } catch (const FileWriteError& e) {
+            message = e.what();
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        EXPECT_TRUE(message.starts_with("cannot write " + c.file.string()) && message.ends_with(c.reason)) << message;
+        EXPECT_TRUE(ReadAll(book) == "the earlier workbook");
+        EXPECT_EQ(std::distance(fs::directory_iterator(book.parent_path()), fs::directory_iterator()), 1)
+            << "no unfinished file is left";
+        EXPECT_TRUE(fs::is_empty(folder_ / "tmp"));
+    }
+    EXPECT_TRUE(fs::is_directory(folder_ / "blocked" / "book.xlsx"));
+
+    WriteSchemeWorkbook(book, input);
+    EXPECT_EQ(ReadAll(book).substr(0, 2), "PK");
 }
 
 TEST_F(WorkbookTest, FailuresLeaveNoWorkbook)
@@ -254,17 +300,18 @@ TEST_F(WorkbookTest, FailuresLeaveNoWorkbook)
 
     const fs::path unwritable = folder_ / "missing" / "book.xlsx";
     EXPECT_THROW(WriteSchemeWorkbook(unwritable, {document.chart, document.legend, document.picture, font, "Arial",
-                                                  folder_ / "exe"}),
-                 ExportError);
+                                                  folder_ / "tmp"}),
+                 FileWriteError);
     EXPECT_FALSE(fs::exists(unwritable));
 
     const Bitmap other(11, 10);
     const fs::path book = folder_ / "book.xlsx";
-    EXPECT_THROW(WriteSchemeWorkbook(book, {document.chart, document.legend, other, font, "Arial", folder_ / "exe"}),
+    EXPECT_THROW(WriteSchemeWorkbook(book, {document.chart, document.legend, other, font, "Arial", folder_ / "tmp"}),
                  std::invalid_argument);
-    EXPECT_THROW(WriteSchemeWorkbook(book, {document.chart, document.legend, Bitmap(), font, "Arial", folder_ / "exe"}),
+    EXPECT_THROW(WriteSchemeWorkbook(book, {document.chart, document.legend, Bitmap(), font, "Arial", folder_ / "tmp"}),
                  std::invalid_argument);
     EXPECT_FALSE(fs::exists(book));
+    EXPECT_TRUE(fs::is_empty(folder_ / "tmp"));
 }
 
 } // namespace

@@ -3,14 +3,15 @@
 #include "view/paint/symbol_glyphs.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFontMetricsF>
+#include <QIODevice>
 #include <QLocale>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
 
 #include <cmath>
+#include <exception>
 #include <stdexcept>
 
 namespace velmora {
@@ -148,7 +149,7 @@ void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& f
 void QtPrintCanvas::NewPage()
 {
     if (!device_.newPage())
-        throw std::runtime_error("The printer could not begin a new page");
+        throw std::runtime_error("the printer could not begin a new page");
 }
 
 PrintDateTime CurrentPrintDateTime()
@@ -176,7 +177,7 @@ int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJob
                                   : QPageLayout::Portrait);
     QPainter painter;
     if (!painter.begin(&device))
-        throw std::runtime_error("The printer could not begin the document");
+        throw std::runtime_error("the printer could not begin the document");
     setup.pageWidth = PaperExtent(device.width(), device.logicalDpiX());
     setup.pageHeight = PaperExtent(device.height(), device.logicalDpiY());
     QtPrintCanvas canvas(painter, device);
@@ -188,32 +189,73 @@ int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJob
         throw;
     }
     if (!painter.end())
-        throw std::runtime_error("The printer could not finish the document");
+        throw std::runtime_error("the printer could not finish the document");
     return pages;
 }
 
-int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup)
-{
-    // The writer gets an open file rather than a name: it ignores failed writes, and a full disk
-    // must not pass for a finished document.
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(file.errorString().toStdString());
-    int pages = 0;
+namespace {
+
+// Hands the PDF writer's bytes to the output file. The writer goes on after a failed write, so
+// the first failure is kept and reported once the document is done.
+class OutputFileDevice : public QIODevice {
+public:
+    explicit OutputFileDevice(OutputFile& file) : file_(file) { open(QIODevice::WriteOnly | QIODevice::Unbuffered); }
+
+    void RethrowFailure() const
     {
-        QPdfWriter writer(&file);
+        if (failure_)
+            std::rethrow_exception(failure_);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (failure_)
+            return -1;
+        try {
+            file_.Write(data, static_cast<std::size_t>(size));
+            return size;
+        } catch (...) {
+            failure_ = std::current_exception();
+            return -1;
+        }
+    }
+
+private:
+    OutputFile& file_;
+    std::exception_ptr failure_;
+};
+
+} // namespace
+
+int PrintGridToPdf(const GridModel& grid, OutputFile& file, PrintJobSetup setup)
+{
+    OutputFileDevice device(file);
+    int pages = 0;
+    try {
+        QPdfWriter writer(&device);
         writer.setResolution(600);
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
         writer.setTitle(Cp1251ToQString(grid.PrintSettings.JobName));
         writer.setCreator(QStringLiteral("Velmora"));
         pages = PrintGridOnDevice(grid, writer, std::move(setup));
+    } catch (const std::exception& e) {
+        // A page the writer could not begin is most often a write that failed before it.
+        device.RethrowFailure();
+        file.Fail(e.what());
     }
-    if (!file.flush() || file.error() != QFileDevice::NoError)
-        throw std::runtime_error(file.errorString().toStdString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw std::runtime_error(file.errorString().toStdString());
+    device.RethrowFailure();
+    file.Finish();
+    return pages;
+}
+
+int PrintGridToPdf(const GridModel& grid, const std::filesystem::path& path, PrintJobSetup setup)
+{
+    OutputFile file(path);
+    const int pages = PrintGridToPdf(grid, file, std::move(setup));
+    file.Commit();
     return pages;
 }
 

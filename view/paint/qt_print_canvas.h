@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scheme/output_file.h"
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
 #include "view/print_layout.h"
@@ -7,6 +8,7 @@
 #include <QFont>
 #include <QString>
 
+#include <filesystem>
 #include <string>
 #include <unordered_map>
 
@@ -60,8 +62,12 @@ PrintJobSetup SystemPrintSetup();
 // not start the document.
 int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJobSetup setup);
 
-// The grid as a PDF file on A4 paper with a printer's 5 mm margins. Returns the number of pages.
-// Throws std::runtime_error with the system's reason when the file cannot be written in full.
-int PrintGridToPdf(const GridModel& grid, const std::string& path, PrintJobSetup setup);
+// The grid as a PDF file on A4 paper with a printer's 5 mm margins, written whole or not at all.
+// Returns the number of pages. Throws FileWriteError naming the file and the system's reason when
+// it cannot be written in full; `path` then keeps what it held.
+int PrintGridToPdf(const GridModel& grid, const std::filesystem::path& path, PrintJobSetup setup);
+
+// The same into `file`, finished but not yet in its place: the caller commits it.
+int PrintGridToPdf(const GridModel& grid, OutputFile& file, PrintJobSetup setup);
 
 } // namespace velmora
