@@ -9,8 +9,11 @@
 #include <QGridLayout>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPixmap>
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 
@@ -20,6 +23,11 @@ namespace {
 
 constexpr int kPreviewSide = 160;
 constexpr char kPreviewName[] = "PicturePreview";
+constexpr char kShownPathProperty[] = "shownPath";
+// Beyond Qt's own size hint and the preview, enough for the sidebar's names and the list's
+// Size, Type and Date columns.
+constexpr int kExtraWidth = 200;
+constexpr int kMinimumHeight = 440;
 
 QImage ToImage(const Bitmap& bitmap)
 {
@@ -37,8 +45,13 @@ QImage ToImage(const Bitmap& bitmap)
 
 void ShowPreview(QLabel& preview, const QString& path)
 {
+    // A click in the list names the file twice (the selection, then the name it writes into the
+    // name field): decode it once.
+    if (preview.property(kShownPathProperty).toString() == path && !path.isEmpty())
+        return;
+    preview.setProperty(kShownPathProperty, path);
     preview.clear();
-    if (!QFileInfo(path).isFile())
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     try {
         const Bitmap picture = LoadPicture(std::filesystem::path(QFile::encodeName(path).toStdString()));
@@ -48,6 +61,24 @@ void ShowPreview(QLabel& preview, const QString& path)
         // Not a picture we read: the preview stays empty, as the wizard's load would fail too.
     } catch (const std::bad_alloc&) {
     }
+}
+
+// The file that Open would take now: the typed name, read in the dialog's folder.
+QString TypedFile(const QFileDialog& dialog, const QString& typed)
+{
+    return typed.isEmpty() ? QString() : dialog.directory().absoluteFilePath(typed);
+}
+
+// Room for the sidebar's folder names, the list's columns and the preview beside them. The
+// splitter would otherwise give the sidebar too little to show its names whole.
+void WidenForPreview(QFileDialog& dialog)
+{
+    if (auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"))) {
+        const int names = sidebar->sizeHintForColumn(0) + 2 * sidebar->frameWidth();
+        sidebar->setMinimumWidth(std::max(sidebar->minimumWidth(), names));
+    }
+    const QSize wanted(dialog.sizeHint().width() + kPreviewSide + kExtraWidth, kMinimumHeight);
+    dialog.resize(dialog.size().expandedTo(wanted));
 }
 
 void AttachPreview(QFileDialog& dialog)
@@ -64,8 +95,19 @@ void AttachPreview(QFileDialog& dialog)
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
     grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
+    WidenForPreview(dialog);
+
+    // The preview follows the list's selection and the name field alike, typed or filled in.
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& path) { ShowPreview(*preview, path); });
+    if (auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        QObject::connect(nameField, &QLineEdit::textChanged, preview, [&dialog, preview](const QString& typed) {
+            ShowPreview(*preview, TypedFile(dialog, typed));
+        });
+        QObject::connect(&dialog, &QFileDialog::directoryEntered, preview, [&dialog, preview, nameField] {
+            ShowPreview(*preview, TypedFile(dialog, nameField->text()));
+        });
+    }
 }
 
 } // namespace
