@@ -6,12 +6,17 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
 
 #include <algorithm>
 #include <filesystem>
@@ -24,10 +29,8 @@ namespace {
 constexpr int kPreviewSide = 160;
 constexpr char kPreviewName[] = "PicturePreview";
 constexpr char kShownPathProperty[] = "shownPath";
-// Beyond Qt's own size hint and the preview, enough for the sidebar's names and the list's
-// Size, Type and Date columns.
-constexpr int kExtraWidth = 200;
-constexpr int kMinimumHeight = 440;
+// The size the dialog opens at: room for the sidebar, the list's four columns and the preview.
+constexpr QSize kOpeningSize(960, 460);
 
 QImage ToImage(const Bitmap& bitmap)
 {
@@ -69,16 +72,31 @@ QString TypedFile(const QFileDialog& dialog, const QString& typed)
     return typed.isEmpty() ? QString() : dialog.directory().absoluteFilePath(typed);
 }
 
-// Room for the sidebar's folder names, the list's columns and the preview beside them. The
-// splitter would otherwise give the sidebar too little to show its names whole.
-void WidenForPreview(QFileDialog& dialog)
+// The splitter would give the sidebar too little to show its places' names whole.
+void FitSidebar(QFileDialog& dialog)
 {
-    if (auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"))) {
-        const int names = sidebar->sizeHintForColumn(0) + 2 * sidebar->frameWidth();
-        sidebar->setMinimumWidth(std::max(sidebar->minimumWidth(), names));
-    }
-    const QSize wanted(dialog.sizeHint().width() + kPreviewSide + kExtraWidth, kMinimumHeight);
-    dialog.resize(dialog.size().expandedTo(wanted));
+    auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    if (sidebar == nullptr)
+        return;
+    const int names = sidebar->sizeHintForColumn(0) + 2 * sidebar->frameWidth() +
+                      (sidebar->verticalScrollBar()->isVisible() ? sidebar->verticalScrollBar()->width() : 0);
+    sidebar->setMinimumWidth(std::max(sidebar->minimumWidth(), names));
+}
+
+// The name takes the width the other columns leave; size, type and date are as wide as what
+// they show, measured again whenever a folder has been read.
+void FitColumns(QFileDialog& dialog)
+{
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    if (list == nullptr || files == nullptr)
+        return;
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, list, [list] {
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->resizeColumnToContents(column);
+    });
 }
 
 void AttachPreview(QFileDialog& dialog)
@@ -95,7 +113,8 @@ void AttachPreview(QFileDialog& dialog)
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
     grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
-    WidenForPreview(dialog);
+    dialog.resize(dialog.size().expandedTo(kOpeningSize));
+    FitColumns(dialog);
 
     // The preview follows the list's selection and the name field alike, typed or filled in.
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
@@ -115,6 +134,8 @@ void AttachPreview(QFileDialog& dialog)
 std::optional<QString> RunOpenPictureDialog(QFileDialog& dialog)
 {
     AttachPreview(dialog);
+    // The sidebar knows its places' names once the dialog shows.
+    QTimer::singleShot(0, &dialog, [&dialog] { FitSidebar(dialog); });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();

@@ -549,6 +549,7 @@ private slots:
             type(kCatJpeg);
             name->clear();
             look();
+            QTest::qWait(20); // the dialog settles its layout once shown
             const auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
             sidebarWidth = sidebar->viewport()->width();
             sidebarNeeds = sidebar->sizeHintForColumn(0);
