@@ -2,6 +2,7 @@
 
 #include "scheme/cp1251.h"
 #include "version_record.h"
+#include "view/qt/window_font.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -67,9 +68,7 @@ void Tfm_About::CreateControls()
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(313, 253);
-    QFont base(QStringLiteral("MS Sans Serif"));
-    base.setPixelSize(11);
-    setFont(base);
+    setFont(WindowBaseFont());
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));

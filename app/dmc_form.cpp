@@ -2,6 +2,7 @@
 
 #include "scheme/cp1251.h"
 #include "scheme/dmc_inc.h"
+#include "view/qt/window_font.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -55,9 +56,7 @@ Tfm_DMC::Tfm_DMC(QWidget* owner) : QDialog(owner)
     setWindowTitle(QStringLiteral("Таблица DMC"));
     // A resizable tool window with only the close box.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    QFont base(QStringLiteral("MS Sans Serif"));
-    base.setPixelSize(11);
-    setFont(base);
+    setFont(WindowBaseFont());
     // The outer size is 726 × 516; the client area is that less the frame and the small title bar.
     resize(726 - 8, 516 - 8 - 18);
 

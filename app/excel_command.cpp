@@ -21,6 +21,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <utility>
 
 namespace velmora {
@@ -128,7 +129,15 @@ void RunExcelCommand(const Tfm_Main& main)
         WriteSchemeWorkbook(LocalPath(workbook->path()),
                             {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name, {}});
     }
-    CurrentOpen()(workbook->path());
+    try {
+        CurrentOpen()(workbook->path());
+    } catch (const std::exception& failure) {
+        // The workbook is whole: the user can still open it by hand, so it stays and the message
+        // says where.
+        workbook->keep();
+        throw ExportError(std::string(failure.what()) + ". The workbook is kept as " +
+                          QDir::toNativeSeparators(workbook->path()).toStdString());
+    }
     workbook->keep();
 }
 

@@ -18,8 +18,9 @@ SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open);
 
 // "В Excel ->": under the hourglass, writes the scheme shown in the main window (the chart grid's
 // texts and current font, the legend, the reduced picture) to a new workbook of a unique name in
-// the user's temporary folder, then opens it. A failure throws with a message saying what failed;
-// the workbook is then removed, so the user finds nothing half-done.
+// the user's temporary folder, then opens it. A failure throws with a message saying what failed.
+// A workbook that could not be written whole is removed, so the user finds nothing half-done; one
+// that no application could open is kept, and the message names its full path.
 void RunExcelCommand(const Tfm_Main& main);
 
 } // namespace velmora

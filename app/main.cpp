@@ -2,6 +2,7 @@
 #include "app/error_box.h"
 #include "app/main_form.h"
 #include "app/qsettings_backend.h"
+#include "app/qt_translations.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,6 +11,9 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(velmora::kApplicationTitle));
+    // The desktop entry that the menu starts the program from, so the desktop shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.mirvane.Velmora"));
+    velmora::InstallQtTranslations(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/velmora.png")));
 
     // The settings live in the user's configuration (the registry on Windows); they outlive the

@@ -8,6 +8,7 @@
 #include "prompter.h"
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/scheme_view_handlers.h"
+#include "view/qt/window_font.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -57,12 +58,7 @@ Tfm_Main::~Tfm_Main()
 void Tfm_Main::CreateControls()
 {
     setWindowTitle(QStringLiteral("Вельмора"));
-    // Where MS Sans Serif is missing, a face of Arial's metrics keeps the captions inside the
-    // 84-pixel buttons, as the layout was made for.
-    QFont base;
-    base.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    base.setPixelSize(11);
-    setFont(base);
+    setFont(WindowBaseFont());
     resize(kDesignWidth, kDesignHeight);
 
     CreateToolBar();

@@ -35,6 +35,7 @@ Options:
                  some seconds to print)
   --out DIR      folder for the files; made if missing
   --help         this text
+  --version      the program's version, as the window's About box shows it
   --             the end of the options: the next argument is PICTURE, even "-x.bmp"
 
 Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
@@ -106,6 +107,9 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         };
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+            return options;
+        } else if (argument == "--version") {
+            options.version = true;
             return options;
         } else if (argument == "--width") {
             options.width = ParseInt(argument, value(), 10, 1000);

@@ -16,6 +16,7 @@ public:
 
 struct CliOptions {
     bool help = false;
+    bool version = false;
     std::filesystem::path picture;
     std::optional<int> width;
     std::optional<int> height;

@@ -1,6 +1,7 @@
 // velmora-cli: the headless main job. Loads a picture as the wizard does, builds the scheme with
 // the same engine as the window, and writes it to files.
 #include "cli_options.h"
+#include "cli_version.h"
 #include "scheme_json.h"
 #include "scheme_pdf.h"
 
@@ -164,6 +165,10 @@ int main(int argc, char** argv)
     }
     if (options.help) {
         std::cout << kCliUsage;
+        return 0;
+    }
+    if (options.version) {
+        std::cout << VersionText() << '\n';
         return 0;
     }
     static char defaultName[] = "velmora-cli";

@@ -3,7 +3,8 @@
 
 Only the standard library is used, so the pictures can be remade anywhere:
     python3 resources/make_images.py
-writes resources/images/*.png next to this script.
+writes resources/images/*.png next to this script, and the icon in the sizes of the desktop's
+icon theme to resources/icons/hicolor/<size>/apps/, from where it is installed.
 """
 import math
 import os
@@ -12,6 +13,8 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "images")
+ICONS = os.path.join(HERE, "icons", "hicolor")
+APP_ID = "org.mirvane.Velmora"
 
 CLEAR = (0, 0, 0, 0)
 BLACK = (0, 0, 0, 255)
@@ -78,6 +81,23 @@ class Canvas:
             for dx, ch in enumerate(row):
                 if ch != " ":
                     self.put(x0 + dx, y0 + dy, colors[ch])
+
+    def scaled(self, size):
+        """The picture at another size: each pixel repeated when growing (the stitches stay sharp),
+        each block of pixels averaged when shrinking."""
+        out = Canvas(size)
+        if size >= self.size:
+            k = size // self.size
+            for y in range(size):
+                for x in range(size):
+                    out.pixels[y][x] = self.pixels[y // k][x // k]
+            return out
+        k = self.size // size
+        for y in range(size):
+            for x in range(size):
+                block = [self.pixels[y * k + dy][x * k + dx] for dy in range(k) for dx in range(k)]
+                out.pixels[y][x] = tuple((sum(p[i] for p in block) + len(block) // 2) // len(block) for i in range(4))
+        return out
 
     def png(self, path):
         raw = b"".join(b"\0" + bytes(c for px in row for c in px) for row in self.pixels)
@@ -229,7 +249,15 @@ IMAGES = {
     "velmora.png": application_icon,
 }
 
+# The icon theme's sizes; the icon is drawn at 32 pixels and scaled by whole factors.
+ICON_SIZES = (16, 32, 64, 128, 256)
+
 if __name__ == "__main__":
     os.makedirs(OUT, exist_ok=True)
     for name, draw in IMAGES.items():
         draw().png(os.path.join(OUT, name))
+    icon = application_icon()
+    for size in ICON_SIZES:
+        folder = os.path.join(ICONS, "%dx%d" % (size, size), "apps")
+        os.makedirs(folder, exist_ok=True)
+        icon.scaled(size).png(os.path.join(folder, APP_ID + ".png"))

@@ -5,12 +5,13 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libjpeg62-turbo-dev libxlsxwriter-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-symbola fonts-liberation2
   xvfb xauth
+  desktop-file-utils appstream
   python3 python3-openpyxl poppler-utils
   libjpeg-turbo-progs imagemagick time
 )

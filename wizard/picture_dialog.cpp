@@ -6,11 +6,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListView>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTreeView>
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 
@@ -20,6 +28,9 @@ namespace {
 
 constexpr int kPreviewSide = 160;
 constexpr char kPreviewName[] = "PicturePreview";
+constexpr char kShownPathProperty[] = "shownPath";
+// The size the dialog opens at: room for the sidebar, the list's four columns and the preview.
+constexpr QSize kOpeningSize(960, 460);
 
 QImage ToImage(const Bitmap& bitmap)
 {
@@ -37,8 +48,13 @@ QImage ToImage(const Bitmap& bitmap)
 
 void ShowPreview(QLabel& preview, const QString& path)
 {
+    // A click in the list names the file twice (the selection, then the name it writes into the
+    // name field): decode it once.
+    if (preview.property(kShownPathProperty).toString() == path && !path.isEmpty())
+        return;
+    preview.setProperty(kShownPathProperty, path);
     preview.clear();
-    if (!QFileInfo(path).isFile())
+    if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     try {
         const Bitmap picture = LoadPicture(std::filesystem::path(QFile::encodeName(path).toStdString()));
@@ -48,6 +64,39 @@ void ShowPreview(QLabel& preview, const QString& path)
         // Not a picture we read: the preview stays empty, as the wizard's load would fail too.
     } catch (const std::bad_alloc&) {
     }
+}
+
+// The file that Open would take now: the typed name, read in the dialog's folder.
+QString TypedFile(const QFileDialog& dialog, const QString& typed)
+{
+    return typed.isEmpty() ? QString() : dialog.directory().absoluteFilePath(typed);
+}
+
+// The splitter would give the sidebar too little to show its places' names whole.
+void FitSidebar(QFileDialog& dialog)
+{
+    auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+    if (sidebar == nullptr)
+        return;
+    const int names = sidebar->sizeHintForColumn(0) + 2 * sidebar->frameWidth() +
+                      (sidebar->verticalScrollBar()->isVisible() ? sidebar->verticalScrollBar()->width() : 0);
+    sidebar->setMinimumWidth(std::max(sidebar->minimumWidth(), names));
+}
+
+// The name takes the width the other columns leave; size, type and date are as wide as what
+// they show, measured again whenever a folder has been read.
+void FitColumns(QFileDialog& dialog)
+{
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    if (list == nullptr || files == nullptr)
+        return;
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    QObject::connect(files, &QFileSystemModel::directoryLoaded, list, [list] {
+        for (int column = 1; column < list->header()->count(); ++column)
+            list->resizeColumnToContents(column);
+    });
 }
 
 void AttachPreview(QFileDialog& dialog)
@@ -64,8 +113,20 @@ void AttachPreview(QFileDialog& dialog)
     preview->setAlignment(Qt::AlignCenter);
     preview->setFrameShape(QFrame::StyledPanel);
     grid->addWidget(preview, 1, grid->columnCount(), 1, 1);
+    dialog.resize(dialog.size().expandedTo(kOpeningSize));
+    FitColumns(dialog);
+
+    // The preview follows the list's selection and the name field alike, typed or filled in.
     QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
                      [preview](const QString& path) { ShowPreview(*preview, path); });
+    if (auto* nameField = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        QObject::connect(nameField, &QLineEdit::textChanged, preview, [&dialog, preview](const QString& typed) {
+            ShowPreview(*preview, TypedFile(dialog, typed));
+        });
+        QObject::connect(&dialog, &QFileDialog::directoryEntered, preview, [&dialog, preview, nameField] {
+            ShowPreview(*preview, TypedFile(dialog, nameField->text()));
+        });
+    }
 }
 
 } // namespace
@@ -73,6 +134,8 @@ void AttachPreview(QFileDialog& dialog)
 std::optional<QString> RunOpenPictureDialog(QFileDialog& dialog)
 {
     AttachPreview(dialog);
+    // The sidebar knows its places' names once the dialog shows.
+    QTimer::singleShot(0, &dialog, [&dialog] { FitSidebar(dialog); });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = dialog.selectedFiles();

@@ -9,6 +9,7 @@
 #include "scheme/picture_error.h"
 #include "scheme/picture_loader.h"
 #include "view/qt/adv_string_grid.h"
+#include "view/qt/window_font.h"
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
@@ -70,15 +71,6 @@ QLabel* AddLabel(QWidget* page, const char* text, int x, int y, int width, int h
     label->setWordWrap(wrap);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return Place(label, x, y, width, height);
-}
-
-QFont BaseFont()
-{
-    QFont font;
-    // Where MS Sans Serif is missing, a face of Arial's metrics keeps the texts in their places.
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
-    font.setPixelSize(11);
-    return font;
 }
 
 QFont HeadingFont()
@@ -163,7 +155,7 @@ void Tfm_Wizard::CreateControls()
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setModal(true);
-    setFont(BaseFont());
+    setFont(WindowBaseFont());
     setFixedSize(kClientWidth + 2 * kInnerBorder, kClientHeight + 2 * kInnerBorder);
 
     auto* client = new QWidget(this);

@@ -1,11 +1,15 @@
 // The About and DMC commands: each shows a fresh window modally over the main window, filled, and
-// destroys it when it closes.
+// destroys it when it closes. Every window speaks in the same base font.
 #include "app/about_form.h"
 #include "app/data_module.h"
 #include "app/dmc_form.h"
 #include "app/main_form.h"
 #include "fake_prompter.h"
+#include "view/qt/window_font.h"
+#include "wizard/wizard_form.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPointer>
 #include <QTableWidget>
@@ -69,6 +73,32 @@ private slots:
         QCOMPARE(rows, 57);
         QVERIFY(shown.isNull());
         QVERIFY(prompter_.errors.isEmpty());
+    }
+
+    // Main window, wizard, About box and DMC table share one base font. Where MS Sans Serif is
+    // missing, each gets the face of Arial's metrics, never the wider face fontconfig would put in
+    // for a bare "MS Sans Serif".
+    void everyWindowTakesTheOneBaseFont()
+    {
+        Bitmap picture;
+        bool loaded = false;
+        Tfm_Wizard wizard(window_, {picture, loaded, {}, DM->OpenPictureDialog});
+        Tfm_About about(window_);
+        Tfm_DMC dmc(window_);
+        const QFontInfo expected(WindowBaseFont());
+        if (!QFontDatabase::families().contains(QStringLiteral("MS Sans Serif")) &&
+            QFontDatabase::families().contains(QStringLiteral("Liberation Sans")))
+            QCOMPARE(expected.family(), QStringLiteral("Liberation Sans"));
+        const std::pair<const char*, QWidget*> windows[] = {
+            {"main", window_}, {"wizard", &wizard}, {"about", &about}, {"dmc", &dmc}};
+        for (const auto& [name, widget] : windows) {
+            const QFontInfo actual(widget->font());
+            QVERIFY2(actual.family() == expected.family(), name);
+            QVERIFY2(actual.pixelSize() == 11, name);
+        }
+        // The texts inside the About box's fixed window are drawn in it as well.
+        QCOMPARE(QFontInfo(about.lb_FileVersion->font()).family(), expected.family());
+        QCOMPARE(QFontInfo(dmc.sg_DMC->font()).family(), expected.family());
     }
 
 private:

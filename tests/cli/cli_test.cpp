@@ -260,9 +260,19 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
     EXPECT_FALSE(fs::exists(folder_ / "out" / "scheme.json"));
 }
 
+// The version of the record that the window's About box shows, without a picture or a display.
+TEST_F(CliTest, VersionIsTheRecordsVersion)
+{
+    const fs::path out = folder_ / "version.txt";
+    const std::string command = std::string(VELMORA_CLI_PATH) + " --version >" + out.string() + " 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(ReadText(out), "velmora-cli " VELMORA_PRODUCT_VERSION " (" VELMORA_FILE_VERSION ")\n");
+}
+
 TEST(CliOptions, HelpAndDefaults)
 {
     EXPECT_TRUE(ParseCliOptions({"--help"}).help);
+    EXPECT_TRUE(ParseCliOptions({"--version"}).version);
     const CliOptions options = ParseCliOptions({"p.bmp"});
     EXPECT_EQ(options.colors, 30);
     EXPECT_FALSE(options.width || options.height || options.dithering);

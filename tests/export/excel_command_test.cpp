@@ -1,5 +1,6 @@
 // The "В Excel ->" command of the window: the workbook of the scheme shown, under the hourglass,
-// handed to the spreadsheet application, and nothing left behind when that fails.
+// handed to the spreadsheet application; nothing half-written left behind, and a whole workbook
+// kept when no application can open it.
 #include "app/excel_command.h"
 #include "app/main_form.h"
 #include "export/export_error.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -103,16 +105,25 @@ sys.exit(0 if ok else 1))";
         QCOMPARE(QDir(temp_.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(), 2);
     }
 
-    void noSpreadsheetApplicationLeavesNothing()
+    // Nothing can open the workbook: it is whole, so it stays, and the message says where.
+    void noSpreadsheetApplicationKeepsTheWorkbook()
     {
-        bool called = false;
-        InstallSpreadsheetOpen([&](const QString&) {
-            called = true;
+        QString handed;
+        InstallSpreadsheetOpen([&](const QString& file) {
+            handed = file;
             throw ExportError("No spreadsheet application is set up to open workbooks (.xlsx)");
         });
-        QVERIFY_THROWS_EXCEPTION(ExportError, RunExcelCommand(*window_));
-        QVERIFY(called);
-        QVERIFY(Workbooks(temp_.path()).isEmpty());
+        QString message;
+        try {
+            RunExcelCommand(*window_);
+        } catch (const ExportError& e) {
+            message = QString::fromUtf8(e.what());
+        }
+        QVERIFY(!handed.isEmpty());
+        QCOMPARE(Workbooks(temp_.path()), QStringList{QFileInfo(handed).fileName()});
+        QVERIFY(QFileInfo(handed).size() > 0);
+        QVERIFY2(message.startsWith(QStringLiteral("No spreadsheet application is set up")), qPrintable(message));
+        QVERIFY2(message.contains(QDir::toNativeSeparators(QFileInfo(handed).absoluteFilePath())), qPrintable(message));
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QTimer>
 #include <QLineEdit>
+#include <QListView>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -513,6 +514,50 @@ private slots:
         QVERIFY(!RunOpenPictureDialog(dialog));
         QVERIFY(!previewShown);
         QCOMPARE(previews, qsizetype{1});
+    }
+
+    // The preview follows the name field as well as the list: a typed name that names no picture
+    // empties it, a typed one that does shows that picture, relative to the dialog's folder or not.
+    // The dialog opens wide enough for the sidebar's names beside the list and the preview.
+    void picturePreviewFollowsTypedName()
+    {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDirectory(QFileInfo(kCatBmp).absolutePath());
+        QStringList shown;
+        int sidebarWidth = 0, sidebarNeeds = 0;
+        QTimer::singleShot(0, &dialog, [&] {
+            const auto* preview = dialog.findChild<QLabel*>(QStringLiteral("PicturePreview"));
+            auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(preview && name);
+            const auto look = [&] { shown << (preview->pixmap().isNull() ? QStringLiteral("empty") : QStringLiteral("picture")); };
+            const auto type = [&](const QString& text) {
+                name->clear();
+                // A whole path goes in as a paste does; Qt's completion would take over typed slashes.
+                if (QFileInfo(text).isAbsolute())
+                    name->setText(text);
+                else
+                    QTest::keyClicks(name, text);
+                look();
+            };
+            emit dialog.currentChanged(kCatBmp);
+            look();
+            type(QStringLiteral("no-such-picture.bmp"));
+            type(QFileInfo(kWizardBmp).fileName());
+            type(kCorpus + QStringLiteral("/broken/bmp-text-file.bmp"));
+            type(kCatJpeg);
+            name->clear();
+            look();
+            QTest::qWait(20); // the dialog settles its layout once shown
+            const auto* sidebar = dialog.findChild<QListView*>(QStringLiteral("sidebar"));
+            sidebarWidth = sidebar->viewport()->width();
+            sidebarNeeds = sidebar->sizeHintForColumn(0);
+            dialog.reject();
+        });
+        QVERIFY(!RunOpenPictureDialog(dialog));
+        QCOMPARE(shown, (QStringList{"picture", "empty", "picture", "empty", "picture", "empty"}));
+        QVERIFY2(sidebarWidth >= sidebarNeeds, qPrintable(QStringLiteral("%1 < %2").arg(sidebarWidth).arg(sidebarNeeds)));
     }
 
     // Pictures of every page for a look at the layout, when VELMORA_WIZARD_SCREENSHOTS names a folder.
