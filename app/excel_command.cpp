@@ -5,6 +5,7 @@
 
 #include "export/export_error.h"
 #include "export/scheme_workbook.h"
+#include "view/paint/symbol_glyphs.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QCoreApplication>
@@ -128,7 +129,7 @@ void RunExcelCommand(const Tfm_Main& main)
         const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
         WriteSchemeWorkbook(LocalPath(workbook->path()),
                             {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name,
-                             LocalPath(QCoreApplication::applicationDirPath())});
+                             LocalPath(QCoreApplication::applicationDirPath()), InstalledSymbolGlyphs(chart.Font.name)});
     }
     CurrentOpen()(workbook->path());
     workbook->keep();

@@ -12,6 +12,7 @@
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include <QGuiApplication>
 
@@ -83,7 +84,7 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
 
     WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
                         {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
-                         ExecutableFolder()});
+                         ExecutableFolder(), InstalledSymbolGlyphs(DefaultChartFont().name)});
 
     if (options.pdf)
         WriteSchemePdfs(options.outFolder, document, started);

@@ -3,6 +3,7 @@
 #include "scheme/bitmap.h"
 #include "scheme/cell_table.h"
 #include "view/grid_model.h"
+#include "view/symbol_text.h"
 
 #include <filesystem>
 #include <string>
@@ -21,6 +22,10 @@ struct SchemeWorkbookInput {
     std::string fixedFontName = "Arial";
     // Where "tmp.bmp" goes first: the folder of the executable.
     std::filesystem::path bitmapFolder;
+    // Which bytes the chart font's face, as installed here, draws from its own glyphs at
+    // U+F000 + b; none where it is missing. The symbol cells carry the characters that the screen
+    // and the PDFs show (see WorkbookSymbolText).
+    SymbolAreaGlyphs symbolAreaGlyphs{};
 };
 
 // The chart grid's cell font where no grid exists (the command-line tool): Wingdings in the symbol

@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   fonts-symbola fonts-liberation2
   xvfb xauth
-  python3 python3-openpyxl poppler-utils
+  python3 python3-openpyxl python3-fonttools poppler-utils
   libjpeg-turbo-progs imagemagick time
 )
 
