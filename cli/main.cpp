@@ -101,12 +101,10 @@ void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString
 int Run(const CliOptions& options, int& argc, char** argv)
 {
     // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
-    std::unique_ptr<QGuiApplication> application;
-    if (options.pdf) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(QtMessagesToStderr);
-        application = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    // The workbook asks it too, whether the symbol face is installed, also without the PDFs.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessagesToStderr);
+    const QGuiApplication application(argc, argv);
     const PrintDateTime started = CurrentPrintDateTime();
 
     Bitmap picture;

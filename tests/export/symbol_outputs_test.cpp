@@ -138,13 +138,17 @@ private slots:
             const QString row = QStringLiteral("row %1, code %2").arg(r).arg(code);
             QVERIFY2(inWorkbook.count(r) && inWorkbook.at(r) == screen, qPrintable(row));
             QVERIFY2(workbookSeen.insert(screen).second, qPrintable(row));
-            // The PDF's text map keeps 16-bit code points only: a pictograph beyond U+FFFF reads
-            // as the symbol-area character of its code, as it does with a real symbol font.
-            const QString expected =
-                screen.size() == 1 ? screen : QString(QChar(static_cast<char16_t>(kSymbolAreaBase + code)));
             const int number = std::stoi(legend.Cells(0, r));
-            QVERIFY2(inPdf.count(number) && inPdf.at(number) == expected, qPrintable(row));
-            QVERIFY2(pdfSeen.insert(expected).second, qPrintable(row));
+            QVERIFY2(inPdf.count(number), qPrintable(row));
+            QVERIFY2(pdfSeen.insert(inPdf.at(number)).second, qPrintable(row));
+            // With the stand-in: the PDF's text map keeps 16-bit code points only, so a pictograph
+            // beyond U+FFFF reads as the symbol-area character of its code. (A real Wingdings
+            // names its glyphs as it likes.)
+            if (IsStandInFace(QStringLiteral("Wingdings"))) {
+                const QString expected =
+                    screen.size() == 1 ? screen : QString(QChar(static_cast<char16_t>(kSymbolAreaBase + code)));
+                QCOMPARE(inPdf.at(number), expected);
+            }
         }
         // Every colour but White, which has no symbol.
         QVERIFY(rows >= request.colorCount - 1);
