@@ -26,7 +26,12 @@ const char* const kEquivalentsFace = "Symbola";
 
 QString FromUcs4(char32_t c) { return QString::fromUcs4(&c, 1); }
 
-// Whether the stand-in serves "Wingdings"; nothing before a QGuiApplication exists.
+// Whether the stand-in serves "Wingdings"; nothing before a QGuiApplication exists. The stand-in
+// (resources/make_symbol_font.py) keeps each pictograph at its Unicode equivalent and at
+// U+F000 + b. The second one matters for the PDFs: Qt builds a PDF font's text map by walking the
+// code points U+0000..U+FFFF only, so a glyph reached only from beyond U+FFFF (clocks, folders,
+// 👍, …) would get no entry and could not be read out of the PDF; with a 16-bit code point
+// every glyph gets one.
 bool StandInRegistered()
 {
     static std::optional<bool> registered;
