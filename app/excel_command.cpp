@@ -5,6 +5,7 @@
 
 #include "export/export_error.h"
 #include "export/scheme_workbook.h"
+#include "view/paint/symbol_glyphs.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QDesktopServices>
@@ -127,7 +128,8 @@ void RunExcelCommand(const Tfm_Main& main)
         const GridModel& chart = main.asg_Image->model();
         const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
         WriteSchemeWorkbook(LocalPath(workbook->path()),
-                            {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name, {}});
+                            {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name, {},
+                             InstalledSymbolGlyphs(chart.Font.name)});
     }
     try {
         CurrentOpen()(workbook->path());

@@ -2,6 +2,7 @@
 
 #include "prompter.h"
 #include "scheme/cp1251.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include <QFontDatabase>
 #include <QList>
@@ -24,24 +25,54 @@ QFont ToQFont(const SymbolFont& font)
     return result;
 }
 
+namespace {
+
+// A symbol font: Qt says so, it is the stand-in for Wingdings, or it keeps most of its glyphs
+// where symbol fonts do (ordinary fonts may keep a few there, such as ligatures at U+F001).
+bool IsSymbolFace(const QString& family)
+{
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol) || IsStandInFace(family) ||
+           InstalledSymbolGlyphs(Utf8ToCp1251(family.toStdString())).count() > 128;
+}
+
+// Whether the dialog offers a bold (italic) style of `family` at all.
+bool OffersStyle(const QString& family, bool italic)
+{
+    const QStringList styles = QFontDatabase::styles(family);
+    return std::any_of(styles.begin(), styles.end(), [&](const QString& style) {
+        return italic ? QFontDatabase::italic(family, style) : QFontDatabase::bold(family, style);
+    });
+}
+
+} // namespace
+
 SymbolFont TakeChosenFont(SymbolFont font, const QFont& chosen)
 {
     const std::string name = Utf8ToCp1251(chosen.family().toStdString());
     if (name != font.Name) {
-        const bool symbol = QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Symbol);
-        font.Charset = symbol ? kSymbolCharset : kRussianCharset;
+        font.Charset = IsSymbolFace(chosen.family()) ? kSymbolCharset : kRussianCharset;
         font.Name = name;
     }
-    font.Style = FontStyle{chosen.bold(), chosen.italic(), chosen.underline(), chosen.strikeOut()};
+    // Qt's dialog shows only the styles a face has, where Windows also offers bold and italic made
+    // from the regular style. A face without them (Wingdings among them) could neither show nor
+    // change the font's bold or italic: those stay as they were.
+    const bool bold = OffersStyle(chosen.family(), false) ? chosen.bold() : font.Style.bold;
+    const bool italic = OffersStyle(chosen.family(), true) ? chosen.italic() : font.Style.italic;
+    font.Style = FontStyle{bold, italic, chosen.underline(), chosen.strikeOut()};
     const double points = chosen.pointSizeF() > 0 ? chosen.pointSizeF() : chosen.pixelSize() * 72.0 / 96.0;
-    font.Size = std::max(1, static_cast<int>(std::lround(points)));
-    // The height that goes with the size at 96 dots per inch.
-    font.Height = -static_cast<int>(std::lround(font.Size * 96.0 / 72.0));
+    const int size = std::max(1, static_cast<int>(std::lround(points)));
+    if (size != font.Size) {
+        font.Size = size;
+        // The height that goes with the size at 96 dots per inch.
+        font.Height = -static_cast<int>(std::lround(font.Size * 96.0 / 72.0));
+    }
     return font;
 }
 
 bool TFontDialog::Execute(QWidget* parent)
 {
+    // The dialog lists Wingdings also where only the program's stand-in serves it.
+    RegisterSymbolFonts();
     const std::optional<QFont> chosen = CurrentPrompter().ChooseFont(parent, ToQFont(Font));
     if (!chosen)
         return false;

@@ -24,7 +24,7 @@ QFont ToQFont(const SymbolFont& font);
 
 // `font` after the user chose `chosen` in the dialog. Qt fonts carry no character set: a new face
 // gets the symbol set when it is a symbol font and the Cyrillic set otherwise; the same face keeps
-// the set it had.
+// the set it had. Bold and italic stay as they were where the chosen face offers no such style.
 SymbolFont TakeChosenFont(SymbolFont font, const QFont& chosen);
 
 } // namespace velmora

@@ -1,5 +1,7 @@
 #include "cli_options.h"
 
+#include "scheme/symbol_spread.h"
+
 #include <charconv>
 #include <set>
 
@@ -29,7 +31,7 @@ Options:
                  the other follows the picture's proportions.
   --colors N     largest number of thread colours, 2..100 (default 30)
   --dither       map the stitches with error diffusion
-  --symbols LIST decimal character codes 1..255 of the symbols of colours 1..N, exactly N
+  --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
   --no-pdf       leave out chart.pdf and legend.pdf (a chart of 1000 x 1000 stitches takes
                  some seconds to print)
@@ -61,7 +63,8 @@ std::vector<int> ParseSymbolCodes(const std::string& text)
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
-        codes.push_back(ParseInt("--symbols", text.substr(start, comma - start), 1, 255));
+        codes.push_back(ParseInt("--symbols", text.substr(start, comma - start), kFirstSymbolCode,
+                                    kFirstSymbolCode + kSymbolCandidateCount - 1));
         if (comma == std::string::npos)
             break;
         start = comma + 1;

@@ -13,6 +13,7 @@
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
+#include "view/paint/symbol_glyphs.h"
 
 #include <QGuiApplication>
 
@@ -86,7 +87,8 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     jsonFile.Finish();
 
     OutputFile workbook(folder / "scheme.xlsx");
-    WriteSchemeWorkbook(workbook, {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial", {}});
+    WriteSchemeWorkbook(workbook, {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial", {},
+                                   InstalledSymbolGlyphs(DefaultChartFont().name)});
 
     std::optional<OutputFile> chart, legend;
     if (options.pdf) {
@@ -115,15 +117,13 @@ void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString
 int Run(const CliOptions& options, char* programName)
 {
     // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
-    // Qt gets the program's name only: the tool's own arguments are no options of Qt's.
+    // Qt gets the program's name only: the tool's own arguments are no options of Qt's. The
+    // workbook asks it too, whether the symbol face is installed, also without the PDFs.
     int qtArgc = 1;
     char* qtArgv[] = {programName, nullptr};
-    std::unique_ptr<QGuiApplication> application;
-    if (options.pdf) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(QtMessagesToStderr);
-        application = std::make_unique<QGuiApplication>(qtArgc, qtArgv);
-    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QtMessagesToStderr);
+    const QGuiApplication application(qtArgc, qtArgv);
     const PrintDateTime started = CurrentPrintDateTime();
 
     Bitmap picture;

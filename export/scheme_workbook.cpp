@@ -124,8 +124,8 @@ struct WorkbookDeleter {
 using WorkbookPtr = std::unique_ptr<lxw_workbook, WorkbookDeleter>;
 
 // Writes one cell: a whole number as a number, as a spreadsheet keeps it; symbols always as text.
-void WriteCell(lxw_worksheet* sheet, int row, int col, const std::string& text, bool symbolCell, bool symbolFont,
-               lxw_format* format)
+void WriteCell(lxw_worksheet* sheet, int row, int col, const std::string& text, bool symbolCell,
+               const SchemeWorkbookInput& input, lxw_format* format)
 {
     const auto r = static_cast<lxw_row_t>(row);
     const auto c = static_cast<lxw_col_t>(col);
@@ -139,7 +139,8 @@ void WriteCell(lxw_worksheet* sheet, int row, int col, const std::string& text, 
             return;
         }
     }
-    const std::string utf8 = WorkbookText(text, symbolCell && symbolFont);
+    const std::string utf8 =
+        symbolCell ? WorkbookSymbolText(text, input.chartFont, input.symbolAreaGlyphs) : WorkbookText(text);
     Check(worksheet_write_string(sheet, r, c, utf8.c_str(), format), "write a cell");
 }
 
@@ -149,8 +150,7 @@ void WriteCell(lxw_worksheet* sheet, int row, int col, const std::string& text, 
 class ChartSheet {
 public:
     ChartSheet(lxw_workbook* workbook, const SchemeWorkbookInput& input, int width, int height)
-        : workbook_(workbook), input_(input), w_(width), h_(height),
-          symbolFont_(input.chartFont.charset == kSymbolCharset)
+        : workbook_(workbook), input_(input), w_(width), h_(height)
     {
     }
 
@@ -167,7 +167,7 @@ public:
 
         for (int r = 0; r <= h_; ++r)
             for (int c = 0; c <= w_; ++c)
-                WriteCell(sheet, r, c, input_.chart.text(c, r), r > 0 && c > 0, symbolFont_, FormatOf(c, r));
+                WriteCell(sheet, r, c, input_.chart.text(c, r), r > 0 && c > 0, input_, FormatOf(c, r));
     }
 
 private:
@@ -219,7 +219,6 @@ private:
     lxw_workbook* workbook_;
     const SchemeWorkbookInput& input_;
     int w_, h_;
-    bool symbolFont_;
     std::array<lxw_format*, 64> formats_{};
 };
 
@@ -230,7 +229,6 @@ void WriteLegendSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const Scheme
     Check(worksheet_repeat_rows(sheet, 0, 0), "set the print title rows");
     const int rows = input.legend.rowCount() - 1; // the trailing empty row is not sent
     const int cols = input.legend.colCount();
-    const bool symbolFont = input.chartFont.charset == kSymbolCharset;
 
     lxw_format* plain = workbook_add_format(workbook);
     format_set_align(plain, LXW_ALIGN_CENTER);
@@ -249,7 +247,7 @@ void WriteLegendSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const Scheme
             const bool symbolCell = r > 0 && c == kSymbolColumn;
             // The colour values are not shown, and their cells get no fill.
             const std::string text = r > 0 && c == kColourColumn ? std::string() : input.legend.text(c, r);
-            WriteCell(sheet, r, c, text, symbolCell, symbolFont, symbolCell ? symbol : plain);
+            WriteCell(sheet, r, c, text, symbolCell, input, symbolCell ? symbol : plain);
         }
 }
 

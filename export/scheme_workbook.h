@@ -4,6 +4,7 @@
 #include "scheme/cell_table.h"
 #include "scheme/output_file.h"
 #include "view/grid_model.h"
+#include "view/symbol_text.h"
 
 #include <filesystem>
 #include <string>
@@ -23,6 +24,10 @@ struct SchemeWorkbookInput {
     // The folder of the private file the picture is embedded from; empty: the user's temporary
     // folder.
     std::filesystem::path temporaryFolder;
+    // Which bytes the chart font's face, as installed here, draws from its own glyphs at
+    // U+F000 + b; none where it is missing. The symbol cells carry the characters that the screen
+    // and the PDFs show (see WorkbookSymbolText).
+    SymbolAreaGlyphs symbolAreaGlyphs{};
 };
 
 // The chart grid's cell font where no grid exists (the command-line tool): Wingdings in the symbol

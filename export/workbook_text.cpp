@@ -6,18 +6,37 @@
 
 namespace velmora {
 
-std::string WorkbookText(std::string_view cp1251, bool symbolFont)
+namespace {
+
+void AppendUtf8(std::string& utf8, char32_t c)
 {
-    if (!symbolFont)
-        return Cp1251ToUtf8(cp1251);
-    std::string utf8;
-    utf8.reserve(cp1251.size() * 3);
-    for (const char ch : cp1251) {
-        const unsigned code = 0xF000u + static_cast<unsigned char>(ch);
-        utf8 += static_cast<char>(0xE0u | (code >> 12));
-        utf8 += static_cast<char>(0x80u | ((code >> 6) & 0x3Fu));
-        utf8 += static_cast<char>(0x80u | (code & 0x3Fu));
+    if (c < 0x80) {
+        utf8 += static_cast<char>(c);
+    } else if (c < 0x800) {
+        utf8 += static_cast<char>(0xC0u | (c >> 6));
+        utf8 += static_cast<char>(0x80u | (c & 0x3Fu));
+    } else if (c < 0x10000) {
+        utf8 += static_cast<char>(0xE0u | (c >> 12));
+        utf8 += static_cast<char>(0x80u | ((c >> 6) & 0x3Fu));
+        utf8 += static_cast<char>(0x80u | (c & 0x3Fu));
+    } else {
+        utf8 += static_cast<char>(0xF0u | (c >> 18));
+        utf8 += static_cast<char>(0x80u | ((c >> 12) & 0x3Fu));
+        utf8 += static_cast<char>(0x80u | ((c >> 6) & 0x3Fu));
+        utf8 += static_cast<char>(0x80u | (c & 0x3Fu));
     }
+}
+
+} // namespace
+
+std::string WorkbookText(std::string_view cp1251) { return Cp1251ToUtf8(cp1251); }
+
+std::string WorkbookSymbolText(std::string_view cp1251, const GridFont& font, const SymbolAreaGlyphs& installed)
+{
+    std::string utf8;
+    utf8.reserve(cp1251.size() * 4);
+    for (const char ch : cp1251)
+        AppendUtf8(utf8, SymbolCharacter(font, installed, static_cast<unsigned char>(ch)));
     return utf8;
 }
 

@@ -12,7 +12,7 @@ packages=(
   fonts-symbola fonts-liberation2
   xvfb xauth
   desktop-file-utils appstream
-  python3 python3-openpyxl poppler-utils
+  python3 python3-openpyxl python3-fonttools poppler-utils
   libjpeg-turbo-progs imagemagick time
 )
 

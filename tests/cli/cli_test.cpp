@@ -247,6 +247,8 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"too few symbols", sample + " --colors 3 --symbols 50,51", 2, "--symbols"},
         {"symbol twice", sample + " --colors 2 --symbols 50,50", 2, "--symbols"},
         {"symbol code 0", sample + " --colors 2 --symbols 0,50", 2, "--symbols"},
+        {"symbol code below the wizard's", sample + " --colors 2 --symbols 47,50", 2, "--symbols: 47 is outside 48..255"},
+        {"symbol code beyond a byte", sample + " --colors 2 --symbols 50,256", 2, "--symbols: 256 is outside 48..255"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
         {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
         {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},

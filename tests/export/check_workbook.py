@@ -159,10 +159,14 @@ def check_chart(cells, heights, widths, e):
         fail(f"chart: row heights {sorted(set(heights.items()))[:5]}...")
     if widths.get(1) != WIDTH_4 or any(widths.get(c) != WIDTH_1 for c in range(2, w + 2)) or len(widths) != w + 1:
         fail("chart: column widths differ")
-    if e["symbol_charset"]:
-        codes = [ord(v) for row in e["chart"][1:] for v in row[1:] if v]
+    codes = [ord(v) for row in e["chart"][1:] for v in row[1:] if v]
+    if e["symbols"] == "symbol_area":
         if not all(0xF000 <= code <= 0xF0FF for code in codes) or not any(code >= 0xF080 for code in codes):
             fail("chart: the symbols are not all of the symbol area U+F000..U+F0FF, or none is 128 or more")
+    elif e["symbols"] == "equivalents":
+        # Pictographs that any machine's fonts draw: none private-use, some beyond U+FFFF.
+        if any(0xE000 <= code <= 0xF8FF for code in codes) or not any(code > 0xFFFF for code in codes):
+            fail("chart: the symbols are not the Wingdings equivalents")
 
 
 def check_legend(cells, e):

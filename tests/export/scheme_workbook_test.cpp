@@ -54,23 +54,43 @@ std::string Utf8(char32_t code)
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
     return out;
 }
 
-// What a cell must read in the workbook: a symbol of a symbol-set font as its private-use
-// character U+F000 + code, every other text as its Windows-1251 meaning.
-std::string ExpectedText(const std::string& cp1251, bool symbolCell, bool symbolFont)
+// How the symbols of a workbook are written: as the screen shows them in that font on that machine.
+enum class SymbolsAs { CodePage, WingdingsEquivalents, SymbolArea };
+
+const char* Name(SymbolsAs as)
 {
-    if (!symbolCell || !symbolFont)
+    switch (as) {
+    case SymbolsAs::CodePage: return "code_page";
+    case SymbolsAs::WingdingsEquivalents: return "equivalents";
+    case SymbolsAs::SymbolArea: return "symbol_area";
+    }
+    return "";
+}
+
+// What a cell must read in the workbook: a symbol as its Wingdings equivalent or its symbol-area
+// character U+F000 + code, every other text as its Windows-1251 meaning.
+std::string ExpectedText(const std::string& cp1251, bool symbolCell, SymbolsAs as)
+{
+    if (!symbolCell || as == SymbolsAs::CodePage)
         return Cp1251ToUtf8(cp1251);
     std::string out;
-    for (const char ch : cp1251)
-        out += Utf8(0xF000 + static_cast<unsigned char>(ch));
+    for (const char ch : cp1251) {
+        const auto code = static_cast<unsigned char>(ch);
+        out += Utf8(as == SymbolsAs::SymbolArea ? 0xF000 + code : WingdingsEquivalent(code));
+    }
     return out;
 }
 
@@ -94,7 +114,7 @@ std::string Json(const std::string& utf8)
     return out + '"';
 }
 
-std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, int symbolColumnTo, bool symbolFont)
+std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, int symbolColumnTo, SymbolsAs as)
 {
     std::string out = "[";
     for (int r = 0; r < rows; ++r) {
@@ -103,7 +123,7 @@ std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, in
             const bool symbolCell = r > 0 && c >= symbolColumnFrom && c <= symbolColumnTo;
             if (c)
                 out += ',';
-            out += Json(ExpectedText(table.text(c, r), symbolCell, symbolFont));
+            out += Json(ExpectedText(table.text(c, r), symbolCell, as));
         }
         out += "]";
     }
@@ -139,6 +159,9 @@ struct WorkbookCase {
     int width, height;
     const char* font;
     int charset;
+    // Whether the face is installed here with its own glyphs in the symbol area.
+    bool installed;
+    SymbolsAs symbolsAs;
     // Sheet rows with a black line under them and sheet columns with one on their right.
     std::vector<int> blackRows, blackColumns;
 };
@@ -157,10 +180,13 @@ std::vector<int> EveryTenth(int from, int count)
 TEST_F(WorkbookTest, ReadsBackAsWritten)
 {
     const std::vector<WorkbookCase> cases = {
-        {"10 x 10: one line under the headings, one beside them; outer edges silver", 10, 10, "Wingdings", 2, {1}, {1}},
-        {"25 x 13", 25, 13, "Wingdings", 2, {1, 11}, {1, 11, 21}},
-        {"13 x 25 in a Cyrillic font: lines under rows 1, 11 and 21", 13, 25, "Arial", 204, {1, 11, 21}, {1, 11}},
-        {"1000 x 1000", 1000, 1000, "Wingdings", 2, EveryTenth(1, 100), EveryTenth(1, 100)},
+        {"10 x 10: one line under the headings, one beside them; outer edges silver", 10, 10, "Wingdings", 2, false,
+         SymbolsAs::WingdingsEquivalents, {1}, {1}},
+        {"25 x 13, a real Wingdings installed", 25, 13, "Wingdings", 2, true, SymbolsAs::SymbolArea, {1, 11}, {1, 11, 21}},
+        {"13 x 25 in a Cyrillic font: lines under rows 1, 11 and 21", 13, 25, "Arial", 204, false,
+         SymbolsAs::CodePage, {1, 11, 21}, {1, 11}},
+        {"1000 x 1000", 1000, 1000, "Wingdings", 2, false, SymbolsAs::WingdingsEquivalents, EveryTenth(1, 100),
+         EveryTenth(1, 100)},
     };
     for (const WorkbookCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -170,25 +196,28 @@ TEST_F(WorkbookTest, ReadsBackAsWritten)
         font.size = 6;
         font.charset = c.charset;
         const fs::path xlsx = folder_ / "book.xlsx";
-        WriteSchemeWorkbook(xlsx, {document.chart, document.legend, document.picture, font, "Arial", folder_ / "tmp"});
+        SymbolAreaGlyphs installed;
+        if (c.installed)
+            installed.set();
+        WriteSchemeWorkbook(xlsx, {document.chart, document.legend, document.picture, font, "Arial", folder_ / "tmp",
+                                   installed});
         EXPECT_TRUE(fs::is_empty(folder_ / "tmp")) << "the picture's file goes with the workbook";
 
         // The sheet embeds the reduced picture as a Windows bitmap.
         const fs::path bitmap = folder_ / "expected.bmp";
         WriteBmpFile(bitmap, document.picture);
 
-        const bool symbol = c.charset == kSymbolCharset;
         const std::string sheetNames[] = {"Схема вишивки", "Список символов", "Картинка"};
         std::ofstream expected(folder_ / "expected.json", std::ios::binary);
         expected << "{\"width\":" << c.width << ",\"height\":" << c.height                              //
                  << ",\"chart_font\":" << Json(c.font) << ",\"chart_size\":6,\"fixed_font\":\"Arial\"" //
-                 << ",\"symbol_charset\":" << (symbol ? "true" : "false")                              //
+                 << ",\"symbols\":" << Json(Name(c.symbolsAs))                                          //
                  << ",\"black_rows\":" << JsonInts(c.blackRows) << ",\"black_columns\":" << JsonInts(c.blackColumns)
                  << ",\"sheet_names\":[" << Json(sheetNames[0]) << "," << Json(sheetNames[1]) << ","
                  << Json(sheetNames[2]) << "]"
                  << ",\"bitmap\":" << Json(bitmap.string())
-                 << ",\"chart\":" << JsonTable(document.chart, c.height + 1, 1, c.width, symbol)
-                 << ",\"legend\":" << JsonTable(document.legend, document.legend.rowCount() - 1, 1, 1, symbol) << "}";
+                 << ",\"chart\":" << JsonTable(document.chart, c.height + 1, 1, c.width, c.symbolsAs)
+                 << ",\"legend\":" << JsonTable(document.legend, document.legend.rowCount() - 1, 1, 1, c.symbolsAs) << "}";
         expected.close();
         const std::string command = std::string(VELMORA_PYTHON3) + " " + VELMORA_WORKBOOK_CHECK + " " + xlsx.string() + " " +
                                     (folder_ / "expected.json").string();
@@ -196,13 +225,23 @@ TEST_F(WorkbookTest, ReadsBackAsWritten)
     }
 }
 
-TEST(WorkbookTextTest, SymbolsOfTheSymbolSetGoToThePrivateUseArea)
+TEST(WorkbookTextTest, SymbolsReadAsOnTheScreen)
 {
-    // "ü" (252) draws Wingdings' check mark only as U+F0FC; through the code page it is "ь".
-    EXPECT_EQ(WorkbookText("\xfc", true), "\xef\x83\xbc");
-    EXPECT_EQ(WorkbookText("\xfc", false), "ь");
-    EXPECT_EQ(WorkbookText("J", true), "\xef\x81\x8a");
-    EXPECT_EQ(WorkbookText("\xd1\xe8\xec\xe2\xee\xeb", false), "Символ");
+    GridFont wingdings;
+    wingdings.name = "Wingdings";
+    wingdings.charset = kSymbolCharset;
+    SymbolAreaGlyphs installed;
+    installed.set();
+    // "ü" (252) is Wingdings' check mark: U+2713 where the face is missing, U+F0FC where it is
+    // installed; through the code page it would be "ь", which no symbol font draws as a check mark.
+    EXPECT_EQ(WorkbookSymbolText("\xfc", wingdings, {}), "✓");
+    EXPECT_EQ(WorkbookSymbolText("\xfc", wingdings, installed), "\xef\x83\xbc");
+    EXPECT_EQ(WorkbookSymbolText("!", wingdings, {}), "\xf0\x9f\x96\x89"); // beyond 16 bits
+    EXPECT_EQ(WorkbookSymbolText("\x7f\xff", wingdings, {}), "⊞⊠");
+    GridFont arial;
+    arial.charset = kRussianCharset;
+    EXPECT_EQ(WorkbookSymbolText("\xfc", arial, installed), "ь");
+    EXPECT_EQ(WorkbookText("\xd1\xe8\xec\xe2\xee\xeb"), "Символ");
 }
 
 TEST(WorkbookTextTest, WholeNumbers)

@@ -2,13 +2,14 @@
 
 #include "scheme/cp1251.h"
 
-#include <QFile>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QRawFont>
 
-#include <array>
+#include <optional>
 #include <unordered_map>
 
 static void InitWingdingsResource() { Q_INIT_RESOURCE(velmora_wingdings); }
@@ -17,61 +18,63 @@ namespace velmora {
 
 namespace {
 
-constexpr char32_t kSymbolAreaBase = 0xF000;
 const char* const kWingdingsFace = "Wingdings";
-const char* const kFallbackSymbolFace = "Symbola";
+const char* const kStandInFile = ":/velmora/wingdings-stand-in.ttf";
+// Draws the Wingdings equivalents where a real Wingdings is installed, which has glyphs only in the
+// symbol area; asked for by name so that no colour-emoji font is picked.
+const char* const kEquivalentsFace = "Symbola";
 
 QString FromUcs4(char32_t c) { return QString::fromUcs4(&c, 1); }
 
-// resources/wingdings-unicode.tsv: code, hex, "U+XXXX" or "-", name, whether Symbola has it.
-std::array<char32_t, 256> LoadWingdingsTable()
+// Whether the stand-in serves "Wingdings"; nothing before a QGuiApplication exists. The stand-in
+// (resources/make_symbol_font.py) keeps each pictograph at its Unicode equivalent and at
+// U+F000 + b. The second one matters for the PDFs: Qt builds a PDF font's text map by walking the
+// code points U+0000..U+FFFF only, so a glyph reached only from beyond U+FFFF (clocks, folders,
+// 👍, …) would get no entry and could not be read out of the PDF; with a 16-bit code point
+// every glyph gets one.
+bool StandInRegistered()
 {
-    InitWingdingsResource();
-    std::array<char32_t, 256> table{};
-    QFile file(QStringLiteral(":/velmora/wingdings-unicode.tsv"));
-    if (!file.open(QIODevice::ReadOnly))
-        return table;
-    file.readLine(); // header
-    while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
-        if (fields.size() < 3)
-            continue;
-        bool codeOk = false;
-        const int code = fields[0].toInt(&codeOk);
-        if (!codeOk || code < 0 || code > 255 || !fields[2].startsWith("U+"))
-            continue;
-        bool ok = false;
-        const uint value = fields[2].mid(2).toUInt(&ok, 16);
-        if (ok)
-            table[static_cast<std::size_t>(code)] = value;
+    static std::optional<bool> registered;
+    if (!registered && qGuiApp != nullptr) {
+        registered = false;
+        if (!QFontDatabase::families().contains(QLatin1String(kWingdingsFace), Qt::CaseInsensitive)) {
+            InitWingdingsResource();
+            registered = QFontDatabase::addApplicationFont(QString::fromLatin1(kStandInFile)) >= 0;
+        }
     }
-    return table;
+    return registered.value_or(false);
 }
 
-// What an installed face offers: whether it is installed at all, and which bytes have a glyph in
-// the symbol area U+F000..U+F0FF.
+// What a face offers: whether the stand-in serves it, and which bytes an installed face has glyphs
+// for in the symbol area U+F000..U+F0FF.
 struct FaceInfo {
-    bool installed = false;
-    std::array<bool, 256> symbolArea{};
+    bool standIn = false;
+    SymbolAreaGlyphs symbolArea;
 };
 
-const FaceInfo& Face(const std::string& name)
+const FaceInfo& Face(std::string_view name)
 {
+    // Without a GUI application no font can be asked about: every face counts as missing.
+    static const FaceInfo unknown;
+    if (qGuiApp == nullptr)
+        return unknown;
     // Font lookups are slow and the faces few; painting asks per cell.
     static std::unordered_map<std::string, FaceInfo> cache;
-    if (auto it = cache.find(name); it != cache.end())
+    if (auto it = cache.find(std::string(name)); it != cache.end())
         return it->second;
     FaceInfo info;
-    QFont font(Cp1251ToQString(name));
-    font.setPixelSize(16);
-    const QFontInfo actual(font);
-    info.installed = actual.family().compare(font.family(), Qt::CaseInsensitive) == 0;
-    if (info.installed) {
-        const QRawFont raw = QRawFont::fromFont(font);
-        for (std::size_t b = 0; b < 256; ++b)
-            info.symbolArea[b] = raw.supportsCharacter(static_cast<uint>(kSymbolAreaBase + b));
+    if (IsWingdingsFace(name) && StandInRegistered()) {
+        info.standIn = true;
+    } else {
+        QFont font(Cp1251ToQString(name));
+        font.setPixelSize(16);
+        if (QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) == 0) {
+            const QRawFont raw = QRawFont::fromFont(font);
+            for (std::size_t b = 0; b < 256; ++b)
+                info.symbolArea[b] = raw.supportsCharacter(static_cast<uint>(kSymbolAreaBase + b));
+        }
     }
-    return cache.emplace(name, info).first->second;
+    return cache.emplace(std::string(name), info).first->second;
 }
 
 } // namespace
@@ -96,42 +99,31 @@ QFont ToQFont(const GridFont& font)
     return result;
 }
 
-char32_t WingdingsToUnicode(unsigned char code)
+void RegisterSymbolFonts() { StandInRegistered(); }
+
+bool IsStandInFace(const QString& family)
 {
-    static const std::array<char32_t, 256> table = LoadWingdingsTable();
-    return table[code];
+    return StandInRegistered() && family.compare(QLatin1String(kWingdingsFace), Qt::CaseInsensitive) == 0;
 }
+
+SymbolAreaGlyphs InstalledSymbolGlyphs(std::string_view name) { return Face(name).symbolArea; }
 
 GlyphRun ShapeText(const GridFont& font, std::string_view text)
 {
     GlyphRun run{ToQFont(font), {}};
     if (text.empty())
         return run;
-    const auto first = static_cast<unsigned char>(text.front());
-    if (font.charset == kSymbolCharset) {
-        const FaceInfo& face = Face(font.name);
-        if (face.installed && face.symbolArea[first]) {
-            for (const char ch : text)
-                run.text += FromUcs4(kSymbolAreaBase + static_cast<unsigned char>(ch));
-            return run;
-        }
+    const FaceInfo& face = Face(font.name);
+    bool equivalents = false;
+    for (const char ch : text) {
+        const auto code = static_cast<unsigned char>(ch);
+        const char32_t shown = SymbolCharacter(font, face.symbolArea, code);
+        equivalents = equivalents || (shown != kSymbolAreaBase + code && shown == WingdingsEquivalent(code));
+        run.text += FromUcs4(shown);
     }
-    if (QString::fromLatin1(font.name.c_str()).compare(QLatin1String(kWingdingsFace), Qt::CaseInsensitive) == 0 &&
-        first > ' ') {
-        run.font.setFamily(QString::fromLatin1(kFallbackSymbolFace));
-        for (const char ch : text) {
-            const auto code = static_cast<unsigned char>(ch);
-            const char32_t mapped = WingdingsToUnicode(code);
-            if (mapped != 0)
-                run.text += FromUcs4(mapped);
-            else if (code == 127 || code == 255)
-                run.text += FromUcs4(kNoEquivalentGlyph);
-            else
-                run.text += QChar(static_cast<char16_t>(Cp1251ToUnicode(code)));
-        }
-        return run;
-    }
-    run.text = Cp1251ToQString(text);
+    // The stand-in has every equivalent; a real Wingdings has none of them.
+    if (equivalents && !face.standIn && IsWingdingsFace(font.name))
+        run.font.setFamily(QString::fromLatin1(kEquivalentsFace));
     return run;
 }
 

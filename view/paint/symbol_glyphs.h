@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view/grid_model.h"
+#include "view/symbol_text.h"
 
 #include <QFont>
 #include <QImage>
@@ -24,15 +25,23 @@ QString Cp1251ToQString(std::string_view text);
 // The font as the painter takes it: face, style and the pixel height at 96 dpi.
 QFont ToQFont(const GridFont& font);
 
-// The Unicode character that stands for Wingdings code `code`, or 0 when the code has none.
-char32_t WingdingsToUnicode(unsigned char code);
+// Makes the face "Wingdings" available where it is not installed: registers the program's own
+// stand-in, Symbola's pictographs at the Wingdings codes, under that family name. From then on it
+// is an ordinary font to Qt: the font dialog lists it, sizes and styles apply, PDFs embed it.
+// Does nothing where the real face is installed, and nothing the second time; needs a
+// QGuiApplication. Shaping a text and the functions below call it themselves.
+void RegisterSymbolFonts();
 
-// The stand-in drawn for the Wingdings codes that have no Unicode equivalent (127 and 255).
-inline constexpr char32_t kNoEquivalentGlyph = U'\u229E';
+// Whether `family` is served by the program's stand-in rather than by an installed face.
+bool IsStandInFace(const QString& family);
 
-// How `text` in `font` is drawn: a symbol-charset face that is installed with glyphs at U+F000 + b
-// draws those; "Wingdings" otherwise draws the Unicode equivalents in Symbola; any other face
-// draws the Windows-1251 characters. The choice is made by the text's first byte.
+// Which bytes the installed face `name` draws from its own glyphs at U+F000 + b, for the rules of
+// SymbolCharacter: empty for a missing face and for the stand-in, and without a QGuiApplication,
+// when no font can be asked about.
+SymbolAreaGlyphs InstalledSymbolGlyphs(std::string_view name);
+
+// How `text` in `font` is drawn: each byte as the character SymbolCharacter gives for it, the
+// same character that the workbook carries.
 GlyphRun ShapeText(const GridFont& font, std::string_view text);
 
 // A text drawn once into a transparent image, for cells that show the same few symbols and numbers

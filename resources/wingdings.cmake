@@ -1,0 +1,38 @@
+# The Wingdings code table, resources/wingdings-unicode.tsv (code, hex, "U+XXXX" or "-", name,
+# whether Symbola has it), and the stand-ins of the two codes that Unicode has no equivalent for.
+# The core's code table (view/) and the stand-in font (view/paint/) are both made from here.
+set(VELMORA_WINGDINGS_TSV "${CMAKE_CURRENT_LIST_DIR}/wingdings-unicode.tsv")
+# 127 and 255: U+229E SQUARED PLUS and U+22A0 SQUARED TIMES, which no other code uses.
+set(VELMORA_WINGDINGS_STAND_INS 127=229E 255=22A0)
+
+# Writes `output`, a C++ initializer of 256 code points (0 for a code without an equivalent).
+function(velmora_write_wingdings_table output)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${VELMORA_WINGDINGS_TSV}")
+  file(STRINGS "${VELMORA_WINGDINGS_TSV}" lines)
+  foreach(code RANGE 255)
+    set(point_${code} "0")
+  endforeach()
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^([0-9]+)\t[^\t]*\tU\\+([0-9A-Fa-f]+)")
+      set(point_${CMAKE_MATCH_1} "0x${CMAKE_MATCH_2}")
+    endif()
+  endforeach()
+  foreach(pair IN LISTS VELMORA_WINGDINGS_STAND_INS)
+    string(REPLACE "=" ";" pair "${pair}")
+    list(GET pair 0 code)
+    list(GET pair 1 point)
+    if(NOT point_${code} STREQUAL "0")
+      message(FATAL_ERROR "Wingdings code ${code} has an equivalent and needs no stand-in")
+    endif()
+    set(point_${code} "0x${point}")
+  endforeach()
+  set(body "// Made by resources/wingdings.cmake from resources/wingdings-unicode.tsv.\n")
+  foreach(code RANGE 255)
+    string(APPEND body "${point_${code}},")
+    math(EXPR column "${code} % 8")
+    if(column EQUAL 7)
+      string(APPEND body "\n")
+    endif()
+  endforeach()
+  file(CONFIGURE OUTPUT "${output}" CONTENT "${body}" @ONLY)
+endfunction()
