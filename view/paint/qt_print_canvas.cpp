@@ -9,6 +9,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 #include <cmath>
 #include <stdexcept>
@@ -143,6 +144,91 @@ void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& f
     if (painter_.pen().color() != color || painter_.pen().style() != Qt::SolidLine)
         painter_.setPen(color);
     painter_.drawText(QPointF(x, y + shaped.ascent), shaped.text);
+}
+
+int QtPrintCanvas::FaceIndex(const QRawFont& face)
+{
+    for (std::size_t i = 0; i < faces_.size(); ++i)
+        if (faces_[i] == face)
+            return static_cast<int>(i);
+    faces_.push_back(face);
+    pending_.emplace_back();
+    return static_cast<int>(faces_.size()) - 1;
+}
+
+void QtPrintCanvas::LayOutGlyphs(Shaped& shaped)
+{
+    shaped.glyphsLaidOut = true;
+    // The same layout drawText makes, faces chosen and glyphs shaped once for the whole job.
+    QTextLayout layout(shaped.text, shaped.font, &device_);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    line.setPosition(QPointF(0, 0));
+    const QPointF baseline(0, line.ascent());
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        Shaped::Part part;
+        part.face = FaceIndex(run.rawFont());
+        part.glyphs = run.glyphIndexes();
+        part.positions = run.positions();
+        for (QPointF& p : part.positions)
+            p -= baseline;
+        shaped.parts.push_back(std::move(part));
+    }
+}
+
+void QtPrintCanvas::FlushRuns(const QColor& color)
+{
+    bool penSet = false;
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        PendingRun& pending = pending_[i];
+        if (pending.glyphs.isEmpty())
+            continue;
+        if (!penSet && (painter_.pen().color() != color || painter_.pen().style() != Qt::SolidLine))
+            painter_.setPen(color);
+        penSet = true;
+        QGlyphRun run;
+        run.setRawFont(faces_[i]);
+        run.setGlyphIndexes(pending.glyphs);
+        run.setPositions(pending.positions);
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+        pending.glyphs.clear();
+        pending.positions.clear();
+    }
+}
+
+void QtPrintCanvas::TextRun(const PaperFont& font, std::span<const PlacedText> texts)
+{
+    if (font.angle != 0) {
+        PrintCanvas::TextRun(font, texts);
+        return;
+    }
+    const QColor color = PaperColor(font.font.color);
+    for (const PlacedText& t : texts) {
+        Shaped& shaped = const_cast<Shaped&>(Shape(font, t.text));
+        if (shaped.text.isEmpty())
+            continue;
+        const bool fits = t.x >= t.clip.left && t.y >= t.clip.top && t.x + shaped.width <= t.clip.right &&
+                          t.y + shaped.lineHeight <= t.clip.bottom;
+        if (!fits) {
+            // Drawn on its own, clipped, where it falls among the others.
+            FlushRuns(color);
+            Text(t.x, t.y, t.text, font, &t.clip);
+            continue;
+        }
+        if (!shaped.glyphsLaidOut)
+            LayOutGlyphs(shaped);
+        const QPointF origin(t.x, t.y + shaped.ascent);
+        for (const Shaped::Part& part : shaped.parts) {
+            PendingRun& pending = pending_[static_cast<std::size_t>(part.face)];
+            pending.glyphs.append(part.glyphs);
+            for (const QPointF& p : part.positions)
+                pending.positions.append(origin + p);
+        }
+    }
+    FlushRuns(color);
 }
 
 void QtPrintCanvas::NewPage()
