@@ -1,6 +1,7 @@
 // velmora-cli: the headless main job. Loads a picture as the wizard does, builds the scheme with
 // the same engine as the window, and writes it to files.
 #include "cli_options.h"
+#include "progress_line.h"
 #include "scheme_json.h"
 #include "scheme_pdf.h"
 
@@ -69,24 +70,32 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     if (error)
         throw JobError("cannot create the folder " + options.outFolder.string() + ": " + error.message());
 
-    WriteBmpFile(options.outFolder / "picture.bmp", document.picture);
+    if (options.bmp)
+        WriteBmpFile(options.outFolder / "picture.bmp", document.picture);
 
-    const fs::path jsonPath = options.outFolder / "scheme.json";
-    std::ofstream json(jsonPath, std::ios::binary | std::ios::trunc);
-    if (!json)
-        throw JobError("cannot create " + jsonPath.string());
-    WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
-                    document);
-    json.close();
-    if (!json)
-        throw JobError("cannot write " + jsonPath.string());
+    if (options.json) {
+        const fs::path jsonPath = options.outFolder / "scheme.json";
+        std::ofstream json(jsonPath, std::ios::binary | std::ios::trunc);
+        if (!json)
+            throw JobError("cannot create " + jsonPath.string());
+        WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
+                        document);
+        json.close();
+        if (!json)
+            throw JobError("cannot write " + jsonPath.string());
+    }
 
-    WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
-                        {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
-                         ExecutableFolder()});
+    if (options.xlsx)
+        WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
+                            {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
+                             ExecutableFolder()});
 
-    if (options.pdf)
-        WriteSchemePdfs(options.outFolder, document, started);
+    if (options.pdf) {
+        ProgressLine line;
+        WriteSchemePdfs(options.outFolder, document, started,
+                        {[&](const std::string& file) { line.Begin(file); },
+                         [&](int done, int count) { line.Pages(done, count); }});
+    }
 }
 
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
