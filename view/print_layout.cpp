@@ -306,29 +306,42 @@ void PrintLayout::PrintRow(const PrintStrip& strip, int row, int y)
     }
 }
 
-int PrintLayout::MeasureLineHeight(const PaperFont& font)
+PrintLayout::Measured& PrintLayout::MeasuredFont(const PaperFont& font)
 {
-    for (Measured& m : measured_)
-        if (m.font == font)
-            return m.lineHeight;
-    measured_.push_back({font, canvas_.LineHeight(font), {}});
-    return measured_.back().lineHeight;
+    // Cells ask for two or three fonts in turn; the one asked for last comes first.
+    if (lastMeasured_ < measured_.size() && measured_[lastMeasured_].font == font)
+        return measured_[lastMeasured_];
+    for (std::size_t i = 0; i < measured_.size(); ++i)
+        if (measured_[i].font == font) {
+            lastMeasured_ = i;
+            return measured_[i];
+        }
+    Measured m;
+    m.font = font;
+    m.lineHeight = canvas_.LineHeight(font);
+    m.oneByteWidths.fill(-1);
+    measured_.push_back(std::move(m));
+    lastMeasured_ = measured_.size() - 1;
+    return measured_.back();
 }
+
+int PrintLayout::MeasureLineHeight(const PaperFont& font) { return MeasuredFont(font).lineHeight; }
 
 int PrintLayout::MeasureWidth(const PaperFont& font, const std::string& text)
 {
-    MeasureLineHeight(font);
-    for (Measured& m : measured_) {
-        if (!(m.font == font))
-            continue;
-        if (const auto found = m.widths.find(text); found != m.widths.end())
-            return found->second;
-        // A grid has far fewer distinct texts than this; a cache beyond it starts again.
-        if (m.widths.size() >= 65536)
-            m.widths.clear();
-        return m.widths.emplace(text, canvas_.TextWidth(font, text)).first->second;
+    Measured& m = MeasuredFont(font);
+    if (text.size() == 1) {
+        int& width = m.oneByteWidths[static_cast<unsigned char>(text.front())];
+        if (width < 0)
+            width = canvas_.TextWidth(font, text);
+        return width;
     }
-    return 0; // not reached: MeasureLineHeight added the font
+    if (const auto found = m.widths.find(text); found != m.widths.end())
+        return found->second;
+    // A grid has far fewer distinct texts than this; a cache beyond it starts again.
+    if (m.widths.size() >= 65536)
+        m.widths.clear();
+    return m.widths.emplace(text, canvas_.TextWidth(font, text)).first->second;
 }
 
 void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& rect)

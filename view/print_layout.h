@@ -4,6 +4,7 @@
 #include "view/print_canvas.h"
 #include "view/print_page_batch.h"
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -100,8 +101,10 @@ private:
     struct Measured {
         PaperFont font;
         int lineHeight = 0;
+        std::array<int, 256> oneByteWidths; // -1: not measured yet
         std::unordered_map<std::string, int> widths;
     };
+    Measured& MeasuredFont(const PaperFont& font);
 
     const GridModel& grid_;
     PrintCanvas& canvas_;
@@ -118,6 +121,7 @@ private:
     std::vector<PrintStrip> strips_;
     std::vector<int> stripX_; // left x of each column within its own strip; one more for the end
     std::vector<Measured> measured_;
+    std::size_t lastMeasured_ = 0;
     std::vector<int> pageColumnX_; // the columns of the strip being printed, the repeated one first
     std::optional<PrintPageBatch> batch_;
 };

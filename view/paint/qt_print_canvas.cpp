@@ -76,8 +76,11 @@ const QtPrintCanvas::Shaped& QtPrintCanvas::Shape(const PaperFont& font, std::st
     key_.append(text);
     if (const auto found = shaped_.find(key_); found != shaped_.end())
         return found->second;
-    if (shaped_.size() >= kMaxShaped)
+    if (shaped_.size() >= kMaxShaped) {
         shaped_.clear();
+        oneByte_.clear();
+        runFont_ = nullptr;
+    }
 
     GlyphRun run = ShapeText(f, text);
     run.font.setPixelSize(std::max(1, font.height));
@@ -199,6 +202,28 @@ void QtPrintCanvas::FlushRuns(const QColor& color)
     }
 }
 
+QtPrintCanvas::Shaped& QtPrintCanvas::ShapeInRun(const PaperFont& font, std::string_view text)
+{
+    if (text.size() != 1)
+        return const_cast<Shaped&>(Shape(font, text));
+    if (!runFont_) {
+        for (OneByteTexts& o : oneByte_)
+            if (o.font == font)
+                runFont_ = &o;
+        if (!runFont_)
+            runFont_ = &oneByte_.emplace_back(OneByteTexts{font, {}});
+    }
+    Shaped*& slot = runFont_->shaped[static_cast<unsigned char>(text.front())];
+    if (!slot) {
+        OneByteTexts* const kept = runFont_;
+        Shaped& shaped = const_cast<Shaped&>(Shape(font, text));
+        if (runFont_ != kept) // the cache was cleared to make room
+            return ShapeInRun(font, text);
+        slot = &shaped;
+    }
+    return *slot;
+}
+
 void QtPrintCanvas::TextRun(const PaperFont& font, std::span<const PlacedText> texts)
 {
     if (font.angle != 0) {
@@ -206,8 +231,9 @@ void QtPrintCanvas::TextRun(const PaperFont& font, std::span<const PlacedText> t
         return;
     }
     const QColor color = PaperColor(font.font.color);
+    runFont_ = nullptr;
     for (const PlacedText& t : texts) {
-        Shaped& shaped = const_cast<Shaped&>(Shape(font, t.text));
+        Shaped& shaped = ShapeInRun(font, t.text);
         if (shaped.text.isEmpty())
             continue;
         const bool fits = t.x >= t.clip.left && t.y >= t.clip.top && t.x + shaped.width <= t.clip.right &&

@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <QString>
 
+#include <array>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -70,6 +71,14 @@ private:
     QPagedPaintDevice& device_;
     std::unordered_map<std::string, Shaped> shaped_;
     std::string key_;
+    // Texts of one byte, a chart's symbols, by font: found without building a key.
+    struct OneByteTexts {
+        PaperFont font;
+        std::array<Shaped*, 256> shaped{};
+    };
+    Shaped& ShapeInRun(const PaperFont& font, std::string_view text);
+    std::vector<OneByteTexts> oneByte_;
+    OneByteTexts* runFont_ = nullptr;
     std::vector<QRawFont> faces_;
     std::vector<PendingRun> pending_;
 };
