@@ -35,6 +35,8 @@ Options:
   --out DIR      folder for the files; made if missing
   --help         this text
 
+A file that takes more than about a second shows its progress on stderr when that is a terminal.
+
 Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
 2 the command line is wrong.
 )";

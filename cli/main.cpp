@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <memory>
 
@@ -85,17 +86,29 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
             throw JobError("cannot write " + jsonPath.string());
     }
 
-    if (options.xlsx)
+    const auto writeWorkbook = [&] {
         WriteSchemeWorkbook(options.outFolder / "scheme.xlsx",
                             {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
                              ExecutableFolder()});
-
-    if (options.pdf) {
+    };
+    if (!options.pdf) {
+        if (options.xlsx)
+            writeWorkbook();
+        return;
+    }
+    // The workbook and the PDFs share nothing but the finished scheme: a second processor writes
+    // the one while the other prints. A failure of either is reported once both are done.
+    std::future<void> workbook;
+    if (options.xlsx)
+        workbook = std::async(std::launch::async, writeWorkbook);
+    {
         ProgressLine line;
         WriteSchemePdfs(options.outFolder, document, started,
                         {[&](const std::string& file) { line.Begin(file); },
                          [&](int done, int count) { line.Pages(done, count); }});
     }
+    if (workbook.valid())
+        workbook.get();
 }
 
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
