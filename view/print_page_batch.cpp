@@ -74,7 +74,7 @@ void PrintPageBatch::Borders(int column, const GridPen& pen, TPenStyle style, co
 {
     const int row = static_cast<int>(rowTop_.size()) - 1;
     const int top = rowTop_.back();
-    const auto index = static_cast<std::int16_t>(PenIndex(pen, style));
+    const std::int32_t index = PenIndex(pen, style);
     // The order a cell draws its edges in: left, right, top, bottom.
     if (borders.cbLeft)
         Vertical(row, column) = {index, ++order_};

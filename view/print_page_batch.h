@@ -19,7 +19,9 @@ namespace velmora {
 // filled before its own texts and lines, and every edge a cell draws covers what an earlier cell
 // drew there; so the page is all fills, then the texts in cell order, then on every edge the pen
 // that drew it last. Where lines of two pens cross, the one whose last piece was drawn later
-// stays on top, as it would cell by cell.
+// stays on top, as it would cell by cell. (A cell that left one of its edges out would, cell by
+// cell, have half covered its neighbour's line there with its fill; joined, that line shows whole.
+// The chart and the legend draw every edge of every cell.)
 class PrintPageBatch {
 public:
     explicit PrintPageBatch(PrintCanvas& canvas) : canvas_(canvas) {}
@@ -37,7 +39,7 @@ public:
 
 private:
     struct Edge {
-        std::int16_t pen = -1; // index into pens_; -1: no line
+        std::int32_t pen = -1; // index into pens_; -1: no line
         std::uint32_t order = 0;
     };
     struct PenOf {
