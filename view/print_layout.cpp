@@ -365,7 +365,7 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
     TVAlignment vAlign = TVAlignment::vtaTop;
     grid_.CellAlignment(col, row, hAlign, vAlign);
 
-    const std::string& text = grid_.Cells(col, row);
+    const std::string text = grid_.Cells(col, row);
     if (!text.empty()) {
         const int angle = grid_.CellAngle(col, row);
         if (settings_.PrintGraphics && grid_.IsRotated(col, row)) {
