@@ -1,5 +1,5 @@
 // Writing the workbook of a 1000 x 1000 scheme: the chart's million cells with their formats, the
-// legend and the embedded picture.
+// legend and the embedded picture. Goals: under 0.4 s of CPU and 60 MB.
 #include "export/scheme_workbook.h"
 
 #include "scheme/scheme_builder.h"
@@ -8,6 +8,7 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -40,6 +41,9 @@ void BM_ExportWorkbook1000(benchmark::State& state)
     for (auto _ : state)
         WriteSchemeWorkbook(book, {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial", folder});
     state.counters["MB"] = static_cast<double>(fs::file_size(book)) / 1e6;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0; // the scheme's build included
     fs::remove_all(folder);
 }
 BENCHMARK(BM_ExportWorkbook1000)->Unit(benchmark::kMillisecond)->Iterations(3);

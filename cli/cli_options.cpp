@@ -9,7 +9,7 @@ namespace velmora::cli {
 
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--no-pdf] [--out DIR] [--] PICTURE
+                   [--symbols C1,C2,...] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
 
 Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
 writes it into DIR (default: the current folder):
@@ -33,12 +33,15 @@ Options:
   --dither       map the stitches with error diffusion
   --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
-  --no-pdf       leave out chart.pdf and legend.pdf (a chart of 1000 x 1000 stitches takes
-                 some seconds to print)
+  --formats LIST the files to write, a comma list of json, bmp, xlsx and pdf (chart.pdf
+                 and legend.pdf); default all
+  --no-pdf       leave out chart.pdf and legend.pdf, as --formats without pdf
   --out DIR      folder for the files; made if missing
   --help         this text
   --version      the program's version, as the window's About box shows it
   --             the end of the options: the next argument is PICTURE, even "-x.bmp"
+
+A file that takes more than about a second shows its progress on stderr when that is a terminal.
 
 Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
 2 the command line is wrong.
@@ -72,6 +75,31 @@ std::vector<int> ParseSymbolCodes(const std::string& text)
     return codes;
 }
 
+void ParseFormats(const std::string& text, CliOptions& options)
+{
+    options.json = options.bmp = options.xlsx = options.pdf = false;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string name = text.substr(start, comma - start);
+        if (name == "json")
+            options.json = true;
+        else if (name == "bmp")
+            options.bmp = true;
+        else if (name == "xlsx")
+            options.xlsx = true;
+        else if (name == "pdf")
+            options.pdf = true;
+        else if (name.empty())
+            throw UsageError("--formats: an empty name in \"" + text + "\"; give json, bmp, xlsx or pdf");
+        else
+            throw UsageError("--formats: \"" + name + "\" is not one of json, bmp, xlsx, pdf");
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+}
+
 void CheckSymbols(const CliOptions& options)
 {
     if (options.symbolCodes.empty())
@@ -97,6 +125,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         options.picture = argument;
     };
     bool optionsEnded = false; // after "--" every argument is the picture's name, "-x.bmp" too
+    bool noPdf = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded) {
@@ -125,8 +154,10 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--symbols") {
             options.symbolCodes = ParseSymbolCodes(value());
             symbolsGiven = true;
+        } else if (argument == "--formats") {
+            ParseFormats(value(), options);
         } else if (argument == "--no-pdf") {
-            options.pdf = false;
+            noPdf = true;
         } else if (argument == "--out") {
             options.outFolder = value();
             if (options.outFolder.empty())
@@ -141,6 +172,10 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
     }
     if (options.picture.empty())
         throw UsageError("PICTURE: no picture given");
+    if (noPdf)
+        options.pdf = false;
+    if (!options.json && !options.bmp && !options.xlsx && !options.pdf)
+        throw UsageError("--no-pdf: --formats has no other file to write");
     if (symbolsGiven)
         CheckSymbols(options);
     return options;

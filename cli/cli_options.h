@@ -23,6 +23,10 @@ struct CliOptions {
     int colors = 30;
     bool dithering = false;
     std::vector<int> symbolCodes; // empty: the default spread
+    // The files to write (--formats); pdf stands for chart.pdf and legend.pdf.
+    bool json = true;
+    bool bmp = true;
+    bool xlsx = true;
     bool pdf = true;
     std::filesystem::path outFolder = ".";
 };

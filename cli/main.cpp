@@ -2,6 +2,7 @@
 // the same engine as the window, and writes it to files.
 #include "cli_options.h"
 #include "cli_version.h"
+#include "progress_line.h"
 #include "scheme_json.h"
 #include "scheme_pdf.h"
 
@@ -17,7 +18,9 @@
 
 #include <QGuiApplication>
 
+#include <exception>
 #include <filesystem>
+#include <future>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -75,35 +78,61 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     if (error)
         throw JobError("cannot create the folder " + folder.string() + ": " + error.message());
 
-    OutputFile picture(folder / "picture.bmp");
-    picture.Write(EncodeBmp24(document.picture));
-    picture.Finish();
-
-    std::ostringstream json;
-    WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
-                    document);
-    OutputFile jsonFile(folder / "scheme.json");
-    jsonFile.Write(json.view());
-    jsonFile.Finish();
-
-    OutputFile workbook(folder / "scheme.xlsx");
-    WriteSchemeWorkbook(workbook, {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial", {},
-                                   InstalledSymbolGlyphs(DefaultChartFont().name)});
-
-    std::optional<OutputFile> chart, legend;
-    if (options.pdf) {
-        chart.emplace(folder / "chart.pdf");
-        legend.emplace(folder / "legend.pdf");
-        WriteSchemePdfs(*chart, *legend, document, started);
+    std::optional<OutputFile> picture, jsonFile, workbook, chart, legend;
+    if (options.bmp) {
+        picture.emplace(folder / "picture.bmp");
+        picture->Write(EncodeBmp24(document.picture));
+        picture->Finish();
+    }
+    if (options.json) {
+        std::ostringstream json;
+        WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
+                        document);
+        jsonFile.emplace(folder / "scheme.json");
+        jsonFile->Write(json.view());
+        jsonFile->Finish();
+    }
+    {
+        // The symbol face is looked up here, on the thread of the application's fonts.
+        const SymbolAreaGlyphs symbolGlyphs = InstalledSymbolGlyphs(DefaultChartFont().name);
+        const auto writeWorkbook = [&] {
+            WriteSchemeWorkbook(*workbook, {document.chart, document.legend, document.picture, DefaultChartFont(),
+                                            "Arial", {}, symbolGlyphs});
+        };
+        // The workbook and the PDFs share nothing but the finished scheme: a second processor
+        // writes the one while the other prints. Once both are done, a failure is reported in the
+        // order of the files, the workbook's before the PDFs'.
+        std::future<void> workbookWritten;
+        if (options.xlsx) {
+            workbook.emplace(folder / "scheme.xlsx");
+            if (options.pdf)
+                workbookWritten = std::async(std::launch::async, writeWorkbook);
+            else
+                writeWorkbook();
+        }
+        std::exception_ptr pdfFailure;
+        if (options.pdf) {
+            try {
+                chart.emplace(folder / "chart.pdf");
+                legend.emplace(folder / "legend.pdf");
+                ProgressLine line;
+                WriteSchemePdfs(*chart, *legend, document, started,
+                                {[&](const std::string& file) { line.Begin(file); },
+                                 [&](int done, int count) { line.Pages(done, count); }});
+            } catch (...) {
+                pdfFailure = std::current_exception();
+            }
+        }
+        if (workbookWritten.valid())
+            workbookWritten.get();
+        if (pdfFailure)
+            std::rethrow_exception(pdfFailure);
     }
 
-    picture.Commit();
-    jsonFile.Commit();
-    workbook.Commit();
-    if (chart) {
-        chart->Commit();
-        legend->Commit();
-    }
+    // Only a run that has every file whole puts them in place.
+    for (std::optional<OutputFile>* file : {&picture, &jsonFile, &workbook, &chart, &legend})
+        if (*file)
+            (*file)->Commit();
 }
 
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the

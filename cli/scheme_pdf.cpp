@@ -5,21 +5,34 @@
 
 namespace velmora::cli {
 
-void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument& document, const PrintDateTime& when)
+namespace {
+
+void WritePdf(OutputFile& file, const GridModel& grid, const PrintJobSetup& setup, const PdfProgress& progress)
+{
+    if (progress.begin)
+        progress.begin(file.destination().filename().string());
+    PrintGridToPdf(grid, file, setup);
+}
+
+} // namespace
+
+void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument& document, const PrintDateTime& when,
+                     const PdfProgress& progress)
 {
     PrintJobSetup setup = SystemPrintSetup();
     setup.clock = [when] { return when; };
+    setup.progress = progress.pages;
 
     {
         GridModel grid;
         DesignChartGrid(grid);
         grid.setCells(document.chart);
-        PrintGridToPdf(grid, chart, setup);
+        WritePdf(chart, grid, setup, progress);
     }
     GridModel grid;
     DesignLegendGrid(grid, nullptr);
     grid.setCells(document.legend);
-    PrintGridToPdf(grid, legend, setup);
+    WritePdf(legend, grid, setup, progress);
 }
 
 } // namespace velmora::cli

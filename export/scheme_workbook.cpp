@@ -158,19 +158,27 @@ public:
     {
         Check(worksheet_repeat_rows(sheet, 0, 0), "set the print title rows");
         Check(worksheet_repeat_columns(sheet, 0, 0), "set the print title columns");
-        for (int r = h_; r >= 1; --r)
-            Check(worksheet_set_row(sheet, static_cast<lxw_row_t>(r), kStitchRowHeight, nullptr), "set a row height");
+        Check(worksheet_set_column(sheet, 0, 0, kHeadingColumnWidth, nullptr), "set a column width");
         Check(worksheet_set_column(sheet, 1, static_cast<lxw_col_t>(w_), kStitchColumnWidth, nullptr),
               "set the column widths");
-        Check(worksheet_set_row(sheet, 0, kHeadingRowHeight, nullptr), "set a row height");
-        Check(worksheet_set_column(sheet, 0, 0, kHeadingColumnWidth, nullptr), "set a column width");
-
-        for (int r = 0; r <= h_; ++r)
-            for (int c = 0; c <= w_; ++c)
-                WriteCell(sheet, r, c, input_.chart.text(c, r), r > 0 && c > 0, input_, FormatOf(c, r));
+        // The sheet is written row after row, each row's height before its cells: the writer keeps
+        // only the current row in memory.
+        for (int r = 0; r <= h_; ++r) {
+            Check(worksheet_set_row(sheet, static_cast<lxw_row_t>(r), r == 0 ? kHeadingRowHeight : kStitchRowHeight,
+                                    nullptr),
+                  "set a row height");
+            WriteRow(sheet, r);
+        }
     }
 
 private:
+    void WriteRow(lxw_worksheet* sheet, int r)
+    {
+        // Inside a row only the first, the ten-stitch and the last columns change format.
+        for (int c = 0; c <= w_; ++c)
+            WriteCell(sheet, r, c, input_.chart.text(c, r), r > 0 && c > 0, input_, FormatOf(c, r));
+    }
+
     // A black line runs under row r and right of column c for 0, 10, 20, … below H and W.
     static bool LineAfter(int index, int count) { return index >= 0 && index < count && index % kLineEvery == 0; }
 
@@ -293,7 +301,11 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
     // The library reads the picture only when it closes the workbook: the file lives until then.
     const OutputFile bitmap = WriteTemporaryBitmap(input.picture, input.temporaryFolder);
 
-    WorkbookPtr workbook(workbook_new(file.path().c_str()));
+    // Constant memory: rows go to the file as they are written, a chart of a million cells does not
+    // stay in memory; texts are then written in their cells rather than in a shared table.
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    WorkbookPtr workbook(workbook_new_opt(file.path().c_str(), &options));
     if (!workbook)
         file.Fail("the workbook library cannot start a workbook");
     // The three sheets come first, in their order, as a new workbook's first three.

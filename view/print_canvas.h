@@ -2,6 +2,7 @@
 
 #include "view/grid_model.h"
 
+#include <span>
 #include <string_view>
 
 namespace velmora {
@@ -24,6 +25,15 @@ struct PaperFont {
     friend bool operator==(const PaperFont&, const PaperFont&) = default;
 };
 
+// One text of a run: the top-left corner of its box and the rectangle nothing outside of which is
+// inked.
+struct PlacedText {
+    int x = 0;
+    int y = 0;
+    std::string_view text;
+    PaperRect clip;
+};
+
 // The surface the print layout draws on and measures with, addressed in tenths of a millimetre
 // from the top-left corner of the printable area. Texts are Windows-1251, as the grid keeps them.
 class PrintCanvas {
@@ -39,6 +49,14 @@ public:
     // Draws `text` transparently with the top-left corner of its box at (x, y); a turned font turns
     // the box around that corner. Nothing outside `clip` is inked; a null clip is the whole page.
     virtual void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) = 0;
+    // Draws several texts of one font, each as Text would with its clip, in this order. A canvas
+    // that can put them on the page as one run of glyphs does so: a row of a chart is a thousand
+    // symbols.
+    virtual void TextRun(const PaperFont& font, std::span<const PlacedText> texts)
+    {
+        for (const PlacedText& t : texts)
+            Text(t.x, t.y, t.text, font, &t.clip);
+    }
     // Ends the page drawn so far and begins the next one.
     virtual void NewPage() = 0;
 };

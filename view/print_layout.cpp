@@ -118,6 +118,8 @@ PrintLayout::PrintLayout(const GridModel& grid, PrintCanvas& canvas, PrintJobSet
     if (setup_.pageWidth <= 0 || setup_.pageHeight <= 0)
         throw std::invalid_argument("The printer reports an empty printable area");
     k_ = 254.0 / setup_.screenDpi;
+    if (!setup_.cellByCell)
+        batch_.emplace(canvas_);
 
     g_ = canvas_.LineHeight({settings_.Font, PaperFontHeight(settings_.Font.size), 0}) / 8;
     hH_ = canvas_.LineHeight({settings_.HeaderFont, PaperFontHeight(settings_.HeaderFont.size), 0});
@@ -195,6 +197,13 @@ int PrintLayout::Run(bool drawing, int pageCount)
     int page = 0;
     for (std::size_t s = 0; s < strips_.size(); ++s) {
         const PrintStrip& strip = strips_[s];
+        if (drawing) {
+            pageColumnX_.clear();
+            if (strip.repeatsFixed)
+                pageColumnX_.push_back(strip.x0);
+            for (int c = strip.first; c <= strip.last + 1; ++c)
+                pageColumnX_.push_back(ColumnX(strip, c));
+        }
         int pageInStrip = 0;
         int r = 0;
         while (r < rows) {
@@ -204,6 +213,8 @@ int PrintLayout::Run(bool drawing, int pageCount)
                 if (page > 1)
                     canvas_.NewPage();
                 DrawHeaderFooter(page, pageCount, pageInStrip, static_cast<int>(s) + 1);
+                if (batch_)
+                    batch_->BeginPage(pageColumnX_);
             }
             std::int64_t y = headerReserve_ + settings_.TitleSpacing;
             if (r != 0 && settings_.RepeatFixedRows) {
@@ -218,6 +229,12 @@ int PrintLayout::Run(bool drawing, int pageCount)
                 ++r;
                 if (r >= rows || y + RowHeight(r) > bottomLimit)
                     break;
+            }
+            if (drawing) {
+                if (batch_)
+                    batch_->EndPage();
+                if (setup_.progress)
+                    setup_.progress(page, pageCount);
             }
         }
     }
@@ -278,15 +295,56 @@ void PrintLayout::DrawHeaderFooter(int page, int pageCount, int pageInStrip, int
 void PrintLayout::PrintRow(const PrintStrip& strip, int row, int y)
 {
     const int bottom = y + RowPitch(row);
+    if (batch_)
+        batch_->BeginRow(y, bottom);
+    int pageColumn = 0;
     if (strip.repeatsFixed)
-        PrintCell(0, row, {strip.x0, y, strip.x0 + ColPitch(0), bottom});
+        PrintCell(0, row, pageColumn++, {strip.x0, y, strip.x0 + ColPitch(0), bottom});
     for (int c = strip.first; c <= strip.last; ++c) {
         const int x = stripX_[static_cast<std::size_t>(c)];
-        PrintCell(c, row, {x, y, x + ColPitch(c), bottom});
+        PrintCell(c, row, pageColumn++, {x, y, x + ColPitch(c), bottom});
     }
 }
 
-void PrintLayout::PrintCell(int col, int row, const PaperRect& rect)
+PrintLayout::Measured& PrintLayout::MeasuredFont(const PaperFont& font)
+{
+    // Cells ask for two or three fonts in turn; the one asked for last comes first.
+    if (lastMeasured_ < measured_.size() && measured_[lastMeasured_].font == font)
+        return measured_[lastMeasured_];
+    for (std::size_t i = 0; i < measured_.size(); ++i)
+        if (measured_[i].font == font) {
+            lastMeasured_ = i;
+            return measured_[i];
+        }
+    Measured m;
+    m.font = font;
+    m.lineHeight = canvas_.LineHeight(font);
+    m.oneByteWidths.fill(-1);
+    measured_.push_back(std::move(m));
+    lastMeasured_ = measured_.size() - 1;
+    return measured_.back();
+}
+
+int PrintLayout::MeasureLineHeight(const PaperFont& font) { return MeasuredFont(font).lineHeight; }
+
+int PrintLayout::MeasureWidth(const PaperFont& font, const std::string& text)
+{
+    Measured& m = MeasuredFont(font);
+    if (text.size() == 1) {
+        int& width = m.oneByteWidths[static_cast<unsigned char>(text.front())];
+        if (width < 0)
+            width = canvas_.TextWidth(font, text);
+        return width;
+    }
+    if (const auto found = m.widths.find(text); found != m.widths.end())
+        return found->second;
+    // A grid has far fewer distinct texts than this; a cache beyond it starts again.
+    if (m.widths.size() >= 65536)
+        m.widths.clear();
+    return m.widths.emplace(text, canvas_.TextWidth(font, text)).first->second;
+}
+
+void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& rect)
 {
     const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
     // Paper shows the window colour for every cell: fixed and selection colours are screen-only.
@@ -298,7 +356,10 @@ void PrintLayout::PrintCell(int col, int row, const PaperRect& rect)
         grid_.OnGetCellPrintColor(grid_, row, col, state, brush, font);
     }
     PaperFont paper{font, PaperFontHeight(font.size), 0};
-    canvas_.FillRect(rect, brush.Color);
+    if (batch_)
+        batch_->Fill(pageColumn, brush.Color);
+    else
+        canvas_.FillRect(rect, brush.Color);
 
     TAlignment hAlign = TAlignment::taLeftJustify;
     TVAlignment vAlign = TVAlignment::vtaTop;
@@ -311,16 +372,19 @@ void PrintLayout::PrintCell(int col, int row, const PaperRect& rect)
             paper.angle = angle;
             const int inset = RoundEven(k_);
             const PaperRect clip{rect.left + inset, rect.top, rect.right, rect.bottom};
-            canvas_.Text(rect.left + inset, rect.bottom, text, paper, &clip);
+            if (batch_)
+                batch_->Text(rect.left + inset, rect.bottom, text, paper, clip);
+            else
+                canvas_.Text(rect.left + inset, rect.bottom, text, paper, &clip);
         } else {
-            int p = canvas_.LineHeight(paper) + settings_.RowSpacing;
+            int p = MeasureLineHeight(paper) + settings_.RowSpacing;
             p += p / 8;
             int top = rect.top;
             if (vAlign == TVAlignment::vtaCenter)
                 top = rect.top + (rect.bottom - rect.top - p) / 2;
             else if (vAlign == TVAlignment::vtaBottom)
                 top = rect.bottom - p;
-            const int width = canvas_.TextWidth(paper, text);
+            const int width = MeasureWidth(paper, text);
             int x = rect.left + 4;
             PaperRect clip{rect.left + 4, top, rect.right - 4, rect.bottom};
             if (hAlign == TAlignment::taLeftJustify) {
@@ -331,7 +395,10 @@ void PrintLayout::PrintCell(int col, int row, const PaperRect& rect)
             } else {
                 x = rect.left + 4 + (rect.right - 4 - (rect.left + 4) - width) / 2;
             }
-            canvas_.Text(x, top, text, paper, &clip);
+            if (batch_)
+                batch_->Text(x, top, text, paper, clip);
+            else
+                canvas_.Text(x, top, text, paper, &clip);
         }
     }
 
@@ -341,6 +408,10 @@ void PrintLayout::PrintCell(int col, int row, const PaperRect& rect)
         borders = {true, true, true, true};
     if (grid_.OnGetCellPrintBorder)
         grid_.OnGetCellPrintBorder(grid_, row, col, pen, borders);
+    if (batch_) {
+        batch_->Borders(pageColumn, pen, settings_.BorderStyle, borders);
+        return;
+    }
     if (borders.cbLeft)
         canvas_.Line(rect.left, rect.top, rect.left, rect.bottom, pen, settings_.BorderStyle);
     if (borders.cbRight)

@@ -2,8 +2,12 @@
 
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
+#include "view/print_page_batch.h"
 
+#include <array>
 #include <functional>
+#include <optional>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +52,12 @@ struct PrintJobSetup {
     // Read anew for every page; empty gives a fixed moment.
     std::function<PrintDateTime()> clock;
     PrintLocale locale;
+    // Draws every cell as it is laid out, one call for each fill, text and line, instead of a
+    // page at a time with neighbouring lines and fills joined: the plain way, which the joined
+    // pages are checked against.
+    bool cellByCell = false;
+    // Told after each page of the printing pass: the pages done and the page count.
+    std::function<void(int done, int pageCount)> progress;
 };
 
 // The columns of one strip: f to l, with the fixed column repeated in front when `repeatsFixed`.
@@ -83,7 +93,18 @@ private:
     int Run(bool drawing, int pageCount);
     void DrawHeaderFooter(int page, int pageCount, int pageInStrip, int strip);
     void PrintRow(const PrintStrip& strip, int row, int y);
-    void PrintCell(int col, int row, const PaperRect& rect);
+    void PrintCell(int col, int row, int pageColumn, const PaperRect& rect);
+    int MeasureLineHeight(const PaperFont& font);
+    int MeasureWidth(const PaperFont& font, const std::string& text);
+
+    // Every font and text is measured once: a chart prints a few symbols a million times.
+    struct Measured {
+        PaperFont font;
+        int lineHeight = 0;
+        std::array<int, 256> oneByteWidths; // -1: not measured yet
+        std::unordered_map<std::string, int> widths;
+    };
+    Measured& MeasuredFont(const PaperFont& font);
 
     const GridModel& grid_;
     PrintCanvas& canvas_;
@@ -99,6 +120,10 @@ private:
     std::vector<int> rowHeight_;
     std::vector<PrintStrip> strips_;
     std::vector<int> stripX_; // left x of each column within its own strip; one more for the end
+    std::vector<Measured> measured_;
+    std::size_t lastMeasured_ = 0;
+    std::vector<int> pageColumnX_; // the columns of the strip being printed, the repeated one first
+    std::optional<PrintPageBatch> batch_;
 };
 
 // The counting pass and then the printing pass; returns the number of pages.

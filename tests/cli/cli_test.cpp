@@ -1,5 +1,6 @@
 // velmora-cli as a user runs it: its exit status, its messages and the files it writes.
 #include "cli/cli_options.h"
+#include "cli/progress_line.h"
 
 #include "scheme/bmp_codec.h"
 #include "scheme/picture_loader.h"
@@ -7,13 +8,17 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <poll.h>
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace velmora::cli {
 namespace {
@@ -137,11 +142,21 @@ TEST_F(CliTest, AFailedRunKeepsThePreviousFiles)
     };
     const std::string again = kSample.string() + " --width 40 --out " + out.string();
 
-    // Sizes in blocks of 512 bytes; the files at 40 stitches wide take about 3, 6, 15, 41 and 25 kB.
-    const std::pair<int, const char*> fullDisks[] = {{4, "picture.bmp"}, {8, "scheme.json"}, {20, "scheme.xlsx"}, {60, "chart.pdf"}};
-    for (const auto& [blocks, file] : fullDisks) {
+    // Sizes in blocks of 512 bytes; the files at 40 stitches wide take about 3, 6, 15, 16 and 21 kB.
+    // A failed file is reported in the order of the files; the chart's PDF is the first to fail
+    // where the workbook is not written.
+    struct FullDisk {
+        int blocks;
+        const char* file;
+        const char* formats;
+    };
+    const FullDisk fullDisks[] = {{4, "picture.bmp", ""},
+                                  {8, "scheme.json", ""},
+                                  {20, "scheme.xlsx", ""},
+                                  {20, "chart.pdf", " --formats json,bmp,pdf"}};
+    for (const auto& [blocks, file, formats] : fullDisks) {
         SCOPED_TRACE(std::string("full disk at ") + file);
-        const CliRun run = Cli(again, "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + "; ");
+        const CliRun run = Cli(again + formats, "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + "; ");
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.errors.find("cannot write " + (out / file).string() + ": File too large"), std::string::npos)
             << run.errors;
@@ -212,6 +227,36 @@ TEST_F(CliTest, NamesAsGiven)
     EXPECT_NE(ReadText(folder_ / "o\xff" / "scheme.json").find("\"picture\": \"p\xef\xbf\xbd.jpg\""), std::string::npos);
 }
 
+TEST_F(CliTest, FormatsChooseTheFilesWritten)
+{
+    struct Case {
+        const char* formats;
+        std::vector<const char*> written;
+    };
+    const Case cases[] = {
+        {"--formats json,bmp", {"scheme.json", "picture.bmp"}},
+        {"--formats xlsx", {"scheme.xlsx"}},
+        {"--formats pdf,json", {"chart.pdf", "legend.pdf", "scheme.json"}},
+        {"--formats json,pdf --no-pdf", {"scheme.json"}},
+    };
+    const char* all[] = {"scheme.json", "picture.bmp", "scheme.xlsx", "chart.pdf", "legend.pdf"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.formats);
+        const fs::path out = folder_ / "out";
+        fs::remove_all(out);
+        const CliRun run = Cli(kSample.string() + " --width 12 " + c.formats + " --out " + out.string());
+        ASSERT_EQ(run.status, 0) << run.errors;
+        // stderr is no terminal here: no progress, nothing at all.
+        EXPECT_EQ(run.errors, "");
+        for (const char* file : all) {
+            const bool wanted = std::find_if(c.written.begin(), c.written.end(), [&](const char* w) {
+                                    return std::string(w) == file;
+                                }) != c.written.end();
+            EXPECT_EQ(fs::exists(out / file), wanted) << file;
+        }
+    }
+}
+
 TEST_F(CliTest, ChosenSymbolsAndDithering)
 {
     const CliRun run =
@@ -249,6 +294,10 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"symbol code 0", sample + " --colors 2 --symbols 0,50", 2, "--symbols"},
         {"symbol code below the wizard's", sample + " --colors 2 --symbols 47,50", 2, "--symbols: 47 is outside 48..255"},
         {"symbol code beyond a byte", sample + " --colors 2 --symbols 50,256", 2, "--symbols: 256 is outside 48..255"},
+        {"unknown format", sample + " --formats json,pdf,png", 2, "\"png\""},
+        {"empty format", sample + " --formats json,,bmp", 2, "--formats"},
+        {"no formats", sample + " --formats \"\"", 2, "--formats"},
+        {"nothing left to write", sample + " --formats pdf --no-pdf", 2, "--no-pdf"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
         {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
         {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},
@@ -281,9 +330,62 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_TRUE(options.symbolCodes.empty());
     EXPECT_EQ(options.outFolder, ".");
     EXPECT_TRUE(options.pdf);
+    EXPECT_TRUE(options.json && options.bmp && options.xlsx);
     EXPECT_FALSE(ParseCliOptions({"p.bmp", "--no-pdf"}).pdf);
     EXPECT_EQ(ParseCliOptions({"--width", "12", "--", "-x.bmp"}).picture, "-x.bmp");
     EXPECT_EQ(ParseCliOptions({"--", "--help"}).picture, "--help");
+    const CliOptions some = ParseCliOptions({"p.bmp", "--formats", "pdf,xlsx,pdf"});
+    EXPECT_TRUE(some.pdf && some.xlsx && !some.json && !some.bmp);
+}
+
+} // namespace
+} // namespace velmora::cli
+
+namespace velmora::cli {
+namespace {
+
+// What a progress line writes to `out` for three pages of chart.pdf.
+std::string ProgressText(std::FILE* out, int readFd)
+{
+    {
+        ProgressLine line(out, std::chrono::milliseconds(0));
+        line.Begin("chart.pdf");
+        for (int page = 1; page <= 3; ++page)
+            line.Pages(page, 3);
+    }
+    std::fflush(out);
+    std::string text;
+    pollfd ready{readFd, POLLIN, 0};
+    while (poll(&ready, 1, 200) == 1 && (ready.revents & POLLIN)) {
+        char buffer[256];
+        const ssize_t n = read(readFd, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+TEST(ProgressLine, ShowsPagesOnATerminalOnly)
+{
+    int master = -1, slave = -1;
+    ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    std::FILE* terminal = fdopen(slave, "w");
+    ASSERT_NE(terminal, nullptr);
+    const std::string shown = ProgressText(terminal, master);
+    EXPECT_NE(shown.find("velmora-cli: chart.pdf: page 1 of 3"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("page 3 of 3"), std::string::npos) << shown;
+    std::fclose(terminal);
+    close(master);
+
+    int pipeEnds[2];
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    std::FILE* pipeOut = fdopen(pipeEnds[1], "w");
+    ASSERT_NE(pipeOut, nullptr);
+    std::fputc('.', pipeOut); // something to read, so that the read does not wait
+    EXPECT_EQ(ProgressText(pipeOut, pipeEnds[0]), ".");
+    std::fclose(pipeOut);
+    close(pipeEnds[0]);
 }
 
 } // namespace

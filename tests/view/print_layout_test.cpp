@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +61,11 @@ public:
         texts.push_back({page, x, y, std::string(text), font,
                          clip ? std::optional<PaperRect>(*clip) : std::nullopt});
     }
+    void TextRun(const PaperFont& font, std::span<const PlacedText> run) override
+    {
+        ++runCount;
+        PrintCanvas::TextRun(font, run);
+    }
     void NewPage() override { ++page; }
 
     // The texts drawn without a clip: the header and footer texts of each page.
@@ -77,30 +84,44 @@ public:
                 return &t;
         return nullptr;
     }
-    // The four lines a cell drew, left, right, top and bottom in this order; empty when it did not.
-    std::vector<LineOp> LinesOf(int onPage, const PaperRect& r) const
+    // The pen that shows on the edge from (x1, y1) to (x2, y2): that of the last line drawn along
+    // it and over all of it. Empty when no line covers it.
+    std::optional<GridPen> PenOnEdge(int onPage, int x1, int y1, int x2, int y2) const
     {
-        const int want[4][4] = {{r.left, r.top, r.left, r.bottom},
-                                {r.right, r.top, r.right, r.bottom},
-                                {r.left, r.top, r.right, r.top},
-                                {r.left, r.bottom, r.right, r.bottom}};
-        for (std::size_t i = 0; i + 4 <= lines.size(); ++i) {
-            bool match = true;
-            for (std::size_t j = 0; j < 4 && match; ++j) {
-                const LineOp& l = lines[i + j];
-                match = l.page == onPage && l.x1 == want[j][0] && l.y1 == want[j][1] && l.x2 == want[j][2] &&
-                        l.y2 == want[j][3];
-            }
-            if (match)
-                return {lines.begin() + static_cast<std::ptrdiff_t>(i),
-                        lines.begin() + static_cast<std::ptrdiff_t>(i) + 4};
+        std::optional<GridPen> pen;
+        for (const LineOp& l : lines) {
+            if (l.page != onPage)
+                continue;
+            const bool along = x1 == x2 ? l.x1 == x1 && l.x2 == x1 && l.y1 <= y1 && l.y2 >= y2
+                                        : l.y1 == y1 && l.y2 == y1 && l.x1 <= x1 && l.x2 >= x2;
+            if (along)
+                pen = l.pen;
         }
-        return {};
+        return pen;
+    }
+    // The pen of the last line that passes through the point: what shows where lines cross.
+    std::optional<GridPen> PenAt(int onPage, int x, int y) const
+    {
+        std::optional<GridPen> pen;
+        for (const LineOp& l : lines)
+            if (l.page == onPage && l.x1 <= x && x <= l.x2 && l.y1 <= y && y <= l.y2)
+                pen = l.pen;
+        return pen;
+    }
+    // The colour of the last fill that covers the point.
+    std::optional<TColor> FillAt(int onPage, int x, int y) const
+    {
+        std::optional<TColor> color;
+        for (const FillOp& f : fills)
+            if (f.page == onPage && f.rect.left <= x && x < f.rect.right && f.rect.top <= y && y < f.rect.bottom)
+                color = f.color;
+        return color;
     }
 
     int page = 1;
     long fillCount = 0;
     long lineCount = 0;
+    long runCount = 0;
     std::vector<TextOp> texts;
     std::vector<LineOp> lines;
     std::vector<FillOp> fills;
@@ -262,8 +283,10 @@ TEST(PrintLayoutStrips, StripsPagesAndNumbering)
         ASSERT_EQ(static_cast<int>(numbers.size()), tc.pages);
         for (std::size_t i = 0; i < tc.firstNumbers.size(); ++i)
             EXPECT_EQ(numbers[i], tc.firstNumbers[i]) << i;
-        // One fill per printed cell.
-        EXPECT_GE(canvas.fillCount, static_cast<long>(chart.ColCount()) * chart.RowCount());
+        // The cells of a page share one colour: one fill a page. Lines are joined across the page,
+        // at most two pens on each of its (at most 56) row and (65) column boundaries.
+        EXPECT_EQ(canvas.fillCount, tc.pages);
+        EXPECT_LE(canvas.lineCount, static_cast<long>(tc.pages) * 2 * (56 + 65));
     }
 }
 
@@ -298,75 +321,80 @@ TEST(PrintLayoutStrips, LaterStripsAndPagesRepeatTheFixedColumnAndRow)
 TEST(PrintLayoutCells, ChartCellsWorkedOutByHand)
 {
     const GridModel chart = Chart(10, 10, true);
-    RecordingCanvas canvas;
-    EXPECT_EQ(PrintGridPages(chart, canvas, Landscape()), 1);
+    for (const bool cellByCell : {false, true}) {
+        SCOPED_TRACE(cellByCell ? "cell by cell" : "joined");
+        RecordingCanvas canvas;
+        PrintJobSetup setup = Landscape();
+        setup.cellByCell = cellByCell;
+        EXPECT_EQ(PrintGridPages(chart, canvas, setup), 1);
 
-    // Footer: date and time at the bottom left, the number at the bottom right.
-    const auto page = canvas.PageTexts();
-    ASSERT_EQ(page.size(), 2u);
-    EXPECT_EQ(page[0]->text, "08.12.2024 14:05 ");
-    EXPECT_EQ(page[0]->x, 100);
-    EXPECT_EQ(page[0]->y, 1980 - 100 - 4 - 42);
-    EXPECT_EQ(page[1]->text, "  1 ");
-    EXPECT_EQ(page[1]->x, 2870 - 200 - 20 - 4 * 35 / 2);
-    EXPECT_EQ(page[1]->y, 1834);
+        // Footer: date and time at the bottom left, the number at the bottom right.
+        const auto page = canvas.PageTexts();
+        ASSERT_EQ(page.size(), 2u);
+        EXPECT_EQ(page[0]->text, "08.12.2024 14:05 ");
+        EXPECT_EQ(page[0]->x, 100);
+        EXPECT_EQ(page[0]->y, 1980 - 100 - 4 - 42);
+        EXPECT_EQ(page[1]->text, "  1 ");
+        EXPECT_EQ(page[1]->x, 2870 - 200 - 20 - 4 * 35 / 2);
+        EXPECT_EQ(page[1]->y, 1834);
 
-    // Column number 1: rotated, from one screen pixel in at the bottom of row 0, upward.
-    const auto* col1 = canvas.FindText(1, " 1");
-    ASSERT_NE(col1, nullptr);
-    EXPECT_EQ(col1->font.angle, 90);
-    EXPECT_EQ(col1->font.height, 21);
-    EXPECT_EQ(col1->x, 176);
-    EXPECT_EQ(col1->y, 167);
-    EXPECT_EQ(*col1->clip, (PaperRect{176, 100, 214, 167}));
+        // Column number 1: rotated, from one screen pixel in at the bottom of row 0, upward.
+        const auto* col1 = canvas.FindText(1, " 1");
+        ASSERT_NE(col1, nullptr);
+        EXPECT_EQ(col1->font.angle, 90);
+        EXPECT_EQ(col1->font.height, 21);
+        EXPECT_EQ(col1->x, 176);
+        EXPECT_EQ(col1->y, 167);
+        EXPECT_EQ(*col1->clip, (PaperRect{176, 100, 214, 167}));
 
-    // Row number 1 at left + 4, resting on the bottom of its cell (P = 25 + 25 div 8 = 28).
-    const auto* row1 = canvas.FindText(1, "1");
-    ASSERT_NE(row1, nullptr);
-    EXPECT_EQ(row1->font.angle, 0);
-    EXPECT_EQ(row1->x, 104);
-    EXPECT_EQ(row1->y, 198 - 28);
-    EXPECT_EQ(*row1->clip, (PaperRect{104, 170, 173, 198}));
+        // Row number 1 at left + 4, resting on the bottom of its cell (P = 25 + 25 div 8 = 28).
+        const auto* row1 = canvas.FindText(1, "1");
+        ASSERT_NE(row1, nullptr);
+        EXPECT_EQ(row1->font.angle, 0);
+        EXPECT_EQ(row1->x, 104);
+        EXPECT_EQ(row1->y, 198 - 28);
+        EXPECT_EQ(*row1->clip, (PaperRect{104, 170, 173, 198}));
 
-    // The symbol of stitch (1, 1): centred across and vertically in 173..214 × 167..198.
-    const RecordingCanvas::TextOp* symbol = nullptr;
-    for (const auto& t : canvas.texts)
-        if (t.text == "n" && !symbol)
-            symbol = &t;
-    ASSERT_NE(symbol, nullptr);
-    EXPECT_EQ(symbol->font.font.name, "Wingdings");
-    EXPECT_EQ(symbol->x, 177 + (33 - 10) / 2);
-    EXPECT_EQ(symbol->y, 167 + (31 - 28) / 2);
-    EXPECT_EQ(*symbol->clip, (PaperRect{177, 168, 210, 198}));
+        // The symbol of stitch (1, 1): centred across and vertically in 173..214 × 167..198.
+        const RecordingCanvas::TextOp* symbol = nullptr;
+        for (const auto& t : canvas.texts)
+            if (t.text == "n" && !symbol)
+                symbol = &t;
+        ASSERT_NE(symbol, nullptr);
+        EXPECT_EQ(symbol->font.font.name, "Wingdings");
+        EXPECT_EQ(symbol->x, 177 + (33 - 10) / 2);
+        EXPECT_EQ(symbol->y, 167 + (31 - 28) / 2);
+        EXPECT_EQ(*symbol->clip, (PaperRect{177, 168, 210, 198}));
 
-    // Fills with the window colour, the fixed cells too.
-    EXPECT_EQ(canvas.fills.front().rect, (PaperRect{100, 100, 173, 167}));
-    for (const auto& f : canvas.fills)
-        EXPECT_EQ(f.color, clWindow);
+        // Fills with the window colour, the fixed cells too.
+        EXPECT_EQ(canvas.fills.front().rect.left, 100);
+        EXPECT_EQ(canvas.fills.front().rect.top, 100);
+        for (const auto& f : canvas.fills)
+            EXPECT_EQ(f.color, clWindow);
 
-    // Lines: 0.1 mm, black round the fixed cells, silver round the stitches; left, right, top,
-    // bottom.
-    const auto fixedLines = canvas.LinesOf(1, {100, 167, 173, 198});
-    ASSERT_EQ(fixedLines.size(), 4u);
-    EXPECT_EQ(fixedLines[0].pen.Color, clBlack);
-    EXPECT_EQ(fixedLines[0].pen.Width, 1);
-    const auto stitchLines = canvas.LinesOf(1, {173, 167, 214, 198});
-    ASSERT_EQ(stitchLines.size(), 4u);
-    EXPECT_EQ(stitchLines[0].x1, 173);
-    EXPECT_EQ(stitchLines[1].x1, 214);
-    EXPECT_EQ(stitchLines[2].y1, 167);
-    EXPECT_EQ(stitchLines[3].y1, 198);
-    for (const auto& l : stitchLines) {
-        EXPECT_EQ(l.pen.Color, clSilver);
-        EXPECT_EQ(l.pen.Width, 1);
+        // Lines: 0.1 mm, black round the fixed cells, silver round the stitches.
+        const auto edge = [&](int x1, int y1, int x2, int y2) {
+            return canvas.PenOnEdge(1, x1, y1, x2, y2).value_or(GridPen{clWindow, 0});
+        };
+        const GridPen rowNumberEdges[] = {edge(100, 167, 100, 198), edge(100, 167, 173, 167), edge(100, 198, 173, 198)};
+        for (const GridPen& pen : rowNumberEdges) {
+            EXPECT_EQ(pen.Color, clBlack);
+            EXPECT_EQ(pen.Width, 1);
+        }
+        // The stitch's four edges are silver, also the one it shares with row number 1, which the
+        // stitch drew last; so are the corners where its lines meet the black ones.
+        const GridPen stitchEdges[] = {edge(173, 167, 173, 198), edge(214, 167, 214, 198), edge(173, 167, 214, 167),
+                                       edge(173, 198, 214, 198)};
+        for (const GridPen& pen : stitchEdges) {
+            EXPECT_EQ(pen.Color, clSilver);
+            EXPECT_EQ(pen.Width, 1);
+        }
+        EXPECT_EQ(canvas.PenAt(1, 173, 167).value_or(GridPen{}).Color, clSilver);
+        EXPECT_EQ(canvas.PenAt(1, 173, 198).value_or(GridPen{}).Color, clSilver);
+        EXPECT_EQ(canvas.PenAt(1, 173, 100).value_or(GridPen{}).Color, clBlack);
+        // Between column numbers 1 and 2, above the stitches, the line stays black.
+        EXPECT_EQ(edge(214, 100, 214, 167).Color, clBlack);
     }
-    // The edge between row number 1 and stitch 1 is drawn last by the stitch: silver.
-    const RecordingCanvas::LineOp* last = nullptr;
-    for (const auto& l : canvas.lines)
-        if (l.x1 == 173 && l.x2 == 173 && l.y1 == 167 && l.y2 == 198)
-            last = &l;
-    ASSERT_NE(last, nullptr);
-    EXPECT_EQ(last->pen.Color, clSilver);
 }
 
 TEST(PrintLayoutCells, ATallSymbolOverhangsItsCellByHalfTheExcess)
@@ -419,20 +447,88 @@ TEST(PrintLayoutLegend, ThirtyColoursOnOneCentredPortraitPage)
     EXPECT_EQ(symbol->font.height, 42); // 12 pt, whatever the chart's size
     EXPECT_EQ(symbol->x, x0 + 94 + 4);
     EXPECT_EQ(symbol->y, y1 + (55 - 56) / 2);
-    // The swatch takes the thread's colour; lines are black, 0.2 mm.
-    bool swatch = false;
-    for (const auto& f : canvas.fills)
-        swatch = swatch || (f.rect == PaperRect{x0 + 94 + 179, y1, x0 + 94 + 179 + 179, y1 + 55} &&
-                            f.color == 0x123457u);
-    EXPECT_TRUE(swatch);
+    // The swatch takes the thread's colour, exactly its cell; lines are black, 0.2 mm.
+    const int swatchLeft = x0 + 94 + 179;
+    EXPECT_EQ(canvas.FillAt(1, swatchLeft, y1), 0x123457u);
+    EXPECT_EQ(canvas.FillAt(1, swatchLeft + 178, y1 + 54), 0x123457u);
+    EXPECT_EQ(canvas.FillAt(1, swatchLeft - 1, y1), clWindow);
+    EXPECT_EQ(canvas.FillAt(1, swatchLeft + 179, y1), clWindow);
+    EXPECT_EQ(canvas.FillAt(1, swatchLeft, y1 + 55), 0x123458u);
     for (const auto& l : canvas.lines) {
         EXPECT_EQ(l.pen.Color, clBlack);
         EXPECT_EQ(l.pen.Width, 2);
     }
     // The empty last row is printed with its lines.
     const int lastTop = 262 + 31 * 55;
-    for (int col = 0, x = x0; col < 5; x += layout.ColPitch(col), ++col)
-        EXPECT_EQ(canvas.LinesOf(1, {x, lastTop, x + layout.ColPitch(col), lastTop + 55}).size(), 4u) << col;
+    for (int col = 0, x = x0; col < 5; x += layout.ColPitch(col), ++col) {
+        SCOPED_TRACE(col);
+        const int right = x + layout.ColPitch(col), bottom = lastTop + 55;
+        EXPECT_TRUE(canvas.PenOnEdge(1, x, lastTop, x, bottom));
+        EXPECT_TRUE(canvas.PenOnEdge(1, right, lastTop, right, bottom));
+        EXPECT_TRUE(canvas.PenOnEdge(1, x, lastTop, right, lastTop));
+        EXPECT_TRUE(canvas.PenOnEdge(1, x, bottom, right, bottom));
+    }
+}
+
+// Joining the page's lines and fills must not change what it shows: every edge that cells drew
+// shows the pen the last of them drew it with, every cell its fill, and the texts come in the same
+// order, whether the page is drawn cell by cell or joined.
+TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
+{
+    struct Case {
+        const char* name;
+        GridModel grid;
+        PrintJobSetup setup;
+    };
+    GridModel tall = Chart(70, 60, true); // two strips of two pages
+    tall.SetCell(5, 5, "");
+    GridModel big = Chart(12, 12, true);
+    big.Font.size = 20; // symbols overhanging their cells, drawn clipped
+    Case cases[] = {{"chart", tall, Landscape()}, {"large symbols", big, Landscape()}, {"legend", Legend(40), Portrait()}};
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingCanvas cells, joined;
+        c.setup.cellByCell = true;
+        const int pages = PrintGridPages(c.grid, cells, c.setup);
+        c.setup.cellByCell = false;
+        ASSERT_EQ(PrintGridPages(c.grid, joined, c.setup), pages);
+        EXPECT_LT(joined.lineCount * 10, cells.lineCount);
+        EXPECT_LT(joined.fillCount * 4, cells.fillCount);
+
+        ASSERT_EQ(joined.texts.size(), cells.texts.size());
+        for (std::size_t i = 0; i < cells.texts.size(); ++i) {
+            const auto& a = cells.texts[i];
+            const auto& b = joined.texts[i];
+            ASSERT_TRUE(a.page == b.page && a.x == b.x && a.y == b.y && a.text == b.text && a.font == b.font &&
+                        a.clip == b.clip)
+                << i;
+        }
+        for (const auto& f : cells.fills) {
+            const int corners[4][2] = {{f.rect.left, f.rect.top},
+                                       {f.rect.right - 1, f.rect.top},
+                                       {f.rect.left, f.rect.bottom - 1},
+                                       {f.rect.right - 1, f.rect.bottom - 1}};
+            for (const auto& p : corners)
+                ASSERT_EQ(joined.FillAt(f.page, p[0], p[1]), cells.FillAt(f.page, p[0], p[1]));
+        }
+        // Cell by cell, every line is one edge from one grid point to the next: what shows on an
+        // edge or a point is the last line with those ends.
+        std::map<std::array<int, 5>, GridPen> edges;
+        std::map<std::array<int, 3>, GridPen> points;
+        for (const auto& l : cells.lines) {
+            edges[{l.page, l.x1, l.y1, l.x2, l.y2}] = l.pen;
+            points[{l.page, l.x1, l.y1}] = l.pen;
+            points[{l.page, l.x2, l.y2}] = l.pen;
+        }
+        const auto same = [](const std::optional<GridPen>& a, const GridPen& b) {
+            return a && a->Color == b.Color && a->Width == b.Width;
+        };
+        for (const auto& [e, pen] : edges)
+            ASSERT_TRUE(same(joined.PenOnEdge(e[0], e[1], e[2], e[3], e[4]), pen))
+                << e[0] << ": " << e[1] << "," << e[2] << " - " << e[3] << "," << e[4];
+        for (const auto& [p, pen] : points)
+            ASSERT_TRUE(same(joined.PenAt(p[0], p[1], p[2]), pen)) << p[0] << ": " << p[1] << "," << p[2];
+    }
 }
 
 TEST(PrintLayoutErrors, BadPagesAndHugeColumnsEndCleanly)

@@ -8,6 +8,8 @@
 
 #include "scheme/cp1251.h"
 
+#include <QDir>
+#include <QImage>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -58,6 +60,33 @@ void FillChart(GridModel& model, int width, int height)
         for (int c = 1; c <= width; ++c)
             model.SetCell(c, r, std::string(1, static_cast<char>(0x6C + (c + r) % 4)));
     }
+}
+
+// The pages of a PDF as pictures, without anti-aliasing so that equal geometry gives equal pixels.
+QList<QImage> RenderPages(const QString& pdf, const QString& folder)
+{
+    const QString prefix = folder + QStringLiteral("/page");
+    QList<QImage> pages;
+    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-aa"), QStringLiteral("no"),
+                                     QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-png"), pdf, prefix});
+    QDir dir(folder);
+    for (const QString& name : dir.entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
+        pages.append(QImage(dir.filePath(name)).convertToFormat(QImage::Format_RGB32));
+    return pages;
+}
+
+int DifferentPixels(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size())
+        return -1;
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto* p = reinterpret_cast<const QRgb*>(a.constScanLine(y));
+        const auto* q = reinterpret_cast<const QRgb*>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x)
+            count += p[x] != q[x] ? 1 : 0;
+    }
+    return count;
 }
 
 } // namespace
@@ -116,6 +145,45 @@ private slots:
         QVERIFY(text.contains(QString::fromUtf8("Расшифровка сиволов")));
         QVERIFY(text.contains(QLatin1String("DMC 330")));
         QVERIFY(!text.contains(QLatin1String("2024")));
+    }
+
+    // The pages as drawn a page at a time, lines and fills joined and symbols in runs, against the
+    // same pages drawn cell after cell: the same pixels and the same text.
+    void joinedPagesLookLikeCellByCellPages_data()
+    {
+        QTest::addColumn<int>("symbolPixels");
+        QTest::newRow("chart font") << 8;
+        QTest::newRow("symbols taller than their cells") << 30;
+    }
+
+    void joinedPagesLookLikeCellByCellPages()
+    {
+        QFETCH(int, symbolPixels);
+        QTemporaryDir dir;
+        TAdvStringGrid grid;
+        SetUpChartGrid(grid);
+        FillChart(grid.model(), 70, 60); // two strips of two pages
+        grid.model().Font.size = GridFont::SizeForPixelHeight(symbolPixels);
+        grid.model().SetCell(3, 3, "");
+
+        QString texts[2];
+        QList<QImage> pages[2];
+        for (int i = 0; i < 2; ++i) {
+            PrintJobSetup setup = FixedClock();
+            setup.cellByCell = i == 1;
+            const QString path = dir.filePath(QStringLiteral("chart%1.pdf").arg(i));
+            QCOMPARE(PrintGridToPdf(grid.model(), path.toStdString(), setup), 4);
+            texts[i] = Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+            const QString folder = dir.filePath(QStringLiteral("pages%1").arg(i));
+            QVERIFY(QDir().mkpath(folder));
+            pages[i] = RenderPages(path, folder);
+        }
+        QVERIFY(!texts[0].isEmpty());
+        QCOMPARE(texts[0], texts[1]);
+        QCOMPARE(pages[0].size(), 4);
+        QCOMPARE(pages[1].size(), 4);
+        for (int p = 0; p < 4; ++p)
+            QCOMPARE(DifferentPixels(pages[0][p], pages[1][p]), 0);
     }
 
     void noDefaultPrinterIsAnError()

@@ -9,6 +9,7 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextLayout>
 
 #include <cmath>
 #include <exception>
@@ -76,8 +77,11 @@ const QtPrintCanvas::Shaped& QtPrintCanvas::Shape(const PaperFont& font, std::st
     key_.append(text);
     if (const auto found = shaped_.find(key_); found != shaped_.end())
         return found->second;
-    if (shaped_.size() >= kMaxShaped)
+    if (shaped_.size() >= kMaxShaped) {
         shaped_.clear();
+        oneByte_.clear();
+        runFont_ = nullptr;
+    }
 
     GlyphRun run = ShapeText(f, text);
     run.font.setPixelSize(std::max(1, font.height));
@@ -144,6 +148,114 @@ void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& f
     if (painter_.pen().color() != color || painter_.pen().style() != Qt::SolidLine)
         painter_.setPen(color);
     painter_.drawText(QPointF(x, y + shaped.ascent), shaped.text);
+}
+
+int QtPrintCanvas::FaceIndex(const QRawFont& face)
+{
+    for (std::size_t i = 0; i < faces_.size(); ++i)
+        if (faces_[i] == face)
+            return static_cast<int>(i);
+    faces_.push_back(face);
+    pending_.emplace_back();
+    return static_cast<int>(faces_.size()) - 1;
+}
+
+void QtPrintCanvas::LayOutGlyphs(Shaped& shaped)
+{
+    shaped.glyphsLaidOut = true;
+    // The same layout drawText makes, faces chosen and glyphs shaped once for the whole job.
+    QTextLayout layout(shaped.text, shaped.font, &device_);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid())
+        return;
+    line.setPosition(QPointF(0, 0));
+    const QPointF baseline(0, line.ascent());
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        Shaped::Part part;
+        part.face = FaceIndex(run.rawFont());
+        part.glyphs = run.glyphIndexes();
+        part.positions = run.positions();
+        for (QPointF& p : part.positions)
+            p -= baseline;
+        shaped.parts.push_back(std::move(part));
+    }
+}
+
+void QtPrintCanvas::FlushRuns(const QColor& color)
+{
+    bool penSet = false;
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+        PendingRun& pending = pending_[i];
+        if (pending.glyphs.isEmpty())
+            continue;
+        if (!penSet && (painter_.pen().color() != color || painter_.pen().style() != Qt::SolidLine))
+            painter_.setPen(color);
+        penSet = true;
+        QGlyphRun run;
+        run.setRawFont(faces_[i]);
+        run.setGlyphIndexes(pending.glyphs);
+        run.setPositions(pending.positions);
+        painter_.drawGlyphRun(QPointF(0, 0), run);
+        pending.glyphs.clear();
+        pending.positions.clear();
+    }
+}
+
+QtPrintCanvas::Shaped& QtPrintCanvas::ShapeInRun(const PaperFont& font, std::string_view text)
+{
+    if (text.size() != 1)
+        return const_cast<Shaped&>(Shape(font, text));
+    if (!runFont_) {
+        for (OneByteTexts& o : oneByte_)
+            if (o.font == font)
+                runFont_ = &o;
+        if (!runFont_)
+            runFont_ = &oneByte_.emplace_back(OneByteTexts{font, {}});
+    }
+    Shaped*& slot = runFont_->shaped[static_cast<unsigned char>(text.front())];
+    if (!slot) {
+        OneByteTexts* const kept = runFont_;
+        Shaped& shaped = const_cast<Shaped&>(Shape(font, text));
+        if (runFont_ != kept) // the cache was cleared to make room
+            return ShapeInRun(font, text);
+        slot = &shaped;
+    }
+    return *slot;
+}
+
+void QtPrintCanvas::TextRun(const PaperFont& font, std::span<const PlacedText> texts)
+{
+    if (font.angle != 0) {
+        PrintCanvas::TextRun(font, texts);
+        return;
+    }
+    const QColor color = PaperColor(font.font.color);
+    runFont_ = nullptr;
+    for (const PlacedText& t : texts) {
+        Shaped& shaped = ShapeInRun(font, t.text);
+        if (shaped.text.isEmpty())
+            continue;
+        const bool fits = t.x >= t.clip.left && t.y >= t.clip.top && t.x + shaped.width <= t.clip.right &&
+                          t.y + shaped.lineHeight <= t.clip.bottom;
+        if (!fits) {
+            // Drawn on its own, clipped, where it falls among the others.
+            FlushRuns(color);
+            Text(t.x, t.y, t.text, font, &t.clip);
+            continue;
+        }
+        if (!shaped.glyphsLaidOut)
+            LayOutGlyphs(shaped);
+        const QPointF origin(t.x, t.y + shaped.ascent);
+        for (const Shaped::Part& part : shaped.parts) {
+            PendingRun& pending = pending_[static_cast<std::size_t>(part.face)];
+            pending.glyphs.append(part.glyphs);
+            for (const QPointF& p : part.positions)
+                pending.positions.append(origin + p);
+        }
+    }
+    FlushRuns(color);
 }
 
 void QtPrintCanvas::NewPage()

@@ -6,11 +6,15 @@
 #include "view/print_layout.h"
 
 #include <QFont>
+#include <QGlyphRun>
+#include <QRawFont>
 #include <QString>
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 class QPainter;
 class QPagedPaintDevice;
@@ -29,6 +33,9 @@ public:
     void FillRect(const PaperRect& rect, TColor color) override;
     void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style) override;
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) override;
+    // The texts that fit their clips go on the page as one glyph run per face: a PDF then holds
+    // one text object per row instead of one per cell.
+    void TextRun(const PaperFont& font, std::span<const PlacedText> texts) override;
     void NewPage() override;
 
 private:
@@ -40,14 +47,42 @@ private:
         double ascent = 0;
         int lineHeight = 0;
         int width = 0;
+        // The glyphs as the painter would lay the text out, by face (a fallback face may draw
+        // some), positioned from the baseline's start.
+        struct Part {
+            int face = 0;
+            QList<quint32> glyphs;
+            QList<QPointF> positions;
+        };
+        std::vector<Part> parts;
+        bool glyphsLaidOut = false;
     };
     const Shaped& Shape(const PaperFont& font, std::string_view text);
+    void LayOutGlyphs(Shaped& shaped);
+    int FaceIndex(const QRawFont& face);
+
+    // A run being gathered: glyphs and positions by face.
+    struct PendingRun {
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+    };
+    void FlushRuns(const QColor& color);
 
     static constexpr std::size_t kMaxShaped = 8192;
     QPainter& painter_;
     QPagedPaintDevice& device_;
     std::unordered_map<std::string, Shaped> shaped_;
     std::string key_;
+    // Texts of one byte, a chart's symbols, by font: found without building a key.
+    struct OneByteTexts {
+        PaperFont font;
+        std::array<Shaped*, 256> shaped{};
+    };
+    Shaped& ShapeInRun(const PaperFont& font, std::string_view text);
+    std::vector<OneByteTexts> oneByte_;
+    OneByteTexts* runFont_ = nullptr;
+    std::vector<QRawFont> faces_;
+    std::vector<PendingRun> pending_;
 };
 
 // The system's local date and time.
