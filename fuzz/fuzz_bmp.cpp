@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::span<const std::uint8_t> file(data, size);
     try {
-        const velmora::BmpHeader header = velmora::ReadBmpHeader(file);
+        const velmora::BmpHeader header = velmora::ReadBmpHeader(file, file.size());
         if (std::int64_t{header.width} * header.height > kMaxFuzzPixels)
             return 0;
         const velmora::Bitmap bitmap = velmora::DecodeBmp(file);
