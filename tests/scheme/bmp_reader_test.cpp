@@ -390,8 +390,8 @@ TEST(BmpReader, EndlessZeroDeltasTerminate)
 }
 
 // A run-length picture is filled before its stream is read, so a header of a few bytes could make
-// us fill a gigabyte. Up to 64 MiB of picture (4096 × 4096) any stream will do; beyond, the data
-// must bring a byte for every 48 pixels.
+// us fill a gigabyte. Up to 64 MiB of picture (4096 × 4096) any stream will do; beyond, the file
+// must bring a byte for every 16 pixels.
 TEST(BmpReader, RleDataMustBeInProportionToThePicture)
 {
     const auto rle8 = [](int width, int height, std::size_t dataBytes) {
@@ -404,9 +404,9 @@ TEST(BmpReader, RleDataMustBeInProportionToThePicture)
     EXPECT_EQ(free.pixel(4095, 0), kGrey);
     EXPECT_NE(ErrorOf(rle8(4096, 4097, 2)).find("run-length coded bitmap data of 2 bytes is too short for a 4096 × 4097 picture"),
               std::string::npos);
-    // 8192 × 8192 pixels need (256 - 64) MiB / 192 = 1 MiB of data.
-    EXPECT_NE(ErrorOf(rle8(8192, 8192, (1 << 20) - 1)).find("too short"), std::string::npos);
-    EXPECT_EQ(DecodeBmp(rle8(8192, 8192, 1 << 20)).height(), 8192);
+    // 4500 × 4500 pixels (81 000 000 bytes) need (81 000 000 - 64 MiB) / 64 = 217 049 bytes of data.
+    EXPECT_NE(ErrorOf(rle8(4500, 4500, 217'048)).find("too short"), std::string::npos);
+    EXPECT_EQ(DecodeBmp(rle8(4500, 4500, 217'049)).height(), 4500);
 }
 
 // ---- Reading from a file ----

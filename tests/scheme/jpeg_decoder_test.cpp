@@ -159,7 +159,7 @@ TEST(JpegDecoder, RefusesMalformedFilesWithLibjpegsMessage)
         {"65500 x 65500", Corpus("broken/jpg-sof-65500x65500-little-data.jpg"), "too large"},
         // Within the size limit but with far too little data for the declared picture, refused
         // before anything is decoded: Huffman coding needs at least a bit a block, and beyond
-        // 64 MiB any file must bring a byte for every 192 bytes its decoding takes.
+        // 64 MiB any file must bring a byte for every 64 bytes its decoding takes.
         {"16384 x 16384 over 28 kB", WithSize(cat, 0xC0, 16384, 16384), "too short for a 16384 × 16384 picture"},
         {"arithmetic 8000 x 8000 over 5 kB", WithSize(arithmetic, 0xC9, 8000, 8000), "too short for a 8000 × 8000 picture"},
         // The first restart interval swallows the rest of the data, and every later row would be grey.
