@@ -10,9 +10,10 @@
 
 namespace {
 
-// A run-length coded file of a few bytes may claim the reader's full picture limit (16384 ×
-// 16384); filling that much memory per input would slow fuzzing a thousandfold without reaching
-// new code, so such inputs are skipped. Uncompressed pictures are bounded by the input length.
+// A run-length coded file of a few bytes may claim 16 megapixels (the 64 MiB any compressed
+// picture may fill regardless of its size); filling that much memory per input would slow fuzzing
+// a hundredfold without reaching new code, so such inputs are skipped. Uncompressed pictures are
+// bounded by the input length.
 constexpr std::int64_t kMaxFuzzPixels = 4'000'000;
 
 } // namespace
