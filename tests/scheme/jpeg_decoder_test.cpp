@@ -162,6 +162,10 @@ TEST(JpegDecoder, RefusesMalformedFilesWithLibjpegsMessage)
         // 64 MiB any file must bring a byte for every 64 bytes its decoding takes.
         {"16384 x 16384 over 28 kB", WithSize(cat, 0xC0, 16384, 16384), "too short for a 16384 × 16384 picture"},
         {"arithmetic 8000 x 8000 over 5 kB", WithSize(arithmetic, 0xC9, 8000, 8000), "too short for a 8000 × 8000 picture"},
+        // 4096 × 4096 is 64 MiB of picture, which needs no data; a progressive file needs room for
+        // its coefficients as well.
+        {"progressive 4096 x 4096 over 44 kB", WithSize(Corpus("jpeg/jpg-progressive-gray-camera-512x512.jpg"), 0xC2, 4096, 4096),
+         "too short for a 4096 × 4096 picture (44468 bytes for 96 MiB of decoding)"},
         // The first restart interval swallows the rest of the data, and every later row would be grey.
         {"restart markers removed", Corpus("broken/jpg-restart-markers-missing.jpg"), "the JPEG picture data ends at row 1 of 512"},
     };
