@@ -1,5 +1,6 @@
 // Reading a source picture and stretching it to the chart size: decoding a 1000 × 1000 photo as
-// JPEG and as a 24-bit bitmap (bench/data, made once from the corpus photo of a meadow), and point
+// JPEG and as a 24-bit bitmap (bench/data, made once from the corpus photo of a meadow), loading
+// the bitmap from its file, and point
 // sampling a 12-megapixel camera picture down to 1000 × 750 stitches.
 #include "scheme/bmp_codec.h"
 #include "scheme/jpeg_decoder.h"
@@ -61,6 +62,24 @@ void BM_DecodeBmp24Bit1000x1000(benchmark::State& state)
     RunDecode(state, "bench-1000.bmp", [](const std::vector<std::uint8_t>& file) { return DecodeBmp(file); });
 }
 BENCHMARK(BM_DecodeBmp24Bit1000x1000)->Unit(benchmark::kMillisecond);
+
+// The whole load from disk, as the wizard does it: a bitmap is read a block of rows at a time.
+void BM_LoadBmpFile1000x1000(benchmark::State& state)
+{
+    const std::filesystem::path path = kDataDir / "bench-1000.bmp";
+    try {
+        LoadPicture(path);
+    } catch (const PictureError& e) {
+        state.SkipWithError(e.what());
+        return;
+    }
+    for (auto _ : state) {
+        const Bitmap picture = LoadPicture(path);
+        benchmark::DoNotOptimize(picture.pixels().data());
+    }
+    state.SetItemsProcessed(state.iterations() * 1000 * 1000);
+}
+BENCHMARK(BM_LoadBmpFile1000x1000)->Unit(benchmark::kMillisecond);
 
 void BM_StretchPointSampled4000x3000To1000x750(benchmark::State& state)
 {

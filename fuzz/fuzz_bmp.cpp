@@ -10,9 +10,10 @@
 
 namespace {
 
-// A run-length coded file of a few bytes may claim the reader's full picture limit (16384 ×
-// 16384); filling that much memory per input would slow fuzzing a thousandfold without reaching
-// new code, so such inputs are skipped. Uncompressed pictures are bounded by the input length.
+// A run-length coded file of a few bytes may claim 16 megapixels (the 64 MiB any compressed
+// picture may fill regardless of its size); filling that much memory per input would slow fuzzing
+// a hundredfold without reaching new code, so such inputs are skipped. Uncompressed pictures are
+// bounded by the input length.
 constexpr std::int64_t kMaxFuzzPixels = 4'000'000;
 
 } // namespace
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::span<const std::uint8_t> file(data, size);
     try {
-        const velmora::BmpHeader header = velmora::ReadBmpHeader(file);
+        const velmora::BmpHeader header = velmora::ReadBmpHeader(file, file.size());
         if (std::int64_t{header.width} * header.height > kMaxFuzzPixels)
             return 0;
         const velmora::Bitmap bitmap = velmora::DecodeBmp(file);

@@ -257,11 +257,11 @@ std::size_t SetMasks(std::span<const std::uint8_t> file, const InfoFields& info,
     return in.offset();
 }
 
-void SetPixelOffset(std::span<const std::uint8_t> file, std::size_t pixelOffset, BmpHeader& header)
+void SetPixelOffset(std::uint64_t fileSize, std::size_t pixelOffset, BmpHeader& header)
 {
-    if (pixelOffset > file.size())
+    if (pixelOffset > fileSize)
         throw PictureError("bitmap data offset lies beyond the end of the file (offset " + std::to_string(pixelOffset) +
-                           ", file size " + std::to_string(file.size()) + ")");
+                           ", file size " + std::to_string(fileSize) + ")");
     if (pixelOffset < header.paletteOffset)
         throw PictureError("bitmap data offset " + std::to_string(pixelOffset) + " lies inside the headers, which end at " +
                            std::to_string(header.paletteOffset));
@@ -289,18 +289,20 @@ void SetPalette(const InfoFields& info, BmpHeader& header)
 
 } // namespace
 
-BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file)
+BmpHeader ReadBmpHeader(std::span<const std::uint8_t> head, std::uint64_t fileSize)
 {
+    const std::span<const std::uint8_t> file = head.first(static_cast<std::size_t>(std::min<std::uint64_t>(head.size(), fileSize)));
     const std::size_t pixelOffset = ReadFileHeader(file);
     const InfoFields info = ReadInfoHeader(file);
 
     BmpHeader header;
+    header.fileSize = fileSize;
     header.infoHeaderSize = info.size;
     header.bitsPerPixel = info.bitsPerPixel;
     header.format = ChooseFormat(info);
     SetSize(info, header);
     header.paletteOffset = SetMasks(file, info, header);
-    SetPixelOffset(file, pixelOffset, header);
+    SetPixelOffset(fileSize, pixelOffset, header);
     SetPalette(info, header);
     return header;
 }

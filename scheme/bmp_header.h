@@ -58,10 +58,15 @@ struct BmpHeader {
     std::size_t paletteEntries = 0;   // entries to read, at most 2^bitsPerPixel (≤ 256)
 
     std::size_t pixelOffset = 0; // where the pixel data starts, ≤ the file size
+    std::uint64_t fileSize = 0;
 };
 
+// The headers, the bit masks and the largest palette all lie within a bitmap file's first bytes.
+constexpr std::size_t kBmpHeadBytes = 2048;
+
 // Reads the file header and the info header (every version: OS/2 1.x and 2.x, Windows 3 and
-// V2 to V5) with the bit masks that may follow it. Throws PictureError naming what is wrong.
-BmpHeader ReadBmpHeader(std::span<const std::uint8_t> file);
+// V2 to V5) with the bit masks that may follow it. `head` holds the file's first
+// min(fileSize, kBmpHeadBytes) bytes or more. Throws PictureError naming what is wrong.
+BmpHeader ReadBmpHeader(std::span<const std::uint8_t> head, std::uint64_t fileSize);
 
 } // namespace velmora

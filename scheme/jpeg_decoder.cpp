@@ -1,11 +1,15 @@
 #include "jpeg_decoder.h"
 
+#include "picture_budget.h"
 #include "picture_error.h"
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <csetjmp>
 #include <cstdio>
 #include <exception>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,16 +25,29 @@ namespace {
 // encoders write about ten.
 constexpr int kMaxScans = 1000;
 
+// Every scan walks over every block of its components, even when its data is empty, at about 8 ns
+// a block (arithmetic-coded refinement scans on this machine). 100 million block visits bound that
+// to about a second. Real files stay far below: the largest picture we accept has 12.6 million
+// blocks in one scan, and a progressive picture within kMaxLibjpegMemoryMiB has at most 1.3 million
+// blocks, which the usual ten scans visit five or six times.
+constexpr std::uint64_t kMaxBlockVisits = 100'000'000;
+
 // Working memory libjpeg may take for itself, on top of the picture: the whole-picture coefficient
-// buffers of progressive and multi-scan files need 128 bytes a block, so 512 MiB holds a 4:2:0
-// picture of 170 megapixels. libjpeg has no backing store on disk, so a larger need fails cleanly
-// instead of being allocated.
-constexpr long kMaxLibjpegMemoryMiB = 512;
+// buffers of progressive and multi-scan files need 128 bytes a block, so 160 MiB hold a 4:2:0
+// picture of 55 megapixels (27 at 4:4:4). libjpeg has no backing store on disk, so a larger need
+// fails cleanly instead of being allocated.
+constexpr long kMaxLibjpegMemoryMiB = 160;
+constexpr std::uint64_t kBytesPerBufferedBlock = 64 * sizeof(JCOEF);
+
+// libjpeg's words for data that stops early (JWRN_JPEG_EOF).
+constexpr const char* kFileEndsEarly = "Premature end of JPEG file";
 
 struct ErrorManager {
     jpeg_error_mgr pub; // first, so that libjpeg's pointer to it is a pointer to the whole
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool headerRead;   // jpeg_read_header has returned
+    bool fileEnded;    // the data ran out without an end marker; libjpeg went on with a fake one
 };
 
 ErrorManager& Errors(j_common_ptr cinfo)
@@ -58,14 +75,29 @@ ErrorManager& Errors(j_common_ptr cinfo)
 // libjpeg's emit_message. Warnings report damaged data that libjpeg works around, and we accept the
 // picture as libjpeg repairs it, with one exception: when the file ends early, libjpeg would go on
 // and paint the whole missing remainder grey, and a chart of a half-grey picture is worth less than
-// telling the user the file is incomplete. Stopping there also bounds the work a short file with a
-// large declared size can cause.
+// telling the user the file is incomplete.
+//
+// Running out of data is not always a loss, though: a file may lack no more than its end marker.
+// libjpeg then goes on as if the marker were there, and we let it as long as the picture data
+// needs no bit beyond the end (the Huffman decoder says so with JWRN_HIT_MARKER; what multi-scan
+// files need is checked once all their scans are in, and a single-scan file that stops short is
+// also caught row by row in WatchProgress). Arithmetic-coded data reads zeros past its end
+// without a word, so there the end of the file is always taken as a loss.
 void OnMessage(j_common_ptr cinfo, int level)
 {
     if (level >= 0)
         return; // trace messages
-    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+    ErrorManager& errors = Errors(cinfo);
+    const int code = cinfo->err->msg_code;
+    if (code == JWRN_JPEG_EOF) {
+        const bool arithmetic = reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code != 0;
+        if (!errors.headerRead || arithmetic)
+            ExitWithMessage(cinfo);
+        errors.fileEnded = true;
+    } else if (code == JWRN_HIT_MARKER && errors.fileEnded) {
+        cinfo->err->msg_code = JWRN_JPEG_EOF;
         ExitWithMessage(cinfo);
+    }
     ++cinfo->err->num_warnings;
 }
 
@@ -74,28 +106,50 @@ void IgnoreMessage(j_common_ptr) {}
 
 struct ProgressMonitor {
     jpeg_progress_mgr pub; // first, as for ErrorManager
-    // Set while the rows of a single-scan file are read: libjpeg decodes its data as the rows are
-    // asked for.
+    // Set while the rows of a single-scan, Huffman-coded file are read: libjpeg decodes its data as
+    // the rows are asked for.
     bool watchDataEnd;
+    int lastScan;                  // the scan whose blocks are counted in blockVisits
+    std::uint64_t blockVisits;     // blocks walked over by the scans so far
+    unsigned componentsSeen;       // bit i: comp_info[i] has been in a scan
 };
 
 // libjpeg's progress_monitor, called for every iMCU row of input and every call for output rows.
 void WatchProgress(j_common_ptr cinfo)
 {
     const auto* decompressor = reinterpret_cast<j_decompress_ptr>(cinfo);
+    auto& progress = *reinterpret_cast<ProgressMonitor*>(cinfo->progress);
     char* message = Errors(cinfo).message;
     if (decompressor->input_scan_number > kMaxScans) {
         std::snprintf(message, JMSG_LENGTH_MAX, "the JPEG file has more than %d scans", kMaxScans);
         JumpOut(cinfo);
     }
 
-    // When the entropy decoder of a single-scan file meets a marker other than a restart marker,
-    // the picture data has ended; libjpeg would paint every row still to come grey (for arithmetic
-    // coding without even a warning), so a header claiming a large picture over little data could
-    // keep it busy for a long time. The decoder reads up to two iMCU rows ahead of the output
-    // (smoothing needs the next row), so the end of complete data is met that far before the last
-    // row.
-    const auto& progress = *reinterpret_cast<const ProgressMonitor*>(cinfo->progress);
+    // The work of the scans is weighed before decoding (CheckScanWork); this keeps the bound should
+    // libjpeg find scans there that the byte scan missed.
+    if (decompressor->input_scan_number != progress.lastScan) {
+        progress.lastScan = decompressor->input_scan_number;
+        for (int i = 0; i < decompressor->comps_in_scan; ++i) {
+            const jpeg_component_info& component = *decompressor->cur_comp_info[i];
+            progress.blockVisits += std::uint64_t{component.width_in_blocks} * component.height_in_blocks;
+            progress.componentsSeen |= 1u << (component.component_index & 31);
+        }
+        if (progress.blockVisits > kMaxBlockVisits) {
+            std::snprintf(message, JMSG_LENGTH_MAX,
+                          "decoding the JPEG file would take too long: its scans walk over more than %llu "
+                          "blocks",
+                          static_cast<unsigned long long>(kMaxBlockVisits));
+            JumpOut(cinfo);
+        }
+    }
+
+    // When the Huffman decoder of a single-scan file meets a marker other than a restart marker,
+    // the picture data has ended; libjpeg would paint every row still to come grey, so a header
+    // claiming a large picture over little data could keep it busy for a long time. The decoder
+    // reads up to two iMCU rows ahead of the output (smoothing needs the next row), so the end of
+    // complete data is met that far before the last row. Arithmetic-coded data is not watched:
+    // its encoder leaves out the zero bytes at its end, so valid data often ends long before the
+    // last row.
     const int marker = decompressor->unread_marker;
     const bool restartMarker = marker >= 0xD0 && marker <= 0xD7;
     const JDIMENSION lookAhead = 3 * static_cast<JDIMENSION>(decompressor->max_v_samp_factor * DCTSIZE);
@@ -105,6 +159,66 @@ void WatchProgress(j_common_ptr cinfo)
                       decompressor->output_scanline, decompressor->output_height);
         JumpOut(cinfo);
     }
+}
+
+// ---- Weighing a file before decoding it ----
+
+// How often each component (by its identifier in the frame header) is named by a scan header, found
+// by walking the file's markers as libjpeg does: segments by their length, the entropy-coded data
+// after a scan header up to the first marker that is not a restart marker, stuffed FF 00 and fill
+// bytes FF FF skipped, and nothing after the end marker.
+struct ScanCensus {
+    int scans = 0;
+    std::array<std::uint32_t, 256> scansOfComponent{};
+};
+
+ScanCensus CountScans(std::span<const std::uint8_t> file) noexcept
+{
+    constexpr std::uint8_t kSos = 0xDA;
+    constexpr std::uint8_t kEoi = 0xD9;
+    const auto standalone = [](std::uint8_t code) { return code == 0x01 || (code >= 0xD0 && code <= 0xD8); };
+    const std::size_t n = file.size();
+    ScanCensus census;
+    std::size_t at = 2; // after the start marker
+    while (at < n) {
+        if (file[at] != 0xFF) { // bytes that belong to no segment; libjpeg skips them too
+            ++at;
+            continue;
+        }
+        while (at < n && file[at] == 0xFF)
+            ++at;
+        if (at >= n)
+            break;
+        const std::uint8_t code = file[at++];
+        if (code == kEoi)
+            break;
+        if (code == 0x00 || standalone(code))
+            continue;
+        if (n - at < 2)
+            break;
+        const std::size_t segmentEnd = at + (std::size_t{file[at]} << 8 | file[at + 1]);
+        if (code == kSos && n - at >= 3) {
+            ++census.scans;
+            const std::size_t components = file[at + 2];
+            for (std::size_t i = 0; i < components && at + 3 + 2 * i < n; ++i)
+                ++census.scansOfComponent[file[at + 3 + 2 * i]];
+        }
+        at = std::min(segmentEnd, n);
+        if (code != kSos)
+            continue;
+        // Entropy-coded data: stop at the FF of the first real marker.
+        while (at < n) {
+            at = static_cast<std::size_t>(std::find(file.begin() + static_cast<std::ptrdiff_t>(at), file.end(), 0xFF) -
+                                          file.begin());
+            std::size_t next = at + 1;
+            while (next < n && file[next] == 0xFF)
+                ++next;
+            if (next >= n || (file[next] != 0x00 && !(file[next] >= 0xD0 && file[next] <= 0xD7)))
+                break;
+            at = next + 1;
+        }
+    }
+    return census;
 }
 
 // Everything the decoding works on lives here, owned by DecodeJpeg and outside the frame that calls
@@ -133,6 +247,54 @@ Color CmykToRgb(int c, int m, int y, int k, bool inverted)
     return MakeColor((c * k + 127) / 255, (m * k + 127) / 255, (y * k + 127) / 255);
 }
 
+std::uint64_t BlocksOf(const jpeg_component_info& component)
+{
+    return std::uint64_t{component.width_in_blocks} * component.height_in_blocks;
+}
+
+// Why the file cannot hold, or should not be given, the decoding its headers ask for; empty when it
+// can.
+std::string WeighDecoding(Decoding& d)
+{
+    jpeg_decompress_struct& cinfo = d.cinfo;
+    const std::uint64_t fileBytes = d.file.size();
+    const std::string picture = std::to_string(cinfo.image_width) + " × " + std::to_string(cinfo.image_height) + " picture";
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < cinfo.num_components; ++i)
+        blocks += BlocksOf(cinfo.comp_info[i]);
+
+    // Huffman coding spends at least one bit on the DC coefficient of every 8 × 8 block, so a file
+    // with fewer bits than blocks cannot hold the picture its header declares (arithmetic coding
+    // has no such floor).
+    if (!cinfo.arith_code && blocks > 8 * fileBytes)
+        return "the JPEG file is too short for a " + picture + " (" + std::to_string(fileBytes) +
+               " bytes cannot hold its " + std::to_string(blocks) + " blocks)";
+
+    // The picture, and for a file of several scans the coefficients of every block, must be in
+    // proportion to the file.
+    std::uint64_t memory = std::uint64_t{4} * cinfo.image_width * cinfo.image_height;
+    if (jpeg_has_multiple_scans(&cinfo))
+        memory += kBytesPerBufferedBlock * blocks;
+    if (!CodedDataSuffices(memory, fileBytes))
+        return "the JPEG file is too short for a " + picture + " (" + std::to_string(fileBytes) + " bytes for " +
+               std::to_string(memory >> 20) + " MiB of decoding)";
+
+    // Every scan walks over all blocks of its components, so many scans over a large picture cost
+    // minutes even when their data is empty. Weigh them all before decoding the first.
+    const ScanCensus census = CountScans(d.file);
+    if (census.scans > kMaxScans)
+        return "the JPEG file has more than " + std::to_string(kMaxScans) + " scans";
+    std::uint64_t visits = 0;
+    for (int i = 0; i < cinfo.num_components; ++i) {
+        const jpeg_component_info& component = cinfo.comp_info[i];
+        visits += census.scansOfComponent[static_cast<std::uint8_t>(component.component_id)] * BlocksOf(component);
+    }
+    if (visits > kMaxBlockVisits)
+        return "decoding the JPEG file would take too long: its " + std::to_string(census.scans) + " scans walk over " +
+               std::to_string(visits) + " blocks (at most " + std::to_string(kMaxBlockVisits) + ")";
+    return {};
+}
+
 // The checks between reading the header and decoding. Returns false with d.refusal set.
 bool AcceptHeader(Decoding& d) noexcept
 {
@@ -150,27 +312,27 @@ bool AcceptHeader(Decoding& d) noexcept
                         " colour components of a kind that cannot be shown in RGB";
             return false;
         }
-
-        // Huffman coding spends at least one bit on the DC coefficient of every 8 × 8 block, so a
-        // file with fewer bits than blocks cannot hold the picture its header declares (arithmetic
-        // coding has no such floor). Such a header would otherwise make us allocate and fill a
-        // picture of the declared size from nothing.
-        if (!cinfo.arith_code) {
-            std::uint64_t blocks = 0;
-            for (int i = 0; i < cinfo.num_components; ++i)
-                blocks += std::uint64_t{cinfo.comp_info[i].width_in_blocks} * cinfo.comp_info[i].height_in_blocks;
-            if (blocks > std::uint64_t{8} * d.file.size()) {
-                d.refusal = "the JPEG file is too short for a " + std::to_string(cinfo.image_width) + " × " +
-                            std::to_string(cinfo.image_height) + " picture (" + std::to_string(d.file.size()) +
-                            " bytes cannot hold its " + std::to_string(blocks) + " blocks)";
-                return false;
-            }
-        }
-        return true;
+        d.refusal = WeighDecoding(d);
+        return d.refusal.empty();
     } catch (const std::exception& e) {
         d.refusal = e.what();
         return false;
     }
+}
+
+// Whether a multi-scan file whose data ran out before its end marker still brought every
+// coefficient of every component: then only the marker was missing.
+bool AllScansArrived(const Decoding& d) noexcept
+{
+    const jpeg_decompress_struct& cinfo = d.cinfo;
+    if (cinfo.progressive_mode) {
+        for (int c = 0; c < cinfo.num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (cinfo.coef_bits[c][k] != 0) // -1: never sent; above 0: low bits still to come
+                    return false;
+        return true;
+    }
+    return d.progress.componentsSeen == (1u << cinfo.num_components) - 1;
 }
 
 bool AllocateOutput(Decoding& d) noexcept
@@ -227,6 +389,7 @@ bool Decompress(Decoding& d)
     d.errors.pub.emit_message = OnMessage;
     d.errors.pub.output_message = IgnoreMessage;
     d.progress.pub.progress_monitor = WatchProgress;
+    d.progress.lastScan = -1;
 
     if (setjmp(d.errors.jump)) {
         jpeg_destroy_decompress(&d.cinfo);
@@ -238,13 +401,21 @@ bool Decompress(Decoding& d)
     jpeg_mem_src(&d.cinfo, d.file.data(), static_cast<unsigned long>(d.file.size()));
 
     jpeg_read_header(&d.cinfo, TRUE);
+    d.errors.headerRead = true;
     if (!AcceptHeader(d)) {
         jpeg_destroy_decompress(&d.cinfo);
         return false;
     }
 
+    // A file of several scans is read whole here, a single scan row by row below.
+    const bool multipleScans = jpeg_has_multiple_scans(&d.cinfo);
+    d.progress.watchDataEnd = !multipleScans && !d.cinfo.arith_code;
     jpeg_start_decompress(&d.cinfo);
-    d.progress.watchDataEnd = !jpeg_has_multiple_scans(&d.cinfo);
+    if (multipleScans && d.errors.fileEnded && !AllScansArrived(d)) {
+        d.refusal = kFileEndsEarly;
+        jpeg_destroy_decompress(&d.cinfo);
+        return false;
+    }
     if (!AllocateOutput(d)) {
         jpeg_destroy_decompress(&d.cinfo);
         return false;
@@ -274,6 +445,15 @@ bool Decompress(Decoding& d)
 }
 
 } // namespace
+
+void CheckJpegStart(std::span<const std::uint8_t, 2> start)
+{
+    if (start[0] != 0xFF || start[1] != 0xD8) {
+        char message[JMSG_LENGTH_MAX];
+        std::snprintf(message, sizeof message, "Not a JPEG file: starts with 0x%02x 0x%02x", start[0], start[1]);
+        throw PictureError(message);
+    }
+}
 
 Bitmap DecodeJpeg(std::span<const std::uint8_t> file)
 {

@@ -13,3 +13,29 @@ cmake --build --preset release
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j2
+
+# The picture decoders under libFuzzer (clang; see fuzz/README.md): half a minute each, seeded with
+# the test corpus. Any crash, sanitizer report, timeout or memory blow-up fails the run; its input
+# is kept in build/fuzz/findings/ for replaying.
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg
+fuzz_scratch=$(mktemp -d)
+trap 'rm -rf "$fuzz_scratch"' EXIT
+mkdir -p build/fuzz/findings
+run_fuzzer() { # target, then the name patterns of its seed files
+    local target=$1 seeds="$fuzz_scratch/$1-seeds" work="$fuzz_scratch/$1-work"
+    shift
+    mkdir -p "$seeds" "$work"
+    for pattern in "$@"; do
+        find tests/corpus -name "$pattern" -exec cp {} "$seeds" \;
+    done
+    if ! "build/fuzz/fuzz/$target" -max_total_time=30 -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
+        -artifact_prefix="build/fuzz/findings/$target-" "$work" "$seeds" >"$fuzz_scratch/$target.log" 2>&1; then
+        tail -n 60 "$fuzz_scratch/$target.log"
+        echo "$target failed; the input is in build/fuzz/findings/" >&2
+        exit 1
+    fi
+    grep -E '^(#[0-9]+ +DONE|Done [0-9]+ runs)' "$fuzz_scratch/$target.log" || true
+}
+run_fuzzer fuzz_bmp '*.bmp'
+run_fuzzer fuzz_jpeg '*.jpg' '*.jpeg'

@@ -389,6 +389,86 @@ TEST(BmpReader, EndlessZeroDeltasTerminate)
     EXPECT_EQ(rows[0][0], kGrey);
 }
 
+// A run-length picture is filled before its stream is read, so a header of a few bytes could make
+// us fill a gigabyte. Up to 64 MiB of picture (4096 × 4096) any stream will do; beyond, the file
+// must bring a byte for every 16 pixels.
+TEST(BmpReader, RleDataMustBeInProportionToThePicture)
+{
+    const auto rle8 = [](int width, int height, std::size_t dataBytes) {
+        Bytes stream(dataBytes, 0);
+        stream[1] = 1; // end of bitmap first; the rest is never read
+        return BmpFile{.width = width, .height = height, .bitsPerPixel = 8, .compression = 1,
+                       .palette = {kGrey}, .pixels = std::move(stream)}.build();
+    };
+    const Bitmap free = DecodeBmp(rle8(4096, 4096, 2));
+    EXPECT_EQ(free.pixel(4095, 0), kGrey);
+    EXPECT_NE(ErrorOf(rle8(4096, 4097, 2)).find("run-length coded bitmap data of 2 bytes is too short for a 4096 × 4097 picture"),
+              std::string::npos);
+    // 4500 × 4500 pixels (81 000 000 bytes) need (81 000 000 - 64 MiB) / 64 = 217 049 bytes of data.
+    EXPECT_NE(ErrorOf(rle8(4500, 4500, 217'048)).find("too short"), std::string::npos);
+    EXPECT_EQ(DecodeBmp(rle8(4500, 4500, 217'049)).height(), 4500);
+}
+
+// ---- Reading from a file ----
+
+// A file of `size` bytes, `head` followed by zeros, that counts what the reader asks for.
+class CountingSource : public BmpSource {
+public:
+    CountingSource(Bytes head, std::uint64_t size) : head_(std::move(head)), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    void read(std::uint64_t offset, std::span<std::uint8_t> out) override
+    {
+        ASSERT_LE(offset + out.size(), size_);
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = offset + i < head_.size() ? head_[offset + i] : 0;
+        bytesRead += out.size();
+        largestRead = std::max<std::uint64_t>(largestRead, out.size());
+    }
+
+    std::uint64_t bytesRead = 0;
+    std::uint64_t largestRead = 0;
+
+private:
+    Bytes head_;
+    std::uint64_t size_;
+};
+
+TEST(BmpReader, ReadsTheHeadersBeforeTheRestOfTheFile)
+{
+    struct Case {
+        const char* name;
+        Bytes head;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"zeros", {}, "does not start with \"BM\""},
+        {"a JPEG picture inside a bitmap header", BmpFile{.compression = 4}.build(), "JPEG"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CountingSource twoGigabytes(c.head, std::uint64_t{2} << 30);
+        try {
+            DecodeBmp(twoGigabytes);
+            ADD_FAILURE() << "decoded";
+        } catch (const PictureError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+        EXPECT_LE(twoGigabytes.bytesRead, 2048u);
+    }
+}
+
+// The rows of a large bitmap are read a block at a time, never the whole file beside the picture.
+TEST(BmpReader, ReadsLargeBitmapsInBlocksOfRows)
+{
+    const BmpFile header{.width = 2000, .height = 1000, .bitsPerPixel = 32};
+    const Bytes head = header.build();
+    CountingSource file(head, head.size() + std::uint64_t{2000} * 1000 * 4);
+    const Bitmap picture = DecodeBmp(file);
+    EXPECT_EQ(picture.height(), 1000);
+    EXPECT_EQ(file.bytesRead, 2048 + std::uint64_t{2000} * 1000 * 4); // the head, then every row once
+    EXPECT_LE(file.largestRead, std::uint64_t{1} << 20);
+}
+
 // ---- Refused files ----
 
 BmpFile Plain24(int width = 2, int height = 2)
@@ -451,6 +531,10 @@ TEST(BmpReader, RefusesMalformedFilesWithAMessageNamingTheFault)
         {"masks missing after a 40-byte header", With(Plain24(), [](BmpFile& f) { f.bitsPerPixel = 16; f.compression = 3; f.pixels.clear(); }), "ends inside the bitmap colour masks"},
         {"pixel data truncated", With(Plain24(), [](BmpFile& f) { f.pixels.resize(10); }), "pixel data ends after 10 of 14 bytes"},
         {"headers and no pixels", With(Plain24(451, 300), [](BmpFile& f) { f.pixels.clear(); }), "pixel data ends after 0 of 406797 bytes"},
+        {"RLE8 header of 16384 × 16384 and no data", With(Plain24(), [](BmpFile& f) { f.width = f.height = 16384; f.bitsPerPixel = 8; f.compression = 1; f.pixels.clear(); }),
+         "run-length coded bitmap data of 0 bytes is too short for a 16384 × 16384 picture"},
+        {"RLE4 header of 8000 × 8000 over 1000 bytes", With(Plain24(), [](BmpFile& f) { f.width = f.height = 8000; f.bitsPerPixel = 4; f.compression = 2; f.pixels.assign(1000, 0); }),
+         "data of 1000 bytes is too short for a 8000 × 8000 picture"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -133,7 +133,7 @@ TEST(JpegDecoder, ConvertsAdobeCmykLikeImageMagick)
 TEST(JpegDecoder, RefusesMalformedFilesWithLibjpegsMessage)
 {
     const Bytes cat = Corpus("jpeg/jpg-baseline-420-cat-451x300.jpg");
-    const Bytes rose = Corpus("photos/small-rose-70x46.jpg");
+    const Bytes arithmetic = Corpus("jpeg/jpg-arithmetic-testimgari-227x149.jpg");
     struct Case {
         const char* name;
         Bytes file;
@@ -151,15 +151,21 @@ TEST(JpegDecoder, RefusesMalformedFilesWithLibjpegsMessage)
         {"no quantisation tables", Corpus("broken/jpg-missing-dqt.jpg"), "Quantization table 0x00 was not defined"},
         {"width 0", WithSize(cat, 0xC0, 0, 300), "Empty JPEG image (DNL not supported)"},
         {"cut in the middle of the scan", Bytes(cat.begin(), cat.begin() + 14000), "Premature end of JPEG file"},
-        {"only the end marker missing", Bytes(rose.begin(), rose.end() - 2), "Premature end of JPEG file"},
+        // Arithmetic-coded data reads as zeros past its end, so a cut cannot be told from a
+        // missing end marker: both are refused.
+        {"arithmetic, cut in the middle of the scan", Bytes(arithmetic.begin(), arithmetic.begin() + 3000), "Premature end of JPEG file"},
+        {"arithmetic, only the end marker missing", Bytes(arithmetic.begin(), arithmetic.end() - 2), "Premature end of JPEG file"},
         // Larger than any picture we accept: refused from the header, before a pixel is decoded.
         {"65500 x 65500", Corpus("broken/jpg-sof-65500x65500-little-data.jpg"), "too large"},
-        // Within the size limit but with far too little data for the declared picture: Huffman
-        // coding needs at least a bit a block, arithmetic coding has no such floor and is stopped
-        // where its data ends.
+        // Within the size limit but with far too little data for the declared picture, refused
+        // before anything is decoded: Huffman coding needs at least a bit a block, and beyond
+        // 64 MiB any file must bring a byte for every 64 bytes its decoding takes.
         {"16384 x 16384 over 28 kB", WithSize(cat, 0xC0, 16384, 16384), "too short for a 16384 × 16384 picture"},
-        {"arithmetic 4000 x 4000 over 5 kB", WithSize(Corpus("jpeg/jpg-arithmetic-testimgari-227x149.jpg"), 0xC9, 4000, 4000),
-         "the JPEG picture data ends at row"},
+        {"arithmetic 8000 x 8000 over 5 kB", WithSize(arithmetic, 0xC9, 8000, 8000), "too short for a 8000 × 8000 picture"},
+        // 4096 × 4096 is 64 MiB of picture, which needs no data; a progressive file needs room for
+        // its coefficients as well.
+        {"progressive 4096 x 4096 over 44 kB", WithSize(Corpus("jpeg/jpg-progressive-gray-camera-512x512.jpg"), 0xC2, 4096, 4096),
+         "too short for a 4096 × 4096 picture (44468 bytes for 96 MiB of decoding)"},
         // The first restart interval swallows the rest of the data, and every later row would be grey.
         {"restart markers removed", Corpus("broken/jpg-restart-markers-missing.jpg"), "the JPEG picture data ends at row 1 of 512"},
     };
@@ -172,12 +178,33 @@ TEST(JpegDecoder, RefusesMalformedFilesWithLibjpegsMessage)
 // A file that stops early would be filled with grey by libjpeg; we refuse it, at every length.
 TEST(JpegDecoder, RefusesEveryTruncationOfAFile)
 {
-    for (const char* path : {"photos/small-rose-70x46.jpg", "jpeg/jpg-progressive-gray-camera-512x512.jpg"}) {
+    for (const char* path : {"photos/small-rose-70x46.jpg", "jpeg/jpg-progressive-gray-camera-512x512.jpg",
+                             "jpeg/jpg-progressive-custom-scans-cat-451x300.jpg",
+                             "jpeg/jpg-arithmetic-testimgari-227x149.jpg"}) {
         const Bytes file = Corpus(path);
         const std::size_t step = file.size() / 200 + 1;
         for (std::size_t length = 0; length < file.size(); length += step) {
             SCOPED_TRACE(testing::Message() << path << " cut to " << length << " bytes");
             EXPECT_THROW(DecodeJpeg(std::span(file).first(length)), PictureError);
+        }
+    }
+}
+
+// Without its two-byte end marker a file still holds all its picture data; libjpeg (and djpeg) give
+// the same pixels as for the whole file.
+TEST(JpegDecoder, AFileLackingOnlyItsEndMarkerGivesTheWholePicture)
+{
+    for (const char* path : {"photos/small-rose-70x46.jpg", "jpeg/jpg-baseline-420-cat-451x300.jpg",
+                             "jpeg/jpg-restart-every-mcu-row-cat-451x300.jpg", "jpeg/jpg-progressive-420-coffee-600x400.jpg",
+                             "jpeg/jpg-progressive-custom-scans-cat-451x300.jpg", "jpeg/jpg-gray-moon-512x512.jpg",
+                             "jpeg/jpg-cmyk-adobe-ycck-rose-70x46.jpg"}) {
+        SCOPED_TRACE(path);
+        const Bytes file = Corpus(path);
+        ASSERT_EQ(file[file.size() - 2], 0xFF);
+        ASSERT_EQ(file.back(), 0xD9);
+        for (const std::size_t cut : {1, 2}) {
+            const Bitmap picture = DecodeJpeg(std::span(file).first(file.size() - cut));
+            EXPECT_EQ(RgbDigest(picture), RgbDigest(DecodeJpeg(file))) << "without the last " << cut << " bytes";
         }
     }
 }
@@ -230,6 +257,11 @@ TEST(JpegDecoder, RefusesAProgressiveFileWithTooManyScans)
     // 1000 scans are still accepted.
     manyScans.erase(manyScans.end() - 2 - static_cast<std::ptrdiff_t>(end - sos), manyScans.end() - 2);
     EXPECT_EQ(DecodeJpeg(manyScans).width(), 512);
+
+    // The same 1000 scans over a 4096 × 4096 frame walk over 262 million blocks: refused before
+    // the first one is decoded, though the file holds enough data for the picture itself.
+    EXPECT_THAT(DecodeError(WithSize(manyScans, 0xC2, 4096, 4096)),
+                HasSubstr("its 1000 scans walk over 262144000 blocks"));
 }
 
 } // namespace

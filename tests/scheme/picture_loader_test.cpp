@@ -77,6 +77,26 @@ TEST_F(PictureLoaderTest, RefusesWhatItCannotRead)
     EXPECT_THROW(LoadPicture(folder_ / "dir.bmp"), PictureError);
 }
 
+// A large file that is no picture is refused from its first bytes, not after reading it all.
+TEST_F(PictureLoaderTest, RefusesALargeFileOfSomethingElseFromItsStart)
+{
+    struct Case {
+        const char* name;
+        const char* message;
+    };
+    for (const Case c : {Case{"zeros.bmp", "not a Windows bitmap"}, Case{"zeros.jpg", "Not a JPEG file: starts with 0x00 0x00"}}) {
+        SCOPED_TRACE(c.name);
+        const fs::path path = Write(c.name, {});
+        fs::resize_file(path, std::uintmax_t{1} << 30); // sparse: takes no room on disk
+        try {
+            LoadPicture(path);
+            ADD_FAILURE() << "loaded";
+        } catch (const PictureError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+        }
+    }
+}
+
 TEST_F(PictureLoaderTest, MissingFileIsNamedInTheError)
 {
     try {
