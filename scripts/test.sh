@@ -12,7 +12,6 @@ cmake --build --preset release
 
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
-ctest --preset sanitize -j2
 
 # The picture decoders under libFuzzer (clang; see fuzz/README.md): half a minute each, seeded with
 # the test corpus. Any crash, sanitizer report, timeout or memory blow-up fails the run; its input
@@ -39,3 +38,6 @@ run_fuzzer() { # target, then the name patterns of its seed files
 }
 run_fuzzer fuzz_bmp '*.bmp'
 run_fuzzer fuzz_jpeg '*.jpg' '*.jpeg'
+
+# The test suite last, so that its summary closes the output.
+ctest --preset sanitize -j2
