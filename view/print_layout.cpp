@@ -1,6 +1,7 @@
 #include "view/print_layout.h"
 
 #include "scheme/cp1251.h"
+#include "view/cell_text_placement.h"
 
 #include <cctype>
 #include <cmath>
@@ -379,22 +380,16 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
         } else {
             int p = MeasureLineHeight(paper) + settings_.RowSpacing;
             p += p / 8;
-            int top = rect.top;
-            if (vAlign == TVAlignment::vtaCenter)
-                top = rect.top + (rect.bottom - rect.top - p) / 2;
-            else if (vAlign == TVAlignment::vtaBottom)
-                top = rect.bottom - p;
             const int width = MeasureWidth(paper, text);
-            int x = rect.left + 4;
+            const CellBox box = PlaceCellText({rect.left, rect.top, rect.right, rect.bottom}, {4, 0, 4, 0}, width, p,
+                                              hAlign, vAlign);
+            const int x = box.left;
+            const int top = box.top;
             PaperRect clip{rect.left + 4, top, rect.right - 4, rect.bottom};
-            if (hAlign == TAlignment::taLeftJustify) {
+            if (hAlign == TAlignment::taLeftJustify)
                 clip.right = rect.right;
-            } else if (hAlign == TAlignment::taRightJustify) {
-                x = rect.right - 4 - width;
+            else if (hAlign == TAlignment::taRightJustify)
                 clip.left = rect.left;
-            } else {
-                x = rect.left + 4 + (rect.right - 4 - (rect.left + 4) - width) / 2;
-            }
             if (batch_)
                 batch_->Text(x, top, text, paper, clip);
             else
