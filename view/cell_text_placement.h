@@ -17,10 +17,7 @@ struct CellBox {
 
 // How far a cell's text keeps in from each edge of the cell.
 struct CellMargins {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // Where the box of a cell's text goes, for the screen and for paper alike. The text's box, `width`

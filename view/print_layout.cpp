@@ -463,8 +463,8 @@ void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font,
 {
     int lineHeight = MeasureLineHeight(font) + settings_.RowSpacing;
     lineHeight += OneEighth(lineHeight);
-    const CellBox box = PlaceCellText({rect.left, rect.top, rect.right, rect.bottom}, {kTextInset, 0, kTextInset, 0},
-                                      MeasureWidth(font, text), lineHeight, hAlign, vAlign);
+    const CellBox box =
+        PlaceCellText(rect, {kTextInset, 0, kTextInset, 0}, MeasureWidth(font, text), lineHeight, hAlign, vAlign);
     // Down from the text's top to the cell's bottom; across between the insets, but a text aligned
     // to one side may run on into the other side's inset.
     PaperRect clip{rect.left + kTextInset, box.top, rect.right - kTextInset, rect.bottom};
