@@ -17,7 +17,7 @@ namespace {
 constexpr int kTenthsMmPerInch = 254;
 // A cell prints as large as the screen shows it less 4 pixels; on paper the column gap, the row's
 // added eighth and the spacing unit then give it room.
-constexpr int kScreenFramePixels = 4;
+constexpr int kUnprintedScreenPixels = 4;
 // A plain text keeps 0.4 mm from the sides of its column.
 constexpr int kTextInset = 4;
 // A right header or footer text ends 2 mm before the right margin.
@@ -170,7 +170,7 @@ void PrintLayout::ConvertCellSizes()
 {
     // The tables are as long as the grid needs, so every column of a wide chart is printed.
     const auto onPaper = [this](int screenPixels) {
-        return RoundEven((screenPixels - kScreenFramePixels) * tenthsMmPerScreenPixel_);
+        return RoundEven((screenPixels - kUnprintedScreenPixels) * tenthsMmPerScreenPixel_);
     };
     colWidth_.resize(static_cast<std::size_t>(grid_.ColCount()));
     for (int c = 0; c < grid_.ColCount(); ++c)
@@ -419,11 +419,8 @@ int PrintLayout::MeasureWidth(const PaperFont& font, const std::string& text)
 
 void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& rect)
 {
-    // Paper shows the window colour for every cell: fixed and selection colours are screen-only.
-    GridBrush brush{grid_.Color};
-    GridFont font;
-    CellPrintColors(col, row, brush, font);
-    FillCell(pageColumn, rect, brush.Color);
+    const CellLook look = PrintLook(col, row);
+    FillCell(pageColumn, rect, look.brush.Color);
 
     TAlignment hAlign = TAlignment::taLeftJustify;
     TVAlignment vAlign = TVAlignment::vtaTop;
@@ -431,23 +428,25 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
     const std::string text = grid_.Cells(col, row);
     if (!text.empty()) {
         if (settings_.PrintGraphics && grid_.IsRotated(col, row))
-            PrintTurnedText(text, OnPaper(font, grid_.CellAngle(col, row)), rect);
+            PrintTurnedText(text, OnPaper(look.font, grid_.CellAngle(col, row)), rect);
         else
-            PrintPlainText(text, OnPaper(font), hAlign, vAlign, rect);
+            PrintPlainText(text, OnPaper(look.font), hAlign, vAlign, rect);
     }
 
     PrintCellBorders(col, row, pageColumn, rect);
 }
 
-void PrintLayout::CellPrintColors(int col, int row, GridBrush& brush, GridFont& font) const
+PrintLayout::CellLook PrintLayout::PrintLook(int col, int row) const
 {
     const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
-    font = fixed ? grid_.FixedFont : grid_.Font;
+    // Paper shows the window colour for every cell: fixed and selection colours are screen-only.
+    CellLook look{GridBrush{grid_.Color}, fixed ? grid_.FixedFont : grid_.Font};
     if (grid_.OnGetCellPrintColor) {
         TGridDrawState state;
         state.gdFixed = fixed;
-        grid_.OnGetCellPrintColor(grid_, row, col, state, brush, font);
+        grid_.OnGetCellPrintColor(grid_, row, col, state, look.brush, look.font);
     }
+    return look;
 }
 
 void PrintLayout::FillCell(int pageColumn, const PaperRect& rect, TColor color)

@@ -121,7 +121,12 @@ private:
     // A row, and each of its cells in the painting order: fill, text, lines.
     void PrintRow(const PrintStrip& strip, int row, int y);
     void PrintCell(int col, int row, int pageColumn, const PaperRect& rect);
-    void CellPrintColors(int col, int row, GridBrush& brush, GridFont& font) const;
+    struct CellLook {
+        GridBrush brush;
+        GridFont font;
+    };
+    // The brush and font a cell prints with, as OnGetCellPrintColor leaves them.
+    CellLook PrintLook(int col, int row) const;
     void FillCell(int pageColumn, const PaperRect& rect, TColor color);
     void PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
                         const PaperRect& rect);
