@@ -4,6 +4,7 @@
 
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
+#include "view/scheme_grids.h"
 
 #include <benchmark/benchmark.h>
 
@@ -39,7 +40,7 @@ void BM_ExportWorkbook1000(benchmark::State& state)
     fs::create_directories(folder);
     const fs::path book = folder / "scheme.xlsx";
     for (auto _ : state)
-        WriteSchemeWorkbook(book, {document.chart, document.legend, document.picture, DefaultChartFont(), "Arial", folder});
+        WriteSchemeWorkbook(book, {document.chart, document.legend, document.picture, DefaultSymbolFont(), "Arial", folder});
     state.counters["MB"] = static_cast<double>(fs::file_size(book)) / 1e6;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

@@ -15,6 +15,7 @@
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
+#include "view/scheme_grids.h"
 
 #include <QGuiApplication>
 
@@ -67,67 +68,83 @@ std::vector<std::string> SymbolTexts(const CliOptions& options)
     return texts;
 }
 
+void CreateFolder(const fs::path& folder)
+{
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error)
+        throw JobError("cannot create the folder " + folder.string() + ": " + error.message());
+}
+
+std::string SchemeJsonText(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document)
+{
+    std::ostringstream json;
+    WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
+                    document);
+    return std::move(json).str();
+}
+
+// The workbook and the PDFs share nothing but the finished scheme: a second processor writes the
+// one while the other prints. Once both are done, a failure is reported in the order of the files,
+// the workbook's before the PDFs'.
+void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& document, const PrintDateTime& started,
+                          std::optional<OutputFile>& workbook, std::optional<OutputFile>& chart,
+                          std::optional<OutputFile>& legend)
+{
+    // The workbook's fonts are those of the chart grid as the window designs it.
+    GridModel chartGrid;
+    DesignChartGrid(chartGrid);
+    // The symbol face is looked up here, on the thread of the application's fonts.
+    const SymbolAreaGlyphs symbolGlyphs = InstalledSymbolGlyphs(chartGrid.Font.name);
+    const auto writeWorkbook = [&] {
+        WriteSchemeWorkbook(*workbook, {document.chart, document.legend, document.picture, chartGrid.Font,
+                                        chartGrid.FixedFont.name, {}, symbolGlyphs});
+    };
+    std::future<void> workbookWritten;
+    if (options.xlsx) {
+        workbook.emplace(options.outFolder / "scheme.xlsx");
+        if (options.pdf)
+            workbookWritten = std::async(std::launch::async, writeWorkbook);
+        else
+            writeWorkbook();
+    }
+    std::exception_ptr pdfFailure;
+    if (options.pdf) {
+        try {
+            chart.emplace(options.outFolder / "chart.pdf");
+            legend.emplace(options.outFolder / "legend.pdf");
+            ProgressLine line;
+            WriteSchemePdfs(*chart, *legend, document, started,
+                            {[&](const std::string& file) { line.Begin(file); },
+                             [&](int done, int count) { line.Pages(done, count); }});
+        } catch (...) {
+            pdfFailure = std::current_exception();
+        }
+    }
+    if (workbookWritten.valid())
+        workbookWritten.get();
+    if (pdfFailure)
+        std::rethrow_exception(pdfFailure);
+}
+
 // Every file goes under a temporary name first, and all are put in their places only once all
 // are complete: a run that fails leaves the files of the run before as they were.
 void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document,
                   const PrintDateTime& started)
 {
-    const fs::path& folder = options.outFolder;
-    std::error_code error;
-    fs::create_directories(folder, error);
-    if (error)
-        throw JobError("cannot create the folder " + folder.string() + ": " + error.message());
-
+    CreateFolder(options.outFolder);
     std::optional<OutputFile> picture, jsonFile, workbook, chart, legend;
     if (options.bmp) {
-        picture.emplace(folder / "picture.bmp");
+        picture.emplace(options.outFolder / "picture.bmp");
         picture->Write(EncodeBmp24(document.picture));
         picture->Finish();
     }
     if (options.json) {
-        std::ostringstream json;
-        WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
-                        document);
-        jsonFile.emplace(folder / "scheme.json");
-        jsonFile->Write(json.view());
+        jsonFile.emplace(options.outFolder / "scheme.json");
+        jsonFile->Write(SchemeJsonText(options, request, document));
         jsonFile->Finish();
     }
-    {
-        // The symbol face is looked up here, on the thread of the application's fonts.
-        const SymbolAreaGlyphs symbolGlyphs = InstalledSymbolGlyphs(DefaultChartFont().name);
-        const auto writeWorkbook = [&] {
-            WriteSchemeWorkbook(*workbook, {document.chart, document.legend, document.picture, DefaultChartFont(),
-                                            "Arial", {}, symbolGlyphs});
-        };
-        // The workbook and the PDFs share nothing but the finished scheme: a second processor
-        // writes the one while the other prints. Once both are done, a failure is reported in the
-        // order of the files, the workbook's before the PDFs'.
-        std::future<void> workbookWritten;
-        if (options.xlsx) {
-            workbook.emplace(folder / "scheme.xlsx");
-            if (options.pdf)
-                workbookWritten = std::async(std::launch::async, writeWorkbook);
-            else
-                writeWorkbook();
-        }
-        std::exception_ptr pdfFailure;
-        if (options.pdf) {
-            try {
-                chart.emplace(folder / "chart.pdf");
-                legend.emplace(folder / "legend.pdf");
-                ProgressLine line;
-                WriteSchemePdfs(*chart, *legend, document, started,
-                                {[&](const std::string& file) { line.Begin(file); },
-                                 [&](int done, int count) { line.Pages(done, count); }});
-            } catch (...) {
-                pdfFailure = std::current_exception();
-            }
-        }
-        if (workbookWritten.valid())
-            workbookWritten.get();
-        if (pdfFailure)
-            std::rethrow_exception(pdfFailure);
-    }
+    WriteWorkbookAndPdfs(options, document, started, workbook, chart, legend);
 
     // Only a run that has every file whole puts them in place.
     for (std::optional<OutputFile>* file : {&picture, &jsonFile, &workbook, &chart, &legend})

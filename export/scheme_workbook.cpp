@@ -276,6 +276,18 @@ void CheckInput(const SchemeWorkbookInput& input)
                                     " is not a size a spreadsheet takes");
 }
 
+// The workbook library takes file names as narrow strings: UTF-8 on Windows (a path's c_str() is
+// wide there), the file system's own bytes elsewhere.
+std::string LibraryFileName(const fs::path& path)
+{
+#ifdef _WIN32
+    const std::u8string utf8 = path.u8string();
+    return std::string(utf8.begin(), utf8.end());
+#else
+    return path.string();
+#endif
+}
+
 lxw_worksheet* AddSheet(lxw_workbook* workbook, const char* cp1251Name)
 {
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, Cp1251ToUtf8(cp1251Name).c_str());
@@ -285,15 +297,6 @@ lxw_worksheet* AddSheet(lxw_workbook* workbook, const char* cp1251Name)
 }
 
 } // namespace
-
-GridFont DefaultChartFont()
-{
-    GridFont font;
-    font.name = "Wingdings";
-    font.size = GridFont::SizeForPixelHeight(8);
-    font.charset = kSymbolCharset;
-    return font;
-}
 
 void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
 {
@@ -305,7 +308,7 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
     // stay in memory; texts are then written in their cells rather than in a shared table.
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    WorkbookPtr workbook(workbook_new_opt(file.path().c_str(), &options));
+    WorkbookPtr workbook(workbook_new_opt(LibraryFileName(file.path()).c_str(), &options));
     if (!workbook)
         file.Fail("the workbook library cannot start a workbook");
     // The three sheets come first, in their order, as a new workbook's first three.
@@ -317,7 +320,7 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
     WriteLegendSheet(workbook.get(), legend, input);
     {
         QuietStderr quiet;
-        Check(worksheet_insert_image(picture, 0, 0, bitmap.path().c_str()),
+        Check(worksheet_insert_image(picture, 0, 0, LibraryFileName(bitmap.path()).c_str()),
               ("embed the picture " + bitmap.path().string()).c_str());
     }
 

@@ -18,9 +18,10 @@ struct SchemeWorkbookInput {
     const CellTable& chart;
     const CellTable& legend;
     const Bitmap& picture;
-    // The chart grid's cell font (the symbol font, with its size) and its fixed cells' face.
+    // The chart grid's cell font (the symbol font, with its size) and its fixed cells' face, as
+    // the chart grid has them (see DesignChartGrid).
     GridFont chartFont;
-    std::string fixedFontName = "Arial";
+    std::string fixedFontName;
     // The folder of the private file the picture is embedded from; empty: the user's temporary
     // folder.
     std::filesystem::path temporaryFolder;
@@ -29,10 +30,6 @@ struct SchemeWorkbookInput {
     // and the PDFs show (see WorkbookSymbolText).
     SymbolAreaGlyphs symbolAreaGlyphs{};
 };
-
-// The chart grid's cell font where no grid exists (the command-line tool): Wingdings in the symbol
-// character set at the chart's 8-pixel height.
-GridFont DefaultChartFont();
 
 // Writes the scheme's workbook to `file` whole or not at all: the chart on "Схема вишивки", the
 // legend on "Список символов" and the reduced picture on "Картинка". Throws std::invalid_argument

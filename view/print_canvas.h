@@ -1,5 +1,6 @@
 #pragma once
 
+#include "view/cell_text_placement.h"
 #include "view/grid_model.h"
 
 #include <span>
@@ -8,13 +9,7 @@
 namespace velmora {
 
 // A rectangle on paper in tenths of a millimetre, right and bottom exclusive.
-struct PaperRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    friend bool operator==(const PaperRect&, const PaperRect&) = default;
-};
+using PaperRect = CellBox;
 
 // A font as it is put on paper: the grid's font with its character height (without internal
 // leading) in tenths of a millimetre, and the angle its text is turned by, counter-clockwise.

@@ -1,6 +1,7 @@
 #include "view/print_layout.h"
 
 #include "scheme/cp1251.h"
+#include "view/cell_text_placement.h"
 
 #include <cctype>
 #include <cmath>
@@ -9,6 +10,28 @@
 #include <stdexcept>
 
 namespace velmora {
+
+namespace {
+
+// Lengths on paper are in tenths of a millimetre: 254 to the inch.
+constexpr int kTenthsMmPerInch = 254;
+// A cell prints as large as the screen shows it less 4 pixels; on paper the column gap, the row's
+// added eighth and the spacing unit then give it room.
+constexpr int kUnprintedScreenPixels = 4;
+// A plain text keeps 0.4 mm from the sides of its column.
+constexpr int kTextInset = 4;
+// A right header or footer text ends 2 mm before the right margin.
+constexpr int kRightTextGap = 20;
+
+// Truncated eighths measure the vertical spacing: the spacing unit is an eighth of the line height
+// of the print settings' font, a row is an eighth of its height taller on paper, and a line of
+// cell text takes an eighth of its height more.
+int OneEighth(int length) { return length / 8; }
+
+// A font as it is put on paper: it keeps its point size.
+PaperFont OnPaper(const GridFont& font, int angle = 0) { return {font, PaperFontHeight(font.size), angle}; }
+
+} // namespace
 
 GridPrintSettings ChartPrintSettings() { return GridPrintSettings{}; }
 
@@ -42,12 +65,12 @@ int PaperExtent(int pixels, int dpi)
 {
     if (dpi <= 0 || pixels < 0)
         throw std::invalid_argument("The printer reports no usable page size or resolution");
-    return RoundEven(254.0 * pixels / dpi);
+    return RoundEven(static_cast<double>(kTenthsMmPerInch) * pixels / dpi);
 }
 
 int PaperFontHeight(int points)
 {
-    return static_cast<int>(static_cast<std::int64_t>(points) * 254 / 72);
+    return static_cast<int>(static_cast<std::int64_t>(points) * kTenthsMmPerInch / 72); // 72 points to the inch
 }
 
 namespace {
@@ -117,73 +140,101 @@ PrintLayout::PrintLayout(const GridModel& grid, PrintCanvas& canvas, PrintJobSet
         throw std::invalid_argument("The screen resolution must be positive");
     if (setup_.pageWidth <= 0 || setup_.pageHeight <= 0)
         throw std::invalid_argument("The printer reports an empty printable area");
-    k_ = 254.0 / setup_.screenDpi;
+    tenthsMmPerScreenPixel_ = static_cast<double>(kTenthsMmPerInch) / setup_.screenDpi;
     if (!setup_.cellByCell)
         batch_.emplace(canvas_);
 
-    g_ = canvas_.LineHeight({settings_.Font, PaperFontHeight(settings_.Font.size), 0}) / 8;
-    hH_ = canvas_.LineHeight({settings_.HeaderFont, PaperFontHeight(settings_.HeaderFont.size), 0});
-    hF_ = canvas_.LineHeight({settings_.FooterFont, PaperFontHeight(settings_.FooterFont.size), 0});
-    bool top = false;
-    bool bottom = false;
+    MeasureHeaderAndFooter();
+    ConvertCellSizes();
+    CutIntoStrips();
+}
+
+void PrintLayout::MeasureHeaderAndFooter()
+{
+    spacingUnit_ = OneEighth(canvas_.LineHeight(OnPaper(settings_.Font)));
+    headerLineHeight_ = canvas_.LineHeight(OnPaper(settings_.HeaderFont));
+    footerLineHeight_ = canvas_.LineHeight(OnPaper(settings_.FooterFont));
+    bool anyTop = false;
+    bool anyBottom = false;
     for (TPrintPosition p : {settings_.Time, settings_.Date, settings_.PageNr, settings_.Title}) {
-        top = top || IsTop(p);
-        bottom = bottom || IsBottom(p);
+        anyTop = anyTop || IsTop(p);
+        anyBottom = anyBottom || IsBottom(p);
     }
-    headerReserve_ = settings_.HeaderSize + (top ? hH_ + g_ : 0);
-    footerReserve_ = settings_.FooterSize + (bottom ? 2 * (hF_ + g_) : hF_ + g_);
+    headerReserve_ = settings_.HeaderSize + (anyTop ? headerLineHeight_ + spacingUnit_ : 0);
+    // An empty footer still keeps one line's room.
+    footerReserve_ = settings_.FooterSize + (anyBottom ? 2 * (footerLineHeight_ + spacingUnit_)
+                                                       : footerLineHeight_ + spacingUnit_);
+}
 
+void PrintLayout::ConvertCellSizes()
+{
     // The tables are as long as the grid needs, so every column of a wide chart is printed.
-    const int cols = grid_.ColCount();
-    const int rows = grid_.RowCount();
-    colWidth_.resize(static_cast<std::size_t>(cols));
-    for (int c = 0; c < cols; ++c)
-        colWidth_[static_cast<std::size_t>(c)] = RoundEven((grid_.ColWidth(c) - 4) * k_);
-    rowHeight_.resize(static_cast<std::size_t>(rows));
-    for (int r = 0; r < rows; ++r)
-        rowHeight_[static_cast<std::size_t>(r)] = RoundEven((grid_.RowHeight(r) - 4) * k_);
+    const auto onPaper = [this](int screenPixels) {
+        return RoundEven((screenPixels - kUnprintedScreenPixels) * tenthsMmPerScreenPixel_);
+    };
+    colWidth_.resize(static_cast<std::size_t>(grid_.ColCount()));
+    for (int c = 0; c < grid_.ColCount(); ++c)
+        colWidth_[static_cast<std::size_t>(c)] = onPaper(grid_.ColWidth(c));
+    rowHeight_.resize(static_cast<std::size_t>(grid_.RowCount()));
+    for (int r = 0; r < grid_.RowCount(); ++r)
+        rowHeight_[static_cast<std::size_t>(r)] = onPaper(grid_.RowHeight(r));
+}
 
-    stripX_.assign(static_cast<std::size_t>(cols) + 1, 0);
-    const int limit = setup_.pageWidth - settings_.RightSize;
-    int f = 0;
-    while (f < cols) {
-        PrintStrip strip;
-        strip.first = f;
-        strip.repeatsFixed = f > 0 && settings_.RepeatFixedCols;
-        std::int64_t w = strip.repeatsFixed ? ColPitch(0) : 0;
-        int l = f;
-        w += ColPitch(f);
-        // A column wider than the page still gets a strip of its own, so the layout always ends.
-        while (l + 1 < cols && w + ColPitch(l + 1) <= limit) {
-            ++l;
-            w += ColPitch(l);
-        }
-        strip.last = l;
-        if (!settings_.Centered)
-            strip.x0 = settings_.LeftSize;
-        else
-            strip.x0 = w < setup_.pageWidth ? static_cast<int>((setup_.pageWidth - w) / 2) : 0;
-        int x = strip.x0 + (strip.repeatsFixed ? ColPitch(0) : 0);
-        for (int c = f; c <= l; ++c) {
-            stripX_[static_cast<std::size_t>(c)] = x;
-            x += ColPitch(c);
-        }
-        strips_.push_back(strip);
-        f = l + 1;
+void PrintLayout::CutIntoStrips()
+{
+    const int cols = grid_.ColCount();
+    columnX_.assign(static_cast<std::size_t>(cols) + 1, 0);
+    for (int first = 0; first < cols; first = strips_.back().last + 1) {
+        strips_.push_back(StripFrom(first));
+        PlaceStripColumns(strips_.back());
+    }
+}
+
+PrintStrip PrintLayout::StripFrom(int first) const
+{
+    const int cols = grid_.ColCount();
+    // The columns are fitted from 0, not from the left margin: the cells of a strip that is not
+    // centred reach up to the page width less the right margin plus the left margin.
+    const int room = setup_.pageWidth - settings_.RightSize;
+    PrintStrip strip;
+    strip.first = first;
+    strip.repeatsFixed = first > 0 && settings_.RepeatFixedCols;
+    std::int64_t width = strip.repeatsFixed ? ColPitch(0) : 0;
+    width += ColPitch(first);
+    int last = first;
+    // A column wider than the page still gets a strip of its own, so the layout always ends.
+    while (last + 1 < cols && width + ColPitch(last + 1) <= room) {
+        ++last;
+        width += ColPitch(last);
+    }
+    strip.last = last;
+    if (!settings_.Centered)
+        strip.left = settings_.LeftSize;
+    else
+        strip.left = width < setup_.pageWidth ? static_cast<int>((setup_.pageWidth - width) / 2) : 0;
+    return strip;
+}
+
+void PrintLayout::PlaceStripColumns(const PrintStrip& strip)
+{
+    int x = strip.left + (strip.repeatsFixed ? ColPitch(0) : 0);
+    for (int c = strip.first; c <= strip.last; ++c) {
+        columnX_[static_cast<std::size_t>(c)] = x;
+        x += ColPitch(c);
     }
 }
 
 int PrintLayout::RowPitch(int row) const
 {
-    const int h = RowHeight(row);
-    return h + h / 8 + 2 * g_ + settings_.RowSpacing;
+    const int height = RowHeight(row);
+    return height + OneEighth(height) + 2 * spacingUnit_ + settings_.RowSpacing;
 }
 
 int PrintLayout::ColumnX(const PrintStrip& strip, int col) const
 {
     if (col == strip.last + 1)
-        return stripX_[static_cast<std::size_t>(strip.last)] + ColPitch(strip.last);
-    return stripX_[static_cast<std::size_t>(col)];
+        return columnX_[static_cast<std::size_t>(strip.last)] + ColPitch(strip.last);
+    return columnX_[static_cast<std::size_t>(col)];
 }
 
 int PrintLayout::CountPages() { return Run(false, 0); }
@@ -192,80 +243,96 @@ void PrintLayout::PrintPages(int pageCount) { Run(true, pageCount); }
 
 int PrintLayout::Run(bool drawing, int pageCount)
 {
-    const int rows = grid_.RowCount();
-    const int bottomLimit = setup_.pageHeight - footerReserve_;
     int page = 0;
     for (std::size_t s = 0; s < strips_.size(); ++s) {
         const PrintStrip& strip = strips_[s];
-        if (drawing) {
-            pageColumnX_.clear();
-            if (strip.repeatsFixed)
-                pageColumnX_.push_back(strip.x0);
-            for (int c = strip.first; c <= strip.last + 1; ++c)
-                pageColumnX_.push_back(ColumnX(strip, c));
-        }
+        if (drawing)
+            SetPageColumns(strip);
         int pageInStrip = 0;
-        int r = 0;
-        while (r < rows) {
+        for (int row = 0; row < grid_.RowCount();) {
             ++page;
             ++pageInStrip;
-            if (drawing) {
-                if (page > 1)
-                    canvas_.NewPage();
-                DrawHeaderFooter(page, pageCount, pageInStrip, static_cast<int>(s) + 1);
-                if (batch_)
-                    batch_->BeginPage(pageColumnX_);
-            }
-            std::int64_t y = headerReserve_ + settings_.TitleSpacing;
-            if (r != 0 && settings_.RepeatFixedRows) {
-                if (drawing)
-                    PrintRow(strip, 0, static_cast<int>(y));
-                y += RowPitch(0);
-            }
-            for (;;) {
-                if (drawing)
-                    PrintRow(strip, r, static_cast<int>(y));
-                y += RowPitch(r);
-                ++r;
-                if (r >= rows || y + RowHeight(r) > bottomLimit)
-                    break;
-            }
-            if (drawing) {
-                if (batch_)
-                    batch_->EndPage();
-                if (setup_.progress)
-                    setup_.progress(page, pageCount);
-            }
+            if (drawing)
+                StartPage(page, pageCount, pageInStrip, static_cast<int>(s) + 1);
+            row = LayPageRows(strip, row, drawing);
+            if (drawing)
+                FinishPage(page, pageCount);
         }
     }
     return page;
 }
 
-void PrintLayout::DrawHeaderFooter(int page, int pageCount, int pageInStrip, int strip)
+void PrintLayout::SetPageColumns(const PrintStrip& strip)
 {
-    // top-left, top-right, top-centre, bottom-left, bottom-right, bottom-centre
-    std::string texts[6];
-    auto slot = [](TPrintPosition p) { return static_cast<int>(p) - 1; };
+    pageColumnX_.clear();
+    if (strip.repeatsFixed)
+        pageColumnX_.push_back(strip.left);
+    for (int c = strip.first; c <= strip.last + 1; ++c)
+        pageColumnX_.push_back(ColumnX(strip, c));
+}
+
+void PrintLayout::StartPage(int page, int pageCount, int pageInStrip, int strip)
+{
+    if (page > 1)
+        canvas_.NewPage();
+    DrawHeaderFooter(page, pageCount, pageInStrip, strip);
+    if (batch_)
+        batch_->BeginPage(pageColumnX_);
+}
+
+int PrintLayout::LayPageRows(const PrintStrip& strip, int row, bool drawing)
+{
+    const int rows = grid_.RowCount();
+    const int bottomLimit = setup_.pageHeight - footerReserve_;
+    std::int64_t y = headerReserve_ + settings_.TitleSpacing;
+    if (row != 0 && settings_.RepeatFixedRows) {
+        if (drawing)
+            PrintRow(strip, 0, static_cast<int>(y));
+        y += RowPitch(0);
+    }
+    for (;;) {
+        if (drawing)
+            PrintRow(strip, row, static_cast<int>(y));
+        y += RowPitch(row);
+        ++row;
+        if (row >= rows || y + RowHeight(row) > bottomLimit)
+            return row;
+    }
+}
+
+void PrintLayout::FinishPage(int page, int pageCount)
+{
+    if (batch_)
+        batch_->EndPage();
+    if (setup_.progress)
+        setup_.progress(page, pageCount);
+}
+
+std::string PrintLayout::PageNumberText(int page, int pageCount, int pageInStrip, int strip) const
+{
+    if (strips_.size() > 1)
+        return std::to_string(pageInStrip) + "-" + std::to_string(strip);
+    if (!settings_.PageNumSep.empty() && pageCount > 1)
+        return std::to_string(page + settings_.PageNumberOffset) + settings_.PageNumSep +
+               std::to_string(pageCount + settings_.MaxPagesOffset);
+    return std::to_string(page + settings_.PageNumberOffset);
+}
+
+std::array<std::string, 6> PrintLayout::HeaderFooterTexts(int page, int pageCount, int pageInStrip, int strip) const
+{
+    std::array<std::string, 6> texts;
     auto add = [&](TPrintPosition p, const std::string& item) {
         if (p == TPrintPosition::ppNone)
             return;
-        std::string& text = texts[slot(p)];
+        std::string& text = texts[static_cast<std::size_t>(p) - 1];
         text = IsLeft(p) ? item + " " + text : text + " " + item;
     };
     const PrintDateTime now = setup_.clock ? setup_.clock() : PrintDateTime{};
     add(settings_.Time, FormatDateTime("hh:nn", now, setup_.locale));
     add(settings_.Date, FormatDateTime(settings_.DateFormat, now, setup_.locale));
-    if (settings_.PageNr != TPrintPosition::ppNone) {
-        std::string number;
-        if (strips_.size() > 1)
-            number = std::to_string(pageInStrip) + "-" + std::to_string(strip);
-        else if (!settings_.PageNumSep.empty() && pageCount > 1)
-            number = std::to_string(page + settings_.PageNumberOffset) + settings_.PageNumSep +
-                     std::to_string(pageCount + settings_.MaxPagesOffset);
-        else
-            number = std::to_string(page + settings_.PageNumberOffset);
-        add(settings_.PageNr, settings_.PagePrefix + " " + number + " " + settings_.PageSuffix);
-    }
+    if (settings_.PageNr != TPrintPosition::ppNone)
+        add(settings_.PageNr, settings_.PagePrefix + " " + PageNumberText(page, pageCount, pageInStrip, strip) + " " +
+                                  settings_.PageSuffix);
     if (settings_.Title != TPrintPosition::ppNone) {
         const std::string title = !settings_.TitleText.empty()    ? settings_.TitleText
                                   : !settings_.TitleLines.empty() ? settings_.TitleLines.front()
@@ -273,19 +340,25 @@ void PrintLayout::DrawHeaderFooter(int page, int pageCount, int pageInStrip, int
         if (!title.empty())
             add(settings_.Title, title);
     }
+    return texts;
+}
 
-    const PaperFont header{settings_.HeaderFont, PaperFontHeight(settings_.HeaderFont.size), 0};
-    const PaperFont footer{settings_.FooterFont, PaperFontHeight(settings_.FooterFont.size), 0};
-    for (int i = 0; i < 6; ++i) {
+void PrintLayout::DrawHeaderFooter(int page, int pageCount, int pageInStrip, int strip)
+{
+    const std::array<std::string, 6> texts = HeaderFooterTexts(page, pageCount, pageInStrip, strip);
+    const PaperFont header = OnPaper(settings_.HeaderFont);
+    const PaperFont footer = OnPaper(settings_.FooterFont);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         const std::string& text = texts[i];
         if (text.empty())
             continue;
         const bool top = i < 3;
         const PaperFont& font = top ? header : footer;
-        const int y = top ? settings_.HeaderSize : setup_.pageHeight - settings_.FooterSize - g_ - hF_;
+        const int y =
+            top ? settings_.HeaderSize : setup_.pageHeight - settings_.FooterSize - spacingUnit_ - footerLineHeight_;
         int x = settings_.LeftSize;
         if (i % 3 == 1)
-            x = setup_.pageWidth - settings_.RightSize - 20 - canvas_.TextWidth(font, text);
+            x = setup_.pageWidth - settings_.RightSize - kRightTextGap - canvas_.TextWidth(font, text);
         else if (i % 3 == 2)
             x = (setup_.pageWidth - canvas_.TextWidth(font, text)) / 2;
         canvas_.Text(x, y, text, font, nullptr);
@@ -299,9 +372,9 @@ void PrintLayout::PrintRow(const PrintStrip& strip, int row, int y)
         batch_->BeginRow(y, bottom);
     int pageColumn = 0;
     if (strip.repeatsFixed)
-        PrintCell(0, row, pageColumn++, {strip.x0, y, strip.x0 + ColPitch(0), bottom});
+        PrintCell(0, row, pageColumn++, {strip.left, y, strip.left + ColPitch(0), bottom});
     for (int c = strip.first; c <= strip.last; ++c) {
-        const int x = stripX_[static_cast<std::size_t>(c)];
+        const int x = columnX_[static_cast<std::size_t>(c)];
         PrintCell(c, row, pageColumn++, {x, y, x + ColPitch(c), bottom});
     }
 }
@@ -346,63 +419,80 @@ int PrintLayout::MeasureWidth(const PaperFont& font, const std::string& text)
 
 void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& rect)
 {
-    const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
-    // Paper shows the window colour for every cell: fixed and selection colours are screen-only.
-    GridBrush brush{grid_.Color};
-    GridFont font = fixed ? grid_.FixedFont : grid_.Font;
-    if (grid_.OnGetCellPrintColor) {
-        TGridDrawState state;
-        state.gdFixed = fixed;
-        grid_.OnGetCellPrintColor(grid_, row, col, state, brush, font);
-    }
-    PaperFont paper{font, PaperFontHeight(font.size), 0};
-    if (batch_)
-        batch_->Fill(pageColumn, brush.Color);
-    else
-        canvas_.FillRect(rect, brush.Color);
+    const CellLook look = PrintLook(col, row);
+    FillCell(pageColumn, rect, look.brush.Color);
 
     TAlignment hAlign = TAlignment::taLeftJustify;
     TVAlignment vAlign = TVAlignment::vtaTop;
     grid_.CellAlignment(col, row, hAlign, vAlign);
-
     const std::string text = grid_.Cells(col, row);
     if (!text.empty()) {
-        const int angle = grid_.CellAngle(col, row);
-        if (settings_.PrintGraphics && grid_.IsRotated(col, row)) {
-            paper.angle = angle;
-            const int inset = RoundEven(k_);
-            const PaperRect clip{rect.left + inset, rect.top, rect.right, rect.bottom};
-            if (batch_)
-                batch_->Text(rect.left + inset, rect.bottom, text, paper, clip);
-            else
-                canvas_.Text(rect.left + inset, rect.bottom, text, paper, &clip);
-        } else {
-            int p = MeasureLineHeight(paper) + settings_.RowSpacing;
-            p += p / 8;
-            int top = rect.top;
-            if (vAlign == TVAlignment::vtaCenter)
-                top = rect.top + (rect.bottom - rect.top - p) / 2;
-            else if (vAlign == TVAlignment::vtaBottom)
-                top = rect.bottom - p;
-            const int width = MeasureWidth(paper, text);
-            int x = rect.left + 4;
-            PaperRect clip{rect.left + 4, top, rect.right - 4, rect.bottom};
-            if (hAlign == TAlignment::taLeftJustify) {
-                clip.right = rect.right;
-            } else if (hAlign == TAlignment::taRightJustify) {
-                x = rect.right - 4 - width;
-                clip.left = rect.left;
-            } else {
-                x = rect.left + 4 + (rect.right - 4 - (rect.left + 4) - width) / 2;
-            }
-            if (batch_)
-                batch_->Text(x, top, text, paper, clip);
-            else
-                canvas_.Text(x, top, text, paper, &clip);
-        }
+        if (settings_.PrintGraphics && grid_.IsRotated(col, row))
+            PrintTurnedText(text, OnPaper(look.font, grid_.CellAngle(col, row)), rect);
+        else
+            PrintPlainText(text, OnPaper(look.font), hAlign, vAlign, rect);
     }
 
-    GridPen pen{clBlack, 2};
+    PrintCellBorders(col, row, pageColumn, rect);
+}
+
+PrintLayout::CellLook PrintLayout::PrintLook(int col, int row) const
+{
+    const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
+    // Paper shows the window colour for every cell: fixed and selection colours are screen-only.
+    CellLook look{GridBrush{grid_.Color}, fixed ? grid_.FixedFont : grid_.Font};
+    if (grid_.OnGetCellPrintColor) {
+        TGridDrawState state;
+        state.gdFixed = fixed;
+        grid_.OnGetCellPrintColor(grid_, row, col, state, look.brush, look.font);
+    }
+    return look;
+}
+
+void PrintLayout::FillCell(int pageColumn, const PaperRect& rect, TColor color)
+{
+    if (batch_)
+        batch_->Fill(pageColumn, color);
+    else
+        canvas_.FillRect(rect, color);
+}
+
+void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
+                                 const PaperRect& rect)
+{
+    int lineHeight = MeasureLineHeight(font) + settings_.RowSpacing;
+    lineHeight += OneEighth(lineHeight);
+    const CellBox box =
+        PlaceCellText(rect, {kTextInset, 0, kTextInset, 0}, MeasureWidth(font, text), lineHeight, hAlign, vAlign);
+    // Down from the text's top to the cell's bottom; across between the insets, but a text aligned
+    // to one side may run on into the other side's inset.
+    PaperRect clip{rect.left + kTextInset, box.top, rect.right - kTextInset, rect.bottom};
+    if (hAlign == TAlignment::taLeftJustify)
+        clip.right = rect.right;
+    else if (hAlign == TAlignment::taRightJustify)
+        clip.left = rect.left;
+    DrawCellText(box.left, box.top, text, font, clip);
+}
+
+void PrintLayout::PrintTurnedText(const std::string& text, const PaperFont& font, const PaperRect& rect)
+{
+    // Whatever the alignment, a turned text starts one screen pixel in from the cell's left edge,
+    // on its bottom edge, and is clipped to the cell less that pixel.
+    const int inset = RoundEven(tenthsMmPerScreenPixel_);
+    DrawCellText(rect.left + inset, rect.bottom, text, font, {rect.left + inset, rect.top, rect.right, rect.bottom});
+}
+
+void PrintLayout::DrawCellText(int x, int y, const std::string& text, const PaperFont& font, const PaperRect& clip)
+{
+    if (batch_)
+        batch_->Text(x, y, text, font, clip);
+    else
+        canvas_.Text(x, y, text, font, &clip);
+}
+
+void PrintLayout::PrintCellBorders(int col, int row, int pageColumn, const PaperRect& rect)
+{
+    GridPen pen{clBlack, 2}; // 0.2 mm
     TCellBorders borders;
     if (settings_.Borders == TPrintBorders::pbSingle)
         borders = {true, true, true, true};

@@ -45,8 +45,9 @@ struct PrintLocale {
 std::string FormatDateTime(std::string_view format, const PrintDateTime& when, const PrintLocale& locale);
 
 struct PrintJobSetup {
-    int pageWidth = 0;  // PW
-    int pageHeight = 0; // PH
+    // The printable area of the page in tenths of a millimetre (see PaperExtent).
+    int pageWidth = 0;
+    int pageHeight = 0;
     // The resolution in which the grid's column widths and row heights are measured.
     int screenDpi = 96;
     // Read anew for every page; empty gives a fixed moment.
@@ -60,12 +61,13 @@ struct PrintJobSetup {
     std::function<void(int done, int pageCount)> progress;
 };
 
-// The columns of one strip: f to l, with the fixed column repeated in front when `repeatsFixed`.
+// The columns one strip of pages carries: `first` to `last`, with the fixed column repeated in
+// front when `repeatsFixed`; `left` is the x at which the strip begins on its pages.
 struct PrintStrip {
     int first = 0;
     int last = 0;
     bool repeatsFixed = false;
-    int x0 = 0;
+    int left = 0;
 };
 
 // Lays a grid out on pages and prints it through a canvas: the counting pass measures only, the
@@ -80,20 +82,58 @@ public:
 
     const std::vector<PrintStrip>& Strips() const { return strips_; }
     int ColWidth(int col) const { return colWidth_[static_cast<std::size_t>(col)]; }
-    int ColPitch(int col) const { return ColWidth(col) + settings_.ColumnSpacing + 20; }
+    // A column takes its paper width, the column spacing and a 2 mm gap.
+    int ColPitch(int col) const { return ColWidth(col) + settings_.ColumnSpacing + kColumnGap; }
     int RowHeight(int row) const { return rowHeight_[static_cast<std::size_t>(row)]; }
     int RowPitch(int row) const;
     int HeaderReserve() const { return headerReserve_; }
     int FooterReserve() const { return footerReserve_; }
-    int SpacingUnit() const { return g_; }
+    // An eighth of the line height of the print settings' font (about 0.4 mm): the unit of the
+    // room around rows, headers and footers.
+    int SpacingUnit() const { return spacingUnit_; }
     // Left x of the strip's columns, by column index; the entry after the last column is its end.
     int ColumnX(const PrintStrip& strip, int col) const;
 
 private:
+    static constexpr int kColumnGap = 20;
+
+    // Measuring and cutting into strips, once for both passes.
+    void MeasureHeaderAndFooter();
+    void ConvertCellSizes();
+    void CutIntoStrips();
+    PrintStrip StripFrom(int first) const;
+    void PlaceStripColumns(const PrintStrip& strip);
+
+    // The pages: returns the number of pages; draws them only when `drawing`.
     int Run(bool drawing, int pageCount);
+    void SetPageColumns(const PrintStrip& strip);
+    void StartPage(int page, int pageCount, int pageInStrip, int strip);
+    // Lays out the rows of one page from `row` on; returns the row the next page begins with.
+    int LayPageRows(const PrintStrip& strip, int row, bool drawing);
+    void FinishPage(int page, int pageCount);
+
+    // The header and footer texts by position: top-left, top-right, top-centre, bottom-left,
+    // bottom-right, bottom-centre, as TPrintPosition counts them after ppNone.
+    std::array<std::string, 6> HeaderFooterTexts(int page, int pageCount, int pageInStrip, int strip) const;
+    std::string PageNumberText(int page, int pageCount, int pageInStrip, int strip) const;
     void DrawHeaderFooter(int page, int pageCount, int pageInStrip, int strip);
+
+    // A row, and each of its cells in the painting order: fill, text, lines.
     void PrintRow(const PrintStrip& strip, int row, int y);
     void PrintCell(int col, int row, int pageColumn, const PaperRect& rect);
+    struct CellLook {
+        GridBrush brush;
+        GridFont font;
+    };
+    // The brush and font a cell prints with, as OnGetCellPrintColor leaves them.
+    CellLook PrintLook(int col, int row) const;
+    void FillCell(int pageColumn, const PaperRect& rect, TColor color);
+    void PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
+                        const PaperRect& rect);
+    void PrintTurnedText(const std::string& text, const PaperFont& font, const PaperRect& rect);
+    void DrawCellText(int x, int y, const std::string& text, const PaperFont& font, const PaperRect& clip);
+    void PrintCellBorders(int col, int row, int pageColumn, const PaperRect& rect);
+
     int MeasureLineHeight(const PaperFont& font);
     int MeasureWidth(const PaperFont& font, const std::string& text);
 
@@ -110,16 +150,16 @@ private:
     PrintCanvas& canvas_;
     PrintJobSetup setup_;
     const GridPrintSettings& settings_;
-    double k_ = 0;
-    int g_ = 0;
-    int hH_ = 0;
-    int hF_ = 0;
+    double tenthsMmPerScreenPixel_ = 0;
+    int spacingUnit_ = 0;
+    int headerLineHeight_ = 0;
+    int footerLineHeight_ = 0;
     int headerReserve_ = 0;
     int footerReserve_ = 0;
     std::vector<int> colWidth_;
     std::vector<int> rowHeight_;
     std::vector<PrintStrip> strips_;
-    std::vector<int> stripX_; // left x of each column within its own strip; one more for the end
+    std::vector<int> columnX_; // left x of each column within its own strip; one more for the end
     std::vector<Measured> measured_;
     std::size_t lastMeasured_ = 0;
     std::vector<int> pageColumnX_; // the columns of the strip being printed, the repeated one first

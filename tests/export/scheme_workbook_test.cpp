@@ -7,6 +7,7 @@
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "tests/file_size_limit.h"
+#include "view/scheme_grids.h"
 
 #include <gtest/gtest.h>
 
@@ -286,7 +287,7 @@ std::string ReadAll(const fs::path& path)
 TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
 {
     const SchemeDocument document = Scheme(40, 30);
-    const SchemeWorkbookInput input{document.chart, document.legend, document.picture, DefaultChartFont(), "Arial",
+    const SchemeWorkbookInput input{document.chart, document.legend, document.picture, DefaultSymbolFont(), "Arial",
                                     folder_ / "tmp"};
     const fs::path book = folder_ / "out" / "book.xlsx";
     fs::create_directories(book.parent_path());
@@ -335,7 +336,7 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
 TEST_F(WorkbookTest, FailuresLeaveNoWorkbook)
 {
     const SchemeDocument document = Scheme(10, 10);
-    const GridFont font = DefaultChartFont();
+    const GridFont font = DefaultSymbolFont();
 
     const fs::path unwritable = folder_ / "missing" / "book.xlsx";
     EXPECT_THROW(WriteSchemeWorkbook(unwritable, {document.chart, document.legend, document.picture, font, "Arial",

@@ -421,7 +421,7 @@ TEST(PrintLayoutLegend, ThirtyColoursOnOneCentredPortraitPage)
     layout.PrintPages(1);
     EXPECT_EQ(canvas.page, 1);
     ASSERT_EQ(layout.Strips().size(), 1u);
-    EXPECT_EQ(layout.Strips()[0].x0, (1980 - 831) / 2);
+    EXPECT_EQ(layout.Strips()[0].left, (1980 - 831) / 2);
 
     // The title, centred at the top; no footer.
     const auto page = canvas.PageTexts();
