@@ -163,13 +163,17 @@ void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString
 int Run(const CliOptions& options, char* programName)
 {
     // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
-    // Qt gets the program's name only: the tool's own arguments are no options of Qt's. The
-    // workbook asks it too, whether the symbol face is installed, also without the PDFs.
+    // The workbook asks it too, whether the symbol face is installed; the picture and scheme.json
+    // do without its start-up. Qt gets the program's name only: the tool's own arguments are no
+    // options of Qt's.
     int qtArgc = 1;
     char* qtArgv[] = {programName, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QtMessagesToStderr);
-    const QGuiApplication application(qtArgc, qtArgv);
+    std::optional<QGuiApplication> application;
+    if (options.xlsx || options.pdf) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(QtMessagesToStderr);
+        application.emplace(qtArgc, qtArgv);
+    }
     const PrintDateTime started = CurrentPrintDateTime();
 
     Bitmap picture;
