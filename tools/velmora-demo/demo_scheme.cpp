@@ -1,7 +1,7 @@
 #include "demo_scheme.h"
 
-#include "data_module.h"
-#include "main_form.h"
+#include "app/data_module.h"
+#include "app/main_form.h"
 #include "scheme/chart_size.h"
 #include "scheme/picture_loader.h"
 #include "scheme/symbol_spread.h"
