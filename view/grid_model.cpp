@@ -1,29 +1,15 @@
 #include "grid_model.h"
 
+#include "screen_units.h"
+
 #include <algorithm>
 #include <stdexcept>
 
 namespace velmora {
 
-namespace {
+int GridFont::PixelHeight() const { return PointsToPixels(size); }
 
-// Pixel sizes are logical pixels at 96 dpi; fonts are sized in points at 72 to the inch.
-constexpr int kScreenDpi = 96;
-constexpr int kPointsPerInch = 72;
-
-// a · b / c rounded half away from zero, as the platform's MulDiv.
-int MulDiv(int a, int b, int c)
-{
-    const long long p = static_cast<long long>(a) * b;
-    const long long q = p >= 0 ? (2 * p + c) / (2 * c) : -((-2 * p + c) / (2 * c));
-    return static_cast<int>(q);
-}
-
-} // namespace
-
-int GridFont::PixelHeight() const { return MulDiv(size, kScreenDpi, kPointsPerInch); }
-
-int GridFont::SizeForPixelHeight(int pixels) { return MulDiv(pixels, kPointsPerInch, kScreenDpi); }
+int GridFont::SizeForPixelHeight(int pixels) { return PixelsToPoints(pixels); }
 
 int NormalizeAngle(int angle)
 {

@@ -3,7 +3,7 @@
 #include "app/data_module.h"
 #include "app/main_form.h"
 #include "app/new_scheme_command.h"
-#include "app/picture_image.h"
+#include "view/paint/qt_bridge.h"
 #include "scheme/picture_loader.h"
 #include "tests/app/fake_prompter.h"
 #include "view/qt/adv_string_grid.h"

@@ -1,5 +1,6 @@
 #include "adv_string_grid.h"
 
+#include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
 
 #include <QKeyEvent>
@@ -54,8 +55,7 @@ QColor GridCanvas::Resolve(TColor color) const
             return SystemQColor(widget_->palette(), color & 0xFFFFFFu);
         return SystemQColor(QPalette(), color & 0xFFFFFFu);
     }
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return ToQColor(color);
 }
 
 void GridCanvas::FillRect(const QRect& rect) { painter_.fillRect(rect, Resolve(Brush.Color)); }
