@@ -1,7 +1,7 @@
 #include "about_form.h"
 
-#include "scheme/cp1251.h"
 #include "version_record.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/window_font.h"
 
 #include <QApplication>
@@ -45,11 +45,6 @@ void SetTextColor(QLabel* label, const QColor& color)
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, color);
     label->setPalette(palette);
-}
-
-QString FromRecord(const std::string& text)
-{
-    return QString::fromStdString(Cp1251ToUtf8(text));
 }
 
 } // namespace
@@ -128,28 +123,28 @@ void Tfm_About::SetLabel(QLabel* label, const QString& text)
 
 void Tfm_About::FormCreate(const QString& executable)
 {
-    const std::optional<VersionRecord> record = ReadVersionRecord(executable.toStdString());
+    const std::optional<VersionRecord> record = ReadVersionRecord(ToPath(executable));
     if (!record)
         return;
     const auto query = [&record](const char* name) {
         return record->Query(std::string("StringFileInfo\\041904E3\\") + name);
     };
     if (const auto text = query("ProductName"))
-        SetLabel(lb_Name, FromRecord(*text));
+        SetLabel(lb_Name, Cp1251ToQString(*text));
     if (const auto text = query("ProductVersion"))
-        SetLabel(lb_Version, QStringLiteral("версия ") + FromRecord(*text));
+        SetLabel(lb_Version, QStringLiteral("версия ") + Cp1251ToQString(*text));
     if (const auto text = query("FileVersion"))
-        SetLabel(lb_FileVersion, QLatin1Char('(') + FromRecord(text->substr(0, kMaxVersionText)) + QLatin1Char(')'));
+        SetLabel(lb_FileVersion, QLatin1Char('(') + Cp1251ToQString(text->substr(0, kMaxVersionText)) + QLatin1Char(')'));
     if (const auto text = query("CompanyName"))
-        SetLabel(lb_Company, FromRecord(*text));
+        SetLabel(lb_Company, Cp1251ToQString(*text));
     if (const auto text = query("LegalTradeMarks"))
-        SetLabel(lb_CopyRight, FromRecord(*text));
+        SetLabel(lb_CopyRight, Cp1251ToQString(*text));
     if (const auto text = query("LegalCopyright"))
-        SetLabel(lb_CopyRight, lb_CopyRight->text() + QStringLiteral(", ") + FromRecord(*text));
+        SetLabel(lb_CopyRight, lb_CopyRight->text() + QStringLiteral(", ") + Cp1251ToQString(*text));
     if (const auto text = query("InternalName"))
-        SetLabel(lb_InternalName, QLatin1Char('(') + FromRecord(text->substr(0, kMaxVersionText)) + QLatin1Char(')'));
+        SetLabel(lb_InternalName, QLatin1Char('(') + Cp1251ToQString(text->substr(0, kMaxVersionText)) + QLatin1Char(')'));
     if (const auto text = query("Comments"))
-        mm_Comments->setPlainText(FromRecord(*text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        mm_Comments->setPlainText(Cp1251ToQString(*text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 } // namespace velmora

@@ -59,8 +59,8 @@ public:
 
     // The settings store with its location and its one stored value, the text of "Dithering".
     // It keeps the settings in the registry installed for the program (InstallSettingsRegistry),
-    // or else in a private one that starts empty.
-    MemorySettingsRegistry PrivateSettings;
+    // or else nowhere: it starts empty and what it saves is forgotten.
+    DiscardingSettingsRegistry PrivateSettings;
     TFormStorage JvFormStorage{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
     std::string SettingsKey;
     std::string SettingsSection;

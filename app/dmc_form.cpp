@@ -1,7 +1,7 @@
 #include "dmc_form.h"
 
-#include "scheme/cp1251.h"
 #include "scheme/dmc_inc.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/window_font.h"
 
 #include <QHeaderView>
@@ -36,17 +36,6 @@ public:
 private:
     const Tfm_DMC& form_;
 };
-
-QColor ColorOfValue(std::uint32_t value)
-{
-    return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                  static_cast<int>((value >> 16) & 0xFF));
-}
-
-QString ToQString(const std::string& text)
-{
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
 
 } // namespace
 
@@ -95,12 +84,12 @@ std::string Tfm_DMC::Cells(int col, int row) const
 {
     const QTableWidgetItem* item =
         row == 0 ? sg_DMC->horizontalHeaderItem(col) : sg_DMC->item(row - 1, col);
-    return item ? Utf8ToCp1251(item->text().toStdString()) : std::string();
+    return item ? QStringToCp1251(item->text()) : std::string();
 }
 
 void Tfm_DMC::SetCell(int col, int row, const std::string& text)
 {
-    auto* item = new QTableWidgetItem(ToQString(text));
+    auto* item = new QTableWidgetItem(Cp1251ToQString(text));
     if (row == 0) {
         sg_DMC->setHorizontalHeaderItem(col, item);
         return;
@@ -136,7 +125,7 @@ void Tfm_DMC::sg_DMCDrawCell(int col, int row, const QRect& rect, QStyle::State,
     if (error != std::errc() || end != text.data() + text.size())
         return;
     // The swatch covers the whole cell, selection highlight and number alike.
-    painter.fillRect(rect, ColorOfValue(value));
+    painter.fillRect(rect, ToQColor(value));
 }
 
 } // namespace velmora

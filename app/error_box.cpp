@@ -1,7 +1,7 @@
 #include "error_box.h"
 
 #include "prompter.h"
-#include "scheme/cp1251.h"
+#include "view/paint/qt_bridge.h"
 
 #include <QApplication>
 #include <QStringDecoder>
@@ -24,7 +24,7 @@ QString MessageText(std::string_view message)
     QString text = utf8(QByteArrayView(message.data(), static_cast<qsizetype>(message.size())));
     if (!utf8.hasError())
         return text;
-    return QString::fromStdString(Cp1251ToUtf8(message));
+    return Cp1251ToQString(message);
 }
 
 bool RunGuarded(const std::function<void()>& step)

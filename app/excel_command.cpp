@@ -5,6 +5,7 @@
 
 #include "export/export_error.h"
 #include "export/scheme_workbook.h"
+#include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/qt/adv_string_grid.h"
 
@@ -53,8 +54,6 @@ private:
     bool kept_ = false;
 };
 
-fs::path LocalPath(const QString& path) { return fs::path(QFile::encodeName(path).toStdString()); }
-
 // A new, empty file of a name no other workbook has, reserved so that no other program takes it.
 QString ReserveWorkbookName()
 {
@@ -65,18 +64,6 @@ QString ReserveWorkbookName()
                           QDir::toNativeSeparators(QDir::tempPath()).toStdString() + ": " +
                           file.errorString().toStdString());
     return file.fileName();
-}
-
-Bitmap ToBitmap(const QImage& image)
-{
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    Bitmap bitmap(rgb.width(), rgb.height());
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            bitmap.setPixel(x, y, MakeColor(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
-    }
-    return bitmap;
 }
 
 // On a freedesktop system the file opens only where an application is set up for workbooks;
@@ -127,7 +114,7 @@ void RunExcelCommand(const Tfm_Main& main)
         workbook.emplace(ReserveWorkbookName());
         const GridModel& chart = main.asg_Image->model();
         const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
-        WriteSchemeWorkbook(LocalPath(workbook->path()),
+        WriteSchemeWorkbook(ToPath(workbook->path()),
                             {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name, {},
                              InstalledSymbolGlyphs(chart.Font.name)});
     }

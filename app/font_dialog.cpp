@@ -1,8 +1,9 @@
 #include "font_dialog.h"
 
 #include "prompter.h"
-#include "scheme/cp1251.h"
+#include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
+#include "view/screen_units.h"
 
 #include <QFontDatabase>
 #include <QList>
@@ -14,7 +15,7 @@ namespace velmora {
 
 QFont ToQFont(const SymbolFont& font)
 {
-    QFont result(QString::fromStdString(Cp1251ToUtf8(font.Name)));
+    QFont result(Cp1251ToQString(font.Name));
     result.setPointSize(font.Size > 0 ? font.Size : 1);
     result.setBold(font.Style.bold);
     result.setItalic(font.Style.italic);
@@ -32,7 +33,7 @@ namespace {
 bool IsSymbolFace(const QString& family)
 {
     return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol) || IsStandInFace(family) ||
-           InstalledSymbolGlyphs(Utf8ToCp1251(family.toStdString())).count() > 128;
+           InstalledSymbolGlyphs(QStringToCp1251(family)).count() > 128;
 }
 
 // Whether the dialog offers a bold (italic) style of `family` at all.
@@ -48,7 +49,7 @@ bool OffersStyle(const QString& family, bool italic)
 
 SymbolFont TakeChosenFont(SymbolFont font, const QFont& chosen)
 {
-    const std::string name = Utf8ToCp1251(chosen.family().toStdString());
+    const std::string name = QStringToCp1251(chosen.family());
     if (name != font.Name) {
         font.Charset = IsSymbolFace(chosen.family()) ? kSymbolCharset : kRussianCharset;
         font.Name = name;
@@ -59,12 +60,11 @@ SymbolFont TakeChosenFont(SymbolFont font, const QFont& chosen)
     const bool bold = OffersStyle(chosen.family(), false) ? chosen.bold() : font.Style.bold;
     const bool italic = OffersStyle(chosen.family(), true) ? chosen.italic() : font.Style.italic;
     font.Style = FontStyle{bold, italic, chosen.underline(), chosen.strikeOut()};
-    const double points = chosen.pointSizeF() > 0 ? chosen.pointSizeF() : chosen.pixelSize() * 72.0 / 96.0;
+    const double points = chosen.pointSizeF() > 0 ? chosen.pointSizeF() : PixelsToPoints(chosen.pixelSize());
     const int size = std::max(1, static_cast<int>(std::lround(points)));
     if (size != font.Size) {
         font.Size = size;
-        // The height that goes with the size at 96 dots per inch.
-        font.Height = -static_cast<int>(std::lround(font.Size * 96.0 / 72.0));
+        font.Height = -PointsToPixels(font.Size);
     }
     return font;
 }

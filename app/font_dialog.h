@@ -1,6 +1,6 @@
 #pragma once
 
-#include "symbol_font.h"
+#include "view/symbol_font.h"
 
 #include <QFont>
 

@@ -2,7 +2,7 @@
 
 #include "data_module.h"
 #include "main_form.h"
-#include "symbol_font.h"
+#include "view/symbol_font.h"
 #include "wizard/wizard_form.h"
 
 #include <QCheckBox>

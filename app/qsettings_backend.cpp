@@ -1,6 +1,6 @@
 #include "qsettings_backend.h"
 
-#include "scheme/cp1251.h"
+#include "view/paint/qt_bridge.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,14 +12,9 @@
 namespace velmora {
 namespace {
 
-QString ToQString(const std::string& text)
-{
-    return QString::fromStdString(Cp1251ToUtf8(text));
-}
-
 QString ValuePath(const std::string& section, const std::string& name)
 {
-    return ToQString(section) + QLatin1Char('/') + ToQString(name);
+    return Cp1251ToQString(section) + QLatin1Char('/') + Cp1251ToQString(name);
 }
 
 #ifndef Q_OS_WIN
@@ -55,7 +50,7 @@ bool QSettingsRegistry::OpenKey(const std::string& key)
 {
     settings_.reset();
     misformed_ = false;
-    const QStringList parts = ToQString(key).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
+    const QStringList parts = Cp1251ToQString(key).split(QLatin1Char('\\'), Qt::SkipEmptyParts);
     if (parts.size() != 3 || parts[0].compare(QLatin1String("Software"), Qt::CaseInsensitive) != 0)
         return false;
 #ifdef Q_OS_WIN
@@ -118,13 +113,13 @@ RegistryDataType QSettingsRegistry::ValueType(const std::string& section, const 
 
 std::string QSettingsRegistry::ReadText(const std::string& section, const std::string& name)
 {
-    return Utf8ToCp1251(settings_->value(ValuePath(section, name)).toString().toStdString());
+    return QStringToCp1251(settings_->value(ValuePath(section, name)).toString());
 }
 
 bool QSettingsRegistry::CreateSection(const std::string& section)
 {
     // A group comes into being with its first value; what can fail is writing at all.
-    return settings_ && (settings_->isWritable() || settings_->childGroups().contains(ToQString(section)));
+    return settings_ && (settings_->isWritable() || settings_->childGroups().contains(Cp1251ToQString(section)));
 }
 
 // QSettings keeps the format error of a misformed file for as long as it has the file open, so a
@@ -151,7 +146,7 @@ bool QSettingsRegistry::WriteText(const std::string& section, const std::string&
 {
     if (!settings_ || !settings_->isWritable() || !StartFreshFileIfMisformed())
         return false;
-    settings_->setValue(ValuePath(section, name), ToQString(text));
+    settings_->setValue(ValuePath(section, name), Cp1251ToQString(text));
     // Written out value by value, so that a failure names the value that was lost.
     settings_->sync();
     return settings_->status() == QSettings::NoError;

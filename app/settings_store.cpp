@@ -1,6 +1,8 @@
 #include "settings_store.h"
 
 #include "stored_boolean.h"
+#include "scheme/cp1251.h"
+#include "view/screen_units.h"
 
 #include <algorithm>
 #include <array>
@@ -14,17 +16,6 @@ namespace {
 
 constexpr char kFormVersion[] = "FormVersion";
 constexpr char kDithering[] = "Dithering";
-
-// Font sizes are points, heights pixels of a 96 dots-per-inch screen.
-constexpr int kScreenDpi = 96;
-constexpr int kPointsPerInch = 72;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // Leading and trailing characters with codes up to 32 (spaces and control characters) go.
 std::string Trim(std::string_view text)
@@ -46,15 +37,11 @@ int IntegerOrZero(std::string_view text)
     return !text.empty() && error == std::errc() && stop == end ? value : 0;
 }
 
-// -(a · b / c) rounded half away from zero. The platform's MulDiv answers -1 to a quotient beyond
-// 32 bits; the negation of the most negative integer stays the most positive one.
-int NegatedMulDiv(int a, int b, int c)
+// A stored height is minus the pixel height (MulDiv answers −1 to a size beyond 32 bits); the
+// negation of the most negative integer stays the most positive one.
+int Negated(int value)
 {
-    const std::int64_t p = static_cast<std::int64_t>(a) * b;
-    std::int64_t q = p >= 0 ? (2 * p + c) / (2 * c) : -((-2 * p + c) / (2 * c));
-    if (q < std::numeric_limits<int>::min() || q > std::numeric_limits<int>::max())
-        q = -1;
-    return static_cast<int>(std::min<std::int64_t>(-q, std::numeric_limits<int>::max()));
+    return static_cast<int>(std::min<std::int64_t>(-static_cast<std::int64_t>(value), std::numeric_limits<int>::max()));
 }
 
 constexpr std::array<std::pair<TFontPitch, const char*>, 3> kPitchNames{{
@@ -98,13 +85,13 @@ constexpr int kLargestFontSize = 72;
 void ApplySize(SymbolFont& font, int size)
 {
     font.Size = std::clamp(size, kSmallestFontSize, kLargestFontSize);
-    font.Height = NegatedMulDiv(font.Size, kScreenDpi, kPointsPerInch);
+    font.Height = Negated(PointsToPixels(font.Size));
 }
 
 // A height is kept as stored while the size it gives is a sensible one.
 void ApplyHeight(SymbolFont& font, int height)
 {
-    const int size = NegatedMulDiv(height, kPointsPerInch, kScreenDpi);
+    const int size = Negated(PixelsToPoints(height));
     ApplySize(font, size);
     if (font.Size == size)
         font.Height = height;
@@ -257,68 +244,6 @@ void TFormStorage::Save(const SymbolFont& font, const std::string& dithering)
     for (const FontValue& value : kFontValues)
         WriteString(value.name, Trim(value.text(font)));
     WriteString(kDithering, dithering);
-}
-
-// --- the registry in memory ------------------------------------------------------------------
-
-bool MemorySettingsRegistry::OpenKey(const std::string& key)
-{
-    if (failOpen)
-        return false;
-    if (std::find(keys.begin(), keys.end(), key) == keys.end())
-        keys.push_back(key);
-    openKey_ = key;
-    return true;
-}
-
-void MemorySettingsRegistry::CloseKey()
-{
-    openKey_.clear();
-}
-
-const MemorySettingsRegistry::Value* MemorySettingsRegistry::Find(const std::string& section,
-                                                                  const std::string& name) const
-{
-    const auto s = sections.find({openKey_, section});
-    if (s == sections.end())
-        return nullptr;
-    const auto v = s->second.find(name);
-    return v == s->second.end() ? nullptr : &v->second;
-}
-
-bool MemorySettingsRegistry::ValueExists(const std::string& section, const std::string& name)
-{
-    reads.push_back(name);
-    return Find(section, name) != nullptr;
-}
-
-RegistryDataType MemorySettingsRegistry::ValueType(const std::string& section, const std::string& name)
-{
-    const Value* value = Find(section, name);
-    return value ? value->type : RegistryDataType::String;
-}
-
-std::string MemorySettingsRegistry::ReadText(const std::string& section, const std::string& name)
-{
-    const Value* value = Find(section, name);
-    return value ? value->text : std::string();
-}
-
-bool MemorySettingsRegistry::CreateSection(const std::string& section)
-{
-    if (failCreateSection)
-        return false;
-    sections[{openKey_, section}];
-    return true;
-}
-
-bool MemorySettingsRegistry::WriteText(const std::string& section, const std::string& name, const std::string& text)
-{
-    if (name == failWriteOf)
-        return false;
-    writes.push_back(name);
-    sections[{openKey_, section}][name] = Value{RegistryDataType::String, text};
-    return true;
 }
 
 } // namespace velmora

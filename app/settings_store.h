@@ -1,13 +1,10 @@
 #pragma once
 
-#include "symbol_font.h"
+#include "view/symbol_font.h"
 
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
-#include <vector>
 
 namespace velmora {
 
@@ -43,50 +40,22 @@ public:
     virtual bool WriteText(const std::string& section, const std::string& name, const std::string& text) = 0;
 };
 
-// A registry in memory: the one a window gets when no other is installed, and the one the tests
-// fill with values of any type and make fail on purpose.
-class MemorySettingsRegistry final : public SettingsRegistry {
+// A registry that keeps nothing: every key opens, no value exists, and what is written is
+// forgotten. The one a window gets when the program has installed no other.
+class DiscardingSettingsRegistry final : public SettingsRegistry {
 public:
-    struct Value {
-        RegistryDataType type = RegistryDataType::String;
-        std::string text;
-        friend bool operator==(const Value&, const Value&) = default;
-    };
-    // Values by name, in a section of a key.
-    using Section = std::map<std::string, Value>;
-
-    bool OpenKey(const std::string& key) override;
-    void CloseKey() override;
-    bool ValueExists(const std::string& section, const std::string& name) override;
-    RegistryDataType ValueType(const std::string& section, const std::string& name) override;
-    std::string ReadText(const std::string& section, const std::string& name) override;
-    bool CreateSection(const std::string& section) override;
-    bool WriteText(const std::string& section, const std::string& name, const std::string& text) override;
-
-    // The keys that exist, and the sections by (key, section name).
-    std::vector<std::string> keys;
-    std::map<std::pair<std::string, std::string>, Section> sections;
-
-    // Faults to inject: opening the key, creating a section, writing the value of that name.
-    bool failOpen = false;
-    bool failCreateSection = false;
-    std::string failWriteOf;
-
-    // What happened: names read (asked whether they exist) and written, in order; whether a
-    // key is open now.
-    std::vector<std::string> reads;
-    std::vector<std::string> writes;
-    bool isOpen() const { return !openKey_.empty(); }
-
-private:
-    const Value* Find(const std::string& section, const std::string& name) const;
-
-    std::string openKey_;
+    bool OpenKey(const std::string&) override { return true; }
+    void CloseKey() override {}
+    bool ValueExists(const std::string&, const std::string&) override { return false; }
+    RegistryDataType ValueType(const std::string&, const std::string&) override { return RegistryDataType::String; }
+    std::string ReadText(const std::string&, const std::string&) override { return {}; }
+    bool CreateSection(const std::string&) override { return true; }
+    bool WriteText(const std::string&, const std::string&, const std::string&) override { return true; }
 };
 
 // The registry that data modules created from now on keep their settings in; nullptr (the
-// start) gives each its own empty MemorySettingsRegistry, so that tests and tools neither read nor
-// write the user's settings. The program installs its real one in main(). Returns the previous.
+// start) gives each a DiscardingSettingsRegistry, so that tests and tools neither read nor write
+// the user's settings. The program installs its real one in main(). Returns the previous.
 SettingsRegistry* InstallSettingsRegistry(SettingsRegistry* registry);
 SettingsRegistry* InstalledSettingsRegistry();
 

@@ -1,22 +1,12 @@
 #include "stored_boolean.h"
 
-#include <algorithm>
-#include <cctype>
+#include "scheme/cp1251.h"
+
 #include <charconv>
 #include <stdexcept>
 #include <string>
 
 namespace velmora {
-namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-} // namespace
 
 bool StoredTextToBoolean(std::string_view text)
 {

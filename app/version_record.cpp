@@ -3,7 +3,6 @@
 #include "scheme/cp1251.h"
 
 #include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -25,13 +24,6 @@ constexpr std::size_t kMaxRecordSize = 64 * 1024;
 
 // The largest executable the scan reads.
 constexpr std::streamoff kMaxFileSize = std::streamoff{1} << 30;
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The zero-terminated text at `pos`, advancing `pos` past its zero; nothing when none ends in time.
 std::optional<std::string_view> NextText(std::string_view block, std::size_t& pos)
@@ -106,7 +98,7 @@ std::optional<VersionRecord> FindVersionRecord(std::string_view bytes)
     }
 }
 
-std::optional<VersionRecord> ReadVersionRecord(const std::string& path)
+std::optional<VersionRecord> ReadVersionRecord(const std::filesystem::path& path)
 {
     std::ifstream file(path, std::ios::binary | std::ios::ate);
     if (!file)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,6 @@ std::string EncodeVersionRecord(const VersionRecord& record);
 std::optional<VersionRecord> FindVersionRecord(std::string_view bytes);
 
 // The record of the executable file at `path`; nothing when it has none or cannot be read.
-std::optional<VersionRecord> ReadVersionRecord(const std::string& path);
+std::optional<VersionRecord> ReadVersionRecord(const std::filesystem::path& path);
 
 } // namespace velmora

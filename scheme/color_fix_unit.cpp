@@ -40,8 +40,8 @@ void ColorFixUnit::ReduceColors(const Bitmap& picture, int n)
     HistMapped.assign(static_cast<std::size_t>(HistSize), 0);
 }
 
-// Inserting the colours one at a time into a sorted array (AddHistColor) is quadratic in the
-// number of distinct colours, which a 1000 × 1000 photograph can have a million of. Marking the
+// Inserting the colours one at a time into a sorted array is quadratic in the number of distinct
+// colours, which a 1000 × 1000 photograph can have a million of. Marking the
 // colours in a bit set of all 2^24 values (2 MiB) gives the same sorted list in linear time, and
 // the number of set bits below a colour is its index, which every pixel keeps in PixelHist.
 void ColorFixUnit::BuildHistogram(const Bitmap& picture)
@@ -79,68 +79,6 @@ void ColorFixUnit::BuildHistogram(const Bitmap& picture)
         PixelHist[i] = index;
         ++HistCounts[static_cast<std::size_t>(index)];
     }
-}
-
-void ColorFixUnit::ClearHistogram()
-{
-    HistCapacity = kHistInitialCapacity;
-    HistColors.assign(static_cast<std::size_t>(HistCapacity), 0);
-    HistCounts.assign(static_cast<std::size_t>(HistCapacity), 0);
-    HistSize = 0;
-}
-
-void ColorFixUnit::AddHistColor(Color c)
-{
-    const int i = SearchHistColor(c, 0, HistSize - 1, false);
-    if (i < 0)
-        return;
-    if (HistSize >= HistCapacity) {
-        HistCapacity += kHistGrowth;
-        HistColors.resize(static_cast<std::size_t>(HistCapacity));
-        HistCounts.resize(static_cast<std::size_t>(HistCapacity));
-    }
-    for (int k = HistSize; k > i; --k) {
-        HistColors[static_cast<std::size_t>(k)] = HistColors[static_cast<std::size_t>(k - 1)];
-        HistCounts[static_cast<std::size_t>(k)] = HistCounts[static_cast<std::size_t>(k - 1)];
-    }
-    HistColors[static_cast<std::size_t>(i)] = c;
-    HistCounts[static_cast<std::size_t>(i)] = 1;
-    ++HistSize;
-}
-
-int ColorFixUnit::SearchHistColor(Color c, int lo, int hi, bool lookup)
-{
-    while (lo <= hi) {
-        const int mid = (lo + hi) / 2;
-        const Color here = HistColors[static_cast<std::size_t>(mid)];
-        if (c > here) {
-            lo = mid + 1;
-        } else if (c < here) {
-            hi = mid - 1;
-        } else {
-            if (lookup)
-                return mid;
-            ++HistCounts[static_cast<std::size_t>(mid)];
-            return -1;
-        }
-    }
-    return lookup ? -1 : lo;
-}
-
-int ColorFixUnit::FindHistColor(Color c) const
-{
-    int lo = 0, hi = HistSize - 1;
-    while (lo <= hi) {
-        const int mid = (lo + hi) / 2;
-        const Color here = HistColors[static_cast<std::size_t>(mid)];
-        if (c > here)
-            lo = mid + 1;
-        else if (c < here)
-            hi = mid - 1;
-        else
-            return mid;
-    }
-    return -1;
 }
 
 } // namespace velmora

@@ -30,16 +30,6 @@ public:
     // 24 bits of a pixel count as its colour.
     void ReduceColors(const Bitmap& picture, int n);
 
-    // An empty histogram of the initial capacity, as a reduction starts with.
-    void ClearHistogram();
-    // Counts one pixel of colour c, inserting c in order when it is new.
-    void AddHistColor(Color c);
-    // Bisection over HistColors[lo..hi]. Lookup mode: the index of c, or −1. Count mode: when c
-    // is present, counts one pixel for it and returns −1; otherwise returns where c belongs.
-    int SearchHistColor(Color c, int lo, int hi, bool lookup);
-    // The index of c in HistColors, or −1.
-    int FindHistColor(Color c) const;
-
     // Reduces a histogram of more than n colours to n palette colours.
     void MedianCut(int n);
     void UpdateGroupBounds(int g);
@@ -59,7 +49,7 @@ public:
     std::vector<int> PaletteStitches; // stitches of each entry
 
     // The histogram index of every pixel of the last reduced picture, row by row from the top,
-    // so that mapping a pixel needs no search. AddHistColor does not maintain it.
+    // so that mapping a pixel needs no search.
     std::vector<int> PixelHist;
 
     // Working data of the median cut, which reads the components from HistColors.

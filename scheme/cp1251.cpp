@@ -1,6 +1,8 @@
 #include "cp1251.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 
 namespace velmora {
 namespace {
@@ -80,6 +82,13 @@ std::string Utf8ToCp1251(std::string_view text)
         i += length;
     }
     return out;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 } // namespace velmora

@@ -1,29 +1,15 @@
 #include "grid_model.h"
 
+#include "screen_units.h"
+
 #include <algorithm>
 #include <stdexcept>
 
 namespace velmora {
 
-namespace {
+int GridFont::PixelHeight() const { return PointsToPixels(size); }
 
-// Pixel sizes are logical pixels at 96 dpi; fonts are sized in points at 72 to the inch.
-constexpr int kScreenDpi = 96;
-constexpr int kPointsPerInch = 72;
-
-// a · b / c rounded half away from zero, as the platform's MulDiv.
-int MulDiv(int a, int b, int c)
-{
-    const long long p = static_cast<long long>(a) * b;
-    const long long q = p >= 0 ? (2 * p + c) / (2 * c) : -((-2 * p + c) / (2 * c));
-    return static_cast<int>(q);
-}
-
-} // namespace
-
-int GridFont::PixelHeight() const { return MulDiv(size, kScreenDpi, kPointsPerInch); }
-
-int GridFont::SizeForPixelHeight(int pixels) { return MulDiv(pixels, kPointsPerInch, kScreenDpi); }
+int GridFont::SizeForPixelHeight(int pixels) { return PixelsToPoints(pixels); }
 
 int NormalizeAngle(int angle)
 {
@@ -236,24 +222,22 @@ void GridModel::ClampCurrent()
     row_ = std::clamp(row_, FixedRows, std::max(FixedRows, RowCount() - 1));
 }
 
-void GridModel::SetColumnHeaders(std::vector<std::string> headers)
+void GridModel::SetColumnHeaders(const std::vector<std::string>& headers)
 {
-    columnHeaders_ = std::move(headers);
     if (RowCount() == 0)
         return;
-    const int n = std::min(ColCount(), static_cast<int>(columnHeaders_.size()));
+    const int n = std::min(ColCount(), static_cast<int>(headers.size()));
     for (int c = 0; c < n; ++c)
-        cells_.setText(c, 0, columnHeaders_[static_cast<std::size_t>(c)]);
+        cells_.setText(c, 0, headers[static_cast<std::size_t>(c)]);
 }
 
-void GridModel::SetRowHeaders(std::vector<std::string> headers)
+void GridModel::SetRowHeaders(const std::vector<std::string>& headers)
 {
-    rowHeaders_ = std::move(headers);
     if (ColCount() == 0)
         return;
-    const int n = std::min(RowCount(), static_cast<int>(rowHeaders_.size()));
+    const int n = std::min(RowCount(), static_cast<int>(headers.size()));
     for (int r = 0; r < n; ++r)
-        cells_.setText(0, r, rowHeaders_[static_cast<std::size_t>(r)]);
+        cells_.setText(0, r, headers[static_cast<std::size_t>(r)]);
 }
 
 void GridModel::CellColors(int col, int row, TGridDrawState state, bool printing, GridBrush& brush,

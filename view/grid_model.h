@@ -91,7 +91,6 @@ enum class TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottom
 enum class TPrinterOrientation { poPortrait, poLandscape };
 enum class TPrintBorders { pbNoborder, pbSingle };
 enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot };
-enum class TFitToPage { fpNever, fpGrow, fpShrink, fpAlways };
 
 // What the print operation keeps with a grid. Lengths are tenths of a millimetre on paper. The
 // defaults are the chart's; view/print_layout.h gives the chart's and the legend's sets.
@@ -119,19 +118,14 @@ struct GridPrintSettings {
     GridFont HeaderFont{"Arial", {true, false, false, false}, 14, kRussianCharset, clWindowText};
     GridFont FooterFont{"Arial", {}, 10, kRussianCharset, clWindowText};
     GridFont Font{"MS Sans Serif", {}, 8, kDefaultCharset, clWindowText};
-    bool UseDisplayFont = true;
     TPrintBorders Borders = TPrintBorders::pbSingle;
     TPenStyle BorderStyle = TPenStyle::psSolid;
     bool Centered = false;
     bool RepeatFixedRows = true;
     bool RepeatFixedCols = true;
-    bool NoAutoSize = true;
-    bool NoAutoSizeRow = true;
-    TFitToPage FitToPage = TFitToPage::fpNever;
     bool PrintGraphics = true;
     std::string JobName;
 };
-using TPrintSettings = GridPrintSettings;
 
 class GridModel;
 
@@ -210,10 +204,8 @@ public:
     void SetCol(int col) { SetCurrent(col, row_); }
 
     // Writes the headers into row 0 and column 0 as far as the grid reaches.
-    void SetColumnHeaders(std::vector<std::string> headers);
-    void SetRowHeaders(std::vector<std::string> headers);
-    const std::vector<std::string>& ColumnHeaders() const { return columnHeaders_; }
-    const std::vector<std::string>& RowHeaders() const { return rowHeaders_; }
+    void SetColumnHeaders(const std::vector<std::string>& headers);
+    void SetRowHeaders(const std::vector<std::string>& headers);
 
     // Display settings.
     GridFont Font;
@@ -261,8 +253,6 @@ private:
     int defaultRowHeight_ = 24;
     int col_ = 1;
     int row_ = 1;
-    std::vector<std::string> columnHeaders_;
-    std::vector<std::string> rowHeaders_;
 };
 
 // Brings an angle in degrees into 0..360.

@@ -2,6 +2,7 @@
 
 #include "scheme/scheme_builder.h"
 #include "view/print_layout.h"
+#include "view/symbol_font.h"
 
 #include <charconv>
 #include <string>
@@ -9,15 +10,7 @@
 
 namespace velmora {
 
-GridFont DefaultSymbolFont()
-{
-    GridFont font;
-    font.name = "Wingdings";
-    font.size = GridFont::SizeForPixelHeight(8);
-    font.charset = kSymbolCharset;
-    font.color = clWindowText;
-    return font;
-}
+GridFont DefaultSymbolFont() { return ToGridFont(SymbolFont{}); }
 
 void asg_ImageGetAlignment(const GridModel&, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)
 {

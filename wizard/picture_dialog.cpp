@@ -2,6 +2,7 @@
 
 #include "scheme/picture_error.h"
 #include "scheme/picture_loader.h"
+#include "view/paint/qt_bridge.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -9,7 +10,6 @@
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -32,20 +32,6 @@ constexpr char kShownPathProperty[] = "shownPath";
 // The size the dialog opens at: room for the sidebar, the list's four columns and the preview.
 constexpr QSize kOpeningSize(960, 460);
 
-QImage ToImage(const Bitmap& bitmap)
-{
-    QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGB32);
-    for (int y = 0; y < bitmap.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const auto row = bitmap.row(y);
-        for (int x = 0; x < bitmap.width(); ++x) {
-            const Color c = row[static_cast<std::size_t>(x)];
-            line[x] = qRgb(Red(c), Green(c), Blue(c));
-        }
-    }
-    return image;
-}
-
 void ShowPreview(QLabel& preview, const QString& path)
 {
     // A click in the list names the file twice (the selection, then the name it writes into the
@@ -57,9 +43,9 @@ void ShowPreview(QLabel& preview, const QString& path)
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return;
     try {
-        const Bitmap picture = LoadPicture(std::filesystem::path(QFile::encodeName(path).toStdString()));
+        const Bitmap picture = LoadPicture(ToPath(path));
         preview.setPixmap(QPixmap::fromImage(
-            ToImage(picture).scaled(preview.size(), Qt::KeepAspectRatio, Qt::FastTransformation)));
+            ToQImage(picture).scaled(preview.size(), Qt::KeepAspectRatio, Qt::FastTransformation)));
     } catch (const PictureError&) {
         // Not a picture we read: the preview stays empty, as the wizard's load would fail too.
     } catch (const std::bad_alloc&) {

@@ -8,6 +8,7 @@
 #include "scheme/chart_size.h"
 #include "scheme/picture_error.h"
 #include "scheme/picture_loader.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/window_font.h"
 
@@ -93,15 +94,6 @@ void BindButton(QPushButton* button, QAction* action)
         button->setEnabled(action->isEnabled());
     });
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
-}
-
-std::filesystem::path ToPath(const QString& file)
-{
-#ifdef _WIN32
-    return std::filesystem::path(file.toStdWString());
-#else
-    return std::filesystem::path(QFile::encodeName(file).toStdString());
-#endif
 }
 
 TUpDownEdit* AddUpDown(QWidget* page, const char* name, int minimum, int maximum, int position, int x, int y)

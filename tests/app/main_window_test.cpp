@@ -4,7 +4,7 @@
 #include "app/error_box.h"
 #include "app/main_form.h"
 #include "app/new_scheme_command.h"
-#include "fake_prompter.h"
+#include "main_window_fixture.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QAbstractEventDispatcher>
@@ -25,7 +25,6 @@
 #include <stdexcept>
 
 using namespace velmora;
-using velmora::test::FakePrompter;
 
 namespace {
 
@@ -67,7 +66,7 @@ enum class CloseWay { ExitCommand, AltX, CloseBox, CloseCall };
 
 Q_DECLARE_METATYPE(CloseWay)
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public velmora::test::MainWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -75,19 +74,14 @@ private slots:
 
     void init()
     {
-        previous_ = InstallPrompter(&prompter_);
-        prompter_ = FakePrompter();
-        window_ = new Tfm_Main;
-        window_->show();
+        OpenWindow();
         window_->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window_));
     }
 
     void cleanup()
     {
-        delete window_;
-        window_ = nullptr;
-        InstallPrompter(previous_);
+        CloseWindow();
         QVERIFY(fm_Main == nullptr);
         QVERIFY(DM == nullptr);
     }
@@ -337,11 +331,6 @@ private slots:
         QVERIFY(!DM->SchemeReady);
         QVERIFY(prompter_.errors.isEmpty());
     }
-
-private:
-    FakePrompter prompter_;
-    Prompter* previous_ = nullptr;
-    Tfm_Main* window_ = nullptr;
 };
 
 QTEST_MAIN(MainWindowTest)

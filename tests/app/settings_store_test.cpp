@@ -1,6 +1,6 @@
 // The settings store over a registry in memory: what a first start creates, the nine values a
 // normal end leaves, how every stored text comes back, and every error path.
-#include "app/settings_store.h"
+#include "memory_settings_registry.h"
 
 #include <gtest/gtest.h>
 

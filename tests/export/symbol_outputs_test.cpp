@@ -4,7 +4,7 @@
 #include "app/data_module.h"
 #include "app/excel_command.h"
 #include "app/main_form.h"
-#include "app/symbol_font.h"
+#include "view/symbol_font.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"

@@ -20,15 +20,78 @@ Bitmap PictureOf(const std::vector<Color>& colors, int width)
     return picture;
 }
 
+// The reference histogram: colours inserted one at a time into the sorted arrays of a unit, which
+// start at 1000 entries and grow by 100 whenever a new colour finds them full. ReduceColors must
+// leave the same histogram, made another way.
+
+// An empty histogram of the initial capacity.
+void ClearHistogram(ColorFixUnit& unit)
+{
+    unit.HistCapacity = 1000;
+    unit.HistColors.assign(static_cast<std::size_t>(unit.HistCapacity), 0);
+    unit.HistCounts.assign(static_cast<std::size_t>(unit.HistCapacity), 0);
+    unit.HistSize = 0;
+}
+
+// Bisection over HistColors[lo..hi]. Lookup mode: the index of c, or −1. Count mode: when c is
+// present, counts one pixel for it and returns −1; otherwise returns where c belongs.
+int SearchHistColor(ColorFixUnit& unit, Color c, int lo, int hi, bool lookup)
+{
+    while (lo <= hi) {
+        const int mid = (lo + hi) / 2;
+        const Color here = unit.HistColors[static_cast<std::size_t>(mid)];
+        if (c > here) {
+            lo = mid + 1;
+        } else if (c < here) {
+            hi = mid - 1;
+        } else {
+            if (lookup)
+                return mid;
+            ++unit.HistCounts[static_cast<std::size_t>(mid)];
+            return -1;
+        }
+    }
+    return lookup ? -1 : lo;
+}
+
+// The index of c in HistColors, or −1.
+int FindHistColor(const ColorFixUnit& unit, Color c)
+{
+    const auto begin = unit.HistColors.begin();
+    const auto end = begin + unit.HistSize;
+    const auto found = std::lower_bound(begin, end, c);
+    return found != end && *found == c ? static_cast<int>(found - begin) : -1;
+}
+
+// Counts one pixel of colour c, inserting c in order when it is new.
+void AddHistColor(ColorFixUnit& unit, Color c)
+{
+    const int i = SearchHistColor(unit, c, 0, unit.HistSize - 1, false);
+    if (i < 0)
+        return;
+    if (unit.HistSize >= unit.HistCapacity) {
+        unit.HistCapacity += 100;
+        unit.HistColors.resize(static_cast<std::size_t>(unit.HistCapacity));
+        unit.HistCounts.resize(static_cast<std::size_t>(unit.HistCapacity));
+    }
+    for (int k = unit.HistSize; k > i; --k) {
+        unit.HistColors[static_cast<std::size_t>(k)] = unit.HistColors[static_cast<std::size_t>(k - 1)];
+        unit.HistCounts[static_cast<std::size_t>(k)] = unit.HistCounts[static_cast<std::size_t>(k - 1)];
+    }
+    unit.HistColors[static_cast<std::size_t>(i)] = c;
+    unit.HistCounts[static_cast<std::size_t>(i)] = 1;
+    ++unit.HistSize;
+}
+
 // The histogram as it comes from counting the pixels one at a time, bottom row first, each row
 // from the right.
 ColorFixUnit CountedOneByOne(const Bitmap& picture)
 {
     ColorFixUnit unit;
-    unit.ClearHistogram();
+    ClearHistogram(unit);
     for (int y = picture.height() - 1; y >= 0; --y) {
         for (int x = picture.width() - 1; x >= 0; --x)
-            unit.AddHistColor(picture.pixel(x, y));
+            AddHistColor(unit, picture.pixel(x, y));
     }
     return unit;
 }
@@ -67,7 +130,7 @@ TEST(Histogram, MatchesCountingOnePixelAtATime)
         EXPECT_EQ(unit.HistCounts, expected.HistCounts);
         ASSERT_EQ(unit.PixelHist.size(), picture.pixels().size());
         for (std::size_t i = 0; i < unit.PixelHist.size(); ++i)
-            ASSERT_EQ(unit.PixelHist[i], unit.FindHistColor(picture.pixels()[i])) << "pixel " << i;
+            ASSERT_EQ(unit.PixelHist[i], FindHistColor(unit, picture.pixels()[i])) << "pixel " << i;
         EXPECT_EQ(unit.HistMapped.size(), static_cast<std::size_t>(unit.HistSize));
     }
 }
@@ -97,16 +160,16 @@ TEST(Histogram, CapacityGrowsInStepsOfHundred)
 TEST(Histogram, SearchInBothModes)
 {
     ColorFixUnit unit;
-    unit.ClearHistogram();
+    ClearHistogram(unit);
     for (Color c : {Color{30}, Color{10}, Color{20}, Color{10}})
-        unit.AddHistColor(c);
+        AddHistColor(unit, c);
     EXPECT_EQ(unit.HistSize, 3);
-    EXPECT_EQ(unit.FindHistColor(20), 1);
-    EXPECT_EQ(unit.FindHistColor(25), -1);
-    EXPECT_EQ(unit.SearchHistColor(25, 0, 2, true), -1);
-    EXPECT_EQ(unit.SearchHistColor(25, 0, 2, false), 2); // where 25 belongs
-    EXPECT_EQ(unit.SearchHistColor(5, 0, 2, false), 0);
-    EXPECT_EQ(unit.SearchHistColor(10, 0, 2, false), -1); // present: counted
+    EXPECT_EQ(FindHistColor(unit, 20), 1);
+    EXPECT_EQ(FindHistColor(unit, 25), -1);
+    EXPECT_EQ(SearchHistColor(unit, 25, 0, 2, true), -1);
+    EXPECT_EQ(SearchHistColor(unit, 25, 0, 2, false), 2); // where 25 belongs
+    EXPECT_EQ(SearchHistColor(unit, 5, 0, 2, false), 0);
+    EXPECT_EQ(SearchHistColor(unit, 10, 0, 2, false), -1); // present: counted
     EXPECT_EQ(unit.HistCounts[0], 3);
 }
 
@@ -179,9 +242,9 @@ TEST(MedianCut, OneMoreColourThanAskedSplitsOnceMore)
 ColorFixUnit StartedCut(const std::vector<Color>& colors, int groups)
 {
     ColorFixUnit unit;
-    unit.ClearHistogram();
+    ClearHistogram(unit);
     for (Color c : colors)
-        unit.AddHistColor(c);
+        AddHistColor(unit, c);
     unit.Groups.assign(static_cast<std::size_t>(groups), TGroup{});
     for (int i = 0; i < unit.HistSize; ++i)
         unit.Groups[0].Members.push_back(i);

@@ -65,68 +65,6 @@ std::vector<std::string> ChartSymbols(const CellTable& chart)
     return symbols;
 }
 
-TEST(CellTable, CountsKeepTheCellsThatRemain)
-{
-    const std::string longText = "\xca\xf0\xe5\xf1\xf2\xe8\xea\xee\xe2"; // longer than a cell holds inline
-    CellTable table;
-    table.setColCount(3);
-    table.setRowCount(2);
-    table.setText(0, 0, "a");
-    table.setRotatedText(2, 0, " 3");
-    table.setText(1, 1, longText);
-    table.setText(2, 1, longText + "!");
-
-    table.setColCount(2); // drops column 2
-    table.setRowCount(4);
-    EXPECT_EQ(table.text(0, 0), "a");
-    EXPECT_EQ(table.text(1, 1), longText);
-    EXPECT_EQ(table.text(1, 3), "");
-    table.setColCount(3);
-    EXPECT_EQ(table.text(2, 0), ""); // a new cell, not the dropped one
-    EXPECT_EQ(table.rotation(2, 0), 0);
-    EXPECT_EQ(table.text(2, 1), "");
-
-    table.setText(1, 1, "b"); // a long text replaced by a short one and back
-    EXPECT_EQ(table.text(1, 1), "b");
-    table.setText(0, 2, longText + "?");
-    table.setRotatedText(1, 2, "123456");
-    EXPECT_EQ(table.text(0, 2), longText + "?");
-    EXPECT_EQ(table.text(1, 2), "123456");
-    EXPECT_EQ(table.rotation(1, 2), 90);
-    table.setText(1, 2, "x"); // the mark stays with the cell
-    EXPECT_EQ(table.rotation(1, 2), 90);
-
-    CellTable copy = table;
-    EXPECT_EQ(copy, table);
-    copy.setText(0, 2, longText);
-    EXPECT_NE(copy, table);
-    EXPECT_EQ(table.text(0, 2), longText + "?");
-
-    table.clear();
-    EXPECT_EQ(table.colCount(), 3);
-    EXPECT_EQ(table.rowCount(), 4);
-    EXPECT_EQ(table.text(0, 0), "");
-    EXPECT_EQ(table.text(0, 2), "");
-    EXPECT_EQ(table.rotation(1, 2), 0);
-}
-
-TEST(CellTable, RefusesCellsOutsideAndHugeTables)
-{
-    CellTable table;
-    table.setColCount(2);
-    table.setRowCount(2);
-    EXPECT_THROW(table.text(2, 0), std::out_of_range);
-    EXPECT_THROW(table.setText(0, -1, "a"), std::out_of_range);
-    EXPECT_THROW(table.rotation(0, 2), std::out_of_range);
-    EXPECT_THROW(table.setColCount(-1), std::invalid_argument);
-    EXPECT_THROW(table.setRowCount(100000000), std::length_error);
-    EXPECT_EQ(table.rowCount(), 2);
-    table.setColCount(1001);
-    table.setRowCount(1002); // a full-size chart
-    table.setText(1000, 1001, "z");
-    EXPECT_EQ(table.text(1000, 1001), "z");
-}
-
 Color Hex(std::uint32_t rrggbb) { return MakeColor(rrggbb >> 16, (rrggbb >> 8) & 0xFF, rrggbb & 0xFF); }
 
 TEST(BuildScheme, FrameLegendAndChartOfATenByTenScheme)

@@ -1,6 +1,5 @@
 #include "view/paint/symbol_glyphs.h"
 
-#include "scheme/cp1251.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -78,15 +77,6 @@ const FaceInfo& Face(std::string_view name)
 }
 
 } // namespace
-
-QString Cp1251ToQString(std::string_view text)
-{
-    QString result;
-    result.reserve(static_cast<qsizetype>(text.size()));
-    for (const char ch : text)
-        result.append(QChar(static_cast<char16_t>(Cp1251ToUnicode(static_cast<unsigned char>(ch)))));
-    return result;
-}
 
 QFont ToQFont(const GridFont& font)
 {

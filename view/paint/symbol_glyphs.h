@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view/grid_model.h"
+#include "view/paint/qt_bridge.h"
 #include "view/symbol_text.h"
 
 #include <QFont>
@@ -18,9 +19,6 @@ struct GlyphRun {
     QFont font;
     QString text;
 };
-
-// Texts of the program are Windows-1251; this is how they reach the screen.
-QString Cp1251ToQString(std::string_view text);
 
 // The font as the painter takes it: face, style and the pixel height at 96 dpi.
 QFont ToQFont(const GridFont& font);

@@ -1,5 +1,6 @@
 #include "adv_string_grid.h"
 
+#include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
 
 #include <QKeyEvent>
@@ -43,6 +44,46 @@ QColor SystemQColor(const QPalette& palette, std::uint32_t index)
     }
 }
 
+// Where a text of `size` goes in `box` under the alignment.
+QPoint AlignedIn(const QRect& box, QSize size, TAlignment hAlign, TVAlignment vAlign)
+{
+    int x = box.left();
+    if (hAlign == TAlignment::taRightJustify)
+        x = box.right() + 1 - size.width();
+    else if (hAlign == TAlignment::taCenter)
+        x = box.left() + (box.width() - size.width()) / 2;
+    int y = box.top();
+    if (vAlign == TVAlignment::vtaBottom)
+        y = box.bottom() + 1 - size.height();
+    else if (vAlign == TVAlignment::vtaCenter)
+        y = box.top() + (box.height() - size.height()) / 2;
+    return {x, y};
+}
+
+// A text turned by `angle` degrees counter-clockwise, its turned box aligned in `box`.
+void PaintRotatedText(GridCanvas& canvas, const QRect& box, int angle, std::string_view text, TAlignment hAlign,
+                      TVAlignment vAlign)
+{
+    QPainter& painter = canvas.Painter();
+    const GlyphRun run = ShapeText(canvas.Font, text);
+    painter.setFont(run.font);
+    painter.setPen(canvas.Resolve(canvas.Font.color));
+
+    const QFontMetrics metrics(run.font);
+    const QRect textRect(0, 0, metrics.horizontalAdvance(run.text), metrics.height());
+    QTransform turn;
+    turn.rotate(-angle);
+    const QRect turned = turn.mapRect(textRect);
+    const QPoint at = AlignedIn(box, turned.size(), hAlign, vAlign);
+
+    painter.save();
+    painter.setClipRect(box, Qt::IntersectClip);
+    painter.translate(at.x() - turned.left(), at.y() - turned.top());
+    painter.rotate(-angle);
+    painter.drawText(QPoint(0, metrics.ascent()), run.text);
+    painter.restore();
+}
+
 } // namespace
 
 // ---- GridCanvas ---------------------------------------------------------------------------------
@@ -54,8 +95,7 @@ QColor GridCanvas::Resolve(TColor color) const
             return SystemQColor(widget_->palette(), color & 0xFFFFFFu);
         return SystemQColor(QPalette(), color & 0xFFFFFFu);
     }
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return ToQColor(color);
 }
 
 void GridCanvas::FillRect(const QRect& rect) { painter_.fillRect(rect, Resolve(Brush.Color)); }
@@ -349,6 +389,9 @@ void TAdvStringGrid::paintEvent(QPaintEvent* event)
     PaintCells(painter, event->rect());
 }
 
+// The cells are painted in four blocks, each under its own clip, so that the fixed row and column
+// stay in place while the normal cells scroll beneath them: the normal cells, the column headers,
+// the row headers, the corner; then the focus rectangle over all.
 void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
 {
     const QRect view = viewport()->rect();
@@ -363,70 +406,73 @@ void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
     const bool focused = hasFocus();
     const int fixedW = model_.ColWidth(0);
     const int fixedH = model_.RowHeight(0);
-    const int ox = horizontalScrollBar()->value();
-    const int oy = verticalScrollBar()->value();
-
-    // The visible span of columns (rows) of a band starting at pixel `from` of the viewport.
-    const auto colSpan = [&](int fromX, int toX) {
-        const int first = std::max(GridModel::FixedCols, model_.ColAt(std::int64_t{fromX} + ox));
-        const int last = model_.ColAt(std::int64_t{toX} + ox);
-        return std::pair{first, last};
-    };
-    const auto rowSpan = [&](int fromY, int toY) {
-        const int first = std::max(GridModel::FixedRows, model_.RowAt(std::int64_t{fromY} + oy));
-        const int last = model_.RowAt(std::int64_t{toY} + oy);
-        return std::pair{first, last};
-    };
-
     const QRect normalArea = area & QRect(QPoint(fixedW, fixedH), view.bottomRight());
     const QRect topBand = area & QRect(QPoint(fixedW, 0), QPoint(view.right(), fixedH - 1));
     const QRect leftBand = area & QRect(QPoint(0, fixedH), QPoint(fixedW - 1, view.bottom()));
     const QRect corner = area & QRect(0, 0, fixedW, fixedH);
 
-    const auto paintBlock = [&](const QRect& clip, int c0, int c1, int r0, int r1) {
-        if (clip.isEmpty() || c0 > c1 || r0 > r1)
-            return;
-        painter.save();
-        painter.setClipRect(clip);
-        for (int r = r0; r <= r1; ++r)
-            for (int c = c0; c <= c1; ++c)
-                PaintCell(painter, c, r, CellRect(c, r), focused);
-        painter.restore();
-    };
+    if (ColCount() > 1 && RowCount() > 1)
+        PaintCellBlock(painter, normalArea, VisibleCols(normalArea), VisibleRows(normalArea), focused);
+    if (ColCount() > 1)
+        PaintCellBlock(painter, topBand, VisibleCols(topBand), {0, 0}, focused);
+    if (RowCount() > 1)
+        PaintCellBlock(painter, leftBand, {0, 0}, VisibleRows(leftBand), focused);
+    PaintCellBlock(painter, corner, {0, 0}, {0, 0}, focused);
 
-    if (!normalArea.isEmpty() && ColCount() > 1 && RowCount() > 1) {
-        const auto [c0, c1] = colSpan(normalArea.left(), normalArea.right());
-        const auto [r0, r1] = rowSpan(normalArea.top(), normalArea.bottom());
-        paintBlock(normalArea, c0, c1, r0, r1);
-    }
-    if (!topBand.isEmpty() && ColCount() > 1) {
-        const auto [c0, c1] = colSpan(topBand.left(), topBand.right());
-        paintBlock(topBand, c0, c1, 0, 0);
-    }
-    if (!leftBand.isEmpty() && RowCount() > 1) {
-        const auto [r0, r1] = rowSpan(leftBand.top(), leftBand.bottom());
-        paintBlock(leftBand, 0, 0, r0, r1);
-    }
-    paintBlock(corner, 0, 0, 0, 0);
-
-    // The focus rectangle goes over whatever the cell's painting left.
-    if (focused && ColCount() > GridModel::FixedCols && RowCount() > GridModel::FixedRows) {
-        const QRect current = CellRect(model_.Col(), model_.Row());
-        if (current.intersects(normalArea)) {
-            // The platform's focus rectangle: a dotted frame that inverts what lies under it.
-            painter.save();
-            painter.setClipRect(normalArea);
-            painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-            QPen pen(Qt::white, 0);
-            pen.setDashPattern({1.0, 1.0});
-            painter.setPen(pen);
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(current.adjusted(0, 0, -2, -2));
-            painter.restore();
-        }
-    }
+    if (focused)
+        PaintFocusRectangle(painter, normalArea);
 }
 
+TAdvStringGrid::CellSpan TAdvStringGrid::VisibleCols(const QRect& band) const
+{
+    if (band.isEmpty())
+        return {1, 0};
+    const std::int64_t ox = horizontalScrollBar()->value();
+    return {std::max(GridModel::FixedCols, model_.ColAt(band.left() + ox)), model_.ColAt(band.right() + ox)};
+}
+
+TAdvStringGrid::CellSpan TAdvStringGrid::VisibleRows(const QRect& band) const
+{
+    if (band.isEmpty())
+        return {1, 0};
+    const std::int64_t oy = verticalScrollBar()->value();
+    return {std::max(GridModel::FixedRows, model_.RowAt(band.top() + oy)), model_.RowAt(band.bottom() + oy)};
+}
+
+void TAdvStringGrid::PaintCellBlock(QPainter& painter, const QRect& clip, CellSpan cols, CellSpan rows, bool focused)
+{
+    if (clip.isEmpty() || cols.first > cols.last || rows.first > rows.last)
+        return;
+    painter.save();
+    painter.setClipRect(clip);
+    for (int r = rows.first; r <= rows.last; ++r)
+        for (int c = cols.first; c <= cols.last; ++c)
+            PaintCell(painter, c, r, CellRect(c, r), focused);
+    painter.restore();
+}
+
+// The platform's focus rectangle: a dotted frame that inverts what lies under it, over whatever
+// the current cell's painting left.
+void TAdvStringGrid::PaintFocusRectangle(QPainter& painter, const QRect& normalArea)
+{
+    if (ColCount() <= GridModel::FixedCols || RowCount() <= GridModel::FixedRows)
+        return;
+    const QRect current = CellRect(model_.Col(), model_.Row());
+    if (!current.intersects(normalArea))
+        return;
+    painter.save();
+    painter.setClipRect(normalArea);
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    QPen pen(Qt::white, 0);
+    pen.setDashPattern({1.0, 1.0});
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(current.adjusted(0, 0, -2, -2));
+    painter.restore();
+}
+
+// A cell is painted as the platform's grid paints it: the background, the cell's own lines, the
+// text, then whatever the owner's OnDrawCell adds.
 void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)
 {
     const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
@@ -436,66 +482,40 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
     GridCanvas canvas(painter, this, glyphs_.get());
     model_.CellColors(col, row, state, false, canvas.Brush, canvas.Font);
     canvas.FillRect(rect);
+    PaintCellLines(canvas, rect, fixed);
+    PaintCellText(canvas, col, row, rect);
+    if (OnDrawCell)
+        OnDrawCell(*this, col, row, rect.adjusted(1, 1, -1, -1), state, canvas);
+}
 
-    // The cell's own lines along its right and bottom edges.
+// The cell's own lines along its right and bottom edges.
+void TAdvStringGrid::PaintCellLines(GridCanvas& canvas, const QRect& rect, bool fixed) const
+{
     const QColor lineColor = canvas.Resolve(fixed ? GridModel::FixedLineColor : model_.GridLineColor);
     const int lineWidth = fixed ? GridModel::FixedLineWidth : model_.GridLineWidth;
-    if (lineWidth > 0) {
-        painter.fillRect(QRect(rect.right() - lineWidth + 1, rect.top(), lineWidth, rect.height()), lineColor);
-        painter.fillRect(QRect(rect.left(), rect.bottom() - lineWidth + 1, rect.width(), lineWidth), lineColor);
-    }
+    if (lineWidth <= 0)
+        return;
+    QPainter& painter = canvas.Painter();
+    painter.fillRect(QRect(rect.right() - lineWidth + 1, rect.top(), lineWidth, rect.height()), lineColor);
+    painter.fillRect(QRect(rect.left(), rect.bottom() - lineWidth + 1, rect.width(), lineWidth), lineColor);
+}
 
+void TAdvStringGrid::PaintCellText(GridCanvas& canvas, int col, int row, const QRect& rect) const
+{
     TAlignment hAlign{};
     TVAlignment vAlign{};
     model_.CellAlignment(col, row, hAlign, vAlign);
-
     const std::string text = model_.Cells(col, row);
-    if (!text.empty() && model_.IsRotated(col, row)) {
-        const GlyphRun run = ShapeText(canvas.Font, text);
-        painter.setFont(run.font);
-        painter.setPen(canvas.Resolve(canvas.Font.color));
-        {
-            const QRect box = rect.adjusted(2, 2, -2, -2);
-            const QFontMetrics metrics(run.font);
-            const QRect textRect(0, 0, metrics.horizontalAdvance(run.text), metrics.height());
-            QTransform turn;
-            turn.rotate(-model_.CellAngle(col, row));
-            const QRect turned = turn.mapRect(textRect);
-            int x = box.left();
-            if (hAlign == TAlignment::taRightJustify)
-                x = box.right() + 1 - turned.width();
-            else if (hAlign == TAlignment::taCenter)
-                x = box.left() + (box.width() - turned.width()) / 2;
-            int y = box.top();
-            if (vAlign == TVAlignment::vtaBottom)
-                y = box.bottom() + 1 - turned.height();
-            else if (vAlign == TVAlignment::vtaCenter)
-                y = box.top() + (box.height() - turned.height()) / 2;
-            painter.save();
-            painter.setClipRect(box, Qt::IntersectClip);
-            painter.translate(x - turned.left(), y - turned.top());
-            painter.rotate(-model_.CellAngle(col, row));
-            painter.drawText(QPoint(0, metrics.ascent()), run.text);
-            painter.restore();
-        }
-    } else if (!text.empty()) {
-        const QRect box = rect.adjusted(1 + 2, 1 + 2, -1 - 2, -1);
-        const QSize extent = canvas.TextExtent(text);
-        int x = box.left();
-        if (hAlign == TAlignment::taRightJustify)
-            x = box.right() + 1 - extent.width();
-        else if (hAlign == TAlignment::taCenter)
-            x = box.left() + (box.width() - extent.width()) / 2;
-        int y = box.top();
-        if (vAlign == TVAlignment::vtaBottom)
-            y = box.bottom() + 1 - extent.height();
-        else if (vAlign == TVAlignment::vtaCenter)
-            y = box.top() + (box.height() - extent.height()) / 2;
-        canvas.TextRect(box, x, y, text);
-    }
+    if (text.empty())
+        return;
 
-    if (OnDrawCell)
-        OnDrawCell(*this, col, row, rect.adjusted(1, 1, -1, -1), state, canvas);
+    if (model_.IsRotated(col, row)) {
+        PaintRotatedText(canvas, rect.adjusted(2, 2, -2, -2), model_.CellAngle(col, row), text, hAlign, vAlign);
+        return;
+    }
+    const QRect box = rect.adjusted(1 + 2, 1 + 2, -1 - 2, -1);
+    const QPoint at = AlignedIn(box, canvas.TextExtent(text), hAlign, vAlign);
+    canvas.TextRect(box, at.x(), at.y(), text);
 }
 
 } // namespace velmora

@@ -118,8 +118,21 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    // The columns (rows) from first to last, both included; empty when first > last.
+    struct CellSpan {
+        int first;
+        int last;
+    };
+
     void UpdateScrollBars();
+    // The normal columns (rows) that lie in a band of the viewport as it is scrolled now.
+    CellSpan VisibleCols(const QRect& band) const;
+    CellSpan VisibleRows(const QRect& band) const;
+    void PaintCellBlock(QPainter& painter, const QRect& clip, CellSpan cols, CellSpan rows, bool focused);
+    void PaintFocusRectangle(QPainter& painter, const QRect& normalArea);
     void PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused);
+    void PaintCellLines(GridCanvas& canvas, const QRect& rect, bool fixed) const;
+    void PaintCellText(GridCanvas& canvas, int col, int row, const QRect& rect) const;
     void MoveCurrent(int col, int row);
     int VisibleNormalRows() const;
 

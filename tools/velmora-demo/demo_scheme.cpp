@@ -1,10 +1,11 @@
 #include "demo_scheme.h"
 
-#include "data_module.h"
-#include "main_form.h"
+#include "app/data_module.h"
+#include "app/main_form.h"
 #include "scheme/chart_size.h"
 #include "scheme/picture_loader.h"
 #include "scheme/symbol_spread.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QCoreApplication>
@@ -53,7 +54,7 @@ void ShowDemoSchemeFromEnvironment()
     const QString path = qEnvironmentVariable("VELMORA_DEMO_PICTURE");
     if (path.isEmpty())
         return;
-    DM->SourcePicture = LoadPicture(path.toStdString());
+    DM->SourcePicture = LoadPicture(ToPath(path));
     DM->PictureLoaded = true;
 
     SchemeRequest request;

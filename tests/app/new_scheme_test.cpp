@@ -3,9 +3,9 @@
 #include "app/data_module.h"
 #include "app/main_form.h"
 #include "app/new_scheme_command.h"
-#include "app/picture_image.h"
+#include "main_window_fixture.h"
 #include "scheme/picture_loader.h"
-#include "tests/app/fake_prompter.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 #include "wizard/up_down_edit.h"
 #include "wizard/wizard_form.h"
@@ -22,7 +22,6 @@
 #include <functional>
 
 using namespace velmora;
-using velmora::test::FakePrompter;
 
 namespace {
 
@@ -49,7 +48,7 @@ void WalkToFinish(Tfm_Wizard& w, const QString& picture, const std::function<voi
 
 } // namespace
 
-class NewSchemeTest : public QObject {
+class NewSchemeTest : public velmora::test::MainWindowFixture {
     Q_OBJECT
 
 private slots:
@@ -57,19 +56,14 @@ private slots:
 
     void init()
     {
-        previous_ = InstallPrompter(&prompter_);
-        prompter_ = FakePrompter();
-        window_ = new Tfm_Main;
-        window_->show();
+        OpenWindow();
         QVERIFY(QTest::qWaitForWindowExposed(window_));
     }
 
     void cleanup()
     {
         InstallWizardShow({});
-        delete window_;
-        window_ = nullptr;
-        InstallPrompter(previous_);
+        CloseWindow();
     }
 
     // The three views hold exactly what the engine builds from the same picture and choices.
@@ -211,11 +205,6 @@ private slots:
         QCOMPARE(DM->Dithering, !ditheringBefore);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }
-
-private:
-    FakePrompter prompter_;
-    Prompter* previous_ = nullptr;
-    Tfm_Main* window_ = nullptr;
 };
 
 QTEST_MAIN(NewSchemeTest)

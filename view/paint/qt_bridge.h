@@ -1,0 +1,35 @@
+#pragma once
+
+// The conversions between the core's plain data and Qt's types, one of each, for everything on
+// the Qt side: texts, file names, colours and pictures.
+
+#include "scheme/bitmap.h"
+#include "scheme/color.h"
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace velmora {
+
+// Texts of the program are Windows-1251; this is how they reach Qt and come back. Characters the
+// code page lacks come back as '?'.
+QString Cp1251ToQString(std::string_view text);
+std::string QStringToCp1251(const QString& text);
+
+// A file name from Qt as the standard library opens it: the name in the local 8-bit encoding
+// (QFile::encodeName) on POSIX, as UTF-16 on Windows.
+std::filesystem::path ToPath(const QString& file);
+
+// A colour of the core (red in the low byte; bits above the 24 of the colour are ignored).
+QColor ToQColor(Color color);
+
+// The bitmap as a Qt image of the same size (a null image for an empty bitmap), and back.
+QImage ToQImage(const Bitmap& bitmap);
+Bitmap ToBitmap(const QImage& image);
+
+} // namespace velmora
