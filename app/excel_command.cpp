@@ -115,7 +115,7 @@ void RunExcelCommand(const Tfm_Main& main)
         const GridModel& chart = main.asg_Image->model();
         const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
         WriteSchemeWorkbook(ToPath(workbook->path()),
-                            {chart.cells(), main.asg_Symbols->model().cells(), picture, chart.Font, chart.FixedFont.name, {},
+                            {chart.cellTable(), main.asg_Symbols->model().cellTable(), picture, chart.Font, chart.FixedFont.name, {},
                              InstalledSymbolGlyphs(chart.Font.name)});
     }
     try {

@@ -208,8 +208,8 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     const QImage picture = ToQImage(document.picture);
     im_Picture->setPixmap(QPixmap::fromImage(picture));
     im_Picture->resize(picture.size());
-    asg_Image->setCells(std::move(document.chart));
-    asg_Symbols->setCells(std::move(document.legend));
+    asg_Image->setCellTable(std::move(document.chart));
+    asg_Symbols->setCellTable(std::move(document.legend));
     DM->SchemeReady = true;
     DM->UpdateActions();
 }

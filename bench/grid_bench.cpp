@@ -67,8 +67,8 @@ void BM_FillGrids(benchmark::State& state)
     SetUpChartGrid(chart);
     SetUpLegendGrid(legend, [] { return DefaultSymbolFont(); });
     for (auto _ : state) {
-        chart.setCells(doc->chart);
-        legend.setCells(doc->legend);
+        chart.setCellTable(doc->chart);
+        legend.setCellTable(doc->legend);
         benchmark::DoNotOptimize(chart.RowCount());
     }
     state.SetLabel(std::to_string(chart.ColCount()) + " x " + std::to_string(chart.RowCount()) + " cells");
@@ -86,7 +86,7 @@ void BM_PaintChartViewport(benchmark::State& state)
     SetUpChartGrid(chart);
     chart.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     chart.show();
-    chart.setCells(doc->chart);
+    chart.setCellTable(doc->chart);
     chart.horizontalScrollBar()->setValue(chart.horizontalScrollBar()->maximum() / 2);
     chart.verticalScrollBar()->setValue(chart.verticalScrollBar()->maximum() / 2);
     QImage image(chart.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
@@ -116,7 +116,7 @@ void BM_PaintLegendViewport(benchmark::State& state)
     SetUpLegendGrid(legend, [] { return DefaultSymbolFont(); });
     legend.resize(1280, 800);
     legend.show();
-    legend.setCells(doc->legend);
+    legend.setCellTable(doc->legend);
     QImage image(legend.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     for (auto _ : state) {
         QPainter painter(&image);

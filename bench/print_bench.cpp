@@ -42,7 +42,7 @@ const GridModel& BigChart()
     static const GridModel chart = [] {
         GridModel model;
         DesignChartGrid(model);
-        model.setCells(BigDocument().chart);
+        model.setCellTable(BigDocument().chart);
         return model;
     }();
     return chart;
@@ -130,7 +130,7 @@ void BM_PrintLegend30ToPdf(benchmark::State& state)
     static const GridModel legend = [] {
         GridModel model;
         DesignLegendGrid(model, nullptr);
-        model.setCells(BigDocument().legend);
+        model.setCellTable(BigDocument().legend);
         return model;
     }();
     PrintToPdf(state, legend, false);

@@ -70,7 +70,7 @@ int SymbolCode(const std::string& cell)
 void WriteLegend(std::ostream& out, const CellTable& legend)
 {
     out << "  \"legend\": [\n";
-    for (int row = 0; row < legend.rowCount(); ++row) {
+    for (int row = 0; row < legend.rows(); ++row) {
         out << "    [";
         for (int col = 0; col < kLegendColumns; ++col) {
             if (col > 0)
@@ -81,7 +81,7 @@ void WriteLegend(std::ostream& out, const CellTable& legend)
             else
                 WriteString(out, Cp1251ToUtf8(text));
         }
-        out << (row + 1 < legend.rowCount() ? "],\n" : "]\n");
+        out << (row + 1 < legend.rows() ? "],\n" : "]\n");
     }
     out << "  ],\n";
 }

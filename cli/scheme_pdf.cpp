@@ -26,12 +26,12 @@ void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument
     {
         GridModel grid;
         DesignChartGrid(grid);
-        grid.setCells(document.chart);
+        grid.setCellTable(document.chart);
         WritePdf(chart, grid, setup, progress);
     }
     GridModel grid;
     DesignLegendGrid(grid, nullptr);
-    grid.setCells(document.legend);
+    grid.setCellTable(document.legend);
     WritePdf(legend, grid, setup, progress);
 }
 

@@ -235,8 +235,8 @@ private:
 void WriteLegendSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const SchemeWorkbookInput& input)
 {
     Check(worksheet_repeat_rows(sheet, 0, 0), "set the print title rows");
-    const int rows = input.legend.rowCount() - 1; // the trailing empty row is not sent
-    const int cols = input.legend.colCount();
+    const int rows = input.legend.rows() - 1; // the trailing empty row is not sent
+    const int cols = input.legend.columns();
 
     lxw_format* plain = workbook_add_format(workbook);
     format_set_align(plain, LXW_ALIGN_CENTER);
@@ -264,12 +264,12 @@ void CheckInput(const SchemeWorkbookInput& input)
     const int w = input.picture.width(), h = input.picture.height();
     if (input.picture.empty())
         throw std::invalid_argument("there is no scheme to export: the picture is empty");
-    if (input.chart.colCount() != w + 1 || input.chart.rowCount() < h + 1)
-        throw std::invalid_argument("the chart's " + std::to_string(input.chart.colCount()) + " x " +
-                                    std::to_string(input.chart.rowCount()) + " cells do not fit a picture of " +
+    if (input.chart.columns() != w + 1 || input.chart.rows() < h + 1)
+        throw std::invalid_argument("the chart's " + std::to_string(input.chart.columns()) + " x " +
+                                    std::to_string(input.chart.rows()) + " cells do not fit a picture of " +
                                     std::to_string(w) + " x " + std::to_string(h) + " stitches");
-    if (w + 1 > kMaxSheetColumns || h + 1 > kMaxSheetRows || input.legend.rowCount() - 1 > kMaxSheetRows ||
-        input.legend.colCount() > kMaxSheetColumns)
+    if (w + 1 > kMaxSheetColumns || h + 1 > kMaxSheetRows || input.legend.rows() - 1 > kMaxSheetRows ||
+        input.legend.columns() > kMaxSheetColumns)
         throw std::invalid_argument("the scheme is larger than a spreadsheet sheet");
     if (input.chartFont.size <= 0 || input.chartFont.size > 409)
         throw std::invalid_argument("the chart font's size " + std::to_string(input.chartFont.size) +

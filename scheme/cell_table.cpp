@@ -6,9 +6,9 @@
 
 namespace velmora {
 
-void CellTable::setColCount(int cols) { resize(cols, rows_); }
+void CellTable::setColumns(int cols) { resize(cols, rows_); }
 
-void CellTable::setRowCount(int rows) { resize(cols_, rows); }
+void CellTable::setRows(int rows) { resize(cols_, rows); }
 
 void CellTable::resize(int cols, int rows)
 {

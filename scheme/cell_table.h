@@ -19,13 +19,13 @@ public:
     // More cells than this is no table we draw: 16 Mi cells, 128 MiB.
     static constexpr std::int64_t kMaxCells = std::int64_t{1} << 24;
 
-    int colCount() const { return cols_; }
-    int rowCount() const { return rows_; }
+    int columns() const { return cols_; }
+    int rows() const { return rows_; }
 
     // Changing a count keeps the texts and marks of the cells that remain; new cells are empty.
     // A negative count or a table of more than kMaxCells cells throws.
-    void setColCount(int cols);
-    void setRowCount(int rows);
+    void setColumns(int cols);
+    void setRows(int rows);
 
     // The cell's text; throws std::out_of_range outside the table.
     std::string text(int col, int row) const;

@@ -151,8 +151,8 @@ std::vector<std::string_view> SymbolsBySortedPosition(const ColorFixUnit& reduct
 CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::string_view>& symbols)
 {
     CellTable legend;
-    legend.setColCount(static_cast<int>(kLegendHeaders.size()));
-    legend.setRowCount(3);
+    legend.setColumns(static_cast<int>(kLegendHeaders.size()));
+    legend.setRows(3);
     for (std::size_t c = 0; c < kLegendHeaders.size(); ++c)
         legend.setText(static_cast<int>(c), 0, kLegendHeaders[c]);
 
@@ -160,8 +160,8 @@ CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::strin
         const int dmc = reduction.PaletteDMC[At(k - 1)];
         int row = 1; // White has a row of its own, above all others
         if (dmc != kDmcWhite) {
-            legend.setRowCount(legend.rowCount() + 1);
-            row = legend.rowCount() - 2;
+            legend.setRows(legend.rows() + 1);
+            row = legend.rows() - 2;
             legend.setText(1, row, symbols[At(k - 1)]);
         }
         legend.setText(0, row, std::to_string(k));
@@ -176,8 +176,8 @@ CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::strin
 CellTable NewChart(int width, int height)
 {
     CellTable chart;
-    chart.setColCount(width + 1);
-    chart.setRowCount(height + 2);
+    chart.setColumns(width + 1);
+    chart.setRows(height + 2);
     for (int c = 1; c <= width; ++c) {
         std::string header(1, ' ');
         header += std::to_string(c);

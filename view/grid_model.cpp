@@ -23,8 +23,8 @@ int NormalizeAngle(int angle)
 
 GridModel::GridModel()
 {
-    cells_.setColCount(5);
-    cells_.setRowCount(5);
+    cells_.setColumns(5);
+    cells_.setRows(5);
     Resize(colWidths_, 5, defaultColWidth_);
     Resize(rowHeights_, 5, defaultRowHeight_);
     RebuildEdges(colWidths_, colEdges_);
@@ -46,7 +46,7 @@ void GridModel::RebuildEdges(const std::vector<int>& sizes, std::vector<std::int
 
 void GridModel::SetColCount(int count)
 {
-    cells_.setColCount(count); // validates before anything changes
+    cells_.setColumns(count); // validates before anything changes
     Resize(colWidths_, count, defaultColWidth_);
     RebuildEdges(colWidths_, colEdges_);
     DropAnglesOutside();
@@ -55,19 +55,19 @@ void GridModel::SetColCount(int count)
 
 void GridModel::SetRowCount(int count)
 {
-    cells_.setRowCount(count);
+    cells_.setRows(count);
     Resize(rowHeights_, count, defaultRowHeight_);
     RebuildEdges(rowHeights_, rowEdges_);
     DropAnglesOutside();
     ClampCurrent();
 }
 
-void GridModel::setCells(CellTable table)
+void GridModel::setCellTable(CellTable table)
 {
     cells_ = std::move(table);
     otherAngles_.clear();
-    Resize(colWidths_, cells_.colCount(), defaultColWidth_);
-    Resize(rowHeights_, cells_.rowCount(), defaultRowHeight_);
+    Resize(colWidths_, cells_.columns(), defaultColWidth_);
+    Resize(rowHeights_, cells_.rows(), defaultRowHeight_);
     RebuildEdges(colWidths_, colEdges_);
     RebuildEdges(rowHeights_, rowEdges_);
     ClampCurrent();

@@ -150,8 +150,8 @@ public:
     // A new grid of 5 × 5 cells of the default sizes, as a grid is before it is designed.
     GridModel();
 
-    int ColCount() const { return cells_.colCount(); }
-    int RowCount() const { return cells_.rowCount(); }
+    int ColCount() const { return cells_.columns(); }
+    int RowCount() const { return cells_.rows(); }
     // Columns and rows that a count adds take the default size; the texts that remain are kept.
     // A negative count or a table beyond CellTable::kMaxCells throws.
     void SetColCount(int count);
@@ -166,10 +166,10 @@ public:
     bool IsRotated(int col, int row) const;
     int CellAngle(int col, int row) const;
 
-    const CellTable& cells() const { return cells_; }
+    const CellTable& cellTable() const { return cells_; }
     // Installs a whole new table: the counts become the table's, the sizes of the columns and rows
     // that existed stay, new ones take the default size.
-    void setCells(CellTable table);
+    void setCellTable(CellTable table);
 
     // Sizes in screen pixels.
     int ColWidth(int col) const;

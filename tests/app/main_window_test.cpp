@@ -200,8 +200,8 @@ private slots:
             const Color c = document.picture.pixel(p.x(), p.y());
             QCOMPARE(shown.pixel(p), qRgb(Red(c), Green(c), Blue(c)));
         }
-        QVERIFY(window_->asg_Image->cells() == document.chart);
-        QVERIFY(window_->asg_Symbols->cells() == document.legend);
+        QVERIFY(window_->asg_Image->cellTable() == document.chart);
+        QVERIFY(window_->asg_Symbols->cellTable() == document.legend);
         QCOMPARE(window_->asg_Image->ColCount(), 21);
         QCOMPARE(window_->asg_Image->RowCount(), 12);
     }

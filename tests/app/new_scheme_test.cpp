@@ -106,8 +106,8 @@ private slots:
 
         SchemeEngine engine;
         const SchemeDocument expected = engine.BuildScheme(LoadPicture(kPicture.toStdString()), asked);
-        QVERIFY(window_->asg_Image->cells() == expected.chart);
-        QVERIFY(window_->asg_Symbols->cells() == expected.legend);
+        QVERIFY(window_->asg_Image->cellTable() == expected.chart);
+        QVERIFY(window_->asg_Symbols->cellTable() == expected.legend);
         QCOMPARE(window_->im_Picture->pixmap().toImage(), ToQImage(expected.picture));
         QVERIFY(DM->SchemeReady && DM->Dithering && DM->PictureLoaded);
         QCOMPARE(window_->PageControl->currentIndex(), 1);
@@ -185,8 +185,8 @@ private slots:
         });
         DM->ac_FileNew->trigger();
         QVERIFY(DM->SchemeReady);
-        const CellTable chart = window_->asg_Image->cells();
-        const CellTable legend = window_->asg_Symbols->cells();
+        const CellTable chart = window_->asg_Image->cellTable();
+        const CellTable legend = window_->asg_Symbols->cellTable();
 
         InstallWizardShow([](Tfm_Wizard& w) {
             WalkToFinish(w, kPicture, [&w] { Click(w.cb_Dithering); });
@@ -199,8 +199,8 @@ private slots:
         DM->ac_FileNew->trigger();
         QCOMPARE(prompter_.errors.size(), 1);
         QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
-        QVERIFY(window_->asg_Image->cells() == chart);
-        QVERIFY(window_->asg_Symbols->cells() == legend);
+        QVERIFY(window_->asg_Image->cellTable() == chart);
+        QVERIFY(window_->asg_Symbols->cellTable() == legend);
         QVERIFY(DM->SchemeReady);
         QCOMPARE(DM->Dithering, !ditheringBefore);
         QVERIFY(QApplication::overrideCursor() == nullptr);

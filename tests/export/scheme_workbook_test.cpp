@@ -121,7 +121,7 @@ std::string JsonTable(const CellTable& table, int rows, int symbolColumnFrom, in
     std::string out = "[";
     for (int r = 0; r < rows; ++r) {
         out += r ? ",[" : "[";
-        for (int c = 0; c < table.colCount(); ++c) {
+        for (int c = 0; c < table.columns(); ++c) {
             const bool symbolCell = r > 0 && c >= symbolColumnFrom && c <= symbolColumnTo;
             if (c)
                 out += ',';
@@ -211,7 +211,7 @@ void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)
              << Json(sheetNames[2]) << "]"
              << ",\"bitmap\":" << Json(bitmap.string())
              << ",\"chart\":" << JsonTable(document.chart, c.height + 1, 1, c.width, c.symbolsAs)
-             << ",\"legend\":" << JsonTable(document.legend, document.legend.rowCount() - 1, 1, 1, c.symbolsAs) << "}";
+             << ",\"legend\":" << JsonTable(document.legend, document.legend.rows() - 1, 1, 1, c.symbolsAs) << "}";
     expected.close();
     const std::string command = std::string(VELMORA_PYTHON3) + " " + VELMORA_WORKBOOK_CHECK + " " + xlsx.string() + " " +
                                 (folder_ / "expected.json").string();

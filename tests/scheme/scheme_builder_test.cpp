@@ -47,7 +47,7 @@ struct LegendRow {
 std::vector<LegendRow> LegendRows(const CellTable& legend)
 {
     std::vector<LegendRow> rows;
-    for (int r = 1; r < legend.rowCount(); ++r)
+    for (int r = 1; r < legend.rows(); ++r)
         rows.push_back({legend.text(0, r), legend.text(1, r), legend.text(2, r), legend.text(3, r), legend.text(4, r)});
     return rows;
 }
@@ -58,8 +58,8 @@ const LegendRow kEmptyRow{};
 std::vector<std::string> ChartSymbols(const CellTable& chart)
 {
     std::vector<std::string> symbols;
-    for (int r = 1; r + 1 < chart.rowCount(); ++r) {
-        for (int c = 1; c < chart.colCount(); ++c)
+    for (int r = 1; r + 1 < chart.rows(); ++r) {
+        for (int c = 1; c < chart.columns(); ++c)
             symbols.push_back(chart.text(c, r));
     }
     return symbols;
@@ -76,8 +76,8 @@ TEST(BuildScheme, FrameLegendAndChartOfATenByTenScheme)
     const SchemeDocument doc = engine.BuildScheme(source, Request(10, 10, 2));
 
     EXPECT_EQ(doc.picture, source);
-    ASSERT_EQ(doc.chart.colCount(), 11);
-    ASSERT_EQ(doc.chart.rowCount(), 12);
+    ASSERT_EQ(doc.chart.columns(), 11);
+    ASSERT_EQ(doc.chart.rows(), 12);
     EXPECT_EQ(doc.chart.text(0, 0), "");
     EXPECT_EQ(doc.chart.text(1, 0), " 1");
     EXPECT_EQ(doc.chart.text(10, 0), " 10");
@@ -89,7 +89,7 @@ TEST(BuildScheme, FrameLegendAndChartOfATenByTenScheme)
     for (int c = 0; c <= 10; ++c)
         EXPECT_EQ(doc.chart.text(c, 11), "");
 
-    ASSERT_EQ(doc.legend.colCount(), 5);
+    ASSERT_EQ(doc.legend.columns(), 5);
     EXPECT_EQ(doc.legend.text(0, 0), "\xb9");
     EXPECT_EQ(doc.legend.text(4, 0), "\xca\xf0\xe5\xf1\xf2\xe8\xea\xee\xe2");
     EXPECT_EQ(LegendRows(doc.legend), (std::vector<LegendRow>{
@@ -238,8 +238,8 @@ void CheckScheme(const SchemeDocument& doc, const SchemeEngine& engine, const Sc
     const int w = request.width, h = request.height;
     ASSERT_EQ(doc.picture.width(), w);
     ASSERT_EQ(doc.picture.height(), h);
-    ASSERT_EQ(doc.chart.colCount(), w + 1);
-    ASSERT_EQ(doc.chart.rowCount(), h + 2);
+    ASSERT_EQ(doc.chart.columns(), w + 1);
+    ASSERT_EQ(doc.chart.rows(), h + 2);
 
     const int entries = engine.Reduction.PaletteSize;
     EXPECT_GE(entries, 1);

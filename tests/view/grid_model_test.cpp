@@ -71,11 +71,11 @@ TEST(GridModel, ANewTableKeepsTheSizesOfExistingLines)
     model.SetFixedColWidth(24);
     model.SetColWidth(3, 40);
     CellTable table;
-    table.setColCount(8);
-    table.setRowCount(3);
+    table.setColumns(8);
+    table.setRows(3);
     table.setRotatedText(5, 0, " 5");
     model.SetRotatedCell(1, 0, 45, "old");
-    model.setCells(table);
+    model.setCellTable(table);
     EXPECT_EQ(model.ColCount(), 8);
     EXPECT_EQ(model.RowCount(), 3);
     EXPECT_EQ(model.ColWidth(0), 24);

@@ -154,7 +154,7 @@ private slots:
 void GridWidgetTest::chartDataCellsAreWhiteWithTheSymbolCentred()
 {
     const SchemeDocument doc = ThreeColourScheme();
-    chart->setCells(doc.chart);
+    chart->setCellTable(doc.chart);
     const QImage image = Paint(*chart);
     const QColor silver(192, 192, 192);
 
@@ -192,7 +192,7 @@ void GridWidgetTest::chartDataCellsAreWhiteWithTheSymbolCentred()
 
 void GridWidgetTest::aLargeSymbolIsCentredAndClipped()
 {
-    chart->setCells(ThreeColourScheme().chart);
+    chart->setCellTable(ThreeColourScheme().chart);
     GridFont big = DefaultSymbolFont();
     big.size = 20;
     CopySymbolFontToChart(*chart, big);
@@ -208,7 +208,7 @@ void GridWidgetTest::aLargeSymbolIsCentredAndClipped()
 
     // The legend keeps its symbols at 12 pt whatever size the chart takes.
     symbolFont = big;
-    legend->setCells(ThreeColourScheme().legend);
+    legend->setCellTable(ThreeColourScheme().legend);
     const QImage small = Paint(*legend);
     const Ink legendInk = InkIn(small, legend->CellRect(1, 2).adjusted(1, 1, -1, -1), kBase);
     QVERIFY2(legendInk.box.height() < 16, qPrintable(Describe(legendInk.box)));
@@ -216,7 +216,7 @@ void GridWidgetTest::aLargeSymbolIsCentredAndClipped()
 
 void GridWidgetTest::fixedCellsHaveTheButtonFaceAndGreyLines()
 {
-    chart->setCells(ThreeColourScheme().chart);
+    chart->setCellTable(ThreeColourScheme().chart);
     const QImage image = Paint(*chart);
     const QColor grey(128, 128, 128);
     const QRect corner = chart->CellRect(0, 0);
@@ -238,7 +238,7 @@ void GridWidgetTest::fixedCellsHaveTheButtonFaceAndGreyLines()
     QVERIFY2(number.box.height() <= 7, "8-pixel font");
     QVERIFY2(number.box.bottom() >= row3.bottom() - 3, qPrintable(Describe(number.box)));
     // The legend's headers and numbers are fixed cells too.
-    legend->setCells(ThreeColourScheme().legend);
+    legend->setCellTable(ThreeColourScheme().legend);
     const QImage legendImage = Paint(*legend);
     for (int c = 0; c < 5; ++c)
         QCOMPARE(legendImage.pixelColor(legend->CellRect(c, 0).topLeft()), kButton);
@@ -247,7 +247,7 @@ void GridWidgetTest::fixedCellsHaveTheButtonFaceAndGreyLines()
 
 void GridWidgetTest::columnNumbersAreTurnedAndReadUpward()
 {
-    chart->setCells(ThreeColourScheme().chart);
+    chart->setCellTable(ThreeColourScheme().chart);
     QCOMPARE(chart->model().CellAngle(10, 0), 90);
     const QImage image = Paint(*chart);
     const QRect cell = chart->CellRect(10, 0); // " 10"
@@ -295,7 +295,7 @@ void GridWidgetTest::turnedTextReadsUpwardAt90AndDownwardAt270()
 void GridWidgetTest::legendSwatchShowsTheThreadColourAndNoText()
 {
     const SchemeDocument doc = ThreeColourScheme();
-    legend->setCells(doc.legend);
+    legend->setCellTable(doc.legend);
     const QImage image = Paint(*legend);
     int swatches = 0;
     for (int r = 1; r < legend->RowCount() - 1; ++r) {
@@ -318,7 +318,7 @@ void GridWidgetTest::legendSwatchShowsTheThreadColourAndNoText()
 void GridWidgetTest::legendSymbolsAre12PointInTheSymbolFont()
 {
     const SchemeDocument doc = ThreeColourScheme();
-    legend->setCells(doc.legend);
+    legend->setCellTable(doc.legend);
     QImage image = Paint(*legend);
     const QRect cell = legend->CellRect(1, 2);
     const Ink ink = InkIn(image, cell.adjusted(1, 1, -1, -1), kBase);
@@ -357,7 +357,7 @@ void GridWidgetTest::legendSymbolsAre12PointInTheSymbolFont()
 void GridWidgetTest::legendWithoutWhiteHasAnEmptyFirstRow()
 {
     const SchemeDocument doc = ThreeColourScheme(false);
-    legend->setCells(doc.legend);
+    legend->setCellTable(doc.legend);
     const QImage image = Paint(*legend);
     const QRect number = legend->CellRect(0, 1);
     QVERIFY(AllPixels(image, number.adjusted(0, 0, -2, -2), kButton));
@@ -372,8 +372,8 @@ void GridWidgetTest::legendWithoutWhiteHasAnEmptyFirstRow()
 void GridWidgetTest::lastRowsAreEmpty()
 {
     const SchemeDocument doc = ThreeColourScheme();
-    chart->setCells(doc.chart);
-    legend->setCells(doc.legend);
+    chart->setCellTable(doc.chart);
+    legend->setCellTable(doc.legend);
     const QImage chartImage = Paint(*chart);
     const QImage legendImage = Paint(*legend);
     const int chartLast = chart->RowCount() - 1;
@@ -388,12 +388,12 @@ void GridWidgetTest::lastRowsAreEmpty()
 void GridWidgetTest::onlyCellsInViewArePainted()
 {
     CellTable big;
-    big.setColCount(1001);
-    big.setRowCount(1002);
+    big.setColumns(1001);
+    big.setRows(1002);
     for (int r = 1; r < 1001; ++r)
         for (int c = 1; c < 1001; ++c)
             big.setText(c, r, "n");
-    chart->setCells(std::move(big));
+    chart->setCellTable(std::move(big));
     int painted = 0;
     chart->OnDrawCell = [&](TAdvStringGrid& sender, int col, int row, const QRect& rect, TGridDrawState state,
                             GridCanvas& canvas) {
@@ -416,13 +416,13 @@ void GridWidgetTest::onlyCellsInViewArePainted()
 void GridWidgetTest::fixedRowAndColumnStayInViewWhenScrolled()
 {
     CellTable big;
-    big.setColCount(201);
-    big.setRowCount(202);
+    big.setColumns(201);
+    big.setRows(202);
     for (int c = 1; c < 201; ++c)
         big.setRotatedText(c, 0, std::string(1, ' ').append(std::to_string(c)));
     for (int r = 1; r < 201; ++r)
         big.setText(0, r, std::to_string(r));
-    chart->setCells(std::move(big));
+    chart->setCellTable(std::move(big));
     chart->show();
     QVERIFY(QTest::qWaitForWindowExposed(&*chart));
     chart->horizontalScrollBar()->setValue(12 * 50);
@@ -446,9 +446,9 @@ void GridWidgetTest::fixedRowAndColumnStayInViewWhenScrolled()
 void GridWidgetTest::keysMoveTheCurrentCellAndScroll()
 {
     CellTable big;
-    big.setColCount(101);
-    big.setRowCount(102);
-    chart->setCells(std::move(big));
+    big.setColumns(101);
+    big.setRows(102);
+    chart->setCellTable(std::move(big));
     chart->show();
     QVERIFY(QTest::qWaitForWindowExposed(&*chart));
     chart->setFocus();
@@ -485,7 +485,7 @@ void GridWidgetTest::keysMoveTheCurrentCellAndScroll()
 
 void GridWidgetTest::mouseClicksMoveTheCurrentCellButNotOntoFixedCells()
 {
-    chart->setCells(ThreeColourScheme().chart);
+    chart->setCellTable(ThreeColourScheme().chart);
     chart->show();
     QVERIFY(QTest::qWaitForWindowExposed(&*chart));
     const QRect target = chart->CellRect(7, 5);
@@ -516,7 +516,7 @@ void GridWidgetTest::designBeforeTheFirstBuild()
 
 void GridWidgetTest::theFocusRectangleMarksTheCurrentCell()
 {
-    chart->setCells(ThreeColourScheme().chart);
+    chart->setCellTable(ThreeColourScheme().chart);
     chart->SetCurrent(6, 4);
     const QImage unfocused = Paint(*chart);
     chart->show();

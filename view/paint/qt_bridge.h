@@ -5,9 +5,11 @@
 
 #include "scheme/bitmap.h"
 #include "scheme/color.h"
+#include "view/cell_text_placement.h"
 
 #include <QColor>
 #include <QImage>
+#include <QRect>
 #include <QString>
 
 #include <filesystem>
@@ -31,5 +33,11 @@ QColor ToQColor(Color color);
 // The bitmap as a Qt image of the same size (a null image for an empty bitmap), and back.
 QImage ToQImage(const Bitmap& bitmap);
 Bitmap ToBitmap(const QImage& image);
+
+// A widget's rectangle (right and bottom inside it) as a cell's box (right and bottom outside).
+inline CellBox ToCellBox(const QRect& rect)
+{
+    return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
 
 } // namespace velmora

@@ -1,5 +1,6 @@
 #include "view/paint/qt_print_canvas.h"
 
+#include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
 
 #include <QDateTime>
@@ -31,8 +32,7 @@ QColor PaperColor(TColor color)
         default: return Qt::black;
         }
     }
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return ToQColor(color);
 }
 
 Qt::PenStyle QtPenStyle(TPenStyle style)

@@ -44,20 +44,11 @@ QColor SystemQColor(const QPalette& palette, std::uint32_t index)
     }
 }
 
-// Where a text of `size` goes in `box` under the alignment.
+// Where a text of `size` goes in `box` under the alignment: the printed page's rule too.
 QPoint AlignedIn(const QRect& box, QSize size, TAlignment hAlign, TVAlignment vAlign)
 {
-    int x = box.left();
-    if (hAlign == TAlignment::taRightJustify)
-        x = box.right() + 1 - size.width();
-    else if (hAlign == TAlignment::taCenter)
-        x = box.left() + (box.width() - size.width()) / 2;
-    int y = box.top();
-    if (vAlign == TVAlignment::vtaBottom)
-        y = box.bottom() + 1 - size.height();
-    else if (vAlign == TVAlignment::vtaCenter)
-        y = box.top() + (box.height() - size.height()) / 2;
-    return {x, y};
+    const CellBox placed = PlaceCellText(ToCellBox(box), {}, size.width(), size.height(), hAlign, vAlign);
+    return {placed.left, placed.top};
 }
 
 // A text turned by `angle` degrees counter-clockwise, its turned box aligned in `box`.
@@ -193,9 +184,9 @@ void TAdvStringGrid::SetRotatedCell(int col, int row, int angle, std::string_vie
     viewport()->update(CellRect(col, row));
 }
 
-void TAdvStringGrid::setCells(CellTable table)
+void TAdvStringGrid::setCellTable(CellTable table)
 {
-    model_.setCells(std::move(table));
+    model_.setCellTable(std::move(table));
     Refresh();
 }
 

@@ -75,9 +75,9 @@ public:
     std::string Cells(int col, int row) const { return model_.Cells(col, row); }
     void SetCell(int col, int row, std::string_view text);
     void SetRotatedCell(int col, int row, int angle, std::string_view text);
-    const CellTable& cells() const { return model_.cells(); }
+    const CellTable& cellTable() const { return model_.cellTable(); }
     // Installs a whole table at once (a new build).
-    void setCells(CellTable table);
+    void setCellTable(CellTable table);
 
     int Col() const { return model_.Col(); }
     int Row() const { return model_.Row(); }

@@ -1,5 +1,7 @@
 #include "view/qt/scheme_view_handlers.h"
 
+#include "view/paint/qt_bridge.h"
+
 #include <string>
 #include <utility>
 
@@ -15,10 +17,10 @@ void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& 
     Canvas.FillRect(Rect);
     const std::string text = Sender.Cells(ACol, ARow);
     const QSize size = Canvas.TextExtent(text);
-    // Integer halves truncate toward zero, so a symbol wider than the cell sticks out equally.
-    const int x = Rect.left() + (Rect.width() - size.width()) / 2;
-    const int y = Rect.top() + (Rect.height() - size.height()) / 2;
-    Canvas.TextRect(Rect, x, y, text);
+    // Centred as on paper: a symbol wider than the cell sticks out equally on both sides.
+    const CellBox placed = PlaceCellText(ToCellBox(Rect), {}, size.width(), size.height(), TAlignment::taCenter,
+                                         TVAlignment::vtaCenter);
+    Canvas.TextRect(Rect, placed.left, placed.top, text);
 }
 
 void SetUpChartGrid(TAdvStringGrid& grid)
