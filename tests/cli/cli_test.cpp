@@ -4,6 +4,7 @@
 
 #include "scheme/bmp_codec.h"
 #include "scheme/picture_loader.h"
+#include "tests/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -56,15 +57,7 @@ protected:
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text.str()};
     }
 
-    std::string Json() { return ReadText(folder_ / "scheme.json"); }
-
-    static std::string ReadText(const fs::path& path)
-    {
-        std::ifstream in(path);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string Json() { return ReadFileText(folder_ / "scheme.json"); }
 
     // The output of a poppler tool on a PDF that the run wrote; empty when the tool failed.
     std::string Poppler(const char* tool, const fs::path& pdf)
@@ -73,7 +66,7 @@ protected:
         const std::string command = std::string(tool) + " " + pdf.string() + " " +
                                     (std::string(tool) == "pdftotext" ? "- " : "") + ">" + out.string() +
                                     " 2>/dev/null";
-        return std::system(command.c_str()) == 0 ? ReadText(out) : std::string();
+        return std::system(command.c_str()) == 0 ? ReadFileText(out) : std::string();
     }
 
     fs::path folder_;
@@ -131,14 +124,14 @@ TEST_F(CliTest, AFailedRunKeepsThePreviousFiles)
     ASSERT_EQ(Cli(kSample.string() + " --width 30 --out " + out.string()).status, 0);
     std::map<std::string, std::string> previous;
     for (const char* name : kOutputs)
-        previous[name] = ReadText(out / name);
+        previous[name] = ReadFileText(out / name);
     const auto expectPreviousFiles = [&] {
         std::set<std::string> names;
         for (const auto& entry : fs::directory_iterator(out))
             names.insert(entry.path().filename().string());
         EXPECT_EQ(names, (std::set<std::string>(std::begin(kOutputs), std::end(kOutputs))));
         for (const char* name : kOutputs)
-            EXPECT_TRUE(fs::is_directory(out / name) || ReadText(out / name) == previous[name]) << name;
+            EXPECT_TRUE(fs::is_directory(out / name) || ReadFileText(out / name) == previous[name]) << name;
     };
     const std::string again = kSample.string() + " --width 40 --out " + out.string();
 
@@ -182,8 +175,8 @@ TEST_F(CliTest, AFailedRunKeepsThePreviousFiles)
     std::ofstream(folder_ / "someone.txt") << "someone's file";
     fs::create_symlink(folder_ / "someone.txt", out / "legend.pdf");
     ASSERT_EQ(Cli(again).status, 0);
-    EXPECT_EQ(ReadText(folder_ / "someone.txt"), "someone's file");
-    EXPECT_TRUE(ReadText(out / "legend.pdf").starts_with("%PDF"));
+    EXPECT_EQ(ReadFileText(folder_ / "someone.txt"), "someone's file");
+    EXPECT_TRUE(ReadFileText(out / "legend.pdf").starts_with("%PDF"));
 }
 
 // Runs at once write their workbooks each with its own picture (they once shared one picture
@@ -217,14 +210,14 @@ TEST_F(CliTest, NamesAsGiven)
     fs::copy_file(kSample, folder_ / "-x.jpg");
     const CliRun dashed = Cli("--width 12 --no-pdf --out dashed -- -x.jpg", inFolder);
     EXPECT_EQ(dashed.status, 0) << dashed.errors;
-    EXPECT_NE(ReadText(folder_ / "dashed" / "scheme.json").find("\"picture\": \"-x.jpg\""), std::string::npos);
+    EXPECT_NE(ReadFileText(folder_ / "dashed" / "scheme.json").find("\"picture\": \"-x.jpg\""), std::string::npos);
 
     fs::copy_file(kSample, folder_ / "p\xfe.jpg");
     const CliRun bytes = Cli("--width 12 --out 'o\xff' -- 'p\xfe.jpg'", inFolder);
     EXPECT_EQ(bytes.status, 0) << bytes.errors;
     for (const char* file : kOutputs)
         EXPECT_TRUE(fs::exists(folder_ / "o\xff" / file)) << file;
-    EXPECT_NE(ReadText(folder_ / "o\xff" / "scheme.json").find("\"picture\": \"p\xef\xbf\xbd.jpg\""), std::string::npos);
+    EXPECT_NE(ReadFileText(folder_ / "o\xff" / "scheme.json").find("\"picture\": \"p\xef\xbf\xbd.jpg\""), std::string::npos);
 }
 
 TEST_F(CliTest, FormatsChooseTheFilesWritten)
@@ -317,7 +310,7 @@ TEST_F(CliTest, VersionIsTheRecordsVersion)
     const fs::path out = folder_ / "version.txt";
     const std::string command = std::string(VELMORA_CLI_PATH) + " --version >" + out.string() + " 2>&1";
     EXPECT_EQ(std::system(command.c_str()), 0);
-    EXPECT_EQ(ReadText(out), "velmora-cli " VELMORA_PRODUCT_VERSION " (" VELMORA_FILE_VERSION ")\n");
+    EXPECT_EQ(ReadFileText(out), "velmora-cli " VELMORA_PRODUCT_VERSION " (" VELMORA_FILE_VERSION ")\n");
 }
 
 TEST(CliOptions, HelpAndDefaults)

@@ -7,6 +7,7 @@
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "tests/file_size_limit.h"
+#include "tests/read_file.h"
 #include "view/scheme_grids.h"
 
 #include <gtest/gtest.h>
@@ -288,15 +289,6 @@ TEST_F(WorkbookTest, TemporaryBitmapsArePrivateAndUnique)
         EXPECT_FALSE(fs::exists(path)) << path;
 }
 
-std::string ReadAll(const fs::path& path)
-{
-    // Through a string stream: GCC 12 warns of a null dereference inside istreambuf_iterator.
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // A workbook that cannot be written in full leaves the earlier one as it was and nothing else;
 // the one message names the file and the system's reason, and the workbook library prints none.
 TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
@@ -337,7 +329,7 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
         }
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
         EXPECT_TRUE(message.starts_with("cannot write " + c.file.string()) && message.ends_with(c.reason)) << message;
-        EXPECT_TRUE(ReadAll(book) == "the earlier workbook");
+        EXPECT_TRUE(ReadFileText(book) == "the earlier workbook");
         EXPECT_EQ(std::distance(fs::directory_iterator(book.parent_path()), fs::directory_iterator()), 1)
             << "no unfinished file is left";
         EXPECT_TRUE(fs::is_empty(folder_ / "tmp"));
@@ -345,7 +337,7 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
     EXPECT_TRUE(fs::is_directory(folder_ / "blocked" / "book.xlsx"));
 
     WriteSchemeWorkbook(book, input);
-    EXPECT_EQ(ReadAll(book).substr(0, 2), "PK");
+    EXPECT_EQ(ReadFileText(book).substr(0, 2), "PK");
 }
 
 TEST_F(WorkbookTest, FailuresLeaveNoWorkbook)

@@ -9,6 +9,7 @@
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/qt/adv_string_grid.h"
+#include "tests/run_program.h"
 
 #include <QApplication>
 #include <QJsonArray>
@@ -36,22 +37,13 @@ Bitmap Pattern(int w, int h)
     return bitmap;
 }
 
-QString Run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 // The number printed at the left of a legend row → the symbol that pdftotext reads beside it.
 std::map<int, QString> PdfSymbols(const QString& pdf)
 {
     std::map<int, QString> symbols;
     // Number, symbol, then the colour value that the swatch hides.
     static const QRegularExpression row(QStringLiteral("^\\s*(\\d+)\\s+(\\S)\\s+\\d"));
-    for (const QString& line : Run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
+    for (const QString& line : RunProgram(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")})
                                    .split(QLatin1Char('\n'))) {
         const QRegularExpressionMatch match = row.match(line);
         if (match.hasMatch())
@@ -69,7 +61,7 @@ sheet = openpyxl.load_workbook(sys.argv[1])["Список символов"]
 print(json.dumps([sheet.cell(row=r, column=2).value or "" for r in range(2, sheet.max_row + 1)]))
 )";
     const QJsonArray cells =
-        QJsonDocument::fromJson(Run(QStringLiteral(VELMORA_PYTHON3), {QStringLiteral("-c"), QString::fromUtf8(script), xlsx})
+        QJsonDocument::fromJson(RunProgram(QStringLiteral(VELMORA_PYTHON3), {QStringLiteral("-c"), QString::fromUtf8(script), xlsx})
                                     .toUtf8())
             .array();
     std::map<int, QString> symbols;

@@ -2,6 +2,7 @@
 // unfinished is left behind, and the message names the file and the system's reason.
 #include "scheme/output_file.h"
 #include "tests/file_size_limit.h"
+#include "tests/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,6 @@ namespace velmora {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path)
-{
-    // Through a string stream: GCC 12 warns of a null dereference inside istreambuf_iterator.
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 std::set<std::string> Names(const fs::path& folder)
 {
@@ -60,11 +52,11 @@ TEST_F(OutputFileTest, TheDestinationChangesOnlyOnCommit)
         out.Write("new ");
         out.Write(big);
         out.Finish();
-        EXPECT_EQ(ReadAll(file_), "earlier");
-        EXPECT_EQ(ReadAll(out.path()).size(), 4 + big.size());
+        EXPECT_EQ(ReadFileText(file_), "earlier");
+        EXPECT_EQ(ReadFileText(out.path()).size(), 4 + big.size());
         out.Commit();
     }
-    EXPECT_EQ(ReadAll(file_), "new " + big);
+    EXPECT_EQ(ReadFileText(file_), "new " + big);
     EXPECT_EQ(Names(folder_), std::set<std::string>{"scheme.json"});
 
     // Given up before the commit: the earlier file stays, the unfinished one goes.
@@ -72,7 +64,7 @@ TEST_F(OutputFileTest, TheDestinationChangesOnlyOnCommit)
         OutputFile out(file_);
         out.Write("abandoned");
     }
-    EXPECT_EQ(ReadAll(file_), "new " + big);
+    EXPECT_EQ(ReadFileText(file_), "new " + big);
     EXPECT_EQ(Names(folder_), std::set<std::string>{"scheme.json"});
 }
 
@@ -104,7 +96,7 @@ TEST_F(OutputFileTest, FailuresKeepTheEarlierFileAndNameTheReason)
         } catch (const FileWriteError& e) {
             EXPECT_EQ(std::string(e.what()), "cannot write " + c.file.string() + ": " + c.reason);
         }
-        EXPECT_EQ(ReadAll(file_), "earlier");
+        EXPECT_EQ(ReadFileText(file_), "earlier");
         EXPECT_EQ(Names(folder_), (std::set<std::string>{"chart.pdf", "plain", "scheme.json"}));
     }
     EXPECT_TRUE(fs::is_empty(folder_ / "chart.pdf"));
@@ -123,8 +115,8 @@ TEST_F(OutputFileTest, ReplacesLinksAndKeepsPermissions)
     fs::create_symlink(folder_ / "target", folder_ / "picture.bmp");
     WriteFileWhole(folder_ / "picture.bmp", "picture");
     EXPECT_FALSE(fs::is_symlink(folder_ / "picture.bmp"));
-    EXPECT_EQ(ReadAll(folder_ / "picture.bmp"), "picture");
-    EXPECT_EQ(ReadAll(folder_ / "target"), "someone's file");
+    EXPECT_EQ(ReadFileText(folder_ / "picture.bmp"), "picture");
+    EXPECT_EQ(ReadFileText(folder_ / "target"), "someone's file");
 
     fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     WriteFileWhole(file_, "new");
@@ -149,7 +141,7 @@ TEST_F(OutputFileTest, PrivateFilesAreUniqueUnreadableByOthersAndGoAway)
         }
         a.Write("bytes");
         a.Finish();
-        EXPECT_EQ(ReadAll(first), "bytes");
+        EXPECT_EQ(ReadFileText(first), "bytes");
         EXPECT_THROW(a.Commit(), FileWriteError);
     }
     EXPECT_FALSE(fs::exists(first));

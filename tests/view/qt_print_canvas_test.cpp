@@ -5,6 +5,7 @@
 #include "view/paint/qt_print_canvas.h"
 #include "view/qt/grid_printer.h"
 #include "view/qt/scheme_view_handlers.h"
+#include "tests/run_program.h"
 
 #include "scheme/cp1251.h"
 
@@ -23,18 +24,9 @@ using namespace velmora;
 
 namespace {
 
-QString Run(const QString& program, const QStringList& args)
-{
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(60000) || process.exitCode() != 0)
-        return {};
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 int PdfPages(const QString& path)
 {
-    const QString info = Run(QStringLiteral("pdfinfo"), {path});
+    const QString info = RunProgram(QStringLiteral("pdfinfo"), {path});
     for (const QString& line : info.split(QLatin1Char('\n')))
         if (line.startsWith(QLatin1String("Pages:")))
             return line.mid(6).trimmed().toInt();
@@ -67,7 +59,7 @@ QList<QImage> RenderPages(const QString& pdf, const QString& folder)
 {
     const QString prefix = folder + QStringLiteral("/page");
     QList<QImage> pages;
-    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-aa"), QStringLiteral("no"),
+    RunProgram(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-aa"), QStringLiteral("no"),
                                      QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-png"), pdf, prefix});
     QDir dir(folder);
     for (const QString& name : dir.entryList({QStringLiteral("page*.png")}, QDir::Files, QDir::Name))
@@ -113,7 +105,7 @@ private slots:
         QVERIFY(pages >= 4);
         QCOMPARE(pages % 2, 0);
         QCOMPARE(PdfPages(path), pages);
-        const QString text = Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        const QString text = RunProgram(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
         QVERIFY(text.contains(QLatin1String("08.12.2024 14:05")));
         QVERIFY(text.contains(QLatin1String("1-1")));
         QVERIFY(text.contains(QLatin1String("2-2")));
@@ -141,7 +133,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("legend.pdf"));
         QCOMPARE(PrintGridToPdf(model, path.toStdString(), FixedClock()), 1);
         QCOMPARE(PdfPages(path), 1);
-        const QString text = Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+        const QString text = RunProgram(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
         QVERIFY(text.contains(QString::fromUtf8("Расшифровка сиволов")));
         QVERIFY(text.contains(QLatin1String("DMC 330")));
         QVERIFY(!text.contains(QLatin1String("2024")));
@@ -173,7 +165,7 @@ private slots:
             setup.cellByCell = i == 1;
             const QString path = dir.filePath(QStringLiteral("chart%1.pdf").arg(i));
             QCOMPARE(PrintGridToPdf(grid.model(), path.toStdString(), setup), 4);
-            texts[i] = Run(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+            texts[i] = RunProgram(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
             const QString folder = dir.filePath(QStringLiteral("pages%1").arg(i));
             QVERIFY(QDir().mkpath(folder));
             pages[i] = RenderPages(path, folder);
