@@ -4,8 +4,15 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char** argv)
 {
+    // Without a display Qt would abort with a message that blames the installation.
+    if (const std::string missing = velmora::MissingDisplayMessage(argc, argv); !missing.empty()) {
+        std::fputs(missing.c_str(), stderr);
+        return 1;
+    }
     QApplication application(argc, argv);
     velmora::SetUpApplication(application);
 

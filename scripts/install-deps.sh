@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs every Debian package Velmora needs to build, test, benchmark and fuzz.
+# Installs every Debian package Velmora needs to build, test, benchmark, fuzz and package
+# (`cpack -G DEB` reads the programs' library needs with dpkg-shlibdeps, after `file` has told it
+# which installed files are programs).
 # Idempotent: quiet and quick when everything is already there.
 set -euo pipefail
 
@@ -11,7 +13,8 @@ packages=(
   clang libclang-rt-14-dev
   fonts-symbola fonts-liberation2
   xvfb xauth
-  desktop-file-utils appstream
+  desktop-file-utils appstream groff-base
+  file dpkg-dev
   python3 python3-openpyxl python3-fonttools poppler-utils
   libjpeg-turbo-progs imagemagick time
 )

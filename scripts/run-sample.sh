@@ -7,6 +7,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+# The same release build as scripts/test.sh's: nothing is rebuilt when one runs after the other.
 cmake --preset release >/dev/null
 cmake --build --preset release
 
