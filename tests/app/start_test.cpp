@@ -25,15 +25,15 @@ private slots:
         QTest::addColumn<bool>("refused");
         // The platforms named here do not exist, so that a start the check lets through ends at once
         // in Qt's own failure instead of opening a window.
+        const QString none = QStringLiteral("velmora-none");
         QTest::newRow("nothing set") << Variables{} << QStringList{} << true;
-        QTest::newRow("all empty") << Variables{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}}
-                                   << QStringList{} << true;
-        QTest::newRow("X11 display") << Variables{{"DISPLAY", ":velmora-none"}} << QStringList{} << false;
-        QTest::newRow("Wayland display") << Variables{{"WAYLAND_DISPLAY", "velmora-none"}} << QStringList{} << false;
-        QTest::newRow("platform in the environment")
-            << Variables{{"QT_QPA_PLATFORM", "velmora-none"}} << QStringList{} << false;
-        QTest::newRow("-platform") << Variables{} << QStringList{"-platform", "velmora-none"} << false;
-        QTest::newRow("--platform") << Variables{} << QStringList{"--platform", "velmora-none"} << false;
+        QTest::newRow("all empty")
+            << Variables{{"DISPLAY", ""}, {"WAYLAND_DISPLAY", ""}, {"QT_QPA_PLATFORM", ""}} << QStringList{} << true;
+        QTest::newRow("X11 display") << Variables{{"DISPLAY", ":" + none}} << QStringList{} << false;
+        QTest::newRow("Wayland display") << Variables{{"WAYLAND_DISPLAY", none}} << QStringList{} << false;
+        QTest::newRow("platform in the environment") << Variables{{"QT_QPA_PLATFORM", none}} << QStringList{} << false;
+        QTest::newRow("-platform") << Variables{} << QStringList{"-platform", none} << false;
+        QTest::newRow("--platform") << Variables{} << QStringList{"--platform", none} << false;
     }
 
     void withoutDisplay()
