@@ -1,6 +1,7 @@
 #include "run_folder.h"
 
 #include <cerrno>
+#include <chrono>
 #include <map>
 #include <mutex>
 #include <random>
@@ -65,7 +66,9 @@ int TakeLock(const fs::path& path, bool create)
     }
     return fd;
 }
-// Only this user's own folders are touched, and only when their lock is free.
+// Only this user's own folders are touched, and only when their lock is free. A run folder without
+// its lock file is being removed, or was by a run killed while it removed it: a folder gets its
+// run name only once locked.
 bool OwnerHasGone(const fs::path& folder)
 {
     struct stat status {};
@@ -73,12 +76,22 @@ bool OwnerHasGone(const fs::path& folder)
         return false;
     const int fd = TakeLock(folder / kLockName, false);
     if (fd < 0)
-        return false;
+        return errno == ENOENT;
     ::close(fd); // the folder goes at once; a run that takes the lock meanwhile removes it as well
     return true;
 }
 void ReleaseLock(int fd) { ::close(fd); }
 #endif
+
+// A folder still under its first name is being set up, for microseconds; one that has been for a
+// minute was left by a run killed in between.
+bool SetUpLongAgo(const fs::path& folder)
+{
+    std::error_code error;
+    const auto written = fs::last_write_time(folder, error);
+    return !error && fs::is_directory(fs::symlink_status(folder, error)) &&
+           fs::file_time_type::clock::now() - written > std::chrono::minutes(1);
+}
 
 // Removes the run folders in `parent` that their runs left behind.
 void SweepLeftovers(const fs::path& parent)
@@ -86,7 +99,9 @@ void SweepLeftovers(const fs::path& parent)
     std::error_code error;
     for (fs::directory_iterator it(parent, error), end; !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (!name.starts_with(RunFolder::kNamePrefix) || !OwnerHasGone(it->path()))
+        const bool leftover = (name.starts_with(RunFolder::kNamePrefix) && OwnerHasGone(it->path())) ||
+                              (name.starts_with(kNewPrefix) && SetUpLongAgo(it->path()));
+        if (!leftover)
             continue;
         std::error_code ignored;
         fs::remove_all(it->path(), ignored); // links inside are removed, not followed
