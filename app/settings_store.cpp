@@ -200,7 +200,13 @@ std::string TFormStorage::ReadString(const std::string& name, const std::string&
     const RegistryDataType type = registry_.ValueType(Section, name);
     if (type != RegistryDataType::String && type != RegistryDataType::ExpandString)
         throw SettingsError("Invalid data type for '" + name + "'");
-    return registry_.ReadText(Section, name);
+    std::string text = registry_.ReadText(Section, name);
+    // No value this store writes comes near the limit (a font's name has at most 31 characters on
+    // Windows, 255 bytes anywhere); a longer one was not written by us, and every font lookup with
+    // it would cost seconds and memory in proportion. It is taken as missing.
+    if (text.size() > kMaxStoredTextBytes)
+        return defaultText;
+    return text;
 }
 
 void TFormStorage::Load(SymbolFont& font, std::string& dithering)

@@ -3,6 +3,7 @@
 #include "view/symbol_font.h"
 
 #include <stdexcept>
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -71,8 +72,11 @@ public:
     // Reads the stored settings into `font` and `dithering`: a value that is missing or unreadable
     // leaves its part as it is; a font size beyond the standard sizes of the font dialog (6 to 72
     // points) is held to the nearer end. Throws SettingsError when "FormVersion" or "Dithering" is
-    // not a string; in the first case nothing is applied and nothing will be saved.
+    // not a string; in the first case nothing is applied and nothing will be saved. A text longer
+    // than kMaxStoredTextBytes counts as missing.
     void Load(SymbolFont& font, std::string& dithering);
+
+    static constexpr std::size_t kMaxStoredTextBytes = 1024;
     // Writes all nine values, unless no load has got past "FormVersion". Throws SettingsError when
     // the section cannot be created or a value cannot be written; what is not yet written is lost.
     void Save(const SymbolFont& font, const std::string& dithering);

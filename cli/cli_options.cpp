@@ -3,6 +3,8 @@
 #include "scheme/symbol_spread.h"
 
 #include <charconv>
+#include <string>
+#include <string_view>
 #include <set>
 
 namespace velmora::cli {
@@ -49,14 +51,47 @@ Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made
 
 namespace {
 
+// A value from the command line as a message shows it: in quotes, its control characters, quotes
+// and backslashes escaped, and cut after kEchoedCharacters characters, so that a pasted megabyte
+// or a newline cannot bury or forge the message.
+constexpr std::size_t kEchoedCharacters = 40;
+
+std::string Echo(std::string_view text)
+{
+    std::string echoed = "\"";
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool continuation = (byte & 0xC0) == 0x80; // inside a UTF-8 sequence
+        if (!continuation && characters++ == kEchoedCharacters)
+            return echoed + "\"…";
+        if (byte == '"' || byte == '\\') {
+            echoed += '\\';
+            echoed += static_cast<char>(byte);
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            switch (byte) {
+            case '\n': echoed += "\\n"; break;
+            case '\r': echoed += "\\r"; break;
+            case '\t': echoed += "\\t"; break;
+            default: echoed += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+            }
+        } else {
+            echoed += static_cast<char>(byte);
+        }
+    }
+    return echoed + '"';
+}
+
 int ParseInt(const std::string& option, const std::string& text, int low, int high)
 {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size())
-        throw UsageError(option + ": \"" + text + "\" is not a whole number");
+        throw UsageError(option + ": " + Echo(text) + " is not a whole number");
     if (value < low || value > high)
-        throw UsageError(option + ": " + text + " is outside " + std::to_string(low) + ".." + std::to_string(high));
+        throw UsageError(option + ": " + std::to_string(value) + " is outside " + std::to_string(low) + ".." +
+                         std::to_string(high));
     return value;
 }
 
@@ -91,9 +126,9 @@ void ParseFormats(const std::string& text, CliOptions& options)
         else if (name == "pdf")
             options.pdf = true;
         else if (name.empty())
-            throw UsageError("--formats: an empty name in \"" + text + "\"; give json, bmp, xlsx or pdf");
+            throw UsageError("--formats: an empty name in " + Echo(text) + "; give json, bmp, xlsx or pdf");
         else
-            throw UsageError("--formats: \"" + name + "\" is not one of json, bmp, xlsx, pdf");
+            throw UsageError("--formats: " + Echo(name) + " is not one of json, bmp, xlsx, pdf");
         if (comma == std::string::npos)
             break;
         start = comma + 1;
@@ -121,7 +156,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
     bool symbolsGiven = false;
     const auto takePicture = [&](const std::string& argument) {
         if (!options.picture.empty())
-            throw UsageError(argument + ": only one picture can be given");
+            throw UsageError(Echo(argument) + ": only one picture can be given");
         options.picture = argument;
     };
     bool optionsEnded = false; // after "--" every argument is the picture's name, "-x.bmp" too
@@ -165,7 +200,7 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument.starts_with("-") && argument != "-") {
-            throw UsageError(argument + ": unknown option");
+            throw UsageError(Echo(argument) + ": unknown option");
         } else {
             takePicture(argument);
         }

@@ -19,6 +19,9 @@
 
 #include <QGuiApplication>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <future>
@@ -146,10 +149,17 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     }
     WriteWorkbookAndPdfs(options, document, started, workbook, chart, legend);
 
-    // Only a run that has every file whole puts them in place.
-    for (std::optional<OutputFile>* file : {&picture, &jsonFile, &workbook, &chart, &legend})
+    // Only a run that has every file whole and on disk puts them in place, all in a row, and then
+    // flushes the folder once: a run killed in between leaves each file whole, some of them
+    // from the run before.
+    const auto files = {&picture, &jsonFile, &workbook, &chart, &legend};
+    for (std::optional<OutputFile>* file : files)
         if (*file)
-            (*file)->Commit();
+            (*file)->Finish();
+    for (std::optional<OutputFile>* file : files)
+        if (*file)
+            (*file)->MoveIntoPlace();
+    SyncFolder(options.outFolder);
 }
 
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
@@ -200,6 +210,20 @@ int Run(const CliOptions& options, char* programName)
     return 0;
 }
 
+// Writes `text` to standard output: 0, or 1 with a message when it cannot be written (a full disk,
+// a closed pipe).
+int Print(const std::string& text)
+{
+    errno = 0;
+    std::cout << text << std::flush;
+    if (std::fflush(stdout) == 0 && std::cout && !std::ferror(stdout))
+        return 0;
+    const int reason = errno;
+    std::cerr << "velmora-cli: cannot write the output: " << (reason != 0 ? std::strerror(reason) : "write error")
+              << '\n';
+    return 1;
+}
+
 } // namespace
 } // namespace velmora::cli
 
@@ -213,14 +237,10 @@ int main(int argc, char** argv)
         std::cerr << "velmora-cli: " << e.what() << "\nTry 'velmora-cli --help'.\n";
         return 2;
     }
-    if (options.help) {
-        std::cout << kCliUsage;
-        return 0;
-    }
-    if (options.version) {
-        std::cout << VersionText() << '\n';
-        return 0;
-    }
+    if (options.help)
+        return Print(kCliUsage);
+    if (options.version)
+        return Print(VersionText() + '\n');
     static char defaultName[] = "velmora-cli";
     return Run(options, argc > 0 && argv[0] ? argv[0] : defaultName);
 }

@@ -9,6 +9,7 @@
 #include <xlsxwriter.h>
 
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -296,7 +297,11 @@ lxw_worksheet* AddSheet(lxw_workbook* workbook, const char* cp1251Name)
     return sheet;
 }
 
+std::atomic<WorkbookCloseHook> closeHook{nullptr};
+
 } // namespace
+
+void SetWorkbookCloseHookForTests(WorkbookCloseHook hook) { closeHook = hook; }
 
 void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
 {
@@ -304,6 +309,10 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
     // The library reads the picture only when it closes the workbook: the file lives until then.
     const OutputFile bitmap = WriteTemporaryBitmap(input.picture, input.temporaryFolder);
 
+    // The library reopens the file by its name when it closes the workbook, truncating it and
+    // following a link: the name lies in the run's private folder (see OutputFile), where nobody
+    // else can put a link, and the file is checked to be the same before it goes in place.
+    //
     // Constant memory: rows go to the file as they are written, a chart of a million cells does not
     // stay in memory; texts are then written in their cells rather than in a shared table.
     lxw_workbook_options options{};
@@ -324,6 +333,8 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
               ("embed the picture " + bitmap.path().string()).c_str());
     }
 
+    if (const WorkbookCloseHook hook = closeHook)
+        hook(file.path());
     lxw_error closed = LXW_NO_ERROR;
     int reason = 0;
     {
@@ -334,6 +345,7 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
     }
     if (closed != LXW_NO_ERROR)
         file.Fail(reason != 0 ? std::strerror(reason) : lxw_strerror(closed));
+    file.CheckUnreplaced();
     file.Finish();
 }
 

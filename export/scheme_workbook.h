@@ -40,4 +40,9 @@ void WriteSchemeWorkbook(const std::filesystem::path& file, const SchemeWorkbook
 // The same into `file`, finished but not yet in its place: the caller commits it.
 void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input);
 
+// For tests that play someone swapping the workbook's file: called with the name the workbook
+// library is about to reopen and write the workbook to. Null: none.
+using WorkbookCloseHook = void (*)(const std::filesystem::path& libraryFile);
+void SetWorkbookCloseHookForTests(WorkbookCloseHook hook);
+
 } // namespace velmora

@@ -25,12 +25,24 @@ namespace {
 // encoders write about ten.
 constexpr int kMaxScans = 1000;
 
-// Every scan walks over every block of its components, even when its data is empty, at about 8 ns
-// a block (arithmetic-coded refinement scans on this machine). 100 million block visits bound that
-// to about a second. Real files stay far below: the largest picture we accept has 12.6 million
-// blocks in one scan, and a progressive picture within kMaxLibjpegMemoryMiB has at most 1.3 million
-// blocks, which the usual ten scans visit five or six times.
-constexpr std::uint64_t kMaxBlockVisits = 100'000'000;
+// What a scan costs is priced before decoding, per block it walks over, from what its kind was
+// measured to cost at worst (libjpeg-turbo 2.1, a 2-core x86-64 under load; the prices carry a
+// margin of about 1.7 over those figures):
+// - A Huffman-coded scan: 10 ns a block. Work beyond that needs bits of the file, and a decoder
+//   that runs out of them is refused on the spot (OnMessage).
+// - An arithmetic-coded scan: 12 ns a block, 0.5 ns for every coefficient up to the end of its
+//   band (a refinement looks for the last one already nonzero) and 4 ns for every coefficient in
+//   its band. The decoder reads zeros past the end of the data without a word, and zeros decode
+//   as likely decisions, which cost almost no data: an empty refinement scan over blocks whose
+//   63 coefficients are all nonzero takes 180 to 350 ns a block.
+// A file's scans may cost 1.5 s so priced, which keeps the decoding of any file under 2 s. Real
+// files stay far below: a progressive Huffman-coded picture of 55 megapixels (the most
+// kMaxLibjpegMemoryMiB holds) costs 0.13 s, an arithmetic-coded one 1 s.
+constexpr double kHuffmanBlockNs = 10;
+constexpr double kArithmeticBlockNs = 12;
+constexpr double kArithmeticBandEndNs = 0.5;
+constexpr double kArithmeticCoefficientNs = 4;
+constexpr double kMaxScanWorkNs = 1.5e9;
 
 // Working memory libjpeg may take for itself, on top of the picture: the whole-picture coefficient
 // buffers of progressive and multi-scan files need 128 bytes a block, so 160 MiB hold a 4:2:0
@@ -72,10 +84,12 @@ ErrorManager& Errors(j_common_ptr cinfo)
     JumpOut(cinfo);
 }
 
-// libjpeg's emit_message. Warnings report damaged data that libjpeg works around, and we accept the
-// picture as libjpeg repairs it, with one exception: when the file ends early, libjpeg would go on
-// and paint the whole missing remainder grey, and a chart of a half-grey picture is worth less than
-// telling the user the file is incomplete.
+// libjpeg's emit_message. libjpeg's warnings report damaged data that it works around: a bad
+// code, a marker where data should be, a scan out of order, bytes between segments. It would fill
+// what it cannot decode with grey, and a chart of a half-grey picture is worth less than telling
+// the user the file is damaged, so such a warning refuses the file with libjpeg's words. Notes on
+// the headers (an unknown JFIF version or Adobe transform, a damaged colour profile) leave the
+// picture whole and are let pass.
 //
 // Running out of data is not always a loss, though: a file may lack no more than its end marker.
 // libjpeg then goes on as if the marker were there, and we let it as long as the picture data
@@ -89,13 +103,20 @@ void OnMessage(j_common_ptr cinfo, int level)
         return; // trace messages
     ErrorManager& errors = Errors(cinfo);
     const int code = cinfo->err->msg_code;
-    if (code == JWRN_JPEG_EOF) {
-        const bool arithmetic = reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code != 0;
-        if (!errors.headerRead || arithmetic)
+    switch (code) {
+    case JWRN_JPEG_EOF:
+        if (!errors.headerRead || reinterpret_cast<j_decompress_ptr>(cinfo)->arith_code != 0)
             ExitWithMessage(cinfo);
         errors.fileEnded = true;
-    } else if (code == JWRN_HIT_MARKER && errors.fileEnded) {
-        cinfo->err->msg_code = JWRN_JPEG_EOF;
+        break;
+    case JWRN_HIT_MARKER:
+        if (errors.fileEnded)
+            cinfo->err->msg_code = JWRN_JPEG_EOF;
+        ExitWithMessage(cinfo);
+    case JWRN_ADOBE_XFORM:
+    case JWRN_JFIF_MAJOR:
+        break;
+    default:
         ExitWithMessage(cinfo);
     }
     ++cinfo->err->num_warnings;
@@ -109,10 +130,30 @@ struct ProgressMonitor {
     // Set while the rows of a single-scan, Huffman-coded file are read: libjpeg decodes its data as
     // the rows are asked for.
     bool watchDataEnd;
-    int lastScan;                  // the scan whose blocks are counted in blockVisits
-    std::uint64_t blockVisits;     // blocks walked over by the scans so far
+    int lastScan;                  // the scan whose work is counted in scanWorkNs
+    double scanWorkNs;             // the price of the scans so far (ScanPriceNs)
     unsigned componentsSeen;       // bit i: comp_info[i] has been in a scan
 };
+
+// What a scan over `blocks` blocks of a component costs at worst, in nanoseconds (see kMaxScanWorkNs).
+double ScanPriceNs(std::uint64_t blocks, int ss, int se, bool arithmetic)
+{
+    ss = std::clamp(ss, 0, DCTSIZE2 - 1);
+    se = std::clamp(se, ss, DCTSIZE2 - 1);
+    const double perBlock = arithmetic ? kArithmeticBlockNs + kArithmeticBandEndNs * (se + 1) +
+                                             kArithmeticCoefficientNs * (se - ss + 1)
+                                       : kHuffmanBlockNs;
+    return perBlock * static_cast<double>(blocks);
+}
+
+std::string TooLongMessage(double workNs)
+{
+    char message[JMSG_LENGTH_MAX];
+    std::snprintf(message, sizeof message,
+                  "decoding the JPEG file would take too long: its scans would cost %.1f s (at most %.1f s)",
+                  workNs / 1e9, kMaxScanWorkNs / 1e9);
+    return message;
+}
 
 // libjpeg's progress_monitor, called for every iMCU row of input and every call for output rows.
 void WatchProgress(j_common_ptr cinfo)
@@ -125,20 +166,18 @@ void WatchProgress(j_common_ptr cinfo)
         JumpOut(cinfo);
     }
 
-    // The work of the scans is weighed before decoding (CheckScanWork); this keeps the bound should
-    // libjpeg find scans there that the byte scan missed.
+    // The work of the scans is weighed before decoding (WeighDecoding); this keeps the bound should
+    // libjpeg find scans there that the byte walk missed.
     if (decompressor->input_scan_number != progress.lastScan) {
         progress.lastScan = decompressor->input_scan_number;
         for (int i = 0; i < decompressor->comps_in_scan; ++i) {
             const jpeg_component_info& component = *decompressor->cur_comp_info[i];
-            progress.blockVisits += std::uint64_t{component.width_in_blocks} * component.height_in_blocks;
+            progress.scanWorkNs += ScanPriceNs(std::uint64_t{component.width_in_blocks} * component.height_in_blocks,
+                                               decompressor->Ss, decompressor->Se, decompressor->arith_code != 0);
             progress.componentsSeen |= 1u << (component.component_index & 31);
         }
-        if (progress.blockVisits > kMaxBlockVisits) {
-            std::snprintf(message, JMSG_LENGTH_MAX,
-                          "decoding the JPEG file would take too long: its scans walk over more than %llu "
-                          "blocks",
-                          static_cast<unsigned long long>(kMaxBlockVisits));
+        if (progress.scanWorkNs > kMaxScanWorkNs) {
+            std::snprintf(message, JMSG_LENGTH_MAX, "%s", TooLongMessage(progress.scanWorkNs).c_str());
             JumpOut(cinfo);
         }
     }
@@ -163,16 +202,20 @@ void WatchProgress(j_common_ptr cinfo)
 
 // ---- Weighing a file before decoding it ----
 
-// How often each component (by its identifier in the frame header) is named by a scan header, found
-// by walking the file's markers as libjpeg does: segments by their length, the entropy-coded data
-// after a scan header up to the first marker that is not a restart marker, stuffed FF 00 and fill
-// bytes FF FF skipped, and nothing after the end marker.
-struct ScanCensus {
-    int scans = 0;
-    std::array<std::uint32_t, 256> scansOfComponent{};
+// The scan headers of a file, found by walking its markers as libjpeg does: segments by their
+// length, the entropy-coded data after a scan header up to the first marker that is not a restart
+// marker, stuffed FF 00 and fill bytes FF FF skipped, and nothing after the end marker.
+struct ScanHeader {
+    std::vector<std::uint8_t> components; // identifiers, as in the frame header
+    int ss = 0, se = 0, ah = 0, al = 0;   // spectral band and successive approximation bits
 };
 
-ScanCensus CountScans(std::span<const std::uint8_t> file) noexcept
+struct ScanCensus {
+    int scans = 0;                  // all of them, even beyond kMaxScans
+    std::vector<ScanHeader> headers; // the first kMaxScans + 1
+};
+
+ScanCensus ReadScanHeaders(std::span<const std::uint8_t> file)
 {
     constexpr std::uint8_t kSos = 0xDA;
     constexpr std::uint8_t kEoi = 0xD9;
@@ -199,9 +242,20 @@ ScanCensus CountScans(std::span<const std::uint8_t> file) noexcept
         const std::size_t segmentEnd = at + (std::size_t{file[at]} << 8 | file[at + 1]);
         if (code == kSos && n - at >= 3) {
             ++census.scans;
-            const std::size_t components = file[at + 2];
-            for (std::size_t i = 0; i < components && at + 3 + 2 * i < n; ++i)
-                ++census.scansOfComponent[file[at + 3 + 2 * i]];
+            if (census.headers.size() <= kMaxScans) {
+                ScanHeader header;
+                const std::size_t components = file[at + 2];
+                const std::size_t parameters = at + 3 + 2 * components;
+                for (std::size_t i = 0; i < components && at + 3 + 2 * i < n; ++i)
+                    header.components.push_back(file[at + 3 + 2 * i]);
+                if (parameters + 2 < n) {
+                    header.ss = file[parameters];
+                    header.se = file[parameters + 1];
+                    header.ah = file[parameters + 2] >> 4;
+                    header.al = file[parameters + 2] & 15;
+                }
+                census.headers.push_back(std::move(header));
+            }
         }
         at = std::min(segmentEnd, n);
         if (code != kSos)
@@ -252,6 +306,41 @@ std::uint64_t BlocksOf(const jpeg_component_info& component)
     return std::uint64_t{component.width_in_blocks} * component.height_in_blocks;
 }
 
+// The first scan that sends nothing new, or an empty text. A progressive scan must bring every
+// coefficient of its band a bit not sent before: a first scan only coefficients never sent, a
+// refinement the next lower bit (libjpeg itself only warns about a refinement out of order, and
+// does not mind a coefficient sent over again from the start). A sequential file sends each
+// component once. A repeated scan is how a few bytes make the decoder walk the picture hundreds of
+// times; no encoder writes one.
+std::string RepeatedScan(const jpeg_decompress_struct& cinfo, const ScanCensus& census)
+{
+    // The bits still to come for each component and coefficient: -1 before the first scan.
+    std::vector<std::array<int, DCTSIZE2>> bits(static_cast<std::size_t>(cinfo.num_components));
+    for (auto& component : bits)
+        component.fill(-1);
+    for (std::size_t s = 0; s < census.headers.size(); ++s) {
+        const ScanHeader& scan = census.headers[s];
+        for (const std::uint8_t id : scan.components) {
+            int c = 0;
+            while (c < cinfo.num_components && cinfo.comp_info[c].component_id != id)
+                ++c;
+            if (c == cinfo.num_components)
+                continue; // libjpeg refuses the scan itself
+            auto& known = bits[static_cast<std::size_t>(c)];
+            const int first = cinfo.progressive_mode ? std::min(scan.ss, DCTSIZE2 - 1) : 0;
+            const int last = cinfo.progressive_mode ? std::clamp(scan.se, first, DCTSIZE2 - 1) : 0;
+            for (int k = first; k <= last; ++k) {
+                const bool fresh = scan.ah == 0 ? known[k] < 0 : known[k] == scan.ah && scan.al < scan.ah;
+                if (!fresh)
+                    return "the JPEG file is damaged: scan " + std::to_string(s + 1) + " sends coefficient " +
+                           std::to_string(k) + " of component " + std::to_string(c) + " again";
+                known[k] = scan.al;
+            }
+        }
+    }
+    return {};
+}
+
 // Why the file cannot hold, or should not be given, the decoding its headers ask for; empty when it
 // can.
 std::string WeighDecoding(Decoding& d)
@@ -281,17 +370,19 @@ std::string WeighDecoding(Decoding& d)
 
     // Every scan walks over all blocks of its components, so many scans over a large picture cost
     // minutes even when their data is empty. Weigh them all before decoding the first.
-    const ScanCensus census = CountScans(d.file);
+    const ScanCensus census = ReadScanHeaders(d.file);
     if (census.scans > kMaxScans)
         return "the JPEG file has more than " + std::to_string(kMaxScans) + " scans";
-    std::uint64_t visits = 0;
-    for (int i = 0; i < cinfo.num_components; ++i) {
-        const jpeg_component_info& component = cinfo.comp_info[i];
-        visits += census.scansOfComponent[static_cast<std::uint8_t>(component.component_id)] * BlocksOf(component);
-    }
-    if (visits > kMaxBlockVisits)
-        return "decoding the JPEG file would take too long: its " + std::to_string(census.scans) + " scans walk over " +
-               std::to_string(visits) + " blocks (at most " + std::to_string(kMaxBlockVisits) + ")";
+    if (std::string repeated = RepeatedScan(cinfo, census); !repeated.empty())
+        return repeated;
+    double workNs = 0;
+    for (const ScanHeader& scan : census.headers)
+        for (const std::uint8_t id : scan.components)
+            for (int i = 0; i < cinfo.num_components; ++i)
+                if (cinfo.comp_info[i].component_id == id)
+                    workNs += ScanPriceNs(BlocksOf(cinfo.comp_info[i]), scan.ss, scan.se, cinfo.arith_code != 0);
+    if (workNs > kMaxScanWorkNs)
+        return TooLongMessage(workNs);
     return {};
 }
 

@@ -1,5 +1,7 @@
 #include "output_file.h"
 
+#include "run_folder.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -40,6 +42,8 @@ long WriteSome(int fd, const char* data, std::size_t size)
 int SyncFile(int fd) { return _commit(fd); }
 int CloseFile(int fd) { return _close(fd); }
 void CopyMode(int, const fs::path&) {}
+void IdentityOf(int, std::uint64_t&, std::uint64_t&) {}
+bool StillAt(std::uint64_t, std::uint64_t, const fs::path&) { return true; }
 #else
 int OpenNew(const fs::path& path, int mode)
 {
@@ -52,12 +56,27 @@ int SyncFile(int fd)
     return ::fsync(fd) == 0 || errno == EINVAL ? 0 : -1;
 }
 int CloseFile(int fd) { return ::close(fd); }
-// A replaced file keeps the permissions it had.
+// A regular file being replaced keeps its permissions, but never setuid, setgid or sticky: those
+// belonged to what it held. A link in the destination's place is not followed: the new file has
+// the mode of any new file (0666 less the umask), never its target's.
 void CopyMode(int fd, const fs::path& destination)
 {
     struct stat status {};
-    if (::stat(destination.c_str(), &status) == 0 && S_ISREG(status.st_mode))
-        ::fchmod(fd, status.st_mode & 07777);
+    if (::lstat(destination.c_str(), &status) == 0 && S_ISREG(status.st_mode))
+        ::fchmod(fd, status.st_mode & 0777);
+}
+void IdentityOf(int fd, std::uint64_t& device, std::uint64_t& inode)
+{
+    struct stat status {};
+    ::fstat(fd, &status);
+    device = status.st_dev;
+    inode = status.st_ino;
+}
+bool StillAt(std::uint64_t device, std::uint64_t inode, const fs::path& path)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_dev == device &&
+           status.st_ino == inode;
 }
 #endif
 
@@ -100,14 +119,19 @@ OutputFile::OutputFile(fs::path destination) : destination_(std::move(destinatio
         FailWithErrno(EISDIR);
     if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status))
         Fail("not a regular file");
-    fs::path::string_type prefix = fs::path::string_type(1, '.') + destination_.filename().native();
+    fs::path::string_type prefix = destination_.filename().native();
     if (prefix.size() > kKeptNameLength)
         prefix.resize(kKeptNameLength);
     prefix += '.';
     const fs::path folder = destination_.has_parent_path() ? destination_.parent_path() : fs::path(".");
-    fd_ = CreateUnique(folder, prefix, ".part", 0666, path_);
+    std::error_code error;
+    runFolder_ = RunFolder::In(folder, error);
+    if (!runFolder_)
+        Fail(error.message());
+    fd_ = CreateUnique(runFolder_->path(), prefix, ".part", 0666, path_);
     if (fd_ < 0)
         FailWithErrno(errno);
+    IdentityOf(fd_, device_, inode_);
     CopyMode(fd_, destination_);
 }
 
@@ -121,21 +145,27 @@ OutputFile OutputFile::Private(std::string_view prefix, std::string_view suffix,
         if (error)
             throw FileWriteError("cannot find the temporary folder: " + error.message());
     }
-    file.fd_ = CreateUnique(where, fs::path(std::string(prefix)).native(), suffix, 0600, file.path_);
-    file.destination_ = file.path_;
+    file.destination_ = where / (std::string(prefix) + "*" + std::string(suffix));
+    std::error_code error;
+    file.runFolder_ = RunFolder::In(where, error);
+    if (!file.runFolder_)
+        file.Fail(error.message());
+    file.fd_ = CreateUnique(file.runFolder_->path(), fs::path(std::string(prefix)).native(), suffix, 0600, file.path_);
     if (file.fd_ < 0) {
-        const int error = errno;
-        file.destination_ = where / (std::string(prefix) + "*" + std::string(suffix));
+        const int reason = errno;
         file.path_.clear();
-        file.FailWithErrno(error);
+        file.FailWithErrno(reason);
     }
+    IdentityOf(file.fd_, file.device_, file.inode_);
+    file.destination_ = file.path_;
     return file;
 }
 
 OutputFile::OutputFile(OutputFile&& other) noexcept
     : destination_(std::move(other.destination_)), path_(std::exchange(other.path_, {})),
       fd_(std::exchange(other.fd_, -1)), replaces_(other.replaces_), committed_(other.committed_),
-      buffer_(std::move(other.buffer_))
+      device_(other.device_), inode_(other.inode_), buffer_(std::move(other.buffer_)),
+      runFolder_(std::move(other.runFolder_))
 {
 }
 
@@ -198,16 +228,29 @@ void OutputFile::Finish()
 
 void OutputFile::Commit()
 {
+    MoveIntoPlace();
+    SyncFolder(destination_.has_parent_path() ? destination_.parent_path() : fs::path("."));
+}
+
+void OutputFile::MoveIntoPlace()
+{
     if (!replaces_)
         Fail("a private file is not put in place");
     if (committed_)
         return;
     Finish();
+    CheckUnreplaced();
     std::error_code error;
     fs::rename(path_, destination_, error);
     if (error)
         Fail(error.message());
     committed_ = true;
+}
+
+void OutputFile::CheckUnreplaced() const
+{
+    if (!path_.empty() && !StillAt(device_, inode_, path_))
+        Fail("its unfinished file " + path_.string() + " was replaced while it was written");
 }
 
 void OutputFile::Fail(std::string_view reason) const
@@ -216,6 +259,24 @@ void OutputFile::Fail(std::string_view reason) const
 }
 
 void OutputFile::FailWithErrno(int error) const { Fail(std::strerror(error)); }
+
+void SyncFolder(const fs::path& folder)
+{
+#ifndef _WIN32
+    // Only the folder's entry of the renamed files is flushed; a system that cannot sync a folder
+    // (EINVAL) keeps it as it keeps them.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    const int synced = ::fsync(fd);
+    const int error = errno;
+    ::close(fd);
+    if (synced != 0 && error != EINVAL)
+        throw FileWriteError("cannot write " + folder.string() + ": " + std::strerror(error));
+#else
+    (void)folder;
+#endif
+}
 
 void WriteFileWhole(const fs::path& destination, std::string_view bytes)
 {

@@ -21,6 +21,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <thread>
+
 namespace velmora::cli {
 namespace {
 
@@ -177,6 +182,97 @@ TEST_F(CliTest, AFailedRunKeepsThePreviousFiles)
     ASSERT_EQ(Cli(again).status, 0);
     EXPECT_EQ(ReadFileText(folder_ / "someone.txt"), "someone's file");
     EXPECT_TRUE(ReadFileText(out / "legend.pdf").starts_with("%PDF"));
+}
+
+// A run killed at any moment leaves its unfinished files in private folders, of the output folder
+// and of the temporary one, which the next run removes: after twenty kills and one whole run, the
+// folders hold the run's files and nothing else.
+TEST_F(CliTest, KilledRunsLeaveNothingBehind)
+{
+    const fs::path out = folder_ / "out", temporary = folder_ / "tmp";
+    fs::create_directories(temporary);
+    const std::string tmpdir = "TMPDIR=" + temporary.string();
+    const std::vector<std::string> arguments = {VELMORA_CLI_PATH, kSample.string(), "--width", "60", "--out",
+                                                out.string()};
+    const auto start = [&] {
+        const pid_t child = fork();
+        if (child == 0) {
+            std::vector<char*> argv;
+            for (const std::string& argument : arguments)
+                argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            ::putenv(const_cast<char*>(tmpdir.c_str()));
+            ::freopen("/dev/null", "w", stderr);
+            ::execv(argv[0], argv.data());
+            ::_exit(127);
+        }
+        return child;
+    };
+    const auto finish = [](pid_t child) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return status;
+    };
+
+    const auto began = std::chrono::steady_clock::now();
+    ASSERT_EQ(finish(start()), 0);
+    const auto whole = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - began);
+    std::mt19937 random(19);
+    std::uniform_int_distribution<std::int64_t> moment(0, whole.count());
+    for (int kill = 0; kill < 20; ++kill) {
+        const pid_t child = start();
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random)));
+        ::kill(child, SIGKILL);
+        finish(child);
+    }
+    ASSERT_EQ(finish(start()), 0);
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(out))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>(std::begin(kOutputs), std::end(kOutputs))));
+    for (const auto& entry : fs::directory_iterator(temporary)) // Qt keeps its runtime folder there
+        EXPECT_EQ(entry.path().filename().string().find("velmora"), std::string::npos) << entry.path();
+}
+
+// Output that cannot be written is an error, not a silent success.
+TEST_F(CliTest, AFailedWriteOfTheOutputIsAnError)
+{
+    for (const char* option : {"--version", "--help"}) {
+        SCOPED_TRACE(option);
+        const fs::path errors = folder_ / "stderr.txt";
+        const std::string command =
+            std::string(VELMORA_CLI_PATH) + " " + option + " >/dev/full 2>" + errors.string();
+        const int raw = std::system(command.c_str());
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 1);
+        EXPECT_EQ(ReadFileText(errors), "velmora-cli: cannot write the output: No space left on device\n");
+    }
+}
+
+// A value echoed in a message is quoted, shortened and has its control characters escaped: a
+// pasted megabyte or a newline cannot bury the message or forge another line.
+TEST_F(CliTest, EchoedValuesAreQuotedAndShort)
+{
+    const std::string sample = kSample.string();
+    struct Case {
+        const char* name;
+        std::string arguments;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"120 kB width", sample + " --width " + std::string(120'000, '7') + "x",
+         "--width: \"" + std::string(40, '7') + "\"… is not a whole number\n"},
+        {"a newline", sample + " --formats 'json,pdf\nvelmora-cli: done'",
+         "--formats: \"pdf\\nvelmora-cli: done\" is not one of json, bmp, xlsx, pdf\n"},
+        {"quotes and an escape", sample + " '--\"\x1b[31m'", "\"--\\\"\\x1b[31m\": unknown option\n"},
+        {"Cyrillic cut by characters", sample + " --colors " + std::string(60, 'x') + "ы",
+         "--colors: \"" + std::string(40, 'x') + "\"… is not a whole number\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CliRun run = Cli(c.arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.errors, "velmora-cli: " + c.message + "Try 'velmora-cli --help'.\n");
+    }
 }
 
 // Runs at once write their workbooks each with its own picture (they once shared one picture

@@ -4,6 +4,7 @@
 
 #include "scheme/bmp_codec.h"
 #include "scheme/cp1251.h"
+#include "scheme/run_folder.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "tests/file_size_limit.h"
@@ -276,7 +277,7 @@ TEST_F(WorkbookTest, TemporaryBitmapsArePrivateAndUnique)
         const OutputFile second = WriteTemporaryBitmap(Bitmap(3, 1, 0x00FF00), folder_ / "tmp");
         for (const OutputFile* file : {&first, &second}) {
             paths.push_back(file->path());
-            EXPECT_EQ(file->path().parent_path(), folder_ / "tmp");
+            EXPECT_EQ(file->path().parent_path().parent_path(), folder_ / "tmp");
             EXPECT_EQ(file->path().extension(), ".bmp");
             EXPECT_EQ(fs::status(file->path()).permissions() & fs::perms::all,
                       fs::perms::owner_read | fs::perms::owner_write);
@@ -309,7 +310,7 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
         const char* reason;
     };
     const Case cases[] = {
-        {"a full disk before the picture's own file is written", folder_ / "tmp" / "velmora-picture-", 1000,
+        {"a full disk before the picture's own file is written", folder_ / "tmp" / RunFolder::kNamePrefix, 1000,
          "File too large"},
         {"a full disk, early", book, 4000, "File too large"},
         {"a full disk, late", book, 9000, "File too large"},
@@ -338,6 +339,47 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
 
     WriteSchemeWorkbook(book, input);
     EXPECT_EQ(ReadFileText(book).substr(0, 2), "PK");
+}
+
+// Someone who could put a link where the workbook library reopens its file would have it write the
+// workbook over any file the user may write. The name lies in a folder of the run's own that
+// nobody else can enter; and should the file be swapped all the same, the workbook is refused and
+// the link never becomes the workbook.
+TEST_F(WorkbookTest, TheLibrarysFileCannotBeSwapped)
+{
+    static fs::path libraryFile, victim;
+    static fs::perms folderPermissions;
+    victim = folder_ / "victim";
+    std::ofstream(victim) << "someone's file";
+    const fs::path book = folder_ / "book.xlsx";
+    std::ofstream(book) << "the earlier workbook";
+    const SchemeDocument document = Scheme(10, 10);
+    const SchemeWorkbookInput input{document.chart, document.legend, document.picture, DefaultSymbolFont(), "Arial",
+                                    folder_ / "tmp"};
+
+    SetWorkbookCloseHookForTests([](const fs::path& path) {
+        libraryFile = path;
+        folderPermissions = fs::symlink_status(path.parent_path()).permissions() & fs::perms::all;
+    });
+    WriteSchemeWorkbook(book, input);
+    EXPECT_EQ(libraryFile.parent_path().parent_path(), folder_);
+    EXPECT_EQ(folderPermissions, fs::perms::owner_all);
+
+    std::ofstream(book) << "the earlier workbook";
+    SetWorkbookCloseHookForTests([](const fs::path& path) {
+        fs::remove(path);
+        fs::create_symlink(victim, path);
+    });
+    try {
+        WriteSchemeWorkbook(book, input);
+        ADD_FAILURE() << "a swapped file became the workbook";
+    } catch (const FileWriteError& e) {
+        EXPECT_NE(std::string(e.what()).find("was replaced"), std::string::npos) << e.what();
+    }
+    SetWorkbookCloseHookForTests(nullptr);
+    EXPECT_FALSE(fs::is_symlink(book));
+    EXPECT_EQ(ReadFileText(book), "the earlier workbook");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 3) << "book, victim, tmp";
 }
 
 TEST_F(WorkbookTest, FailuresLeaveNoWorkbook)

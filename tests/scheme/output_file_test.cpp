@@ -12,7 +12,9 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace velmora {
@@ -48,7 +50,11 @@ TEST_F(OutputFileTest, TheDestinationChangesOnlyOnCommit)
     const std::string big(200000, 'x'); // more than the buffer holds
     {
         OutputFile out(file_);
-        EXPECT_EQ(out.path().parent_path(), folder_);
+        // Unfinished, the file lies in a folder beside its destination that only this user can
+        // enter, so nobody else can swap it.
+        const fs::path privateFolder = out.path().parent_path();
+        EXPECT_EQ(privateFolder.parent_path(), folder_);
+        EXPECT_EQ(fs::symlink_status(privateFolder).permissions() & fs::perms::all, fs::perms::owner_all);
         out.Write("new ");
         out.Write(big);
         out.Finish();
@@ -108,20 +114,91 @@ TEST_F(OutputFileTest, FailuresKeepTheEarlierFileAndNameTheReason)
 }
 
 // A link in the destination's place is replaced, not followed: a file someone links there is
-// never written over. An existing file's permissions carry over.
+// never written over, nor does the new file take its mode. A replaced file's permissions carry
+// over, all but setuid, setgid and sticky.
 TEST_F(OutputFileTest, ReplacesLinksAndKeepsPermissions)
 {
+    const mode_t umask = ::umask(022);
     std::ofstream(folder_ / "target") << "someone's file";
-    fs::create_symlink(folder_ / "target", folder_ / "picture.bmp");
-    WriteFileWhole(folder_ / "picture.bmp", "picture");
-    EXPECT_FALSE(fs::is_symlink(folder_ / "picture.bmp"));
-    EXPECT_EQ(ReadFileText(folder_ / "picture.bmp"), "picture");
-    EXPECT_EQ(ReadFileText(folder_ / "target"), "someone's file");
+    struct Case {
+        const char* name;
+        mode_t targetMode;  // of the file the link points to
+        mode_t fileMode;    // of the regular file replaced
+        mode_t expected;    // after replacing the link, after replacing the file
+        mode_t expectedFile;
+    };
+    const Case cases[] = {
+        {"setuid target", 04755, 04755, 0644, 0755},
+        {"private target", 0640, 0640, 0644, 0640},
+        {"setgid and sticky", 03777, 03777, 0644, 0777},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(::chmod((folder_ / "target").c_str(), c.targetMode), 0);
+        fs::remove(folder_ / "picture.bmp");
+        fs::create_symlink(folder_ / "target", folder_ / "picture.bmp");
+        WriteFileWhole(folder_ / "picture.bmp", "picture");
+        EXPECT_FALSE(fs::is_symlink(folder_ / "picture.bmp"));
+        EXPECT_EQ(ReadFileText(folder_ / "picture.bmp"), "picture");
+        EXPECT_EQ(ReadFileText(folder_ / "target"), "someone's file");
+        struct stat status {};
+        ASSERT_EQ(::lstat((folder_ / "picture.bmp").c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, c.expected);
 
-    fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    WriteFileWhole(file_, "new");
-    EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+        ASSERT_EQ(::chmod(file_.c_str(), c.fileMode), 0);
+        WriteFileWhole(file_, "new");
+        ASSERT_EQ(::lstat(file_.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, c.expectedFile);
+    }
+    ::umask(umask);
+}
+
+// A name given to a library that reopens it: should it no longer be the file made here when the
+// library is done, the file is not put in place.
+TEST_F(OutputFileTest, RefusesAFileSwappedUnderItsName)
+{
+    std::ofstream(folder_ / "victim") << "someone's file";
+    {
+        OutputFile out(file_);
+        out.Finish();
+        fs::remove(out.path());
+        fs::create_symlink(folder_ / "victim", out.path());
+        try {
+            out.Commit();
+            ADD_FAILURE() << "a swapped file was put in place";
+        } catch (const FileWriteError& e) {
+            EXPECT_NE(std::string(e.what()).find("was replaced while it was written"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(ReadFileText(file_), "earlier");
+    EXPECT_EQ(Names(folder_), (std::set<std::string>{"scheme.json", "victim"}));
+}
+
+// A run killed with its files unfinished leaves its private folder; the next run writing there
+// removes it, once the lock of its owner has gone, and never a folder of a run still going.
+TEST_F(OutputFileTest, LaterRunsRemoveWhatAKilledRunLeft)
+{
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        OutputFile out(folder_ / "chart.pdf");
+        out.Write("half");
+        out.Finish();
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(Names(folder_).size(), 2u); // scheme.json and the killed run's folder
+    {
+        OutputFile out(file_);
+        OutputFile alive = OutputFile::Private("x", ".bmp", folder_); // the same folder, shared
+        EXPECT_EQ(alive.path().parent_path(), out.path().parent_path());
+        EXPECT_EQ(Names(folder_).size(), 2u); // the leftover went, this run's folder came
+        out.Write("new");
+        out.Commit();
+    }
+    EXPECT_EQ(Names(folder_), std::set<std::string>{"scheme.json"});
 }
 
 TEST_F(OutputFileTest, PrivateFilesAreUniqueUnreadableByOthersAndGoAway)
@@ -134,7 +211,7 @@ TEST_F(OutputFileTest, PrivateFilesAreUniqueUnreadableByOthersAndGoAway)
         second = b.path();
         EXPECT_NE(first, second);
         for (const fs::path& path : {first, second}) {
-            EXPECT_EQ(path.parent_path(), folder_);
+            EXPECT_EQ(path.parent_path().parent_path(), folder_);
             EXPECT_TRUE(path.filename().string().starts_with("velmora-"));
             EXPECT_EQ(path.extension(), ".bmp");
             EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
@@ -146,6 +223,7 @@ TEST_F(OutputFileTest, PrivateFilesAreUniqueUnreadableByOthersAndGoAway)
     }
     EXPECT_FALSE(fs::exists(first));
     EXPECT_FALSE(fs::exists(second));
+    EXPECT_EQ(Names(folder_), std::set<std::string>{"scheme.json"}); // the run folder went with them
     EXPECT_THROW(OutputFile::Private("velmora-", ".bmp", folder_ / "missing"), FileWriteError);
 }
 
