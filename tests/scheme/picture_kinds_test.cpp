@@ -1,0 +1,189 @@
+// PNG, WebP, GIF, TIFF and HEIF pictures and EXIF-turned JPEG photos, read through the real loader
+// from the files of tests/corpus/kinds (made by tests/data/make-picture-kinds.py).
+#include "scheme/picture_error.h"
+#include "scheme/picture_kind.h"
+#include "scheme/picture_loader.h"
+#include "scheme/scheme_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path Corpus(const std::string& relative) { return fs::path(VELMORA_CORPUS_DIR) / relative; }
+
+SchemeRequest Request(const Bitmap& picture, int colours)
+{
+    SchemeRequest request{picture.width(), picture.height(), colours, {}, false};
+    for (int i = 0; i < colours; ++i)
+        request.symbols.push_back(std::string(1, static_cast<char>(48 + i)));
+    return request;
+}
+
+// A lossless file of each kind gives the very pixels of the same picture as a 24-bit bitmap,
+// and so the same chart and legend; transparency comes out laid on white.
+TEST(PictureKinds, LosslessFilesGiveTheSchemeOfTheSamePixelsAsABitmap)
+{
+    const std::string rose = "photos/small-rose-70x46.bmp";
+    const std::string rose64 = "kinds/ref-rose-64colours-70x46.bmp";
+    const std::string grey = "kinds/ref-rose-grey-70x46.bmp";
+    const std::string onWhite = "kinds/ref-rose-vignette-on-white-70x46.bmp";
+    struct Case {
+        std::string file, bitmap;
+    };
+    const Case cases[] = {
+        {"kinds/png-rgb8-rose-70x46.png", rose},
+        {"kinds/png-rgb16-rose-70x46.png", rose},
+        {"kinds/png-rgb8-interlaced-rose-70x46.png", rose},
+        {"kinds/png-palette8-rose-64colours-70x46.png", rose64},
+        {"kinds/png-grey8-rose-70x46.png", grey},
+        {"kinds/png-grey16-rose-70x46.png", grey},
+        {"kinds/png-grey1-rose-bilevel-70x46.png", "kinds/ref-rose-bilevel-70x46.bmp"},
+        {"kinds/png-rgba8-rose-vignette-70x46.png", onWhite},
+        {"kinds/png-rgba16-rose-vignette-70x46.png", onWhite},
+        {"kinds/webp-lossless-rose-70x46.webp", rose},
+        {"kinds/webp-lossless-alpha-rose-vignette-70x46.webp", onWhite},
+        {"kinds/webp-animated-rose-70x46.webp", rose},
+        {"kinds/webp-named-jpg-rose-70x46.jpg", rose},
+        {"kinds/gif-rose-64colours-70x46.gif", rose64},
+        {"kinds/gif-interlaced-rose-64colours-70x46.gif", rose64},
+        {"kinds/gif-animated-rose-64colours-70x46.gif", rose64},
+        {"kinds/tiff-strips-rgb8-lzw-rose-70x46.tif", rose},
+        {"kinds/tiff-tiles-rgb8-deflate-rose-70x46.tif", rose},
+        {"kinds/tiff-strips-rgb16-rose-70x46.tif", rose},
+        {"kinds/tiff-grey8-rose-70x46.tif", grey},
+        {"kinds/tiff-rgba8-rose-vignette-70x46.tif", onWhite},
+        {"kinds/tiff-two-pages-rose-70x46.tif", rose},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const Bitmap picture = LoadPicture(Corpus(c.file));
+        const Bitmap bitmap = LoadPicture(Corpus(c.bitmap));
+        ASSERT_EQ(bitmap.sourceBitsPerPixel(), 24);
+        EXPECT_EQ(picture, bitmap);
+
+        SchemeEngine fromPicture, fromBitmap;
+        const SchemeDocument scheme = fromPicture.BuildScheme(picture, Request(picture, 12));
+        const SchemeDocument expected = fromBitmap.BuildScheme(bitmap, Request(bitmap, 12));
+        EXPECT_TRUE(scheme.chart == expected.chart);
+        EXPECT_TRUE(scheme.legend == expected.legend);
+    }
+}
+
+// Lossy files give their own pixels; they load at their size and make schemes.
+TEST(PictureKinds, LossyWebpAndHeicPhotosBuildSchemes)
+{
+    struct Case {
+        const char* file;
+        int width, height;
+    };
+    for (const Case c : {Case{"kinds/webp-lossy-rose-70x46.webp", 70, 46}, Case{"kinds/heic-rose-70x46.heic", 70, 46},
+                         Case{"kinds/heic-cat-451x300.heic", 451, 300}}) {
+        SCOPED_TRACE(c.file);
+        const Bitmap picture = LoadPicture(Corpus(c.file));
+        ASSERT_EQ(picture.width(), c.width);
+        ASSERT_EQ(picture.height(), c.height);
+        SchemeEngine engine;
+        const SchemeDocument scheme = engine.BuildScheme(picture, Request(picture, 20));
+        EXPECT_EQ(scheme.picture.width(), c.width);
+        // Not a blank: a photo keeps many colours.
+        EXPECT_GT(scheme.legend.rows(), 10);
+    }
+}
+
+bool Near(Color a, Color b)
+{
+    return std::abs(Red(a) - Red(b)) <= 16 && std::abs(Green(a) - Green(b)) <= 16 && std::abs(Blue(a) - Blue(b)) <= 16;
+}
+
+// Each file stores the upright 48 × 32 picture of four coloured quarters turned or mirrored,
+// with the EXIF orientation that sets it upright again.
+TEST(PictureKinds, JpegIsTurnedUprightForEveryExifOrientation)
+{
+    const Bitmap upright = LoadPicture(Corpus("kinds/ref-quarters-upright-48x32.bmp"));
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        SCOPED_TRACE("orientation " + std::to_string(orientation));
+        const Bitmap picture =
+            LoadPicture(Corpus("kinds/jpg-exif-orientation" + std::to_string(orientation) + "-quarters-48x32.jpg"));
+        ASSERT_EQ(picture.width(), 48);
+        ASSERT_EQ(picture.height(), 32);
+        EXPECT_EQ(picture.sourceBitsPerPixel(), 24);
+        // The middle of each quarter, away from JPEG's ringing at the edges between them.
+        for (const auto& [x, y] : {std::pair{12, 8}, {36, 8}, {12, 24}, {36, 24}})
+            EXPECT_TRUE(Near(picture.pixel(x, y), upright.pixel(x, y)))
+                << "at " << x << ", " << y << ": " << std::hex << picture.pixel(x, y) << " instead of "
+                << upright.pixel(x, y);
+    }
+}
+
+// The reason a load fails, for the window to say in its own words.
+TEST(PictureKinds, RefusalsNameTheirFault)
+{
+    struct Case {
+        std::string file;
+        PictureFault fault;
+    };
+    const Case cases[] = {
+        {"broken/nothing-here.png", PictureFault::NoFile},
+        {"kinds", PictureFault::NotAFile},
+        {"broken/jpg-holds-text.jpg", PictureFault::UnknownKind},
+        {"broken/bmp-empty-file.bmp", PictureFault::UnknownKind},
+        {"broken/png-60000x60000-no-data.png", PictureFault::TooLarge},
+        {"broken/png-16384x16384-few-bytes.png", PictureFault::TooLarge},
+        {"broken/heic-grid-255x255-tiles-of-rose.heic", PictureFault::TooLarge},
+        {"broken/heic-ispe-60000x60000-rose.heic", PictureFault::TooLarge},
+        {"broken/gif-screen-65535x65535-rose.gif", PictureFault::TooLarge},
+        {"broken/png-bad-crc-idat-rose.png", PictureFault::Damaged},
+        {"broken/webp-truncated-half-rose.webp", PictureFault::Damaged},
+        {"broken/tiff-garbled-lzw-strips-rose.tif", PictureFault::Damaged},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        try {
+            LoadPicture(Corpus(c.file));
+            ADD_FAILURE() << "loaded";
+        } catch (const PictureError& e) {
+            EXPECT_EQ(e.fault(), c.fault) << e.what();
+        }
+    }
+}
+
+TEST(PictureKinds, SignaturesTellTheKinds)
+{
+    struct Case {
+        std::string start;
+        PictureKind kind;
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {"BM\x36\0\0\0"s, PictureKind::Bmp},
+        {"\xFF\xD8\xFF\xE0"s, PictureKind::Jpeg},
+        {"\x89PNG\r\n\x1A\n"s, PictureKind::Png},
+        {"RIFF\x10\0\0\0WEBPVP8L"s, PictureKind::Webp},
+        {"RIFF\x10\0\0\0WAVEfmt "s, PictureKind::Unknown},
+        {"GIF89a"s, PictureKind::Gif},
+        {"GIF87a"s, PictureKind::Gif},
+        {"II*\0"s, PictureKind::Tiff},
+        {"MM\0*"s, PictureKind::Tiff},
+        {"\0\0\0\x18" "ftypheic"s, PictureKind::Heif},
+        {"\0\0\0\x18" "ftypmif1"s, PictureKind::Heif},
+        {"\0\0\0\x18" "ftypisom"s, PictureKind::Unknown}, // an MP4 video
+        {"\x89PNG"s, PictureKind::Unknown},                // too short to be sure
+        {""s, PictureKind::Unknown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.start);
+        const std::vector<std::uint8_t> bytes(c.start.begin(), c.start.end());
+        EXPECT_EQ(SniffPictureKind(bytes), c.kind);
+    }
+}
+
+} // namespace
+} // namespace velmora
