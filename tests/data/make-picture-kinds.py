@@ -195,6 +195,9 @@ def make_kinds():
     convert(ROSE, "-quality", "90", kinds("heic-rose-70x46.heic"))
     convert(CAT, "-quality", "60", kinds("heic-cat-451x300.heic"))
 
+    make_heic_turned(kinds("heic-irot-quarter-anticlockwise-rose-46x70.heic"),
+                     open(kinds("heic-rose-70x46.heic"), "rb").read())
+
     # A WebP under a JPEG name, as browsers save them.
     convert(ROSE, "-define", "webp:lossless=true", "webp:" + kinds("webp-named-jpg-rose-70x46.jpg"))
 
@@ -321,6 +324,42 @@ def make_heic_grid(path, heic):
         iloc = box(b"iloc", bytes((0x44, 0x40)) + struct.pack(">H", 2) + entries, version=1)
         meta = box(b"meta", hdlr + pitm + iloc + iinf + iref + iprp, version=0)
         return ftyp + meta
+
+    head = build(0)
+    head = build(len(head) + 8)
+    with open(path, "wb") as f:
+        f.write(head + box(b"mdat", grid + coded))
+
+
+def make_heic_turned(path, heic):
+    """The rose's HEIC with an irot property of a quarter turn anticlockwise on its primary image,
+    as phones mark a photo taken with the camera held on its side. Like the original, the
+    primary image is a grid of one 70 × 64 tile that crops it to 70 × 46."""
+    hvcc_at = heic.index(b"hvcC") - 4
+    hvcc = heic[hvcc_at:hvcc_at + struct.unpack(">I", heic[hvcc_at:hvcc_at + 4])[0]]
+    mdat_at = heic.index(b"mdat") - 4
+    coded = heic[mdat_at + 8:mdat_at + struct.unpack(">I", heic[mdat_at:mdat_at + 4])[0]]
+    grid_id, tile_id = 1, 2
+    ftyp = box(b"ftyp", b"heic" + struct.pack(">I", 0) + b"mif1heic")
+    hdlr = box(b"hdlr", struct.pack(">I", 0) + b"pict" + b"\0" * 12 + b"\0", version=0)
+    pitm = box(b"pitm", struct.pack(">H", grid_id), version=0)
+    iinf = box(b"iinf", struct.pack(">H", 2) +
+               box(b"infe", struct.pack(">HH", grid_id, 0) + b"grid" + b"\0", version=2) +
+               box(b"infe", struct.pack(">HH", tile_id, 0) + b"hvc1" + b"\0", version=2, flags=1), version=0)
+    iref = box(b"iref", box(b"dimg", struct.pack(">HHH", grid_id, 1, tile_id)), version=0)
+    grid = struct.pack(">BBBBHH", 0, 0, 0, 0, 70, 46)
+    # Properties: 1 hvcC, 2 the tile's size, 3 the grid's, 4 the turn.
+    ipco = box(b"ipco", hvcc + box(b"ispe", struct.pack(">II", 70, 64), version=0) +
+               box(b"ispe", struct.pack(">II", 70, 46), version=0) + box(b"irot", bytes((1,))))
+    ipma = box(b"ipma", struct.pack(">I", 2) + struct.pack(">HB", grid_id, 2) + bytes((3, 0x84)) +
+               struct.pack(">HB", tile_id, 2) + bytes((0x81, 2)), version=0)
+    iprp = box(b"iprp", ipco + ipma)
+
+    def build(mdat_offset):
+        entries = struct.pack(">HHHI", grid_id, 0, 0, 0) + struct.pack(">HII", 1, mdat_offset, len(grid))
+        entries += struct.pack(">HHHI", tile_id, 0, 0, 0) + struct.pack(">HII", 1, mdat_offset + len(grid), len(coded))
+        iloc = box(b"iloc", bytes((0x44, 0x40)) + struct.pack(">H", 2) + entries, version=1)
+        return ftyp + box(b"meta", hdlr + pitm + iloc + iinf + iref + iprp, version=0)
 
     head = build(0)
     head = build(len(head) + 8)
