@@ -136,6 +136,66 @@ TEST(PictureKinds, JpegIsTurnedUprightForEveryExifOrientation)
     }
 }
 
+// A JPEG start whose one APP1 segment holds `body`, then the start of a scan.
+std::vector<std::uint8_t> JpegWithApp1(const std::string& body, std::size_t declaredLength = 0)
+{
+    const std::size_t length = declaredLength != 0 ? declaredLength : body.size() + 2;
+    std::string bytes("\xFF\xD8\xFF\xE1", 4);
+    bytes += static_cast<char>(length >> 8);
+    bytes += static_cast<char>(length & 0xFF);
+    bytes += body + std::string("\xFF\xDA", 2);
+    return {bytes.begin(), bytes.end()};
+}
+
+// An EXIF block whose first directory has `entries` entries, the first of them the orientation.
+std::string ExifBlock(bool bigEndian, std::uint16_t type, std::uint32_t count, std::uint16_t value,
+                      std::uint32_t directoryAt = 8, std::uint16_t entries = 1)
+{
+    const auto u16 = [&](std::uint32_t v) {
+        return bigEndian ? std::string{static_cast<char>(v >> 8), static_cast<char>(v)}
+                         : std::string{static_cast<char>(v), static_cast<char>(v >> 8)};
+    };
+    const auto u32 = [&](std::uint32_t v) { return bigEndian ? u16(v >> 16) + u16(v) : u16(v) + u16(v >> 16); };
+    std::string tiff = (bigEndian ? std::string("MM\0*", 4) : std::string("II*\0", 4)) + u32(directoryAt);
+    tiff += u16(entries) + u16(0x0112) + u16(type) + u32(count) + u16(value) + u16(0) + u32(0);
+    return std::string("Exif\0\0", 6) + tiff;
+}
+
+// The EXIF block is read with every offset checked; a damaged or odd one means "as stored".
+TEST(PictureKinds, ExifOrientationIsReadSafely)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> jpeg;
+        int orientation;
+    };
+    const std::string good = ExifBlock(true, 3, 1, 6);
+    const Case cases[] = {
+        {"big-endian", JpegWithApp1(good), 6},
+        {"little-endian", JpegWithApp1(ExifBlock(false, 3, 1, 3)), 3},
+        {"no EXIF block", JpegWithApp1("JFIF"), 1},
+        {"orientation 9", JpegWithApp1(ExifBlock(true, 3, 1, 9)), 1},
+        {"orientation 0", JpegWithApp1(ExifBlock(true, 3, 1, 0)), 1},
+        {"stored as a long", JpegWithApp1(ExifBlock(true, 4, 1, 6)), 1},
+        {"two values", JpegWithApp1(ExifBlock(true, 3, 2, 6)), 1},
+        {"directory beyond the block", JpegWithApp1(ExifBlock(true, 3, 1, 6, 0xFFFFFFF0u)), 1},
+        {"more entries than the block holds", JpegWithApp1(ExifBlock(true, 3, 1, 7, 8, 0xFFFF) + "\x01\x12"), 7},
+        {"block cut inside the entry", JpegWithApp1(good.substr(0, good.size() - 10)), 1},
+        {"segment longer than the file", JpegWithApp1(good, 0xFFFF), 1},
+        {"segment length below 2", JpegWithApp1(good, 1), 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(JpegExifOrientation(c.jpeg), c.orientation);
+        // Cut short anywhere, the file still gives an orientation and reads nothing beyond its end.
+        for (std::size_t size = 0; size < c.jpeg.size(); ++size) {
+            const std::vector<std::uint8_t> cut(c.jpeg.begin(), c.jpeg.begin() + static_cast<std::ptrdiff_t>(size));
+            const int orientation = JpegExifOrientation(cut);
+            EXPECT_TRUE(orientation >= 1 && orientation <= 8);
+        }
+    }
+}
+
 // The reason a load fails, for the window to say in its own words.
 TEST(PictureKinds, RefusalsNameTheirFault)
 {
