@@ -75,8 +75,13 @@ struct OptionsDeleter {
     void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
 };
 
-[[noreturn]] void Refuse(const Reader& reader, const char* what, PictureFault fault = PictureFault::Damaged)
+// libtiff's words when an allocation would pass the limit set in the open options.
+constexpr const char* kOverLimit = "byte limit defined in open options";
+
+[[noreturn]] void Refuse(const Reader& reader, const char* what)
 {
+    const PictureFault fault =
+        reader.firstError.find(kOverLimit) != std::string::npos ? PictureFault::TooLarge : PictureFault::Damaged;
     throw PictureError(std::string("the TIFF file ") + what +
                            (reader.firstError.empty() ? std::string() : " (" + reader.firstError + ")"),
                        fault);
@@ -103,9 +108,7 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> file)
                                                                    CloseNothing, Size, MapNothing, UnmapNothing,
                                                                    options.get()));
     if (!tiff)
-        Refuse(reader, "is damaged", reader.firstError.find("max allowed") != std::string::npos
-                                         ? PictureFault::TooLarge
-                                         : PictureFault::Damaged);
+        Refuse(reader, "is damaged");
 
     std::uint32_t width = 0;
     std::uint32_t height = 0;
