@@ -4,6 +4,7 @@
 
 #include <libheif/heif.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <string>
@@ -23,6 +24,90 @@ struct ImageDeleter {
 struct OptionsDeleter {
     void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
 };
+
+// libheif decodes every tile of a grid on its own, at a cost of about half a millisecond a tile
+// besides its pixels, and a grid may name up to 65536 tiles, each as small as 8 × 8 pixels: a
+// file within the pixel budget could still cost half a minute. Phones tile a photo in 512 × 512
+// pixels (48 tiles for 12 megapixels); 1024 tiles hold a picture of 268 megapixels.
+constexpr std::uint64_t kMaxGridTiles = 1024;
+
+// The boxes of an ISO base media file, walked with every size checked against its parent's end.
+class BoxReader {
+public:
+    explicit BoxReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::uint64_t u(std::size_t at, int size) const
+    {
+        std::uint64_t value = 0;
+        for (int i = 0; i < size; ++i)
+            value = value << 8 | (at + static_cast<std::size_t>(i) < bytes_.size() ? bytes_[at + static_cast<std::size_t>(i)] : 0);
+        return value;
+    }
+
+    // Calls visit(type, payloadBegin, payloadEnd) for each box between begin and end.
+    template <typename Visit>
+    void boxes(std::size_t begin, std::size_t end, Visit visit) const
+    {
+        end = std::min(end, bytes_.size());
+        std::size_t at = begin;
+        while (end - at >= 8) {
+            std::uint64_t size = u(at, 4);
+            std::size_t header = 8;
+            if (size == 1) {
+                if (end - at < 16)
+                    return;
+                size = u(at + 8, 8);
+                header = 16;
+            } else if (size == 0) {
+                size = end - at; // to the end of the parent
+            }
+            if (size < header || size > end - at)
+                return;
+            const std::uint32_t type = static_cast<std::uint32_t>(u(at + 4, 4));
+            visit(type, at + header, at + static_cast<std::size_t>(size));
+            at += static_cast<std::size_t>(size);
+        }
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+constexpr std::uint32_t FourCc(const char (&name)[5])
+{
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 24 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[3]));
+}
+
+// How many images the primary image is derived from (the tiles of a grid): the references of
+// type "dimg" from the item that "pitm" names, in the "iref" box of the top-level "meta" box.
+std::uint64_t CountDerivationTiles(std::span<const std::uint8_t> file)
+{
+    const BoxReader reader(file);
+    std::uint64_t tiles = 0;
+    reader.boxes(0, file.size(), [&](std::uint32_t type, std::size_t begin, std::size_t end) {
+        if (type != FourCc("meta") || end - begin < 4)
+            return;
+        begin += 4; // version and flags
+        std::uint64_t primary = 0;
+        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t) {
+            if (child == FourCc("pitm"))
+                primary = reader.u(from + 4, reader.u(from, 1) == 0 ? 2 : 4);
+        });
+        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
+            if (child != FourCc("iref") || to - from < 4)
+                return;
+            const int idSize = reader.u(from, 1) == 0 ? 2 : 4;
+            reader.boxes(from + 4, to, [&](std::uint32_t reference, std::size_t at, std::size_t) {
+                if (reference == FourCc("dimg") && reader.u(at, idSize) == primary)
+                    tiles += reader.u(at + static_cast<std::size_t>(idSize), 2);
+            });
+        });
+    });
+    return tiles;
+}
 
 void Check(const heif_error& error)
 {
@@ -61,6 +146,11 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> file)
     // planes (up to 16 bits a sample), the interleaved RGBA, and a grid's assembled picture.
     decoded::CheckDeclaredPicture("HEIF", heif_image_handle_get_width(handle.get()),
                                   heif_image_handle_get_height(handle.get()), 16, file.size());
+
+    if (const std::uint64_t tiles = CountDerivationTiles(file); tiles > kMaxGridTiles)
+        throw PictureError("the HEIF picture is a grid of " + std::to_string(tiles) + " tiles (at most " +
+                               std::to_string(kMaxGridTiles) + " are read)",
+                           PictureFault::TooLarge);
 
     const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;

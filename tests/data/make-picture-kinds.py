@@ -281,7 +281,9 @@ def make_broken():
     huge[at + 8:at + 16] = struct.pack(">II", 60000, 60000)
     open(broken("heic-ispe-60000x60000-rose.heic"), "wb").write(huge)
     truncate(kinds("heic-rose-70x46.heic"), broken("heic-truncated-half-rose.heic"), 0.5)
-    make_heic_grid(broken("heic-grid-255x255-tiles-of-rose.heic"), heic)
+    make_heic_grid(broken("heic-grid-255x255-tiles-of-rose.heic"), heic, 255, 70 * 255, 46 * 255)
+    # 1600 tiles for a picture of 70 × 46 pixels: cheap in pixels, dear in tiles.
+    make_heic_grid(broken("heic-grid-40x40-tiles-for-70x46.heic"), heic, 40, 70, 46)
 
 
 def box(kind, payload, version=None, flags=0):
@@ -290,15 +292,15 @@ def box(kind, payload, version=None, flags=0):
     return struct.pack(">I", 8 + len(payload)) + kind + payload
 
 
-def make_heic_grid(path, heic):
-    """A HEIF whose primary image is a grid of 255 × 255 tiles, every one the rose's 70 × 46 HEVC
-    picture: it declares 17850 × 11730 pixels over the data of a single tile."""
+def make_heic_grid(path, heic, side, width, height):
+    """A HEIF whose primary image is a grid of `side` × `side` tiles, every one the rose's HEVC
+    picture (70 × 64 pixels coded), declaring `width` × `height` pixels over the data of a single
+    tile."""
     # The rose's coded picture and its decoder configuration, taken from the real file.
     hvcc_at = heic.index(b"hvcC") - 4
     hvcc = heic[hvcc_at:hvcc_at + struct.unpack(">I", heic[hvcc_at:hvcc_at + 4])[0]]
     mdat_at = heic.index(b"mdat") - 4
     coded = heic[mdat_at + 8:mdat_at + struct.unpack(">I", heic[mdat_at:mdat_at + 4])[0]]
-    side = 255
     grid_id, tile_id = 1, 2
     ftyp = box(b"ftyp", b"heic" + struct.pack(">I", 0) + b"mif1heic")
     hdlr = box(b"hdlr", struct.pack(">I", 0) + b"pict" + b"\0" * 12 + b"\0", version=0)
@@ -309,9 +311,9 @@ def make_heic_grid(path, heic):
     # Every cell of the grid names the same tile.
     dimg = box(b"dimg", struct.pack(">HH", grid_id, side * side) + struct.pack(">H", tile_id) * (side * side))
     iref = box(b"iref", dimg, version=0)
-    grid = struct.pack(">BBBBHH", 0, 0, side - 1, side - 1, 70 * side, 46 * side)
-    ipco = box(b"ipco", hvcc + box(b"ispe", struct.pack(">II", 70, 46), version=0) +
-               box(b"ispe", struct.pack(">II", 70 * side, 46 * side), version=0))
+    grid = struct.pack(">BBBBHH", 0, 0, side - 1, side - 1, width, height)
+    ipco = box(b"ipco", hvcc + box(b"ispe", struct.pack(">II", 70, 64), version=0) +
+               box(b"ispe", struct.pack(">II", width, height), version=0))
     # Property 1 is hvcC (essential), 2 the tile's size, 3 the grid's.
     ipma = box(b"ipma", struct.pack(">I", 2) + struct.pack(">HB", grid_id, 1) + bytes((3,)) +
                struct.pack(">HB", tile_id, 2) + bytes((0x81, 2)), version=0)
