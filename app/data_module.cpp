@@ -7,6 +7,7 @@
 #include "main_form.h"
 #include "new_scheme_command.h"
 #include "view/qt/grid_printer.h"
+#include "wizard/picture_dialog.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
@@ -150,7 +151,7 @@ void TDM::CreateOpenPictureDialog(Tfm_Main& owner)
     OpenPictureDialog->setAcceptMode(QFileDialog::AcceptOpen);
     // A typed name need not exist.
     OpenPictureDialog->setFileMode(QFileDialog::AnyFile);
-    OpenPictureDialog->setNameFilter(QStringLiteral("Files with pictures (*.bmp *.jpg)"));
+    OpenPictureDialog->setNameFilters(PictureNameFilters());
     OpenPictureDialog->setDefaultSuffix(QStringLiteral("bmp"));
     OpenPictureDialog->setSizeGripEnabled(true);
 }

@@ -1,9 +1,11 @@
 // Reading a source picture and stretching it to the chart size: decoding a 1000 × 1000 photo as
-// JPEG and as a 24-bit bitmap (bench/data, made once from the corpus photo of a meadow), loading
-// the bitmap from its file, and point
-// sampling a 12-megapixel camera picture down to 1000 × 750 stitches.
+// JPEG, as a 24-bit bitmap, as PNG (RGB, 8 bits) and as lossy WebP (quality 80) (bench/data, made
+// once from the corpus photo of a meadow; the PNG and WebP from the bitmap with ImageMagick),
+// loading the bitmap from its file, and point sampling a 12-megapixel camera picture down to
+// 1000 × 750 stitches.
 #include "scheme/bmp_codec.h"
 #include "scheme/jpeg_decoder.h"
+#include "scheme/picture_decoders.h"
 #include "scheme/picture_error.h"
 #include "scheme/picture_loader.h"
 #include "scheme/stretch.h"
@@ -62,6 +64,18 @@ void BM_DecodeBmp24Bit1000x1000(benchmark::State& state)
     RunDecode(state, "bench-1000.bmp", [](const std::vector<std::uint8_t>& file) { return DecodeBmp(file); });
 }
 BENCHMARK(BM_DecodeBmp24Bit1000x1000)->Unit(benchmark::kMillisecond);
+
+void BM_DecodePng1000x1000(benchmark::State& state)
+{
+    RunDecode(state, "bench-1000.png", [](const std::vector<std::uint8_t>& file) { return DecodePng(file); });
+}
+BENCHMARK(BM_DecodePng1000x1000)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeWebp1000x1000(benchmark::State& state)
+{
+    RunDecode(state, "bench-1000.webp", [](const std::vector<std::uint8_t>& file) { return DecodeWebp(file); });
+}
+BENCHMARK(BM_DecodeWebp1000x1000)->Unit(benchmark::kMillisecond);
 
 // The whole load from disk, as the wizard does it: a bitmap is read a block of rows at a time.
 void BM_LoadBmpFile1000x1000(benchmark::State& state)

@@ -13,8 +13,10 @@ const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
                    [--symbols C1,C2,...] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
 
-Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
-writes it into DIR (default: the current folder):
+Makes a cross-stitch scheme from PICTURE and writes it into DIR (default: the current folder).
+PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says), PNG, WebP
+(the first frame of an animation), GIF (the first frame), TIFF (the first page) or HEIC/HEIF
+picture, told by its content whatever its name; transparency is laid on white. The files:
   scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch);
                 in its "picture", bytes of the name that are not UTF-8 become U+FFFD
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour

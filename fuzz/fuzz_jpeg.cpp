@@ -1,5 +1,6 @@
 // libFuzzer target for the JPEG decoder: any input must give a picture or a PictureError, never a
 // crash, a sanitizer report, a hang or a huge allocation.
+#include "scheme/exif_orientation.h"
 #include "scheme/jpeg_decoder.h"
 #include "scheme/picture_error.h"
 
@@ -11,7 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     try {
-        const velmora::Bitmap picture = velmora::DecodeJpeg(std::span(data, size));
+        // As the loader does: decoded, then turned upright as the EXIF block says.
+        const velmora::Bitmap picture = velmora::TurnUpright(velmora::DecodeJpeg(std::span(data, size)),
+                                                             velmora::JpegExifOrientation(std::span(data, size)));
         // Every decoded picture is 24-bit and no pixel has bits above blue.
         if (picture.empty() || picture.sourceBitsPerPixel() != 24 ||
             std::ranges::any_of(picture.pixels(), [](velmora::Color c) { return c > 0xFFFFFFu; }))

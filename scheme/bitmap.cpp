@@ -13,7 +13,8 @@ void CheckPictureSize(std::int64_t width, std::int64_t height)
     if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
         throw PictureError("the picture is too large (" + std::to_string(width) + " × " + std::to_string(height) +
                            " pixels; at most " + std::to_string(kMaxPictureSide) + " pixels a side and " +
-                           std::to_string(kMaxPicturePixels) + " pixels in all)");
+                           std::to_string(kMaxPicturePixels) + " pixels in all)",
+                           PictureFault::TooLarge);
 }
 
 Bitmap::Bitmap(int width, int height, Color fill) : width_(width), height_(height)

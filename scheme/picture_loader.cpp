@@ -1,12 +1,14 @@
 #include "picture_loader.h"
 
 #include "bmp_codec.h"
+#include "exif_orientation.h"
 #include "jpeg_decoder.h"
+#include "picture_decoders.h"
 #include "picture_error.h"
+#include "picture_kind.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <fstream>
 #include <span>
 #include <string>
@@ -15,16 +17,9 @@
 namespace velmora {
 namespace {
 
-// No bitmap or JPEG within the picture limits needs more than this; a bigger "picture" is refused
-// before it is read into memory.
+// No picture within the picture limits needs a file larger than this; a bigger "picture" is
+// refused before it is read into memory.
 constexpr std::uintmax_t kMaxPictureFileBytes = std::uintmax_t{2} << 30;
-
-std::string LowerCase(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
-    return text;
-}
 
 // An open picture file: its size is known and checked before any of it is read.
 class PictureFile {
@@ -34,23 +29,24 @@ public:
         std::error_code error;
         const auto status = std::filesystem::status(path, error);
         if (error || !std::filesystem::exists(status))
-            throw PictureError("file " + name_ + " does not exist");
+            throw PictureError("file " + name_ + " does not exist", PictureFault::NoFile);
         if (!std::filesystem::is_regular_file(status))
-            throw PictureError(name_ + " is not a file");
+            throw PictureError(name_ + " is not a file", PictureFault::NotAFile);
 
         in_.open(path, std::ios::binary);
         if (!in_)
-            throw PictureError("cannot open " + name_);
+            throw PictureError("cannot open " + name_, PictureFault::Unreadable);
         in_.seekg(0, std::ios::end);
         const std::streamoff size = in_.tellg();
         if (size < 0)
-            throw PictureError("cannot read " + name_);
+            throw PictureError("cannot read " + name_, PictureFault::Unreadable);
         if (static_cast<std::uintmax_t>(size) > kMaxPictureFileBytes)
-            throw PictureError(name_ + " is too large for a picture");
+            throw PictureError(name_ + " is too large for a picture", PictureFault::TooLarge);
         size_ = static_cast<std::uint64_t>(size);
         position_ = size_;
     }
 
+    const std::string& name() const { return name_; }
     std::uint64_t size() const { return size_; }
 
     void read(std::uint64_t offset, std::span<std::uint8_t> out)
@@ -58,9 +54,9 @@ public:
         if (out.empty())
             return;
         if (offset != position_ && !in_.seekg(static_cast<std::streamoff>(offset)))
-            throw PictureError("cannot read " + name_);
+            throw PictureError("cannot read " + name_, PictureFault::Unreadable);
         if (!in_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size())))
-            throw PictureError("cannot read " + name_);
+            throw PictureError("cannot read " + name_, PictureFault::Unreadable);
         position_ = offset + out.size();
     }
 
@@ -88,15 +84,11 @@ private:
     PictureFile& file_;
 };
 
-Bitmap LoadJpeg(PictureFile& file)
+// A JPEG turned upright as its EXIF block says: phones store the picture as the sensor saw it and
+// note how it was held.
+Bitmap LoadJpeg(const std::vector<std::uint8_t>& file)
 {
-    // A file that does not start as a JPEG is refused before the rest of it is read.
-    std::array<std::uint8_t, 2> start{};
-    if (file.size() >= start.size()) {
-        file.read(0, start);
-        CheckJpegStart(start);
-    }
-    return DecodeJpeg(file.readAll());
+    return TurnUpright(DecodeJpeg(file), JpegExifOrientation(file));
 }
 
 } // namespace
@@ -109,18 +101,33 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path)
 
 Bitmap LoadPicture(const std::filesystem::path& path)
 {
-    const std::string extension = LowerCase(path.extension().string());
-    if (extension == ".bmp") {
-        PictureFile file(path);
+    PictureFile file(path);
+    std::array<std::uint8_t, kPictureSignatureBytes> start{};
+    const std::span<std::uint8_t> signature(start.data(), std::min<std::size_t>(start.size(), file.size()));
+    file.read(0, signature);
+    // A file of some other kind is refused before the rest of it is read.
+    switch (SniffPictureKind(signature)) {
+    case PictureKind::Bmp: {
         BmpFileSource source(file);
         return DecodeBmp(source);
     }
-    if (extension == ".jpg" || extension == ".jpeg") {
-        PictureFile file(path);
-        return LoadJpeg(file);
+    case PictureKind::Jpeg:
+        return LoadJpeg(file.readAll());
+    case PictureKind::Png:
+        return DecodePng(file.readAll());
+    case PictureKind::Webp:
+        return DecodeWebp(file.readAll());
+    case PictureKind::Gif:
+        return DecodeGif(file.readAll());
+    case PictureKind::Tiff:
+        return DecodeTiff(file.readAll());
+    case PictureKind::Heif:
+        return DecodeHeif(file.readAll());
+    case PictureKind::Unknown:
+        break;
     }
-    throw PictureError("cannot read pictures of the kind \"" + extension + "\" (" + path.string() +
-                       "); use a Windows bitmap (.bmp) or a JPEG (.jpg, .jpeg)");
+    throw PictureError(path.string() + " holds no picture of a kind velmora reads (" + kPictureKindsRead + ")",
+                       PictureFault::UnknownKind);
 }
 
 } // namespace velmora

@@ -20,7 +20,7 @@ cmake --build --preset sanitize
 # the test corpus. Any crash, sanitizer report, input slower than 2 s or memory blow-up fails the
 # run; its input is kept in build/fuzz/findings/ for replaying.
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg
+cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg fuzz_png fuzz_webp fuzz_gif fuzz_tiff fuzz_heif
 fuzz_scratch=$(mktemp -d)
 trap 'rm -rf "$fuzz_scratch"' EXIT
 mkdir -p build/fuzz/findings
@@ -31,7 +31,7 @@ run_fuzzer() { # target, then the name patterns of its seed files
     for pattern in "$@"; do
         find tests/corpus -name "$pattern" -exec cp {} "$seeds" \;
     done
-    if ! "build/fuzz/fuzz/$target" -max_total_time=30 -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
+    if ! "build/fuzz/fuzz/$target" -max_total_time=30 -timeout=2 -rss_limit_mb=2560 -max_len=65536 \
         -artifact_prefix="build/fuzz/findings/$target-" "$work" "$seeds" >"$fuzz_scratch/$target.log" 2>&1; then
         tail -n 60 "$fuzz_scratch/$target.log"
         echo "$target failed; the input is in build/fuzz/findings/" >&2
@@ -41,6 +41,11 @@ run_fuzzer() { # target, then the name patterns of its seed files
 }
 run_fuzzer fuzz_bmp '*.bmp'
 run_fuzzer fuzz_jpeg '*.jpg' '*.jpeg'
+run_fuzzer fuzz_png '*.png'
+run_fuzzer fuzz_webp '*.webp'
+run_fuzzer fuzz_gif '*.gif'
+run_fuzzer fuzz_tiff '*.tif' '*.tiff'
+run_fuzzer fuzz_heif '*.heic' '*.heif'
 
 # The test suite last, so that its summary closes the output.
 ctest --preset sanitize -j2

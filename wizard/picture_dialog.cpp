@@ -117,6 +117,12 @@ void AttachPreview(QFileDialog& dialog)
 
 } // namespace
 
+QStringList PictureNameFilters()
+{
+    return {QStringLiteral("Все изображения (*.bmp *.jpg *.jpeg *.png *.webp *.gif *.tif *.tiff *.heic *.heif)"),
+            QStringLiteral("Files with pictures (*.bmp *.jpg)")};
+}
+
 std::optional<QString> RunOpenPictureDialog(QFileDialog& dialog)
 {
     AttachPreview(dialog);

@@ -17,6 +17,27 @@ TUpDownEdit::TUpDownEdit(int minimum, int maximum, int position, QWidget* parent
     // The spin box stays steppable; only its text cannot be typed into.
     lineEdit()->setReadOnly(true);
     setFocusPolicy(Qt::StrongFocus);
+    // A typed number arrives as a change of value nobody announced.
+    connect(this, &QSpinBox::valueChanged, this, [this](int newValue) {
+        if (!announced_)
+            emit changingEx(newValue);
+    });
+}
+
+void TUpDownEdit::SetPosition(int position)
+{
+    announced_ = true;
+    setValue(position);
+    announced_ = false;
+}
+
+void TUpDownEdit::AcceptTyping()
+{
+    typing_ = true;
+    lineEdit()->setReadOnly(false);
+    // The number takes effect once typed out (Enter, or leaving the edit), not digit by digit:
+    // "451" passes through 4 and 45 on its way, and each would reshape the other side.
+    setKeyboardTracking(false);
 }
 
 void TUpDownEdit::stepBy(int steps)
@@ -25,13 +46,13 @@ void TUpDownEdit::stepBy(int steps)
     if (proposed == value())
         return;
     emit changingEx(proposed);
-    setValue(proposed);
+    SetPosition(proposed);
 }
 
 void TUpDownEdit::keyPressEvent(QKeyEvent* event)
 {
-    // The arrows step by one; a page key would step by ten.
-    if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+    // The arrows step by one; the page keys step by ten where typing is allowed.
+    if (!typing_ && (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown)) {
         event->ignore();
         return;
     }

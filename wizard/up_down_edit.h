@@ -6,10 +6,11 @@ class QLineEdit;
 
 namespace velmora {
 
-// A number in a read-only edit with up-down arrows at its right: the user changes it only by the
+// A number in a read-only edit with up-down arrows at its right: the user changes it by the
 // arrows, with the mouse or the arrow keys, one step at a time and without wrapping around.
-// Before a change by the user takes effect, changingEx announces the value proposed; values set
-// by the program announce nothing.
+// AcceptTyping lets the user type a number as well and step by ten with the page keys. Before a
+// change by the user takes effect, changingEx announces the value proposed (a typed number as the
+// edit takes it, on Enter or on leaving the edit); values set by the program announce nothing.
 class TUpDownEdit : public QSpinBox {
     Q_OBJECT
 public:
@@ -20,7 +21,10 @@ public:
 
     int Position() const { return value(); }
     // Sets the position, held to the range.
-    void SetPosition(int position) { setValue(position); }
+    void SetPosition(int position);
+
+    // The edit takes typed numbers within the range, and PageUp and PageDown step by ten.
+    void AcceptTyping();
 
     void stepBy(int steps) override;
 
@@ -29,6 +33,10 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    bool typing_ = false;
+    bool announced_ = false; // the change under way has been announced, or is the program's own
 };
 
 } // namespace velmora

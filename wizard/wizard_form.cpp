@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStackedWidget>
@@ -101,6 +102,28 @@ TUpDownEdit* AddUpDown(QWidget* page, const char* name, int minimum, int maximum
     auto* upDown = new TUpDownEdit(minimum, maximum, position, page);
     upDown->setObjectName(QString::fromLatin1(name));
     return Place(upDown, x, y, kUpDownEditWidth + kUpDownArrowsWidth, kEditHeight);
+}
+
+// The reason a picture was refused, in the window's words.
+QString FaultText(PictureFault fault)
+{
+    switch (fault) {
+    case PictureFault::NoFile:
+        return Text(wizard_texts::kPictureNoFile);
+    case PictureFault::NotAFile:
+        return Text(wizard_texts::kPictureNotAFile);
+    case PictureFault::Unreadable:
+        return Text(wizard_texts::kPictureUnreadable);
+    case PictureFault::UnknownKind:
+        return Text(wizard_texts::kPictureUnknownKind);
+    case PictureFault::Unsupported:
+        return Text(wizard_texts::kPictureUnsupported);
+    case PictureFault::TooLarge:
+        return Text(wizard_texts::kPictureTooLarge);
+    case PictureFault::Damaged:
+        break;
+    }
+    return Text(wizard_texts::kPictureDamaged);
 }
 
 TAdvStringGrid* AddSymbolList(QWidget* page, const char* name, int x)
@@ -216,6 +239,13 @@ void Tfm_Wizard::CreateSourcePicturePage()
     sb_OpenFile->setStatusTip(hint.section(QLatin1Char('|'), 1));
     Place(sb_OpenFile, 374, 223, 23, 22);
     connect(sb_OpenFile, &QToolButton::clicked, this, &Tfm_Wizard::sb_OpenFileClick);
+
+    lb_PictureFault = new QLabel(ts_SourcePicture);
+    lb_PictureFault->setObjectName(QStringLiteral("lb_PictureFault"));
+    QPalette warning = lb_PictureFault->palette();
+    warning.setColor(QPalette::WindowText, QColor(0x80, 0, 0));
+    lb_PictureFault->setPalette(warning);
+    Place(lb_PictureFault, 0, 250, 397, 16);
 }
 
 void Tfm_Wizard::CreateParamsPage()
@@ -230,6 +260,9 @@ void Tfm_Wizard::CreateParamsPage()
     AddLabel(page, wizard_texts::kStitchesUnit, 154, 151, 46, 14);
     AddLabel(page, wizard_texts::kHeightLabel, 204, 151, 82, 14);
     ud_Height = AddUpDown(page, "ud_Height", kMinStitches, kMaxStitches, 100, 288, 148);
+    // Typing 1000 beats 549 presses of an arrow.
+    ud_Width->AcceptTyping();
+    ud_Height->AcceptTyping();
     AddLabel(page, wizard_texts::kStitchesUnit, 350, 151, 46, 14);
     ed_Width = ud_Width->Edit();
     ed_Height = ud_Height->Edit();
@@ -383,13 +416,16 @@ void Tfm_Wizard::sb_OpenFileClick()
             ud_Height->SetPosition(HoldToStitchRange(services_.SourcePicture.height()));
         }
         services_.PictureLoaded = true;
-    } catch (const PictureError&) {
-        // A picture that cannot be loaded is no error to report: the user picks another file.
+        lb_PictureFault->clear();
+    } catch (const PictureError& e) {
+        // No message box: the page says why on its own line, and the user picks another file.
         ed_FileName->clear();
         services_.PictureLoaded = false;
+        lb_PictureFault->setText(FaultText(e.fault()));
     } catch (const std::bad_alloc&) {
         ed_FileName->clear();
         services_.PictureLoaded = false;
+        lb_PictureFault->setText(Text(wizard_texts::kPictureNoMemory));
     }
     UpdateActions();
 }

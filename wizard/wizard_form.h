@@ -64,6 +64,8 @@ public:
 
     QLineEdit* ed_FileName = nullptr;
     QToolButton* sb_OpenFile = nullptr;
+    // Under the file name: why the last picture chosen could not be loaded; empty otherwise.
+    QLabel* lb_PictureFault = nullptr;
 
     TUpDownEdit* ud_Width = nullptr;
     TUpDownEdit* ud_Height = nullptr;

@@ -68,4 +68,14 @@ inline constexpr char kFinishText[] =
     "\n"
     "Для продолжения нажмите кнопку \"OK\".";
 
+// Why a picture could not be loaded: one line under the file name.
+inline constexpr char kPictureDamaged[] = "Файл изображения поврежден или неполон.";
+inline constexpr char kPictureNoFile[] = "Такого файла нет.";
+inline constexpr char kPictureNotAFile[] = "Это не файл, а папка или устройство.";
+inline constexpr char kPictureUnreadable[] = "Файл не удается прочитать.";
+inline constexpr char kPictureUnknownKind[] = "Файл не содержит изображения известного программе формата.";
+inline constexpr char kPictureUnsupported[] = "Изображение этого вида программа показать не может.";
+inline constexpr char kPictureTooLarge[] = "Изображение слишком велико.";
+inline constexpr char kPictureNoMemory[] = "Для этого изображения не хватает памяти.";
+
 } // namespace velmora::wizard_texts

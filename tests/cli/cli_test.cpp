@@ -109,6 +109,21 @@ TEST_F(CliTest, WritesTheSchemeOfTheSample)
         EXPECT_NE(legend.find(expected), std::string::npos) << expected;
 }
 
+// The content, not the name, tells the kind: a WebP saved as .jpg, as browsers do, makes the
+// scheme its pixels make as a bitmap.
+TEST_F(CliTest, ReadsPicturesByTheirContent)
+{
+    const std::string kinds = std::string(VELMORA_CORPUS_DIR) + "/kinds/";
+    ASSERT_EQ(Cli(kinds + "webp-named-jpg-rose-70x46.jpg --formats json --out " + (folder_ / "webp").string()).status, 0);
+    ASSERT_EQ(Cli(std::string(VELMORA_CORPUS_DIR) + "/photos/small-rose-70x46.bmp --formats json --out " +
+                  (folder_ / "bmp").string())
+                  .status,
+              0);
+    const auto withoutName = [](std::string json) { return json.substr(json.find("\"width\"")); };
+    EXPECT_EQ(withoutName(ReadFileText(folder_ / "webp" / "scheme.json")),
+              withoutName(ReadFileText(folder_ / "bmp" / "scheme.json")));
+}
+
 TEST_F(CliTest, PdfsCanBeLeftOut)
 {
     ASSERT_EQ(Cli(kSample.string() + " --width 12 --no-pdf --out " + folder_.string()).status, 0);
@@ -390,6 +405,8 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
         {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
         {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},
+        {"bad checksum in a PNG", std::string(VELMORA_CORPUS_DIR) + "/broken/png-bad-crc-idat-rose.png", 1,
+         "the PNG file is damaged: invalid chunk checksum"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -42,10 +42,11 @@ Bitmap Sample()
     return b;
 }
 
-TEST_F(PictureLoaderTest, ChoosesTheDecoderByExtensionIgnoringCase)
+// The first bytes choose the decoder; the name may say anything.
+TEST_F(PictureLoaderTest, ChoosesTheDecoderByContentWhateverTheName)
 {
     const auto bytes = EncodeBmp24(Sample());
-    for (const char* name : {"a.bmp", "b.BMP", "c.Bmp"}) {
+    for (const char* name : {"a.bmp", "b.BMP", "bitmap.jpg", "bitmap.jpeg", "bitmap.png", "bitmap"}) {
         SCOPED_TRACE(name);
         const Bitmap loaded = LoadPicture(Write(name, bytes));
         EXPECT_EQ(loaded.width(), 3);
@@ -61,10 +62,8 @@ TEST_F(PictureLoaderTest, RefusesWhatItCannotRead)
         fs::path path;
     };
     const Case cases[] = {
-        {"bitmap named .jpg", Write("bitmap.jpg", bmp)},
-        {"bitmap named .jpeg", Write("bitmap.jpeg", bmp)},
-        {"unknown extension", Write("bitmap.png", bmp)},
-        {"no extension", Write("bitmap", bmp)},
+        {"text named .bmp", Write("text.bmp", {'h', 'e', 'l', 'l', 'o'})},
+        {"damaged bitmap", Write("short.bmp", std::vector<std::uint8_t>(bmp.begin(), bmp.begin() + 20))},
         {"missing file", folder_ / "nothing.bmp"},
         {"folder", folder_},
         {"empty file", Write("empty.bmp", {})},
@@ -84,7 +83,8 @@ TEST_F(PictureLoaderTest, RefusesALargeFileOfSomethingElseFromItsStart)
         const char* name;
         const char* message;
     };
-    for (const Case c : {Case{"zeros.bmp", "not a Windows bitmap"}, Case{"zeros.jpg", "Not a JPEG file: starts with 0x00 0x00"}}) {
+    for (const Case c : {Case{"zeros.bmp", "holds no picture of a kind velmora reads"},
+                         Case{"zeros.jpg", "holds no picture of a kind velmora reads"}}) {
         SCOPED_TRACE(c.name);
         const fs::path path = Write(c.name, {});
         fs::resize_file(path, std::uintmax_t{1} << 30); // sparse: takes no room on disk

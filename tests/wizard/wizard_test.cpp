@@ -115,7 +115,9 @@ private slots:
         QCOMPARE(w.pn_Buttons->geometry(), QRect(0, 280, 404, 41));
         QCOMPARE(w.sb_OpenFile->toolTip(), QStringLiteral("Выбрать файл"));
         QCOMPARE(w.ed_FileName->width(), 373);
-        QVERIFY(w.ed_FileName->isReadOnly() && w.ed_Width->isReadOnly() && w.ed_Colors->isReadOnly());
+        QVERIFY(w.ed_FileName->isReadOnly() && w.ed_Colors->isReadOnly());
+        QVERIFY(!w.ed_Width->isReadOnly() && !w.ed_Height->isReadOnly()); // the sizes take typed numbers
+        QVERIFY(w.lb_PictureFault->text().isEmpty());
         QCOMPARE(w.ud_Width->Position(), 100);
         QCOMPARE(w.ud_Height->Position(), 100);
         QCOMPARE(w.ud_Colors->Position(), 30);
@@ -189,6 +191,14 @@ private slots:
         QTest::newRow("bitmap") << kCatBmp << QSize(451, 300) << QSize(451, 300);
         QTest::newRow("JPEG") << kCatJpeg << QSize(451, 300) << QSize(451, 300);
         QTest::newRow("4-bit bitmap") << kWizardBmp << QSize(480, 640) << QSize(480, 640);
+        QTest::newRow("PNG") << kCorpus + QStringLiteral("/kinds/png-rgba8-rose-vignette-70x46.png") << QSize(70, 46)
+                             << QSize(70, 46);
+        QTest::newRow("WebP named .jpg") << kCorpus + QStringLiteral("/kinds/webp-named-jpg-rose-70x46.jpg")
+                                         << QSize(70, 46) << QSize(70, 46);
+        QTest::newRow("HEIC") << kCorpus + QStringLiteral("/kinds/heic-cat-451x300.heic") << QSize(451, 300)
+                              << QSize(451, 300);
+        QTest::newRow("JPEG turned upright") << kCorpus + QStringLiteral("/jpeg/jpg-exif-orientation6-cat-451x300.jpg")
+                                             << QSize(300, 451) << QSize(300, 451);
     }
 
     void loadsPicture()
@@ -205,21 +215,33 @@ private slots:
         QVERIFY(wizard_->bn_Next->isEnabled());
     }
 
-    // A failure is silent: the name goes, Next is disabled, the picture read before stays.
+    // A failure shows no message box: the name goes, Next is disabled, the picture read before
+    // stays, and a line under the name says why.
     void brokenFileAfterGoodOne_data()
     {
         QTest::addColumn<QString>("file");
-        QTest::newRow("text named .bmp") << kCorpus + QStringLiteral("/broken/bmp-text-file.bmp");
-        QTest::newRow("truncated bitmap") << kCorpus + QStringLiteral("/broken/bmp-truncated-pixels-60pct-cat.bmp");
-        QTest::newRow("no JPEG data in .jpg") << kCorpus + QStringLiteral("/broken/jpg-holds-text.jpg");
-        QTest::newRow("truncated JPEG") << kCorpus + QStringLiteral("/broken/jpg-truncated-half-scan.jpg");
-        QTest::newRow("missing file") << kCorpus + QStringLiteral("/no-such-picture.bmp");
-        QTest::newRow("no decoder for the extension") << kCorpus + QStringLiteral("/README.md");
+        QTest::addColumn<QString>("reason");
+        const QString damaged = QStringLiteral("Файл изображения поврежден или неполон.");
+        const QString unknown = QStringLiteral("Файл не содержит изображения известного программе формата.");
+        const QString tooLarge = QStringLiteral("Изображение слишком велико.");
+        QTest::newRow("text named .bmp") << kCorpus + QStringLiteral("/broken/bmp-text-file.bmp") << unknown;
+        QTest::newRow("truncated bitmap") << kCorpus + QStringLiteral("/broken/bmp-truncated-pixels-60pct-cat.bmp")
+                                          << damaged;
+        QTest::newRow("no JPEG data in .jpg") << kCorpus + QStringLiteral("/broken/jpg-holds-text.jpg") << unknown;
+        QTest::newRow("truncated JPEG") << kCorpus + QStringLiteral("/broken/jpg-truncated-half-scan.jpg") << damaged;
+        QTest::newRow("PNG with a bad checksum") << kCorpus + QStringLiteral("/broken/png-bad-crc-idat-rose.png")
+                                                 << damaged;
+        QTest::newRow("PNG of 60000 × 60000") << kCorpus + QStringLiteral("/broken/png-60000x60000-no-data.png")
+                                              << tooLarge;
+        QTest::newRow("missing file") << kCorpus + QStringLiteral("/no-such-picture.bmp")
+                                      << QStringLiteral("Такого файла нет.");
+        QTest::newRow("no picture at all") << kCorpus + QStringLiteral("/README.md") << unknown;
     }
 
     void brokenFileAfterGoodOne()
     {
         QFETCH(QString, file);
+        QFETCH(QString, reason);
         GoTo(1);
         Load(kCatBmp);
         const Bitmap good = picture_;
@@ -229,9 +251,15 @@ private slots:
         QVERIFY(!wizard_->bn_Next->isEnabled());
         QVERIFY(picture_ == good);
         QVERIFY(warnings_.isEmpty());
-        // A later good load brings Next back.
+        QCOMPARE(wizard_->lb_PictureFault->text(), reason);
+        QVERIFY(wizard_->lb_PictureFault->isVisible());
+        const QString shots = qEnvironmentVariable("VELMORA_WIZARD_SCREENSHOTS");
+        if (!shots.isEmpty() && QByteArray(QTest::currentDataTag()) == "no picture at all")
+            wizard_->grab().save(shots + QStringLiteral("/wizard-picture-refused.png"));
+        // A later good load brings Next back and clears the reason.
         Load(kCatJpeg);
         QVERIFY(loaded_ && wizard_->bn_Next->isEnabled());
+        QVERIFY(wizard_->lb_PictureFault->text().isEmpty());
     }
 
     void cancelledDialogChangesNothing()
@@ -282,10 +310,35 @@ private slots:
         QTest::mouseClick(w.ud_Height, Qt::LeftButton, {}, QPoint(w.ud_Height->width() - 4, w.ud_Height->height() - 4));
         QCOMPARE(w.ud_Height->Position(), 299);
         QCOMPARE(w.ud_Width->Position(), 398);
-        // Page keys would step by ten; the edits take no typing.
+        // Page keys step by ten, with the proportions: 300 × 408 div 400 = 306.
         QTest::keyClick(w.ud_Width, Qt::Key_PageUp);
-        QTest::keyClicks(w.ud_Width, QStringLiteral("5"));
+        QCOMPARE(w.ud_Width->Position(), 408);
+        QCOMPARE(w.ud_Height->Position(), 306);
+        QTest::keyClick(w.ud_Width, Qt::Key_PageDown);
         QCOMPARE(w.ud_Width->Position(), 398);
+        QCOMPARE(w.ud_Height->Position(), 298);
+        // A typed size takes effect on Enter, held to the range, the other side following once.
+        const auto type = [](TUpDownEdit* upDown, const QString& text) {
+            upDown->Edit()->selectAll();
+            QTest::keyClicks(upDown->Edit(), text);
+            QTest::keyClick(upDown->Edit(), Qt::Key_Return);
+        };
+        type(w.ud_Width, QStringLiteral("1000"));
+        QCOMPARE(w.ud_Width->Position(), 1000);
+        QCOMPARE(w.ud_Height->Position(), 750);
+        type(w.ud_Height, QStringLiteral("451"));
+        QCOMPARE(w.ud_Height->Position(), 451);
+        QCOMPARE(w.ud_Width->Position(), 601);
+        type(w.ud_Width, QStringLiteral("5")); // below 10: not taken
+        QCOMPARE(w.ud_Width->Position(), 601);
+        type(w.ud_Width, QStringLiteral("2000")); // the edit takes no more digits than 1000 has
+        QVERIFY(w.ud_Width->Position() <= 1000);
+        // The colour count still steps by one only.
+        QVERIFY(w.ed_Colors->isReadOnly());
+        QTest::keyClick(w.ud_Colors, Qt::Key_PageUp);
+        QCOMPARE(w.ud_Colors->Position(), 30);
+        w.ud_Width->SetPosition(398);
+        w.ud_Height->SetPosition(299);
 
         // Ticking does not adjust the values already set; unticked, the sides are independent.
         w.cb_Proportional->setChecked(false);
@@ -488,7 +541,11 @@ private slots:
         QFileDialog dialog;
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setNameFilter(QStringLiteral("Files with pictures (*.bmp *.jpg)"));
+        dialog.setNameFilters(PictureNameFilters());
+        // Every kind read is offered first; the bitmaps and JPEG files of old stay.
+        QCOMPARE(dialog.nameFilters().value(1), QStringLiteral("Files with pictures (*.bmp *.jpg)"));
+        for (const char* pattern : {"*.bmp", "*.jpg", "*.jpeg", "*.png", "*.webp", "*.gif", "*.tif", "*.heic", "*.heif"})
+            QVERIFY(dialog.nameFilters().value(0).contains(QLatin1String(pattern)));
         const QString shots = qEnvironmentVariable("VELMORA_WIZARD_SCREENSHOTS");
         bool previewShown = false;
         QTimer::singleShot(0, &dialog, [&] {
@@ -502,6 +559,22 @@ private slots:
         });
         QCOMPARE(RunOpenPictureDialog(dialog), std::optional<QString>(QFileInfo(kCatBmp).absoluteFilePath()));
         QVERIFY(previewShown);
+
+        // Every kind read shows, whatever its name.
+        QStringList kindsShown;
+        QTimer::singleShot(0, &dialog, [&] {
+            const auto* preview = dialog.findChild<QLabel*>(QStringLiteral("PicturePreview"));
+            for (const char* file : {"png-palette8-rose-64colours-70x46.png", "webp-named-jpg-rose-70x46.jpg",
+                                     "gif-rose-64colours-70x46.gif", "tiff-tiles-rgb8-deflate-rose-70x46.tif",
+                                     "heic-rose-70x46.heic"}) {
+                emit dialog.currentChanged(kCorpus + QStringLiteral("/kinds/") + QLatin1String(file));
+                if (preview != nullptr && !preview->pixmap().isNull())
+                    kindsShown << QLatin1String(file);
+            }
+            dialog.reject();
+        });
+        QVERIFY(!RunOpenPictureDialog(dialog));
+        QCOMPARE(kindsShown.size(), 5);
 
         qsizetype previews = 0;
         QTimer::singleShot(0, &dialog, [&] {

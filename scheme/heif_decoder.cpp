@@ -1,0 +1,195 @@
+#include "picture_decoders.h"
+
+#include "decoded_pixels.h"
+
+#include <libheif/heif.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <string>
+
+namespace velmora {
+namespace {
+
+struct ContextDeleter {
+    void operator()(heif_context* context) const { heif_context_free(context); }
+};
+struct HandleDeleter {
+    void operator()(const heif_image_handle* handle) const { heif_image_handle_release(handle); }
+};
+struct ImageDeleter {
+    void operator()(const heif_image* image) const { heif_image_release(image); }
+};
+struct OptionsDeleter {
+    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+};
+
+// libheif decodes every tile of a grid on its own, at a cost of about half a millisecond a tile
+// besides its pixels, and a grid may name up to 65536 tiles, each as small as 8 × 8 pixels: a
+// file within the pixel budget could still cost half a minute. Phones tile a photo in 512 × 512
+// pixels (48 tiles for 12 megapixels); 1024 tiles hold a picture of 268 megapixels.
+constexpr std::uint64_t kMaxGridTiles = 1024;
+
+// The boxes of an ISO base media file, walked with every size checked against its parent's end.
+class BoxReader {
+public:
+    explicit BoxReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::uint64_t u(std::size_t at, int size) const
+    {
+        std::uint64_t value = 0;
+        for (int i = 0; i < size; ++i)
+            value = value << 8 | (at + static_cast<std::size_t>(i) < bytes_.size() ? bytes_[at + static_cast<std::size_t>(i)] : 0);
+        return value;
+    }
+
+    // Calls visit(type, payloadBegin, payloadEnd) for each box between begin and end.
+    template <typename Visit>
+    void boxes(std::size_t begin, std::size_t end, Visit visit) const
+    {
+        end = std::min(end, bytes_.size());
+        std::size_t at = begin;
+        while (end - at >= 8) {
+            std::uint64_t size = u(at, 4);
+            std::size_t header = 8;
+            if (size == 1) {
+                if (end - at < 16)
+                    return;
+                size = u(at + 8, 8);
+                header = 16;
+            } else if (size == 0) {
+                size = end - at; // to the end of the parent
+            }
+            if (size < header || size > end - at)
+                return;
+            const std::uint32_t type = static_cast<std::uint32_t>(u(at + 4, 4));
+            visit(type, at + header, at + static_cast<std::size_t>(size));
+            at += static_cast<std::size_t>(size);
+        }
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+};
+
+constexpr std::uint32_t FourCc(const char (&name)[5])
+{
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 24 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(name[3]));
+}
+
+// How many images the primary image is derived from (the tiles of a grid): the references of
+// type "dimg" from the item that "pitm" names, in the "iref" box of the top-level "meta" box.
+std::uint64_t CountDerivationTiles(std::span<const std::uint8_t> file)
+{
+    const BoxReader reader(file);
+    std::uint64_t tiles = 0;
+    reader.boxes(0, file.size(), [&](std::uint32_t type, std::size_t begin, std::size_t end) {
+        if (type != FourCc("meta") || end - begin < 4)
+            return;
+        begin += 4; // version and flags
+        std::uint64_t primary = 0;
+        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t) {
+            if (child == FourCc("pitm"))
+                primary = reader.u(from + 4, reader.u(from, 1) == 0 ? 2 : 4);
+        });
+        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
+            if (child != FourCc("iref") || to - from < 4)
+                return;
+            const int idSize = reader.u(from, 1) == 0 ? 2 : 4;
+            reader.boxes(from + 4, to, [&](std::uint32_t reference, std::size_t at, std::size_t) {
+                if (reference == FourCc("dimg") && reader.u(at, idSize) == primary)
+                    tiles += reader.u(at + static_cast<std::size_t>(idSize), 2);
+            });
+        });
+    });
+    return tiles;
+}
+
+void Check(const heif_error& error)
+{
+    if (error.code == heif_error_Ok)
+        return;
+    PictureFault fault = PictureFault::Damaged;
+    if (error.code == heif_error_Memory_allocation_error || error.subcode == heif_suberror_Security_limit_exceeded)
+        fault = PictureFault::TooLarge;
+    else if (error.code == heif_error_Unsupported_feature || error.code == heif_error_Unsupported_filetype)
+        fault = PictureFault::Unsupported;
+    // libheif's words: "Invalid input: No 'ftyp' box", "Security limit exceeded: …"
+    throw PictureError(std::string("the HEIF file cannot be read: ") +
+                           (error.message != nullptr ? error.message : "unknown error"),
+                       fault);
+}
+
+} // namespace
+
+Bitmap DecodeHeif(std::span<const std::uint8_t> file)
+{
+    if (file.size() > static_cast<std::size_t>(INT_MAX))
+        throw PictureError("the HEIF file is too large", PictureFault::TooLarge);
+    const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+    if (!context)
+        throw std::bad_alloc();
+    // libheif refuses pictures (a grid of tiles included) wider or taller than this before it
+    // allocates them.
+    heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
+    Check(heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr));
+
+    heif_image_handle* rawHandle = nullptr;
+    Check(heif_context_get_primary_image_handle(context.get(), &rawHandle));
+    const std::unique_ptr<const heif_image_handle, HandleDeleter> handle(rawHandle);
+
+    // Turning the picture swaps its sides but keeps its pixels. Besides the result: the decoder's
+    // planes (up to 16 bits a sample), the interleaved RGBA, and a grid's assembled picture.
+    decoded::CheckDeclaredPicture("HEIF", heif_image_handle_get_width(handle.get()),
+                                  heif_image_handle_get_height(handle.get()), 16, file.size());
+
+    if (const std::uint64_t tiles = CountDerivationTiles(file); tiles > kMaxGridTiles)
+        throw PictureError("the HEIF picture is a grid of " + std::to_string(tiles) + " tiles (at most " +
+                               std::to_string(kMaxGridTiles) + " are read)",
+                           PictureFault::TooLarge);
+
+    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
+    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    if (!options)
+        throw std::bad_alloc();
+    options->ignore_transformations = 0; // turned and mirrored as the file says
+    options->convert_hdr_to_8bit = 1;
+    options->strict_decoding = 1;        // a damaged file is refused, not patched up
+
+    heif_image* rawImage = nullptr;
+    Check(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+                            alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()));
+    const std::unique_ptr<const heif_image, ImageDeleter> image(rawImage);
+
+    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    int stride = 0;
+    const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    if (plane == nullptr || width <= 0 || height <= 0 || stride < (alpha ? 4 : 3) * width)
+        throw PictureError("the HEIF file cannot be read: its picture did not decode to 8-bit RGB");
+
+    Bitmap picture(width, height);
+    picture.setSourceBitsPerPixel(24);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = plane + static_cast<std::size_t>(y) * static_cast<std::size_t>(stride);
+        for (Color& pixel : picture.row(y)) {
+            if (!alpha)
+                pixel = MakeColor(in[0], in[1], in[2]);
+            else if (premultiplied)
+                pixel = MakeColor(decoded::PremultipliedOnWhite(in[0], in[3]),
+                                  decoded::PremultipliedOnWhite(in[1], in[3]),
+                                  decoded::PremultipliedOnWhite(in[2], in[3]));
+            else
+                pixel = decoded::OnWhite(in[0], in[1], in[2], in[3]);
+            in += alpha ? 4 : 3;
+        }
+    }
+    return picture;
+}
+
+} // namespace velmora
