@@ -136,7 +136,7 @@ struct ProgressMonitor {
 };
 
 // What a scan over `blocks` blocks of a component costs at worst, in nanoseconds (see kMaxScanWorkNs).
-double ScanPriceNs(std::uint64_t blocks, int ss, int se, bool arithmetic)
+double ScanPriceNs(std::uint64_t blocks, int ss, int se, bool arithmetic) noexcept
 {
     ss = std::clamp(ss, 0, DCTSIZE2 - 1);
     se = std::clamp(se, ss, DCTSIZE2 - 1);
@@ -146,13 +146,12 @@ double ScanPriceNs(std::uint64_t blocks, int ss, int se, bool arithmetic)
     return perBlock * static_cast<double>(blocks);
 }
 
-std::string TooLongMessage(double workNs)
+// Writes the refusal of scans priced at `workNs` into `message` (JMSG_LENGTH_MAX bytes).
+void SayTooLong(char* message, double workNs) noexcept
 {
-    char message[JMSG_LENGTH_MAX];
-    std::snprintf(message, sizeof message,
+    std::snprintf(message, JMSG_LENGTH_MAX,
                   "decoding the JPEG file would take too long: its scans would cost %.1f s (at most %.1f s)",
                   workNs / 1e9, kMaxScanWorkNs / 1e9);
-    return message;
 }
 
 // libjpeg's progress_monitor, called for every iMCU row of input and every call for output rows.
@@ -177,7 +176,7 @@ void WatchProgress(j_common_ptr cinfo)
             progress.componentsSeen |= 1u << (component.component_index & 31);
         }
         if (progress.scanWorkNs > kMaxScanWorkNs) {
-            std::snprintf(message, JMSG_LENGTH_MAX, "%s", TooLongMessage(progress.scanWorkNs).c_str());
+            SayTooLong(message, progress.scanWorkNs);
             JumpOut(cinfo);
         }
     }
@@ -381,8 +380,11 @@ std::string WeighDecoding(Decoding& d)
             for (int i = 0; i < cinfo.num_components; ++i)
                 if (cinfo.comp_info[i].component_id == id)
                     workNs += ScanPriceNs(BlocksOf(cinfo.comp_info[i]), scan.ss, scan.se, cinfo.arith_code != 0);
-    if (workNs > kMaxScanWorkNs)
-        return TooLongMessage(workNs);
+    if (workNs > kMaxScanWorkNs) {
+        char message[JMSG_LENGTH_MAX];
+        SayTooLong(message, workNs);
+        return message;
+    }
     return {};
 }
 
