@@ -35,15 +35,16 @@ constexpr int kMaxScans = 1000;
 //   its band. The decoder reads zeros past the end of the data without a word, and zeros decode
 //   as likely decisions, which cost almost no data: an empty refinement scan over blocks whose
 //   63 coefficients are all nonzero takes 180 to 350 ns a block.
-// A file's scans may cost 1 s so priced, which keeps the decoding of any file under 2 s, and
-// fuzzing with a timeout of 2 s meaningful. Real files stay below: the scans of libjpeg's default
-// progression cost 0.15 s for a Huffman-coded 4:2:0 picture of 55 megapixels (the most
-// kMaxLibjpegMemoryMiB holds), and with arithmetic coding 20 ns a pixel, 1 s at 50 megapixels.
+// A file's scans may cost 0.5 s so priced, which keeps the decoding of any file well under 2 s, also
+// in the sanitizer builds that fuzzing runs with a timeout of 2 s. Real files stay below: the scans
+// of libjpeg's default progression cost 0.15 s for a Huffman-coded 4:2:0 picture of 55 megapixels
+// (the most kMaxLibjpegMemoryMiB holds), and with arithmetic coding, which is rare, 20 ns a pixel:
+// 0.5 s at 25 megapixels.
 constexpr double kHuffmanBlockNs = 10;
 constexpr double kArithmeticBlockNs = 12;
 constexpr double kArithmeticBandEndNs = 0.5;
 constexpr double kArithmeticCoefficientNs = 4;
-constexpr double kMaxScanWorkNs = 1e9;
+constexpr double kMaxScanWorkNs = 0.5e9;
 
 // Working memory libjpeg may take for itself, on top of the picture: the whole-picture coefficient
 // buffers of progressive and multi-scan files need 128 bytes a block, so 160 MiB hold a 4:2:0
