@@ -10,7 +10,7 @@ every block carries all 63 AC coefficients, so every refinement scan must touch 
   libjpeg only warns about). The scans stay just under the cap of block visits, yet each visit of
   such a scan costs 60 times what an empty first scan does.
 - jpg-slow-571-repeated-refinements-3344x3344.jpg: the same with one scan more.
-- jpg-slow-valid-progression-2048x2048.jpg: a valid progression of 640 scans (one coefficient
+- jpg-slow-valid-progression-1024x1024.jpg: a valid progression of 640 scans (one coefficient
   a scan, from bit 9 down to bit 0): every scan is new data, and the work is what its pricing
   says.
 
@@ -88,7 +88,7 @@ with tempfile.TemporaryDirectory() as tmp:
         with open(os.path.join(broken, name), "wb") as f:
             f.write(with_repeated_refinements(base, count))
 
-    tiled_pgm(pgm, 2048, noise=True)
+    tiled_pgm(pgm, 1024, noise=True)
     dc = ["0: 0 0 0 9;"] + ["0: 0 0 %d %d;" % (a, a - 1) for a in range(9, 0, -1)]
     head, scans = None, []
     for group in range(7):
@@ -100,5 +100,5 @@ with tempfile.TemporaryDirectory() as tmp:
         part_head, part_scans = split_scans(jpeg)
         head = head or part_head
         scans += part_scans if group == 0 else part_scans[len(dc):]
-    with open(os.path.join(corpus, "jpeg", "jpg-slow-valid-progression-2048x2048.jpg"), "wb") as f:
+    with open(os.path.join(corpus, "jpeg", "jpg-slow-valid-progression-1024x1024.jpg"), "wb") as f:
         f.write(head + b"".join(scans) + b"\xff\xd9")
