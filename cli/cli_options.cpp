@@ -10,11 +10,16 @@ namespace velmora::cli {
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
                    [--symbols C1,C2,...] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
+       velmora-cli [--formats LIST] [--no-pdf] [--out DIR] [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
-writes it into DIR (default: the current folder):
-  scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch);
-                in its "picture", bytes of the name that are not UTF-8 become U+FFFD
+writes it into DIR (default: the current folder). Given a scheme file instead (a scheme.json
+of an earlier run or a .velmora file the window saved, told apart by its content), writes the
+same files as the run that made it; --width, --height, --colors, --dither and --symbols do
+not apply to it.
+  scheme.json   the scheme file: the request, the legend (every row, header first) and the
+                chart (a symbol code per stitch); in its "picture", bytes of the name that are
+                not UTF-8 become U+FFFD
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
   scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
                 three sheets, the symbols in Wingdings
@@ -43,8 +48,8 @@ Options:
 
 A file that takes more than about a second shows its progress on stderr when that is a terminal.
 
-Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
-2 the command line is wrong.
+Exit status: 0 done; 1 the picture or the scheme file cannot be loaded or the scheme cannot be
+made or written; 2 the command line is wrong (also a scheme option given with a scheme file).
 )";
 
 namespace {
@@ -143,7 +148,11 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--version") {
             options.version = true;
             return options;
-        } else if (argument == "--width") {
+        }
+        if (argument == "--width" || argument == "--height" || argument == "--colors" || argument == "--dither" ||
+            argument == "--symbols")
+            options.schemeOptions.push_back(argument);
+        if (argument == "--width") {
             options.width = ParseInt(argument, value(), 10, 1000);
         } else if (argument == "--height") {
             options.height = ParseInt(argument, value(), 10, 1000);

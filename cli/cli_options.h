@@ -29,6 +29,9 @@ struct CliOptions {
     bool xlsx = true;
     bool pdf = true;
     std::filesystem::path outFolder = ".";
+    // The options given that shape a new scheme (--width, --height, --colors, --dither,
+    // --symbols), in the order given: a scheme file takes none of them.
+    std::vector<std::string> schemeOptions;
 };
 
 // Throws UsageError.

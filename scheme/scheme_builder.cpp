@@ -172,8 +172,9 @@ CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::strin
     return legend;
 }
 
-// The frame of the chart: column numbers turned upright and row numbers.
-CellTable NewChart(int width, int height)
+} // namespace
+
+CellTable NewChartFrame(int width, int height)
 {
     CellTable chart;
     chart.setColumns(width + 1);
@@ -187,6 +188,8 @@ CellTable NewChart(int width, int height)
         chart.setText(0, r, std::to_string(r));
     return chart;
 }
+
+namespace {
 
 // Each stitch takes the symbol of the palette entry its mapping chose. (Matching stitches to
 // entries by thread colour instead would give both threads of a colour pair — White and B5200,
@@ -209,6 +212,7 @@ SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeReque
 {
     CheckRequest(source, request);
     SchemeDocument document;
+    document.request = request;
     document.picture = Stretch(source, request.width, request.height);
 
     ColorFixUnit reduction;
@@ -220,12 +224,48 @@ SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeReque
     const std::vector<int> originalOfSorted = SortByBrightness(reduction);
     const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
     document.legend = FillLegend(reduction, symbols);
-    document.chart = NewChart(request.width, request.height);
+    document.chart = NewChartFrame(request.width, request.height);
     FillChart(document.chart, request.width, request.height, entries, originalOfSorted, symbols);
 
     Reduction = std::move(reduction);
     DMCUsed = used;
     return document;
+}
+
+Bitmap MappedPicture(const CellTable& chart, const CellTable& legend)
+{
+    const int width = chart.columns() - 1, height = chart.rows() - 2;
+    if (width <= 0 || height <= 0)
+        return {};
+    std::array<Color, 256> colorOfSymbol{};
+    std::array<bool, 256> known{};
+    colorOfSymbol[0] = DMCTable[kDmcWhite].Color;
+    known[0] = true;
+    for (int row = 1; row < legend.rows(); ++row) {
+        const std::string name = legend.text(3, row);
+        if (name.empty())
+            continue;
+        const int dmc = FindDmc(name);
+        if (dmc < 0)
+            throw std::invalid_argument("legend row " + std::to_string(row) + ": no thread is named " + name);
+        const std::string symbol = legend.text(1, row);
+        const auto code = symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front());
+        colorOfSymbol[code] = DMCTable[At(dmc)].Color;
+        known[code] = true;
+    }
+    Bitmap picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        auto out = picture.row(y);
+        for (int x = 0; x < width; ++x) {
+            const std::string symbol = chart.text(x + 1, y + 1);
+            const auto code = symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front());
+            if (!known[code])
+                throw std::invalid_argument("the stitch in row " + std::to_string(y + 1) + ", column " +
+                                            std::to_string(x + 1) + " has a symbol that no legend row has");
+            out[At(x)] = colorOfSymbol[code];
+        }
+    }
+    return picture;
 }
 
 } // namespace velmora
