@@ -14,11 +14,11 @@ cmake --build --preset release
 cmake --preset sanitize -DVELMORA_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build --preset sanitize
 
-# The picture decoders under libFuzzer (clang; see fuzz/README.md): half a minute each, seeded with
-# the test corpus. Any crash, sanitizer report, timeout or memory blow-up fails the run; its input
+# The picture decoders and the scheme file reader under libFuzzer (clang; see fuzz/README.md): half
+# a minute each, seeded with the test corpus. Any crash, sanitizer report, timeout or memory blow-up fails the run; its input
 # is kept in build/fuzz/findings/ for replaying.
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg
+cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg fuzz_scheme_file
 fuzz_scratch=$(mktemp -d)
 trap 'rm -rf "$fuzz_scratch"' EXIT
 mkdir -p build/fuzz/findings
@@ -27,9 +27,9 @@ run_fuzzer() { # target, then the name patterns of its seed files
     shift
     mkdir -p "$seeds" "$work"
     for pattern in "$@"; do
-        find tests/corpus -name "$pattern" -exec cp {} "$seeds" \;
+        find tests/corpus tests/data -name "$pattern" -exec cp {} "$seeds" \;
     done
-    if ! "build/fuzz/fuzz/$target" -max_total_time=30 -timeout=20 -rss_limit_mb=2560 -max_len=65536 \
+    if ! "build/fuzz/fuzz/$target" -max_total_time=30 -timeout="${FUZZ_TIMEOUT:-20}" -rss_limit_mb=2560 -max_len=65536 \
         -artifact_prefix="build/fuzz/findings/$target-" "$work" "$seeds" >"$fuzz_scratch/$target.log" 2>&1; then
         tail -n 60 "$fuzz_scratch/$target.log"
         echo "$target failed; the input is in build/fuzz/findings/" >&2
@@ -39,6 +39,8 @@ run_fuzzer() { # target, then the name patterns of its seed files
 }
 run_fuzzer fuzz_bmp '*.bmp'
 run_fuzzer fuzz_jpeg '*.jpg' '*.jpeg'
+# Any scheme file under 10 MB is read or refused in well under 2 seconds.
+FUZZ_TIMEOUT=2 run_fuzzer fuzz_scheme_file '*.json' '*.velmora'
 
 # The test suite last, so that its summary closes the output.
 ctest --preset sanitize -j2
