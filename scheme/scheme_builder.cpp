@@ -6,6 +6,7 @@
 #include "picture_error.h"
 #include "stretch.h"
 
+#include <algorithm>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
@@ -116,22 +117,15 @@ std::vector<int> MapWithErrorDiffusion(Bitmap& working, ColorFixUnit& reduction)
     return DiffuseErrors(working, threads, reduction.PaletteStitches);
 }
 
-// Orders the palette lists from light to dark, entries of equal brightness keeping their order.
-// Returns, for each sorted position, the entry's index before sorting.
+// Orders the palette lists from light to dark. Returns, for each sorted position, the entry's index
+// before sorting.
 std::vector<int> SortByBrightness(ColorFixUnit& reduction)
 {
-    const int count = reduction.PaletteSize;
-    std::vector<int> original(At(count));
-    std::iota(original.begin(), original.end(), 0);
-    auto key = [&](int j) { return BrightnessKey(ThreadColor(reduction.PaletteDMC[At(j)])); };
-    for (int i = 0; i <= count - 2; ++i) {
-        for (int j = count - 2; j >= i; --j) {
-            if (key(j + 1) < key(j)) {
-                std::swap(reduction.PaletteDMC[At(j)], reduction.PaletteDMC[At(j + 1)]);
-                std::swap(reduction.PaletteStitches[At(j)], reduction.PaletteStitches[At(j + 1)]);
-                std::swap(original[At(j)], original[At(j + 1)]);
-            }
-        }
+    const std::vector<int> original = LightToDarkOrder(reduction.PaletteDMC);
+    const std::vector<int> dmc = reduction.PaletteDMC, stitches = reduction.PaletteStitches;
+    for (std::size_t k = 0; k < original.size(); ++k) {
+        reduction.PaletteDMC[k] = dmc[At(original[k])];
+        reduction.PaletteStitches[k] = stitches[At(original[k])];
     }
     return original;
 }
@@ -148,7 +142,27 @@ std::vector<std::string_view> SymbolsBySortedPosition(const ColorFixUnit& reduct
     return result;
 }
 
-CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::string_view>& symbols)
+std::vector<LegendEntry> LegendEntries(const ColorFixUnit& reduction, const std::vector<std::string_view>& symbols)
+{
+    std::vector<LegendEntry> entries;
+    for (int k = 0; k < reduction.PaletteSize; ++k)
+        entries.push_back({reduction.PaletteDMC[At(k)], std::string(symbols[At(k)]), reduction.PaletteStitches[At(k)]});
+    return entries;
+}
+
+} // namespace
+
+std::vector<int> LightToDarkOrder(std::span<const int> threads)
+{
+    std::vector<int> order(threads.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return BrightnessKey(ThreadColor(threads[At(a)])) < BrightnessKey(ThreadColor(threads[At(b)]));
+    });
+    return order;
+}
+
+CellTable LegendTable(std::span<const LegendEntry> lightToDark)
 {
     CellTable legend;
     legend.setColumns(static_cast<int>(kLegendHeaders.size()));
@@ -156,23 +170,21 @@ CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::strin
     for (std::size_t c = 0; c < kLegendHeaders.size(); ++c)
         legend.setText(static_cast<int>(c), 0, kLegendHeaders[c]);
 
-    for (int k = 1; k <= reduction.PaletteSize; ++k) {
-        const int dmc = reduction.PaletteDMC[At(k - 1)];
+    for (std::size_t k = 0; k < lightToDark.size(); ++k) {
+        const LegendEntry& entry = lightToDark[k];
         int row = 1; // White has a row of its own, above all others
-        if (dmc != kDmcWhite) {
+        if (entry.dmc != kDmcWhite) {
             legend.setRows(legend.rows() + 1);
             row = legend.rows() - 2;
-            legend.setText(1, row, symbols[At(k - 1)]);
+            legend.setText(1, row, entry.symbol);
         }
-        legend.setText(0, row, std::to_string(k));
-        legend.setText(2, row, std::to_string(DMCTable[At(dmc)].Color));
-        legend.setText(3, row, DMCTable[At(dmc)].Name);
-        legend.setText(4, row, std::to_string(reduction.PaletteStitches[At(k - 1)]));
+        legend.setText(0, row, std::to_string(k + 1));
+        legend.setText(2, row, std::to_string(DMCTable[At(entry.dmc)].Color));
+        legend.setText(3, row, DMCTable[At(entry.dmc)].Name);
+        legend.setText(4, row, std::to_string(entry.stitches));
     }
     return legend;
 }
-
-} // namespace
 
 CellTable NewChartFrame(int width, int height)
 {
@@ -223,7 +235,7 @@ SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeReque
                                                        : MapPlain(document.picture, reduction);
     const std::vector<int> originalOfSorted = SortByBrightness(reduction);
     const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
-    document.legend = FillLegend(reduction, symbols);
+    document.legend = LegendTable(LegendEntries(reduction, symbols));
     document.chart = NewChartFrame(request.width, request.height);
     FillChart(document.chart, request.width, request.height, entries, originalOfSorted, symbols);
 

@@ -6,6 +6,7 @@
 #include "dmc_inc.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,21 @@ inline constexpr std::array<const char*, 5> kLegendHeaders = {
 // The chart's frame for W × H stitches: the column numbers turned upright in row 0, the row numbers
 // in column 0, every stitch empty.
 CellTable NewChartFrame(int width, int height);
+
+// The places of `threads` (catalogue indices) from light to dark, as the build sorts its palette:
+// by BrightnessKey, threads of equal brightness (White and B5200) keeping their order.
+std::vector<int> LightToDarkOrder(std::span<const int> threads);
+
+// A thread row of the legend.
+struct LegendEntry {
+    int dmc = 0;
+    std::string symbol; // empty for White
+    int stitches = 0;
+};
+
+// The legend of threads sorted light to dark: numbered 1, 2, … in that order, White's row second
+// (empty when no entry is White), every other thread below it, and an empty last row.
+CellTable LegendTable(std::span<const LegendEntry> lightToDark);
 
 // The mapped picture of a chart and its legend: each stitch takes the catalogue colour of the
 // thread whose legend row has the stitch's symbol, an empty stitch White's. Throws
