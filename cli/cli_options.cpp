@@ -1,5 +1,6 @@
 #include "cli_options.h"
 
+#include "scheme/dmc_inc.h"
 #include "scheme/symbol_spread.h"
 
 #include <charconv>
@@ -9,8 +10,10 @@ namespace velmora::cli {
 
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
-       velmora-cli [--formats LIST] [--no-pdf] [--out DIR] [--] SCHEME
+                   [--symbols C1,C2,...] [--replace-thread OLD=NEW]...
+                   [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
+       velmora-cli [--replace-thread OLD=NEW]... [--formats LIST] [--no-pdf] [--out DIR]
+                   [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
 writes it into DIR (default: the current folder). Given a scheme file instead (a scheme.json
@@ -38,6 +41,12 @@ Options:
   --dither       map the stitches with error diffusion
   --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
+  --replace-thread OLD=NEW
+                 replace thread OLD of the scheme by catalogue thread NEW before writing,
+                 names as the legend's thread column shows them (310, Ecru, White, B5200).
+                 NEW takes OLD's stitches and symbol; a NEW the scheme has already takes
+                 them into its own row and keeps its symbol (a merge); stitches given to
+                 White become empty. Repeatable, applied in the order given
   --formats LIST the files to write, a comma list of json, bmp, xlsx and pdf (chart.pdf
                  and legend.pdf); default all
   --no-pdf       leave out chart.pdf and legend.pdf, as --formats without pdf
@@ -48,8 +57,10 @@ Options:
 
 A file that takes more than about a second shows its progress on stderr when that is a terminal.
 
-Exit status: 0 done; 1 the picture or the scheme file cannot be loaded or the scheme cannot be
-made or written; 2 the command line is wrong (also a scheme option given with a scheme file).
+Exit status: 0 done; 1 the picture or the scheme file cannot be loaded, the scheme cannot be
+made or written, or a thread to replace is not in it (nothing is written then); 2 the command
+line is wrong (also a scheme option given with a scheme file, or a thread name that is not in
+the catalogue).
 )";
 
 namespace {
@@ -103,6 +114,20 @@ void ParseFormats(const std::string& text, CliOptions& options)
             break;
         start = comma + 1;
     }
+}
+
+std::pair<std::string, std::string> ParseReplacement(const std::string& text)
+{
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos)
+        throw UsageError("--replace-thread: \"" + text + "\" is not OLD=NEW");
+    std::pair<std::string, std::string> names{text.substr(0, equals), text.substr(equals + 1)};
+    for (const std::string& name : {names.first, names.second}) {
+        if (FindDmc(name) < 0)
+            throw UsageError("--replace-thread: no catalogue thread is named \"" + name +
+                             "\" (names as in the legend: 310, Ecru, White, B5200)");
+    }
+    return names;
 }
 
 void CheckSymbols(const CliOptions& options)
@@ -163,6 +188,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--symbols") {
             options.symbolCodes = ParseSymbolCodes(value());
             symbolsGiven = true;
+        } else if (argument == "--replace-thread") {
+            options.threadReplacements.push_back(ParseReplacement(value()));
         } else if (argument == "--formats") {
             ParseFormats(value(), options);
         } else if (argument == "--no-pdf") {

@@ -14,6 +14,7 @@
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
 #include "scheme/symbol_spread.h"
+#include "scheme/thread_edit.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/scheme_grids.h"
@@ -143,6 +144,18 @@ void WriteOutputs(const CliOptions& options, const SchemeDocument& document, con
             (*file)->Commit();
 }
 
+// The --replace-thread edits in their order, before anything is written.
+void ReplaceThreads(const CliOptions& options, SchemeDocument& document)
+{
+    for (const auto& [from, to] : options.threadReplacements) {
+        try {
+            ReplaceThread(document, FindDmc(from), FindDmc(to));
+        } catch (const ThreadEditError& e) {
+            throw JobError("--replace-thread " + from + "=" + to + ": " + e.what());
+        }
+    }
+}
+
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
 // user of a tool that shows no window; its errors still reach stderr.
 void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString& message)
@@ -176,6 +189,7 @@ int Run(const CliOptions& options, char* programName)
             return 1;
         }
         try {
+            ReplaceThreads(options, document);
             WriteOutputs(options, document, started);
         } catch (const std::exception& e) {
             std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
@@ -201,6 +215,7 @@ int Run(const CliOptions& options, char* programName)
         SchemeEngine engine;
         SchemeDocument document = engine.BuildScheme(picture, request);
         document.pictureName = options.picture.string();
+        ReplaceThreads(options, document);
         WriteOutputs(options, document, started);
     } catch (const std::exception& e) {
         std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';

@@ -291,6 +291,11 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"empty format", sample + " --formats json,,bmp", 2, "--formats"},
         {"no formats", sample + " --formats \"\"", 2, "--formats"},
         {"nothing left to write", sample + " --formats pdf --no-pdf", 2, "--no-pdf"},
+        {"replacement not OLD=NEW", sample + " --replace-thread 310", 2, "--replace-thread: \"310\" is not OLD=NEW"},
+        {"unknown new thread", sample + " --replace-thread 310=3999", 2, "no catalogue thread is named \"3999\""},
+        {"unknown old thread", sample + " --replace-thread white=310", 2, "no catalogue thread is named \"white\""},
+        {"thread not in the scheme", sample + " --colors 2 --replace-thread B5200=310", 1,
+         "--replace-thread B5200=310: thread B5200 is not in the scheme"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
         {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
         {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},
@@ -416,6 +421,26 @@ TEST_F(SchemeInputTest, SchemeFilesOfEveryKindAndTheirFaults)
               std::string::npos)
         << run.errors;
     EXPECT_FALSE(fs::exists(folder_ / "out" / "picture.bmp"));
+}
+
+// Replacements apply in the order given: 3328 merged into 356, then 356 (now both) into White,
+// and 645 replaced by 310, which moves to its own place, last, with 645's symbol.
+TEST_F(SchemeInputTest, ThreadsReplacedInTheOrderGiven)
+{
+    const fs::path rose = fs::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
+    const CliRun run = Cli(rose.string() + " --replace-thread 3328=356 --replace-thread 356=White" +
+                           " --replace-thread 645=310 --formats json --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const std::string json = Json();
+    const char* const expected = "  \"legend\": [\n"
+                                 "    [\"№\", \"Символ\", \"Цвет\", \"Нитка\", \"Крестиков\"],\n"
+                                 "    [\"1\", 0, \"16777215\", \"White\", \"46\"],\n"
+                                 "    [\"2\", 48, \"15847616\", \"341\", \"14\"],\n"
+                                 "    [\"3\", 151, \"5281399\", \"522\", \"22\"],\n"
+                                 "    [\"4\", 220, \"4404597\", \"3740\", \"27\"],\n"
+                                 "    [\"5\", 255, \"0\", \"310\", \"31\"],\n"
+                                 "    [\"\", 0, \"\", \"\", \"\"]\n";
+    EXPECT_NE(json.find(expected), std::string::npos) << json;
 }
 
 } // namespace
