@@ -1,5 +1,7 @@
 #include "thread_edit.h"
 
+#include "color_distance.h"
+
 #include <algorithm>
 #include <charconv>
 #include <utility>
@@ -70,6 +72,20 @@ std::vector<LegendEntry> SchemeThreads(const SchemeDocument& document)
     return threads;
 }
 
+std::vector<int> ThreadsNearestFirst(int dmc)
+{
+    const Color color = DMCTable[At(dmc)].Color;
+    std::vector<int> threads;
+    for (int i = 0; i < kDmcCount; ++i) {
+        if (i != dmc)
+            threads.push_back(i);
+    }
+    std::stable_sort(threads.begin(), threads.end(), [color](int a, int b) {
+        return ColorDistance(DMCTable[At(a)].Color, color) < ColorDistance(DMCTable[At(b)].Color, color);
+    });
+    return threads;
+}
+
 ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to)
 {
     std::vector<LegendEntry> threads = SchemeThreads(document);
@@ -101,7 +117,7 @@ ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to)
     const int width = chart.columns() - 1, height = chart.rows() - 2;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (chart.text(x + 1, y + 1) == edit.symbolBefore)
+            if (chart.textView(x + 1, y + 1) == edit.symbolBefore)
                 edit.stitches.push_back(y * width + x);
         }
     }

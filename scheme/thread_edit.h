@@ -38,6 +38,10 @@ struct ThreadEdit {
 // ThreadEditError for a legend row whose thread is not in the catalogue.
 std::vector<LegendEntry> SchemeThreads(const SchemeDocument& document);
 
+// Every catalogue thread but `dmc`, nearest in colour to `dmc` first, by the build's colour
+// distance; equally near ones in catalogue order. The order in which to offer a replacement.
+std::vector<int> ThreadsNearestFirst(int dmc);
+
 // Replaces thread `from` of the scheme by catalogue thread `to`, in the chart, the legend and the
 // mapped picture. A thread new to the scheme takes the stitches and the symbol of `from` (White,
 // which has no symbol, gives the first symbol of the request's list that no thread uses); a

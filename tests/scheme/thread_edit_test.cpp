@@ -1,5 +1,6 @@
 #include "scheme/thread_edit.h"
 
+#include "scheme/color_distance.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <numeric>
@@ -246,6 +248,26 @@ TEST(ReplaceThread, MergingAPhotoDownToOneThreadAndBack)
     for (auto it = edits.rbegin(); it != edits.rend(); ++it)
         UndoThreadEdit(doc, *it);
     ExpectSameScheme(doc, built);
+}
+
+// White's nearest are its twin B5200 (the same colour), then the near-whites; the rest follow by
+// distance, and White itself is not offered.
+TEST(ThreadsNearestFirst, OrdersTheCatalogueByColourDistance)
+{
+    const std::vector<int> order = ThreadsNearestFirst(kDmcWhite);
+    ASSERT_EQ(order.size(), static_cast<std::size_t>(kDmcCount - 1));
+    EXPECT_EQ(order.front(), Dmc("B5200"));
+    EXPECT_EQ(std::count(order.begin(), order.end(), kDmcWhite), 0);
+    const Color white = DMCTable[kDmcWhite].Color;
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const int before = ColorDistance(DMCTable[static_cast<std::size_t>(order[k - 1])].Color, white);
+        const int after = ColorDistance(DMCTable[static_cast<std::size_t>(order[k])].Color, white);
+        EXPECT_TRUE(before < after || (before == after && order[k - 1] < order[k])) << k;
+    }
+    // Black's farthest are the two whites, equally far, in catalogue order.
+    const std::vector<int> fromBlack = ThreadsNearestFirst(Dmc("310"));
+    EXPECT_EQ(fromBlack[fromBlack.size() - 2], kDmcWhite);
+    EXPECT_EQ(fromBlack.back(), Dmc("B5200"));
 }
 
 } // namespace
