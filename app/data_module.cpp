@@ -6,6 +6,8 @@
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
+#include "scheme_editor.h"
+#include "view/qt/adv_string_grid.h"
 #include "view/qt/grid_printer.h"
 #include "view/qt/scheme_view_handlers.h"
 
@@ -14,6 +16,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QUndoStack>
 
 namespace velmora {
 
@@ -25,9 +28,16 @@ TDM::TDM(Tfm_Main* owner) : QObject(owner)
     DM = this;
     setObjectName(QStringLiteral("DM"));
     CreateImages();
+    Editor = new SchemeEditor(
+        this, [this]() -> SchemeDocument& { return Scheme; },
+        [this] {
+            SchemeModified = true;
+            fm_Main->RefreshScheme();
+        });
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);
+    Editor->AttachLegend(*owner->asg_Symbols, *ac_EditReplaceThread, [this] { UpdateActions(); });
 
     // The commands' enabled states follow the state of the run whenever the application has
     // handled its input and is about to wait for more.
@@ -107,6 +117,19 @@ void TDM::CreateActions()
     ac_HelpAbout = MakeAction("ac_HelpAbout", "Помощь", "О программе...",
                               "О программе|Вывод информации про программу и автора", imgAbout,
                               &TDM::ac_HelpAboutExecute);
+
+    ac_EditUndo = MakeAction("ac_EditUndo", "Правка", "Отменить", "Отменить|Отменить последнее изменение схемы", -1,
+                             &TDM::ac_EditUndoExecute);
+    ac_EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+
+    ac_EditRedo = MakeAction("ac_EditRedo", "Правка", "Повторить", "Повторить|Повторить отменённое изменение схемы",
+                             -1, &TDM::ac_EditRedoExecute);
+    ac_EditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
+    ac_EditReplaceThread = MakeAction(
+        "ac_EditReplaceThread", "Правка", "Заменить нитку…",
+        "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
+        -1, &TDM::ac_EditReplaceThreadExecute);
 }
 
 void TDM::CreateMainMenu(Tfm_Main& owner)
@@ -123,6 +146,14 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     N1->setObjectName(QStringLiteral("N1"));
     mi_File->addAction(ac_FileExit);
 
+    mi_Edit = MainMenu->addMenu(QStringLiteral("Правка"));
+    mi_Edit->setObjectName(QStringLiteral("mi_Edit"));
+    mi_Edit->addAction(ac_EditUndo);
+    mi_Edit->addAction(ac_EditRedo);
+    N4 = mi_Edit->addSeparator();
+    N4->setObjectName(QStringLiteral("N4"));
+    mi_Edit->addAction(ac_EditReplaceThread);
+
     mi_Service = MainMenu->addMenu(QStringLiteral("Сервис"));
     mi_Service->setObjectName(QStringLiteral("mi_Service"));
     mi_Service->addAction(ac_ServiceExcel);
@@ -135,7 +166,7 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     mi_Help->setObjectName(QStringLiteral("mi_Help"));
     mi_Help->addAction(ac_HelpAbout);
 
-    for (QMenu* menu : {mi_File, mi_Service, mi_Help})
+    for (QMenu* menu : {mi_File, mi_Edit, mi_Service, mi_Help})
         connect(menu, &QMenu::aboutToShow, this, &TDM::UpdateActions);
 
     owner.setMenuBar(MainMenu);
@@ -192,6 +223,14 @@ void TDM::UpdateActions()
     for (QAction* action : {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
                             static_cast<QAction*>(ac_ServiceExcel)})
         ac_FilePrintUpdate(*action);
+    ac_EditUpdate();
+}
+
+void TDM::ac_EditUpdate()
+{
+    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
+    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
+    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->asg_Symbols->Row()) >= 0);
 }
 
 void TDM::ac_FilePrintUpdate(QAction& sender)
@@ -254,6 +293,21 @@ void TDM::ac_ServiceOptionsExecute()
     FontDialog.Execute(fm_Main);
     // Also after Cancel: the dialog's font is then the one it had, so the chart keeps its look.
     CopySymbolFontToChart();
+}
+
+void TDM::ac_EditUndoExecute()
+{
+    Editor->UndoStack->undo();
+}
+
+void TDM::ac_EditRedoExecute()
+{
+    Editor->UndoStack->redo();
+}
+
+void TDM::ac_EditReplaceThreadExecute()
+{
+    Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->asg_Symbols->Row());
 }
 
 void TDM::ac_HelpAboutExecute()

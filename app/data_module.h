@@ -19,6 +19,7 @@ class QMenuBar;
 
 namespace velmora {
 
+class SchemeEditor;
 class Tfm_Main;
 
 // The data module: the commands, the main menu, the images, the two common dialogs, the settings
@@ -43,15 +44,21 @@ public:
     TAction* ac_ServiceDMC = nullptr;
     TAction* ac_ServiceOptions = nullptr;
     TAction* ac_HelpAbout = nullptr;
+    // The edits of the scheme shown.
+    TAction* ac_EditUndo = nullptr;
+    TAction* ac_EditRedo = nullptr;
+    TAction* ac_EditReplaceThread = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
     QMenuBar* MainMenu = nullptr;
     QMenu* mi_File = nullptr;
+    QMenu* mi_Edit = nullptr;
     QMenu* mi_Service = nullptr;
     QMenu* mi_Help = nullptr;
     QAction* N1 = nullptr;
     QAction* N2 = nullptr;
+    QAction* N4 = nullptr; // between undo and redo and the edits
 
     // The wizard's picture dialog; a child of the main window, as a dialog must be.
     QFileDialog* OpenPictureDialog = nullptr;
@@ -74,6 +81,14 @@ public:
     bool SchemeReady = false;
     bool Dithering = false;
 
+    // The scheme shown: its request, the mapped picture, the chart and the legend. The three views,
+    // printing, the export and saving all read it; empty until SchemeReady.
+    SchemeDocument Scheme;
+    // The scheme has been built or changed since it was last saved or opened.
+    bool SchemeModified = false;
+    // The edits of Scheme and their undo stack.
+    SchemeEditor* Editor = nullptr;
+
     void DataModuleCreate();
     void DataModuleDestroy();
 
@@ -90,6 +105,10 @@ public:
     void ac_ServiceDMCExecute();
     void ac_ServiceOptionsExecute();
     void ac_HelpAboutExecute();
+    void ac_EditUndoExecute();
+    void ac_EditRedoExecute();
+    void ac_EditReplaceThreadExecute();
+    void ac_EditUpdate();
 
     // Start-up step and font command: the chart grid takes the face name, style, size and
     // character set of the symbol font.

@@ -4,6 +4,7 @@
 #include "data_module.h"
 #include "error_box.h"
 #include "prompter.h"
+#include "scheme_editor.h"
 #include "view/paint/qt_bridge.h"
 #include "view/symbol_font.h"
 #include "view/qt/adv_string_grid.h"
@@ -205,13 +206,28 @@ void Tfm_Main::BuildScheme(const SchemeRequest& request)
 
 void Tfm_Main::ShowScheme(SchemeDocument document)
 {
-    const QImage picture = ToQImage(document.picture);
+    DM->Scheme = std::move(document);
+    // The edits of the scheme before cannot be taken back into this one.
+    DM->Editor->Forget();
+    RefreshScheme();
+    DM->SchemeReady = true;
+    DM->SchemeModified = true;
+    DM->UpdateActions();
+}
+
+void Tfm_Main::RefreshScheme()
+{
+    const SchemeDocument& scheme = DM->Scheme;
+    const QImage picture = ToQImage(scheme.picture);
     im_Picture->setPixmap(QPixmap::fromImage(picture));
     im_Picture->resize(picture.size());
-    asg_Image->setCellTable(std::move(document.chart));
-    asg_Symbols->setCellTable(std::move(document.legend));
-    DM->SchemeReady = true;
-    DM->UpdateActions();
+    // The grids keep copies: their texts are what they draw and print. The legend keeps the row
+    // the user was on.
+    const int legendRow = asg_Symbols->Row();
+    asg_Image->setCellTable(scheme.chart);
+    asg_Symbols->setCellTable(scheme.legend);
+    if (legendRow < asg_Symbols->RowCount())
+        asg_Symbols->SetRow(legendRow);
 }
 
 } // namespace velmora

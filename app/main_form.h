@@ -46,8 +46,11 @@ public:
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the
     // build throws; the views and the commands then stay as they were.
     void BuildScheme(const SchemeRequest& request);
-    // Puts a built scheme into the three views and marks the scheme ready. The page shown stays.
+    // Makes `document` the data module's scheme, puts it into the three views and marks the scheme
+    // ready. The page shown stays.
     void ShowScheme(SchemeDocument document);
+    // Puts the data module's scheme into the three views again, as after a change to it.
+    void RefreshScheme();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -4,6 +4,11 @@
 #include "thread_chooser.h"
 #include "scheme/thread_edit.h"
 
+#include "view/qt/adv_string_grid.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QUndoCommand>
 #include <QUndoStack>
 
@@ -94,6 +99,40 @@ void SchemeEditor::ReplaceThread(int from, int to)
         throw std::runtime_error(e.russian());
     }
     UndoStack->push(new ThreadEditCommand(std::move(edit), document_, changed_));
+}
+
+void SchemeEditor::AttachLegend(TAdvStringGrid& legend, QAction& replace, std::function<void()> update)
+{
+    legend_ = &legend;
+    replace_ = &replace;
+    update_ = std::move(update);
+    pm_Legend = new QMenu(&legend);
+    pm_Legend->setObjectName(QStringLiteral("pm_Legend"));
+    pm_Legend->addAction(&replace);
+    connect(pm_Legend, &QMenu::aboutToShow, this, [this] { update_(); });
+    legend.viewport()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(legend.viewport(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        const QPoint cell = legend_->CellAt(pos);
+        if (cell.y() >= 1)
+            legend_->SetRow(cell.y());
+        pm_Legend->popup(legend_->viewport()->mapToGlobal(pos));
+    });
+    legend.viewport()->installEventFilter(this);
+}
+
+bool SchemeEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (legend_ == nullptr || watched != legend_->viewport() || event->type() != QEvent::MouseButtonDblClick)
+        return QObject::eventFilter(watched, event);
+    const auto* click = static_cast<QMouseEvent*>(event);
+    const QPoint cell = legend_->CellAt(click->position().toPoint());
+    if (click->button() != Qt::LeftButton || ThreadOfLegendRow(cell.y()) < 0)
+        return QObject::eventFilter(watched, event);
+    legend_->SetRow(cell.y());
+    update_();
+    if (replace_->isEnabled())
+        replace_->trigger();
+    return true;
 }
 
 void SchemeEditor::Forget()

@@ -6,10 +6,14 @@
 
 #include <functional>
 
+class QAction;
+class QMenu;
 class QUndoStack;
 class QWidget;
 
 namespace velmora {
+
+class TAdvStringGrid;
 
 // The edits of the scheme shown, each one step of the undo stack: the window's side of
 // ReplaceThread and UndoThreadEdit.
@@ -34,10 +38,21 @@ public:
     // what ReplaceThread refuses; the scheme then stays as it was.
     void ReplaceThread(int from, int to);
 
+    // The legend's context menu offers `replace` for the row under the mouse, and a double click
+    // on a thread row runs it. `update` sets the commands' enabled states.
+    void AttachLegend(TAdvStringGrid& legend, QAction& replace, std::function<void()> update);
+    QMenu* pm_Legend = nullptr;
+
     // A new or opened scheme: the edits of the one before can no longer be undone.
     void Forget();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    TAdvStringGrid* legend_ = nullptr;
+    QAction* replace_ = nullptr;
+    std::function<void()> update_;
     std::function<SchemeDocument&()> document_;
     std::function<void()> changed_;
 };

@@ -102,12 +102,16 @@ private slots:
 
     void menuAndToolBarInOrder()
     {
-        QCOMPARE(Names(DM->MainMenu->actions()).size(), 3);
+        QCOMPARE(DM->MainMenu->actions(), QList<QAction*>({DM->mi_File->menuAction(), DM->mi_Edit->menuAction(),
+                                                           DM->mi_Service->menuAction(), DM->mi_Help->menuAction()}));
         QCOMPARE(DM->mi_File->title(), QStringLiteral("Файл"));
+        QCOMPARE(DM->mi_Edit->title(), QStringLiteral("Правка"));
         QCOMPARE(DM->mi_Service->title(), QStringLiteral("Сервис"));
         QCOMPARE(DM->mi_Help->title(), QStringLiteral("?"));
         QCOMPARE(Names(DM->mi_File->actions()),
                  QStringList({"ac_FileNew", "ac_FilePrint", "ac_FilePrintSymbols", "N1", "ac_FileExit"}));
+        QCOMPARE(Names(DM->mi_Edit->actions()),
+                 QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread"}));
         QCOMPARE(Names(DM->mi_Service->actions()),
                  QStringList({"ac_ServiceExcel", "ac_ServiceDMC", "N2", "ac_ServiceOptions"}));
         QCOMPARE(Names(DM->mi_Help->actions()), QStringList({"ac_HelpAbout"}));
