@@ -130,6 +130,17 @@ void TDM::CreateActions()
         "ac_EditReplaceThread", "Правка", "Заменить нитку…",
         "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
         -1, &TDM::ac_EditReplaceThreadExecute);
+
+    ac_EditSourceBeside = MakeAction(
+        "ac_EditSourceBeside", "Правка", "Исходное изображение рядом",
+        "Исходное изображение рядом|Показать рядом с изображением по схеме исходное изображение в размере схемы", -1,
+        &TDM::ac_EditSourceBesideExecute);
+    ac_EditSourceBeside->setCheckable(true);
+    ac_EditSourceInstead = MakeAction(
+        "ac_EditSourceInstead", "Правка", "Исходное изображение вместо",
+        "Исходное изображение вместо|Показать вместо изображения по схеме исходное изображение в размере схемы", -1,
+        &TDM::ac_EditSourceInsteadExecute);
+    ac_EditSourceInstead->setCheckable(true);
 }
 
 void TDM::CreateMainMenu(Tfm_Main& owner)
@@ -153,6 +164,19 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     N4 = mi_Edit->addSeparator();
     N4->setObjectName(QStringLiteral("N4"));
     mi_Edit->addAction(ac_EditReplaceThread);
+    N5 = mi_Edit->addSeparator();
+    N5->setObjectName(QStringLiteral("N5"));
+    mi_Edit->addAction(ac_EditSourceBeside);
+    mi_Edit->addAction(ac_EditSourceInstead);
+
+    pm_Picture = new QMenu(owner.ts_Picture);
+    pm_Picture->setObjectName(QStringLiteral("pm_Picture"));
+    pm_Picture->addAction(ac_EditSourceBeside);
+    pm_Picture->addAction(ac_EditSourceInstead);
+    connect(pm_Picture, &QMenu::aboutToShow, this, &TDM::UpdateActions);
+    owner.ts_Picture->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(owner.ts_Picture, &QWidget::customContextMenuRequested, this,
+            [this, &owner](const QPoint& pos) { pm_Picture->popup(owner.ts_Picture->mapToGlobal(pos)); });
 
     mi_Service = MainMenu->addMenu(QStringLiteral("Сервис"));
     mi_Service->setObjectName(QStringLiteral("mi_Service"));
@@ -231,6 +255,30 @@ void TDM::ac_EditUpdate()
     ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
     ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
     ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->asg_Symbols->Row()) >= 0);
+    ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
+    ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
+}
+
+void TDM::ac_EditSourceBesideExecute()
+{
+    if (ac_EditSourceBeside->isChecked())
+        ac_EditSourceInstead->setChecked(false);
+    ShowSourceAsChosen();
+}
+
+void TDM::ac_EditSourceInsteadExecute()
+{
+    if (ac_EditSourceInstead->isChecked())
+        ac_EditSourceBeside->setChecked(false);
+    ShowSourceAsChosen();
+}
+
+void TDM::ShowSourceAsChosen()
+{
+    using View = Tfm_Main::SourceView;
+    fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? View::Beside
+                        : ac_EditSourceInstead->isChecked() ? View::Instead
+                                                            : View::Hidden);
 }
 
 void TDM::ac_FilePrintUpdate(QAction& sender)

@@ -48,6 +48,9 @@ public:
     TAction* ac_EditUndo = nullptr;
     TAction* ac_EditRedo = nullptr;
     TAction* ac_EditReplaceThread = nullptr;
+    // The source picture beside or in place of the mapped picture; checkable, at most one on.
+    TAction* ac_EditSourceBeside = nullptr;
+    TAction* ac_EditSourceInstead = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
@@ -59,6 +62,9 @@ public:
     QAction* N1 = nullptr;
     QAction* N2 = nullptr;
     QAction* N4 = nullptr; // between undo and redo and the edits
+    QAction* N5 = nullptr; // between the edits and the source picture
+    // The picture page's context menu: the source picture commands.
+    QMenu* pm_Picture = nullptr;
 
     // The wizard's picture dialog; a child of the main window, as a dialog must be.
     QFileDialog* OpenPictureDialog = nullptr;
@@ -86,6 +92,8 @@ public:
     SchemeDocument Scheme;
     // The scheme has been built or changed since it was last saved or opened.
     bool SchemeModified = false;
+    // The source picture of Scheme as the build sampled it, W × H; empty when not at hand.
+    Bitmap SchemeSource;
     // The edits of Scheme and their undo stack.
     SchemeEditor* Editor = nullptr;
 
@@ -109,6 +117,10 @@ public:
     void ac_EditRedoExecute();
     void ac_EditReplaceThreadExecute();
     void ac_EditUpdate();
+    void ac_EditSourceBesideExecute();
+    void ac_EditSourceInsteadExecute();
+    // Shows SchemeSource as the two commands ask.
+    void ShowSourceAsChosen();
 
     // Start-up step and font command: the chart grid takes the face name, style, size and
     // character set of the symbol font.

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -126,7 +127,7 @@ QWidget* Tfm_Main::CreatePicturePage()
 {
     ts_Picture = new QWidget;
     ts_Picture->setObjectName(QStringLiteral("ts_Picture"));
-    auto* layout = new QVBoxLayout(ts_Picture);
+    auto* layout = new QHBoxLayout(ts_Picture);
     layout->setContentsMargins(kPageBorder, kPageBorder, kPageBorder, kPageBorder);
 
     sb_Picture = new QScrollArea(ts_Picture);
@@ -141,6 +142,19 @@ QWidget* Tfm_Main::CreatePicturePage()
     im_Picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     im_Picture->resize(0, 0);
     sb_Picture->setWidget(im_Picture);
+
+    sb_Source = new QScrollArea(ts_Picture);
+    sb_Source->setObjectName(QStringLiteral("sb_Source"));
+    sb_Source->setFrameShape(QFrame::NoFrame);
+    sb_Source->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    sb_Source->setWidgetResizable(false);
+    sb_Source->hide();
+    layout->addWidget(sb_Source);
+    im_Source = new QLabel;
+    im_Source->setObjectName(QStringLiteral("im_Source"));
+    im_Source->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    im_Source->resize(0, 0);
+    sb_Source->setWidget(im_Source);
     return ts_Picture;
 }
 
@@ -202,17 +216,33 @@ void Tfm_Main::BuildScheme(const SchemeRequest& request)
 {
     const HourglassCursor hourglass;
     ShowScheme(DM->Engine.BuildScheme(DM->SourcePicture, request));
+    DM->SchemeSource = WorkingPicture(DM->SourcePicture, request.width, request.height);
+    DM->ShowSourceAsChosen();
 }
 
 void Tfm_Main::ShowScheme(SchemeDocument document)
 {
     DM->Scheme = std::move(document);
+    // What the scheme was made from is known only where it is built or found.
+    DM->SchemeSource = Bitmap();
+    DM->ShowSourceAsChosen();
     // The edits of the scheme before cannot be taken back into this one.
     DM->Editor->Forget();
     RefreshScheme();
     DM->SchemeReady = true;
     DM->SchemeModified = true;
     DM->UpdateActions();
+}
+
+void Tfm_Main::ShowSource(SourceView view)
+{
+    if (DM->SchemeSource.empty())
+        view = SourceView::Hidden;
+    const QImage source = view == SourceView::Hidden ? QImage() : ToQImage(DM->SchemeSource);
+    im_Source->setPixmap(QPixmap::fromImage(source));
+    im_Source->resize(source.size());
+    sb_Source->setVisible(view != SourceView::Hidden);
+    sb_Picture->setVisible(view != SourceView::Instead);
 }
 
 void Tfm_Main::RefreshScheme()

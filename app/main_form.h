@@ -36,6 +36,10 @@ public:
     QWidget* ts_Picture = nullptr;
     QScrollArea* sb_Picture = nullptr;
     QLabel* im_Picture = nullptr;
+    // The source picture stretched to the chart's size, to compare with the mapped picture;
+    // hidden unless asked for.
+    QScrollArea* sb_Source = nullptr;
+    QLabel* im_Source = nullptr;
     QWidget* ts_Image = nullptr;
     QFrame* pn_Image = nullptr;
     TAdvStringGrid* asg_Image = nullptr;
@@ -51,6 +55,11 @@ public:
     void ShowScheme(SchemeDocument document);
     // Puts the data module's scheme into the three views again, as after a change to it.
     void RefreshScheme();
+
+    // How the picture page shows the source picture beside the mapped one.
+    enum class SourceView { Hidden, Beside, Instead };
+    // Shows DM->SchemeSource as asked; with no source at hand, the mapped picture alone.
+    void ShowSource(SourceView view);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -38,15 +38,6 @@ void CheckRequest(const Bitmap& source, const SchemeRequest& request)
                                     " symbols for " + std::to_string(request.colorCount) + " colours");
 }
 
-// One pixel per stitch. Only the 24 colour bits of a pixel take part in the build.
-Bitmap Stretch(const Bitmap& source, int width, int height)
-{
-    Bitmap working = StretchPointSampled(source, width, height);
-    for (Color& pixel : working.pixels())
-        pixel &= 0xFFFFFF;
-    return working;
-}
-
 Color ThreadColor(int dmc) { return DMCTable[At(dmc)].Color; }
 
 // Gives every palette entry its own thread, the nearest one still free. Entries are served from
@@ -152,6 +143,15 @@ std::vector<LegendEntry> LegendEntries(const ColorFixUnit& reduction, const std:
 
 } // namespace
 
+// Only the 24 colour bits of a pixel take part in the build.
+Bitmap WorkingPicture(const Bitmap& source, int width, int height)
+{
+    Bitmap working = StretchPointSampled(source, width, height);
+    for (Color& pixel : working.pixels())
+        pixel &= 0xFFFFFF;
+    return working;
+}
+
 std::vector<int> LightToDarkOrder(std::span<const int> threads)
 {
     std::vector<int> order(threads.size());
@@ -225,7 +225,7 @@ SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeReque
     CheckRequest(source, request);
     SchemeDocument document;
     document.request = request;
-    document.picture = Stretch(source, request.width, request.height);
+    document.picture = WorkingPicture(source, request.width, request.height);
 
     ColorFixUnit reduction;
     std::array<int, kDmcCount> used{};

@@ -68,6 +68,10 @@ struct LegendEntry {
 // (empty when no entry is White), every other thread below it, and an empty last row.
 CellTable LegendTable(std::span<const LegendEntry> lightToDark);
 
+// The picture the build reduces: `source` point-sampled to one pixel per stitch, its colour bits
+// only. Beside the mapped picture it shows what the scheme was made from.
+Bitmap WorkingPicture(const Bitmap& source, int width, int height);
+
 // The mapped picture of a chart and its legend: each stitch takes the catalogue colour of the
 // thread whose legend row has the stitch's symbol, an empty stitch White's. Throws
 // std::invalid_argument for a symbol that no legend row has or a thread name not in the catalogue.

@@ -111,7 +111,8 @@ private slots:
         QCOMPARE(Names(DM->mi_File->actions()),
                  QStringList({"ac_FileNew", "ac_FilePrint", "ac_FilePrintSymbols", "N1", "ac_FileExit"}));
         QCOMPARE(Names(DM->mi_Edit->actions()),
-                 QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread"}));
+                 QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread", "N5", "ac_EditSourceBeside",
+                              "ac_EditSourceInstead"}));
         QCOMPARE(Names(DM->mi_Service->actions()),
                  QStringList({"ac_ServiceExcel", "ac_ServiceDMC", "N2", "ac_ServiceOptions"}));
         QCOMPARE(Names(DM->mi_Help->actions()), QStringList({"ac_HelpAbout"}));

@@ -7,6 +7,7 @@
 #include "app/thread_chooser.h"
 #include "main_window_fixture.h"
 #include "scheme/scheme_file.h"
+#include "view/paint/qt_bridge.h"
 #include "scheme/thread_edit.h"
 #include "view/qt/adv_string_grid.h"
 
@@ -14,6 +15,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QUndoStack>
@@ -160,6 +162,41 @@ private slots:
         QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 0).center());
         QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 6).center());
         QCOMPARE(DM->Editor->UndoStack->count(), 0);
+    }
+
+    // The source picture as the build sampled it, beside or in place of the mapped one; not
+    // offered for a scheme whose source is not at hand.
+    void sourcePictureBesideOrInstead()
+    {
+        Bitmap source(40, 20);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 40; ++x)
+                source.setPixel(x, y, MakeColor(x * 6, y * 12, 128) | 0xFF000000);
+        DM->SourcePicture = source;
+        window_->BuildScheme({20, 10, 4, {"!", "\"", "#", "$"}, false});
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditSourceBeside->isEnabled() && DM->ac_EditSourceInstead->isEnabled());
+        QVERIFY(window_->sb_Source->isHidden()); // the page as it always was, until asked
+
+        DM->ac_EditSourceBeside->trigger();
+        QVERIFY(!window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
+        QCOMPARE(window_->im_Source->pixmap().toImage(), ToQImage(WorkingPicture(source, 20, 10)));
+        QCOMPARE(window_->im_Source->size(), QSize(20, 10));
+        window_->PageControl->setCurrentWidget(window_->ts_Picture);
+        SaveScreenshot(*window_, "source-beside");
+
+        DM->ac_EditSourceInstead->trigger();
+        QVERIFY(!DM->ac_EditSourceBeside->isChecked());
+        QVERIFY(!window_->sb_Source->isHidden() && window_->sb_Picture->isHidden());
+        DM->ac_EditSourceInstead->trigger();
+        QVERIFY(window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
+
+        // A scheme shown without its source: the commands are off and the source hidden.
+        DM->ac_EditSourceBeside->trigger();
+        window_->ShowScheme(BandScheme());
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditSourceBeside->isEnabled() && !DM->ac_EditSourceInstead->isEnabled());
+        QVERIFY(window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
     }
 
 private:
