@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 class QFileDialog;
@@ -29,7 +30,21 @@ class TDM : public QObject {
     Q_OBJECT
 public:
     // Images by index, as the commands and the menu refer to them.
-    enum ImageIndex { imgNew, imgOptions, imgPrint, imgAbout, imgExit, imgExcel, imgDMC, kImageCount };
+    // The seven images of the commands first; the images of the scheme-file commands after them.
+    enum ImageIndex {
+        imgNew,
+        imgOptions,
+        imgPrint,
+        imgAbout,
+        imgExit,
+        imgExcel,
+        imgDMC,
+        imgOpen,
+        imgSave,
+        imgSavePdf,
+        imgSaveSymbolsPdf,
+        kImageCount
+    };
 
     explicit TDM(Tfm_Main* owner);
     ~TDM() override;
@@ -51,6 +66,11 @@ public:
     // The source picture beside or in place of the mapped picture; checkable, at most one on.
     TAction* ac_EditSourceBeside = nullptr;
     TAction* ac_EditSourceInstead = nullptr;
+    // The scheme file and the PDF files.
+    TAction* ac_FileOpen = nullptr;
+    TAction* ac_FileSave = nullptr;
+    TAction* ac_FileSavePdf = nullptr;
+    TAction* ac_FileSaveSymbolsPdf = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
@@ -60,6 +80,7 @@ public:
     QMenu* mi_Service = nullptr;
     QMenu* mi_Help = nullptr;
     QAction* N1 = nullptr;
+    QAction* N3 = nullptr; // between the print and the file commands
     QAction* N2 = nullptr;
     QAction* N4 = nullptr; // between undo and redo and the edits
     QAction* N5 = nullptr; // between the edits and the source picture
@@ -96,6 +117,8 @@ public:
     Bitmap SchemeSource;
     // The edits of Scheme and their undo stack.
     SchemeEditor* Editor = nullptr;
+    // The file the scheme was last saved to or opened from; empty for one not saved yet.
+    std::filesystem::path SchemeFileName;
 
     void DataModuleCreate();
     void DataModuleDestroy();
@@ -121,6 +144,22 @@ public:
     void ac_EditSourceInsteadExecute();
     // Shows SchemeSource as the two commands ask.
     void ShowSourceAsChosen();
+    void ac_FileOpenExecute();
+    void ac_FileSaveExecute();
+    void ac_FileSavePdfExecute();
+    void ac_FileSaveSymbolsPdfExecute();
+
+    // Before the scheme shown gives way (New, Open, closing): an unsaved scheme asks whether to
+    // save it. False when the user cancels, or the save did not happen; the step then stops.
+    bool QuerySaveScheme();
+    // Reads a scheme file and shows it. A file that cannot be read throws, with the fault in
+    // Russian, and the scheme shown stays as it was.
+    void OpenScheme(const std::filesystem::path& file);
+    // Writes the scheme shown to `file` whole, and remembers it as the scheme's file.
+    void SaveScheme(const std::filesystem::path& file);
+    // The file named on the command line: a scheme file opens; any other file is taken for a
+    // picture, and the New command starts with it loaded. Throws when it is neither.
+    void OpenFromCommandLine(const QString& file);
 
     // Start-up step and font command: the chart grid takes the face name, style, size and
     // character set of the symbol font.

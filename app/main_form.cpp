@@ -63,7 +63,7 @@ void Tfm_Main::CreateControls()
     setFont(WindowBaseFont());
     resize(kDesignWidth, kDesignHeight);
 
-    CreateToolBar();
+    CreateToolBars();
 
     PageControl = new QTabWidget(this);
     PageControl->setObjectName(QStringLiteral("PageControl"));
@@ -85,42 +85,60 @@ void Tfm_Main::CreateControls()
     statusBar()->setSizeGripEnabled(true);
 }
 
-void Tfm_Main::CreateToolBar()
+QToolBar* Tfm_Main::CreateToolBar(const char* name)
 {
-    ToolBar = new QToolBar(this);
-    ToolBar->setObjectName(QStringLiteral("ToolBar"));
-    ToolBar->setMovable(false);
-    ToolBar->setFloatable(false);
-    ToolBar->toggleViewAction()->setEnabled(false);
-    ToolBar->setIconSize(QSize(16, 16));
-    ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    ToolBar->setFixedHeight(kToolBarHeight);
-    ToolBar->layout()->setContentsMargins(0, 0, 0, 0);
-    ToolBar->layout()->setSpacing(0);
-    addToolBar(Qt::TopToolBarArea, ToolBar);
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QString::fromUtf8(name));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->toggleViewAction()->setEnabled(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setFixedHeight(kToolBarHeight);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
+    bar->layout()->setSpacing(0);
+    addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
 
-    auto button = [this](const char* name) {
-        auto* b = new QToolButton(ToolBar);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setFixedSize(kToolButtonWidth, kToolButtonHeight);
-        ToolBar->addWidget(b);
-        return b;
-    };
-    auto separator = [this](const char* name) {
-        auto* s = new QWidget(ToolBar);
-        s->setObjectName(QString::fromUtf8(name));
-        s->setFixedSize(kToolSeparatorWidth, kToolButtonHeight);
-        ToolBar->addWidget(s);
-        return s;
-    };
-    tb_FileNew = button("tb_FileNew");
-    tb_Sep1 = separator("tb_Sep1");
-    tb_ServiceExcel = button("tb_ServiceExcel");
-    ToolButton5 = separator("ToolButton5");
-    tb_HelpAbout = button("tb_HelpAbout");
-    tb_FileExit = button("tb_FileExit");
+QToolButton* Tfm_Main::AddToolButton(QToolBar& bar, const char* name)
+{
+    auto* b = new QToolButton(&bar);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setFixedSize(kToolButtonWidth, kToolButtonHeight);
+    bar.addWidget(b);
+    return b;
+}
+
+QWidget* Tfm_Main::AddToolSeparator(QToolBar& bar, const char* name)
+{
+    auto* s = new QWidget(&bar);
+    s->setObjectName(QString::fromUtf8(name));
+    s->setFixedSize(kToolSeparatorWidth, kToolButtonHeight);
+    bar.addWidget(s);
+    return s;
+}
+
+void Tfm_Main::CreateToolBars()
+{
+    ToolBar = CreateToolBar("ToolBar");
+    tb_FileNew = AddToolButton(*ToolBar, "tb_FileNew");
+    tb_Sep1 = AddToolSeparator(*ToolBar, "tb_Sep1");
+    tb_ServiceExcel = AddToolButton(*ToolBar, "tb_ServiceExcel");
+    ToolButton5 = AddToolSeparator(*ToolBar, "ToolButton5");
+    tb_HelpAbout = AddToolButton(*ToolBar, "tb_HelpAbout");
+    tb_FileExit = AddToolButton(*ToolBar, "tb_FileExit");
+
+    // Four more buttons would not fit beside the six of the design width.
+    addToolBarBreak(Qt::TopToolBarArea);
+    FileToolBar = CreateToolBar("FileToolBar");
+    tb_FileOpen = AddToolButton(*FileToolBar, "tb_FileOpen");
+    tb_FileSave = AddToolButton(*FileToolBar, "tb_FileSave");
+    tb_Sep2 = AddToolSeparator(*FileToolBar, "tb_Sep2");
+    tb_FileSavePdf = AddToolButton(*FileToolBar, "tb_FileSavePdf");
+    tb_FileSaveSymbolsPdf = AddToolButton(*FileToolBar, "tb_FileSaveSymbolsPdf");
 }
 
 QWidget* Tfm_Main::CreatePicturePage()
@@ -194,6 +212,10 @@ void Tfm_Main::FormCreate()
 void Tfm_Main::BindToolBar()
 {
     tb_FileNew->setDefaultAction(DM->ac_FileNew);
+    tb_FileOpen->setDefaultAction(DM->ac_FileOpen);
+    tb_FileSave->setDefaultAction(DM->ac_FileSave);
+    tb_FileSavePdf->setDefaultAction(DM->ac_FileSavePdf);
+    tb_FileSaveSymbolsPdf->setDefaultAction(DM->ac_FileSaveSymbolsPdf);
     tb_ServiceExcel->setDefaultAction(DM->ac_ServiceExcel);
     tb_HelpAbout->setDefaultAction(DM->ac_HelpAbout);
     tb_FileExit->setDefaultAction(DM->ac_FileExit);
@@ -208,6 +230,11 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
 
 void Tfm_Main::FormCloseQuery(bool& canClose)
 {
+    // An unsaved scheme asks about saving in place of the exit question.
+    if (DM->SchemeReady && DM->SchemeModified) {
+        canClose = DM->QuerySaveScheme();
+        return;
+    }
     canClose = CurrentPrompter().Confirm(this, QStringLiteral("Выход"),
                                          QStringLiteral("Вы действительно хотите закрыть программу?"));
 }
@@ -230,7 +257,6 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     DM->Editor->Forget();
     RefreshScheme();
     DM->SchemeReady = true;
-    DM->SchemeModified = true;
     DM->UpdateActions();
 }
 

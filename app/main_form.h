@@ -32,6 +32,15 @@ public:
     QToolButton* tb_HelpAbout = nullptr;
     QToolButton* tb_FileExit = nullptr;
 
+    // The scheme-file commands on a toolbar row of their own under ToolBar, which keeps its
+    // buttons and its width.
+    QToolBar* FileToolBar = nullptr;
+    QToolButton* tb_FileOpen = nullptr;
+    QToolButton* tb_FileSave = nullptr;
+    QWidget* tb_Sep2 = nullptr;
+    QToolButton* tb_FileSavePdf = nullptr;
+    QToolButton* tb_FileSaveSymbolsPdf = nullptr;
+
     QTabWidget* PageControl = nullptr;
     QWidget* ts_Picture = nullptr;
     QScrollArea* sb_Picture = nullptr;
@@ -66,7 +75,10 @@ protected:
 
 private:
     void CreateControls();
-    void CreateToolBar();
+    void CreateToolBars();
+    QToolBar* CreateToolBar(const char* name);
+    QToolButton* AddToolButton(QToolBar& bar, const char* name);
+    QWidget* AddToolSeparator(QToolBar& bar, const char* name);
     QWidget* CreatePicturePage();
     QWidget* CreateGridPage(const char* name, QFrame*& panel, const char* panelName, TAdvStringGrid*& grid,
                             const char* gridName);
