@@ -7,12 +7,15 @@
 #include "app/thread_chooser.h"
 #include "main_window_fixture.h"
 #include "scheme/scheme_file.h"
+#include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
 #include "scheme/thread_edit.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QProcess>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -21,6 +24,7 @@
 #include <QUndoStack>
 #include <QtTest>
 
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -197,6 +201,42 @@ private slots:
         DM->UpdateActions();
         QVERIFY(!DM->ac_EditSourceBeside->isEnabled() && !DM->ac_EditSourceInstead->isEnabled());
         QVERIFY(window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
+    }
+
+    // A scheme file opened, edited in the window and saved gives velmora-cli the files that its
+    // --replace-thread options make of the file as it was.
+    void savedEditsAreTheToolsEdits()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/velmora-thread-edit-window");
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        const std::filesystem::path rose = std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
+        DM->OpenScheme(rose);
+        DM->Editor->ReplaceThread(Dmc("3328"), Dmc("356"));
+        DM->Editor->ReplaceThread(Dmc("645"), Dmc("310"));
+        DM->Editor->ReplaceThread(Dmc("341"), kDmcWhite);
+        QVERIFY(DM->SchemeModified);
+        const std::filesystem::path edited = ToPath(folder + QStringLiteral("/edited.velmora"));
+        DM->SaveScheme(edited);
+
+        const auto cli = [&](const QStringList& arguments) {
+            QProcess process;
+            process.start(QStringLiteral(VELMORA_CLI_PATH), arguments);
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitCode(), 0);
+        };
+        cli({QString::fromStdString(edited.string()), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
+             QStringLiteral("--out"), folder + QStringLiteral("/window")});
+        cli({QString::fromStdString(rose.string()), QStringLiteral("--replace-thread"), QStringLiteral("3328=356"),
+             QStringLiteral("--replace-thread"), QStringLiteral("645=310"), QStringLiteral("--replace-thread"),
+             QStringLiteral("341=White"), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
+             QStringLiteral("--out"), folder + QStringLiteral("/tool")});
+        for (const char* file : {"/scheme.json", "/picture.bmp"}) {
+            const std::string window = ReadFileText(ToPath(folder + "/window" + file));
+            QVERIFY(!window.empty());
+            QVERIFY2(window == ReadFileText(ToPath(folder + "/tool" + file)), file);
+        }
+        QDir(folder).removeRecursively();
     }
 
 private:
