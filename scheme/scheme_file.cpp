@@ -33,6 +33,8 @@ constexpr int kCountColumn = 4;
 constexpr int kMaxDepth = 16;
 constexpr std::size_t kMaxContainers = 4096;
 constexpr std::size_t kMaxValues = 1'100'000;
+// Our object has a dozen keys; a million distinct keys would cost seconds and a hundred megabytes.
+constexpr std::size_t kMaxMembers = 64;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -102,7 +104,7 @@ std::size_t Utf8Length(std::string_view bytes, std::size_t i)
 void PreScan(std::string_view text)
 {
     int depth = 0;
-    std::size_t containers = 0, values = 0;
+    std::size_t containers = 0, values = 0, members = 0;
     bool inString = false;
     for (std::size_t i = 0; i < text.size();) {
         const char ch = text[i];
@@ -132,6 +134,9 @@ void PreScan(std::string_view text)
                      "больше " + std::to_string(kMaxContainers) + " массивов и объектов");
         } else if (ch == ']' || ch == '}') {
             --depth;
+        } else if (ch == ':') {
+            if (++members > kMaxMembers)
+                Fail("more than " + std::to_string(kMaxMembers) + " keys", "больше " + std::to_string(kMaxMembers) + " ключей");
         } else if (ch == ',') {
             if (++values > kMaxValues)
                 Fail("more than " + std::to_string(kMaxValues) + " values", "больше " + std::to_string(kMaxValues) + " значений");

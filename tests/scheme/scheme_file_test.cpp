@@ -240,6 +240,7 @@ TEST(SchemeFileTest, RefusesHostileTextBeforeParsingIt)
         {"surrogate in UTF-8", good.substr(0, pictureAt) + "\xED\xA0\x80" + good.substr(pictureAt), "are not UTF-8"},
         {"nested a million deep", std::string(1'000'000, '['), "nest deeper than 16 levels"},
         {"millions of values", "[" + Repeated("0,", 1'200'000) + "0]", "more than 1100000 values"},
+        {"a hundred keys", "{" + Repeated("\"k\":0,", 100) + "\"z\":0}", "more than 64 keys"},
         {"thousands of arrays", "[" + Repeated("[],", 5000) + "[]]", "more than 4096 arrays and objects"},
         {"larger than 10 MB", std::string(kMaxSchemeFileSize + 1, ' '), "larger than 10 MB"},
     };
