@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <fstream>
@@ -412,10 +413,14 @@ std::string SchemeFileText(const SchemeDocument& document)
                       ",\n  \"picture\": " + dump(document.pictureName) + ",\n  \"width\": " + dump(request.width) +
                       ",\n  \"height\": " + dump(request.height) + ",\n  \"colors\": " + dump(request.colorCount) +
                       ",\n  \"dithering\": " + dump(request.dithering) + ",\n";
-    Json symbols = Json::array();
-    for (const std::string& symbol : request.symbols)
-        symbols.push_back(code(symbol));
-    out += "  \"symbols\": " + dump(symbols) + ",\n";
+    // A file from before the list was kept knows only the symbols its legend shows: it stays
+    // without the list rather than with gaps in it.
+    if (std::ranges::none_of(request.symbols, [](const std::string& symbol) { return symbol.empty(); })) {
+        Json symbols = Json::array();
+        for (const std::string& symbol : request.symbols)
+            symbols.push_back(code(symbol));
+        out += "  \"symbols\": " + dump(symbols) + ",\n";
+    }
 
     out += "  \"legend\": [\n";
     const CellTable& legend = document.legend;
@@ -491,8 +496,10 @@ SchemeDocument ReadSchemeFile(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         Fail("cannot open the file", "не удаётся открыть файл");
-    // Read at most one byte beyond the limit: a larger file is refused without reading it all.
-    std::string text(kMaxSchemeFileSize + 1, '\0');
+    // Read at most one byte beyond the limit: a file that grew past it is refused without reading
+    // it all.
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    std::string text(static_cast<std::size_t>(error ? kMaxSchemeFileSize : std::min(size, kMaxSchemeFileSize)) + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad())
         Fail("cannot read the file", "не удаётся прочитать файл");

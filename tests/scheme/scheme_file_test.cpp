@@ -127,6 +127,10 @@ TEST(SchemeFileTest, OpensFilesWrittenBeforeTheFormatHadAName)
                 std::ranges::equal(read.picture.pixels(), saved.picture.pixels()));
     // The symbols of the legend's rows stand at their places in the request.
     EXPECT_EQ(read.request.symbols[1], saved.request.symbols[1]);
+    // Saved again, it still has no symbol list, and reads back the same.
+    const std::string again = SchemeFileText(read);
+    EXPECT_EQ(again.find("\"symbols\""), std::string::npos);
+    EXPECT_TRUE(ParseSchemeFile(again).chart == saved.chart);
 }
 
 struct Damage {
