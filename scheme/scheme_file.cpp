@@ -156,6 +156,9 @@ Json Parse(std::string_view text)
             Fail("the JSON text ends before it is complete (the file is cut short)",
                  "текст JSON обрывается, не закончившись (файл обрезан)");
         Fail("the text is not JSON: error at offset " + offset, "текст не в формате JSON: ошибка по смещению " + offset);
+    } catch (const Json::exception&) {
+        // The parser's other refusal: a number beyond what a double holds ("1e999").
+        Fail("the text holds a number too large to read", "в тексте число, слишком большое для чтения");
     }
 }
 

@@ -240,6 +240,7 @@ TEST(SchemeFileTest, RefusesHostileTextBeforeParsingIt)
         {"cut short", good.substr(0, good.size() / 2), "ends before it is complete"},
         {"empty", "", "ends before it is complete"},
         {"syntax error", "?" + good.substr(1), "not JSON: error at offset 0"},
+        {"a number beyond a double", "{\"width\": 909E0909}", "a number too large to read"},
         {"Latin-1 byte in a text", good.substr(0, pictureAt) + "\xE9" + good.substr(pictureAt), "are not UTF-8"},
         {"surrogate in UTF-8", good.substr(0, pictureAt) + "\xED\xA0\x80" + good.substr(pictureAt), "are not UTF-8"},
         {"nested a million deep", std::string(1'000'000, '['), "nest deeper than 16 levels"},
