@@ -11,13 +11,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    std::string saved;
     try {
-        const velmora::SchemeDocument scheme = velmora::ParseSchemeFile(text);
-        const std::string saved = velmora::SchemeFileText(scheme);
+        saved = velmora::SchemeFileText(velmora::ParseSchemeFile(text));
+    } catch (const velmora::SchemeFileError&) {
+        return 0; // a refused file is a good answer
+    }
+    // What was read is a scheme: saved, it must open again, to the same file.
+    try {
         if (velmora::SchemeFileText(velmora::ParseSchemeFile(saved)) != saved)
             __builtin_trap();
     } catch (const velmora::SchemeFileError&) {
-        // A refused file is a good answer.
+        __builtin_trap();
     }
     return 0;
 }

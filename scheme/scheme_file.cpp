@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <fstream>
@@ -33,6 +34,8 @@ constexpr int kCountColumn = 4;
 constexpr int kMaxDepth = 16;
 constexpr std::size_t kMaxContainers = 4096;
 constexpr std::size_t kMaxValues = 1'100'000;
+// Our object has a dozen keys; a million distinct keys would cost seconds and a hundred megabytes.
+constexpr std::size_t kMaxMembers = 64;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -102,7 +105,7 @@ std::size_t Utf8Length(std::string_view bytes, std::size_t i)
 void PreScan(std::string_view text)
 {
     int depth = 0;
-    std::size_t containers = 0, values = 0;
+    std::size_t containers = 0, values = 0, members = 0;
     bool inString = false;
     for (std::size_t i = 0; i < text.size();) {
         const char ch = text[i];
@@ -132,6 +135,9 @@ void PreScan(std::string_view text)
                      "больше " + std::to_string(kMaxContainers) + " массивов и объектов");
         } else if (ch == ']' || ch == '}') {
             --depth;
+        } else if (ch == ':') {
+            if (++members > kMaxMembers)
+                Fail("more than " + std::to_string(kMaxMembers) + " keys", "больше " + std::to_string(kMaxMembers) + " ключей");
         } else if (ch == ',') {
             if (++values > kMaxValues)
                 Fail("more than " + std::to_string(kMaxValues) + " values", "больше " + std::to_string(kMaxValues) + " значений");
@@ -150,6 +156,9 @@ Json Parse(std::string_view text)
             Fail("the JSON text ends before it is complete (the file is cut short)",
                  "текст JSON обрывается, не закончившись (файл обрезан)");
         Fail("the text is not JSON: error at offset " + offset, "текст не в формате JSON: ошибка по смещению " + offset);
+    } catch (const Json::exception&) {
+        // The parser's other refusal: a number beyond what a double holds ("1e999").
+        Fail("the text holds a number too large to read", "в тексте число, слишком большое для чтения");
     }
 }
 
@@ -407,10 +416,14 @@ std::string SchemeFileText(const SchemeDocument& document)
                       ",\n  \"picture\": " + dump(document.pictureName) + ",\n  \"width\": " + dump(request.width) +
                       ",\n  \"height\": " + dump(request.height) + ",\n  \"colors\": " + dump(request.colorCount) +
                       ",\n  \"dithering\": " + dump(request.dithering) + ",\n";
-    Json symbols = Json::array();
-    for (const std::string& symbol : request.symbols)
-        symbols.push_back(code(symbol));
-    out += "  \"symbols\": " + dump(symbols) + ",\n";
+    // A file from before the list was kept knows only the symbols its legend shows: it stays
+    // without the list rather than with gaps in it.
+    if (std::ranges::none_of(request.symbols, [](const std::string& symbol) { return symbol.empty(); })) {
+        Json symbols = Json::array();
+        for (const std::string& symbol : request.symbols)
+            symbols.push_back(code(symbol));
+        out += "  \"symbols\": " + dump(symbols) + ",\n";
+    }
 
     out += "  \"legend\": [\n";
     const CellTable& legend = document.legend;
@@ -486,8 +499,10 @@ SchemeDocument ReadSchemeFile(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         Fail("cannot open the file", "не удаётся открыть файл");
-    // Read at most one byte beyond the limit: a larger file is refused without reading it all.
-    std::string text(kMaxSchemeFileSize + 1, '\0');
+    // Read at most one byte beyond the limit: a file that grew past it is refused without reading
+    // it all.
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    std::string text(static_cast<std::size_t>(error ? kMaxSchemeFileSize : std::min(size, kMaxSchemeFileSize)) + 1, '\0');
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     if (in.bad())
         Fail("cannot read the file", "не удаётся прочитать файл");

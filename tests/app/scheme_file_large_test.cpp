@@ -31,7 +31,7 @@ private slots:
             LoadPicture(std::filesystem::path(VELMORA_CORPUS_DIR) / "photos" / "large-greenmeadow-1280x1024.jpg"),
             {1000, 1000, 100, DefaultSymbolTexts(100), true});
         built.pictureName = "large-greenmeadow-1280x1024.jpg";
-        QCOMPARE(built.legend.rows(), 102); // White's row, 100 threads, the last row
+        QCOMPARE(built.legend.rows(), 103); // the header, White's row (empty here), 100 threads, the last row
         window_->ShowScheme(built);
         DM->SchemeModified = true;
 

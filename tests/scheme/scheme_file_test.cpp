@@ -127,6 +127,10 @@ TEST(SchemeFileTest, OpensFilesWrittenBeforeTheFormatHadAName)
                 std::ranges::equal(read.picture.pixels(), saved.picture.pixels()));
     // The symbols of the legend's rows stand at their places in the request.
     EXPECT_EQ(read.request.symbols[1], saved.request.symbols[1]);
+    // Saved again, it still has no symbol list, and reads back the same.
+    const std::string again = SchemeFileText(read);
+    EXPECT_EQ(again.find("\"symbols\""), std::string::npos);
+    EXPECT_TRUE(ParseSchemeFile(again).chart == saved.chart);
 }
 
 struct Damage {
@@ -236,10 +240,12 @@ TEST(SchemeFileTest, RefusesHostileTextBeforeParsingIt)
         {"cut short", good.substr(0, good.size() / 2), "ends before it is complete"},
         {"empty", "", "ends before it is complete"},
         {"syntax error", "?" + good.substr(1), "not JSON: error at offset 0"},
+        {"a number beyond a double", "{\"width\": 909E0909}", "a number too large to read"},
         {"Latin-1 byte in a text", good.substr(0, pictureAt) + "\xE9" + good.substr(pictureAt), "are not UTF-8"},
         {"surrogate in UTF-8", good.substr(0, pictureAt) + "\xED\xA0\x80" + good.substr(pictureAt), "are not UTF-8"},
         {"nested a million deep", std::string(1'000'000, '['), "nest deeper than 16 levels"},
         {"millions of values", "[" + Repeated("0,", 1'200'000) + "0]", "more than 1100000 values"},
+        {"a hundred keys", "{" + Repeated("\"k\":0,", 100) + "\"z\":0}", "more than 64 keys"},
         {"thousands of arrays", "[" + Repeated("[],", 5000) + "[]]", "more than 4096 arrays and objects"},
         {"larger than 10 MB", std::string(kMaxSchemeFileSize + 1, ' '), "larger than 10 MB"},
     };
