@@ -1,6 +1,7 @@
 #include "thread_edit.h"
 
 #include "color_distance.h"
+#include "symbol_spread.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,6 +14,7 @@ constexpr int kNumberColumn = 0;
 constexpr int kSymbolColumn = 1;
 constexpr int kNameColumn = 3;
 constexpr int kCountColumn = 4;
+constexpr int kMaxSchemeColors = 100;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -33,13 +35,26 @@ int Find(const std::vector<LegendEntry>& threads, int dmc)
 }
 
 // The symbol a thread that comes in for White gets: the first of the list asked for that no
-// thread of the scheme has, so that an edited scheme keeps to the symbols the user chose.
+// thread of the scheme has, so that an edited scheme keeps to the symbols the user chose. A list
+// used up, or unknown (files written before they kept it), gives the first free symbol of the
+// widest default spread, then of all the wizard's candidates.
 std::string FreeSymbol(const SchemeDocument& document, const std::vector<LegendEntry>& threads, int to)
 {
+    const auto free = [&](const std::string& symbol) {
+        return !symbol.empty() &&
+               std::none_of(threads.begin(), threads.end(), [&](const LegendEntry& t) { return t.symbol == symbol; });
+    };
     for (const std::string& symbol : document.request.symbols) {
-        if (symbol.empty())
-            continue;
-        if (std::none_of(threads.begin(), threads.end(), [&](const LegendEntry& t) { return t.symbol == symbol; }))
+        if (free(symbol))
+            return symbol;
+    }
+    for (const std::string& symbol : DefaultSymbolTexts(kMaxSchemeColors)) {
+        if (free(symbol))
+            return symbol;
+    }
+    for (int code = kFirstSymbolCode; code < kFirstSymbolCode + kSymbolCandidateCount; ++code) {
+        const std::string symbol(1, static_cast<char>(code));
+        if (free(symbol))
             return symbol;
     }
     throw ThreadEditError("no symbol of the scheme's list is free for thread " + Name(to),

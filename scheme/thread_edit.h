@@ -44,11 +44,12 @@ std::vector<int> ThreadsNearestFirst(int dmc);
 
 // Replaces thread `from` of the scheme by catalogue thread `to`, in the chart, the legend and the
 // mapped picture. A thread new to the scheme takes the stitches and the symbol of `from` (White,
-// which has no symbol, gives the first symbol of the request's list that no thread uses); a
+// which has no symbol, gives the first symbol of the request's list that no thread uses, else
+// the first free one of the default spread); a
 // thread the scheme has already takes the stitches into its own row and keeps its symbol, and the
 // row of `from` leaves. Stitches given to White become empty cells. The legend is sorted light to
 // dark again, as the build sorts it, and renumbered. Throws ThreadEditError when `from` is not in
-// the scheme, `to` is no catalogue thread or `from` itself, or no symbol is free; the document
+// the scheme, or `to` is no catalogue thread or `from` itself; the document
 // then stays as it was.
 ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to);
 

@@ -220,11 +220,19 @@ TEST(ReplaceThread, RefusedEditsLeaveTheSchemeAsItWas)
         ExpectSameScheme(doc, built);
     }
 
-    // A scheme whose symbol list is used up has no symbol for a thread that comes in for White.
-    SchemeDocument doc = built;
-    doc.request.symbols = {Sym(2), Sym(3), Sym(4), Sym(5), ""};
-    EXPECT_THROW(ReplaceThread(doc, kDmcWhite, Dmc("321")), ThreadEditError);
-    ExpectSameScheme(doc, built);
+}
+
+// A thread that comes in for White in a scheme whose symbol list is used up or unknown (a file
+// written before files kept it) takes the first free symbol of the default spread, code 48.
+TEST(ReplaceThread, SymbolForWhitesStitchesBeyondTheList)
+{
+    SchemeDocument doc = BuildFixture();
+    doc.request.symbols = {"", Sym(2), Sym(3), Sym(4), Sym(5)};
+    ReplaceThread(doc, kDmcWhite, Dmc("321"));
+    EXPECT_EQ(doc.legend.text(1, 4), "0"); // row 1 is White's, empty now
+    EXPECT_EQ(doc.legend.text(3, 4), "321");
+    EXPECT_EQ(doc.chart.text(1, 1), "0");
+    EXPECT_EQ(ParseSchemeFile(SchemeFileText(doc)).chart, doc.chart);
 }
 
 // A photo's scheme with error diffusion: each thread in turn merged into the next darker one,
