@@ -110,8 +110,9 @@ void SchemeEditor::AttachLegend(TAdvStringGrid& legend, QAction& replace, std::f
     pm_Legend->setObjectName(QStringLiteral("pm_Legend"));
     pm_Legend->addAction(&replace);
     connect(pm_Legend, &QMenu::aboutToShow, this, [this] { update_(); });
-    legend.viewport()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(legend.viewport(), &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    // A scroll area takes its viewport's context menu events and gives their viewport positions.
+    legend.setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(&legend, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         const QPoint cell = legend_->CellAt(pos);
         if (cell.y() >= 1)
             legend_->SetRow(cell.y());

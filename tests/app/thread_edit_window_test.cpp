@@ -13,6 +13,8 @@
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QProcess>
@@ -157,11 +159,23 @@ private slots:
     void onlyThreadRowsOfferTheReplacement()
     {
         TAdvStringGrid& legend = *window_->asg_Symbols;
+        window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         for (const auto& [row, offered] : {std::pair{1, true}, {5, true}, {6, false}}) {
             legend.SetRow(row);
             DM->UpdateActions();
             QCOMPARE(DM->ac_EditReplaceThread->isEnabled(), offered);
         }
+        // The context menu on a thread row makes it the current row and offers the command.
+        const QPoint onRow = legend.CellRect(3, 4).center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onRow, legend.viewport()->mapToGlobal(onRow));
+        QApplication::sendEvent(legend.viewport(), &menuEvent);
+        QTRY_VERIFY(DM->Editor->pm_Legend->isVisible());
+        QCOMPARE(legend.Row(), 4);
+        QCOMPARE(DM->Editor->pm_Legend->actions(), QList<QAction*>({DM->ac_EditReplaceThread}));
+        QVERIFY(DM->ac_EditReplaceThread->isEnabled());
+        SaveScreenshot(*DM->Editor->pm_Legend, "legend-menu");
+        DM->Editor->pm_Legend->close();
+
         // A double click on the header or the empty last row does nothing.
         QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 0).center());
         QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 6).center());
