@@ -339,23 +339,15 @@ Legend ReadLegend(const Json& value, int colors)
     return legend;
 }
 
-// The chart's stitches into `document`, their colours into the picture, and each legend row's
-// count checked against the stitches counted.
+// The chart's stitches into `document`, and each legend row's count checked against the stitches
+// counted.
 void ReadChart(const Json& value, Legend& legend, SchemeDocument& document)
 {
     const int width = document.request.width, height = document.request.height;
     ArrayOf(value, KeyPlace("chart"), At(height));
     document.chart = NewChartFrame(width, height);
-    document.picture = Bitmap(width, height);
-    std::array<Color, 256> colorOfSymbol{};
-    for (int code = 0; code < 256; ++code) {
-        const int entry = legend.rowOfSymbol[At(code)];
-        if (entry >= 0)
-            colorOfSymbol[At(code)] = DMCTable[At(legend.rows[At(entry)].dmc)].Color;
-    }
     for (int y = 0; y < height; ++y) {
         const Json& cells = ArrayOf(value[At(y)], RowPlace("chart", y + 1), At(width));
-        auto pixels = document.picture.row(y);
         for (int x = 0; x < width; ++x) {
             const Json& cell = cells[At(x)];
             const int code = cell.is_number_unsigned() && cell.get<std::uint64_t>() <= 255
@@ -373,7 +365,6 @@ void ReadChart(const Json& value, Legend& legend, SchemeDocument& document)
                 const char symbol = static_cast<char>(code);
                 document.chart.setText(x + 1, y + 1, std::string_view(&symbol, 1));
             }
-            pixels[At(x)] = colorOfSymbol[At(code)];
         }
     }
     for (const LegendRow& row : legend.rows)
@@ -482,6 +473,8 @@ SchemeDocument ParseSchemeFile(std::string_view text)
     Legend legend = ReadLegend(Member(top, "legend"), request.colorCount);
     ReadChart(Member(top, "chart"), legend, document);
     document.legend = std::move(legend.table);
+    // The picture as the build and an edit make it: from the threads' colours.
+    document.picture = MappedPicture(document.chart, document.legend);
     request.symbols = ReadSymbols(top, request.colorCount, document.legend);
     return document;
 }
