@@ -28,9 +28,9 @@ private:
 struct ThreadEdit {
     int from = -1; // catalogue indices
     int to = -1;
-    bool merged = false;          // `to` was in the scheme already
-    CellTable legendBefore;       // the legend as it was
-    std::string symbolBefore;     // the replaced stitches' symbol, empty for White
+    bool merged = false;                // `to` was in the scheme already
+    CellTable legendBefore;             // the legend as it was
+    std::string symbolBefore;           // the replaced stitches' symbol, empty for White
     std::vector<std::int32_t> stitches; // y · W + x of every stitch of `from`
 };
 
@@ -44,13 +44,12 @@ std::vector<int> ThreadsNearestFirst(int dmc);
 
 // Replaces thread `from` of the scheme by catalogue thread `to`, in the chart, the legend and the
 // mapped picture. A thread new to the scheme takes the stitches and the symbol of `from` (White,
-// which has no symbol, gives the first symbol of the request's list that no thread uses, else
-// the first free one of the default spread); a
-// thread the scheme has already takes the stitches into its own row and keeps its symbol, and the
-// row of `from` leaves. Stitches given to White become empty cells. The legend is sorted light to
-// dark again, as the build sorts it, and renumbered. Throws ThreadEditError when `from` is not in
-// the scheme, or `to` is no catalogue thread or `from` itself; the document
-// then stays as it was.
+// which has no symbol, gives the first symbol of the request's list that no thread uses, else the
+// first free one of the default spread); a thread the scheme has already takes the stitches into
+// its own row and keeps its symbol, and the row of `from` leaves. Stitches given to White become
+// empty cells. The legend is sorted light to dark again, as the build sorts it, and renumbered.
+// Throws ThreadEditError when `from` is not in the scheme, or `to` is no catalogue thread or
+// `from` itself; the document then stays as it was.
 ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to);
 
 // Takes back `edit`, the last edit made to `document`: chart, legend and picture become cell for
