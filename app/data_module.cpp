@@ -6,19 +6,64 @@
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
+#include "scheme_editor.h"
+#include "prompter.h"
+#include "scheme/output_file.h"
+#include "scheme/picture_error.h"
+#include "scheme/picture_loader.h"
+#include "scheme/scheme_file.h"
+#include "scheme/source_picture.h"
+#include "view/paint/qt_bridge.h"
+#include "view/paint/qt_print_canvas.h"
+#include "view/qt/adv_string_grid.h"
 #include "view/qt/grid_printer.h"
 #include "wizard/picture_dialog.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QUndoStack>
 
 namespace velmora {
 
 TDM* DM = nullptr;
+
+namespace {
+
+const QString kSchemeSuffix = QStringLiteral("velmora");
+
+QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSeparators(ToQString(file)); }
+
+// A file that could not be written, said in the window's language: the file, then the system's
+// reason as the writer gave it.
+[[noreturn]] void ThrowNotWritten(const FileWriteError& error, const std::filesystem::path& file)
+{
+    std::string reason = error.what();
+    const std::string prefix = "cannot write " + file.string() + ": ";
+    if (reason.starts_with(prefix))
+        reason.erase(0, prefix.size());
+    throw std::runtime_error(("Не удалось записать файл\n" + ShownPath(file) + "\n" + MessageText(reason)).toStdString());
+}
+
+// The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
+// `ending` in place of its extension.
+QString SuggestedName(const TDM& dm, const QString& ending)
+{
+    if (!dm.SchemeFileName.empty()) {
+        const QFileInfo file(ToQString(dm.SchemeFileName));
+        return file.dir().filePath(file.completeBaseName() + ending);
+    }
+    if (!dm.Scheme.pictureName.empty())
+        return QFileInfo(QString::fromStdString(dm.Scheme.pictureName)).completeBaseName() + ending;
+    return QStringLiteral("схема") + ending;
+}
+
+} // namespace
 
 TDM::TDM(Tfm_Main* owner) : QObject(owner)
 {
@@ -26,9 +71,16 @@ TDM::TDM(Tfm_Main* owner) : QObject(owner)
     DM = this;
     setObjectName(QStringLiteral("DM"));
     CreateImages();
+    Editor = new SchemeEditor(
+        this, [this]() -> SchemeDocument& { return Scheme; },
+        [this] {
+            SchemeModified = true;
+            fm_Main->RefreshScheme();
+        });
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);
+    Editor->AttachLegend(*owner->asg_Symbols, *ac_EditReplaceThread, [this] { UpdateActions(); });
 
     // The commands' enabled states follow the state of the run whenever the application has
     // handled its input and is about to wait for more.
@@ -54,6 +106,10 @@ void TDM::CreateImages()
     ImageList[imgExit] = QIcon(QStringLiteral(":/images/file_exit.png"));
     ImageList[imgExcel] = QIcon(QStringLiteral(":/images/service_excel.png"));
     ImageList[imgDMC] = QIcon(QStringLiteral(":/images/service_dmc.png"));
+    ImageList[imgOpen] = QIcon(QStringLiteral(":/images/file_open.png"));
+    ImageList[imgSave] = QIcon(QStringLiteral(":/images/file_save.png"));
+    ImageList[imgSavePdf] = QIcon(QStringLiteral(":/images/file_save_pdf.png"));
+    ImageList[imgSaveSymbolsPdf] = QIcon(QStringLiteral(":/images/file_save_symbols_pdf.png"));
 }
 
 TAction* TDM::MakeAction(const char* name, const char* category, const char* caption, const char* hint,
@@ -108,6 +164,53 @@ void TDM::CreateActions()
     ac_HelpAbout = MakeAction("ac_HelpAbout", "Помощь", "О программе...",
                               "О программе|Вывод информации про программу и автора", imgAbout,
                               &TDM::ac_HelpAboutExecute);
+
+    ac_EditUndo = MakeAction("ac_EditUndo", "Правка", "Отменить", "Отменить|Отменить последнее изменение схемы", -1,
+                             &TDM::ac_EditUndoExecute);
+    ac_EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+
+    ac_EditRedo = MakeAction("ac_EditRedo", "Правка", "Повторить", "Повторить|Повторить отменённое изменение схемы",
+                             -1, &TDM::ac_EditRedoExecute);
+    ac_EditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+
+    ac_EditReplaceThread = MakeAction(
+        "ac_EditReplaceThread", "Правка", "Заменить нитку…",
+        "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
+        -1, &TDM::ac_EditReplaceThreadExecute);
+
+    ac_EditSourceBeside = MakeAction(
+        "ac_EditSourceBeside", "Правка", "Исходное изображение рядом",
+        "Исходное изображение рядом|Показать рядом с изображением по схеме исходное изображение в размере схемы", -1,
+        &TDM::ac_EditSourceBesideExecute);
+    ac_EditSourceBeside->setCheckable(true);
+    ac_EditSourceInstead = MakeAction(
+        "ac_EditSourceInstead", "Правка", "Исходное изображение вместо",
+        "Исходное изображение вместо|Показать вместо изображения по схеме исходное изображение в размере схемы", -1,
+        &TDM::ac_EditSourceInsteadExecute);
+    ac_EditSourceInstead->setCheckable(true);
+    // The toolbar's buttons are narrow: they carry the short part of the hint.
+    ac_FileOpen = MakeAction("ac_FileOpen", "Файл", "Открыть схему…",
+                             "Открыть схему|Открыть схему вышивки, сохранённую в файле", imgOpen,
+                             &TDM::ac_FileOpenExecute);
+    ac_FileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    ac_FileOpen->setIconText(QStringLiteral("Открыть"));
+
+    ac_FileSave = MakeAction("ac_FileSave", "Файл", "Сохранить схему…",
+                             "Сохранить схему|Сохранить схему вышивки в файл, чтобы открыть её позже", imgSave,
+                             &TDM::ac_FileSaveExecute);
+    ac_FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    ac_FileSave->setIconText(QStringLiteral("Сохранить"));
+
+    ac_FileSavePdf = MakeAction("ac_FileSavePdf", "Файл", "Сохранить схему в PDF…",
+                                "Схема в PDF|Сохранить страницы печати схемы в файл PDF", imgSavePdf,
+                                &TDM::ac_FileSavePdfExecute);
+    ac_FileSavePdf->setIconText(QStringLiteral("Схема в PDF"));
+
+    ac_FileSaveSymbolsPdf =
+        MakeAction("ac_FileSaveSymbolsPdf", "Файл", "Сохранить символы в PDF…",
+                   "Символы в PDF|Сохранить страницы печати таблицы символов в файл PDF", imgSaveSymbolsPdf,
+                   &TDM::ac_FileSaveSymbolsPdfExecute);
+    ac_FileSaveSymbolsPdf->setIconText(QStringLiteral("Символы в PDF"));
 }
 
 void TDM::CreateMainMenu(Tfm_Main& owner)
@@ -118,11 +221,38 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     mi_File = MainMenu->addMenu(QStringLiteral("Файл"));
     mi_File->setObjectName(QStringLiteral("mi_File"));
     mi_File->addAction(ac_FileNew);
+    mi_File->addAction(ac_FileOpen);
+    mi_File->addAction(ac_FileSave);
+    N3 = mi_File->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
     mi_File->addAction(ac_FilePrint);
     mi_File->addAction(ac_FilePrintSymbols);
+    mi_File->addAction(ac_FileSavePdf);
+    mi_File->addAction(ac_FileSaveSymbolsPdf);
     N1 = mi_File->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     mi_File->addAction(ac_FileExit);
+
+    mi_Edit = MainMenu->addMenu(QStringLiteral("Правка"));
+    mi_Edit->setObjectName(QStringLiteral("mi_Edit"));
+    mi_Edit->addAction(ac_EditUndo);
+    mi_Edit->addAction(ac_EditRedo);
+    N4 = mi_Edit->addSeparator();
+    N4->setObjectName(QStringLiteral("N4"));
+    mi_Edit->addAction(ac_EditReplaceThread);
+    N5 = mi_Edit->addSeparator();
+    N5->setObjectName(QStringLiteral("N5"));
+    mi_Edit->addAction(ac_EditSourceBeside);
+    mi_Edit->addAction(ac_EditSourceInstead);
+
+    pm_Picture = new QMenu(owner.ts_Picture);
+    pm_Picture->setObjectName(QStringLiteral("pm_Picture"));
+    pm_Picture->addAction(ac_EditSourceBeside);
+    pm_Picture->addAction(ac_EditSourceInstead);
+    connect(pm_Picture, &QMenu::aboutToShow, this, &TDM::UpdateActions);
+    owner.ts_Picture->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(owner.ts_Picture, &QWidget::customContextMenuRequested, this,
+            [this, &owner](const QPoint& pos) { pm_Picture->popup(owner.ts_Picture->mapToGlobal(pos)); });
 
     mi_Service = MainMenu->addMenu(QStringLiteral("Сервис"));
     mi_Service->setObjectName(QStringLiteral("mi_Service"));
@@ -136,7 +266,7 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     mi_Help->setObjectName(QStringLiteral("mi_Help"));
     mi_Help->addAction(ac_HelpAbout);
 
-    for (QMenu* menu : {mi_File, mi_Service, mi_Help})
+    for (QMenu* menu : {mi_File, mi_Edit, mi_Service, mi_Help})
         connect(menu, &QMenu::aboutToShow, this, &TDM::UpdateActions);
 
     owner.setMenuBar(MainMenu);
@@ -190,9 +320,43 @@ void TDM::SaveSettings()
 
 void TDM::UpdateActions()
 {
-    for (QAction* action : {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
-                            static_cast<QAction*>(ac_ServiceExcel)})
+    for (QAction* action :
+         {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
+          static_cast<QAction*>(ac_ServiceExcel), static_cast<QAction*>(ac_FileSave),
+          static_cast<QAction*>(ac_FileSavePdf), static_cast<QAction*>(ac_FileSaveSymbolsPdf)})
         ac_FilePrintUpdate(*action);
+    ac_EditUpdate();
+}
+
+void TDM::ac_EditUpdate()
+{
+    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
+    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
+    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->asg_Symbols->Row()) >= 0);
+    ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
+    ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
+}
+
+void TDM::ac_EditSourceBesideExecute()
+{
+    if (ac_EditSourceBeside->isChecked())
+        ac_EditSourceInstead->setChecked(false);
+    ShowSourceAsChosen();
+}
+
+void TDM::ac_EditSourceInsteadExecute()
+{
+    if (ac_EditSourceInstead->isChecked())
+        ac_EditSourceBeside->setChecked(false);
+    ShowSourceAsChosen();
+}
+
+void TDM::ShowSourceAsChosen()
+{
+    using View = Tfm_Main::SourceView;
+    fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? View::Beside
+                        : ac_EditSourceInstead->isChecked() ? View::Instead
+                                                            : View::Hidden);
 }
 
 void TDM::ac_FilePrintUpdate(QAction& sender)
@@ -218,6 +382,8 @@ void TDM::CopySymbolFontToChart()
 
 void TDM::ac_FileNewExecute()
 {
+    if (!QuerySaveScheme())
+        return;
     RunNewSchemeCommand(*this, *fm_Main);
 }
 
@@ -257,10 +423,150 @@ void TDM::ac_ServiceOptionsExecute()
     CopySymbolFontToChart();
 }
 
+void TDM::ac_EditUndoExecute()
+{
+    Editor->UndoStack->undo();
+}
+
+void TDM::ac_EditRedoExecute()
+{
+    Editor->UndoStack->redo();
+}
+
+void TDM::ac_EditReplaceThreadExecute()
+{
+    Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->asg_Symbols->Row());
+}
+
 void TDM::ac_HelpAboutExecute()
 {
     Tfm_About fm_About(fm_Main);
     fm_About.exec();
+}
+
+bool TDM::QuerySaveScheme()
+{
+    if (!SchemeReady || !SchemeModified)
+        return true;
+    switch (CurrentPrompter().AskYesNoCancel(fm_Main, QStringLiteral("Вельмора"),
+                                             QStringLiteral("Схема не сохранена. Сохранить её?"))) {
+    case Prompter::Answer::No:
+        return true;
+    case Prompter::Answer::Cancel:
+        return false;
+    case Prompter::Answer::Yes:
+        break;
+    }
+    // A save that is cancelled or fails keeps the scheme and stops the step; a failure is shown.
+    bool saved = false;
+    RunGuarded([this, &saved] {
+        ac_FileSaveExecute();
+        saved = !SchemeModified;
+    });
+    return saved;
+}
+
+void TDM::ac_FileOpenExecute()
+{
+    if (!QuerySaveScheme())
+        return;
+    const std::optional<QString> file = CurrentPrompter().ChooseOpenFile(
+        fm_Main, QStringLiteral("Открыть схему"),
+        QStringLiteral("Схемы вышивки (*.velmora *.json);;Все файлы (*)"));
+    if (file)
+        OpenScheme(ToPath(*file));
+}
+
+void TDM::OpenScheme(const std::filesystem::path& file)
+{
+    SchemeDocument document;
+    try {
+        document = ReadSchemeFile(file);
+    } catch (const SchemeFileError& e) {
+        throw std::runtime_error(
+            ("Не удалось открыть схему\n" + ShownPath(file) + "\n" + QString::fromStdString(e.russian())).toStdString());
+    }
+    fm_Main->ShowScheme(std::move(document));
+    SchemeFileName = file;
+    SchemeModified = false;
+    SchemeSource = RecordedSourcePicture(Scheme, file);
+    ShowSourceAsChosen();
+}
+
+void TDM::SaveScheme(const std::filesystem::path& file)
+{
+    try {
+        WriteSchemeFile(file, Scheme);
+    } catch (const FileWriteError& e) {
+        ThrowNotWritten(e, file);
+    }
+    SchemeFileName = file;
+    SchemeModified = false;
+}
+
+void TDM::ac_FileSaveExecute()
+{
+    std::filesystem::path file = SchemeFileName;
+    if (file.empty()) {
+        const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
+            fm_Main, QStringLiteral("Сохранить схему"), QStringLiteral("Схемы вышивки (*.velmora)"),
+            SuggestedName(*this, QStringLiteral(".velmora")), kSchemeSuffix);
+        if (!chosen)
+            return;
+        file = ToPath(*chosen);
+    }
+    SaveScheme(file);
+}
+
+namespace {
+
+// The print command's pages into a PDF file chosen in a save dialog, through the writer that
+// velmora-cli's PDFs go through.
+void SaveGridPdf(const GridModel& grid, const QString& caption, const QString& suggested)
+{
+    const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
+        fm_Main, caption, QStringLiteral("Файлы PDF (*.pdf)"), suggested, QStringLiteral("pdf"));
+    if (!chosen)
+        return;
+    const std::filesystem::path file = ToPath(*chosen);
+    try {
+        PrintGridToPdf(grid, file, SystemPrintSetup());
+    } catch (const FileWriteError& e) {
+        ThrowNotWritten(e, file);
+    }
+}
+
+} // namespace
+
+void TDM::ac_FileSavePdfExecute()
+{
+    SaveGridPdf(fm_Main->asg_Image->model(), QStringLiteral("Сохранить схему в PDF"),
+                SuggestedName(*this, QStringLiteral(".pdf")));
+}
+
+void TDM::ac_FileSaveSymbolsPdfExecute()
+{
+    SaveGridPdf(fm_Main->asg_Symbols->model(), QStringLiteral("Сохранить символы в PDF"),
+                SuggestedName(*this, QStringLiteral("-символы.pdf")));
+}
+
+void TDM::OpenFromCommandLine(const QString& file)
+{
+    const std::filesystem::path path = ToPath(file);
+    if (IsSchemeFile(path)) {
+        OpenScheme(path);
+        return;
+    }
+    // The wizard takes a picture it cannot read without a word; from the desktop, the user hears
+    // why nothing opened.
+    try {
+        LoadPicture(path);
+    } catch (const PictureError&) {
+        throw std::runtime_error(("Не удалось открыть файл\n" + ShownPath(path) +
+                                  "\nЭто не схема вышивки и не картинка, которую программа может прочитать.")
+                                     .toStdString());
+    }
+    RunNewSchemeCommand(*this, *fm_Main, QDir::toNativeSeparators(file));
 }
 
 } // namespace velmora

@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 class QFileDialog;
@@ -19,6 +20,7 @@ class QMenuBar;
 
 namespace velmora {
 
+class SchemeEditor;
 class Tfm_Main;
 
 // The data module: the commands, the main menu, the images, the two common dialogs, the settings
@@ -28,7 +30,21 @@ class TDM : public QObject {
     Q_OBJECT
 public:
     // Images by index, as the commands and the menu refer to them.
-    enum ImageIndex { imgNew, imgOptions, imgPrint, imgAbout, imgExit, imgExcel, imgDMC, kImageCount };
+    // The seven images of the commands first; the images of the scheme-file commands after them.
+    enum ImageIndex {
+        imgNew,
+        imgOptions,
+        imgPrint,
+        imgAbout,
+        imgExit,
+        imgExcel,
+        imgDMC,
+        imgOpen,
+        imgSave,
+        imgSavePdf,
+        imgSaveSymbolsPdf,
+        kImageCount
+    };
 
     explicit TDM(Tfm_Main* owner);
     ~TDM() override;
@@ -43,15 +59,33 @@ public:
     TAction* ac_ServiceDMC = nullptr;
     TAction* ac_ServiceOptions = nullptr;
     TAction* ac_HelpAbout = nullptr;
+    // The edits of the scheme shown.
+    TAction* ac_EditUndo = nullptr;
+    TAction* ac_EditRedo = nullptr;
+    TAction* ac_EditReplaceThread = nullptr;
+    // The source picture beside or in place of the mapped picture; checkable, at most one on.
+    TAction* ac_EditSourceBeside = nullptr;
+    TAction* ac_EditSourceInstead = nullptr;
+    // The scheme file and the PDF files.
+    TAction* ac_FileOpen = nullptr;
+    TAction* ac_FileSave = nullptr;
+    TAction* ac_FileSavePdf = nullptr;
+    TAction* ac_FileSaveSymbolsPdf = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
     QMenuBar* MainMenu = nullptr;
     QMenu* mi_File = nullptr;
+    QMenu* mi_Edit = nullptr;
     QMenu* mi_Service = nullptr;
     QMenu* mi_Help = nullptr;
     QAction* N1 = nullptr;
+    QAction* N3 = nullptr; // between the print and the file commands
     QAction* N2 = nullptr;
+    QAction* N4 = nullptr; // between undo and redo and the edits
+    QAction* N5 = nullptr; // between the edits and the source picture
+    // The picture page's context menu: the source picture commands.
+    QMenu* pm_Picture = nullptr;
 
     // The wizard's picture dialog; a child of the main window, as a dialog must be.
     QFileDialog* OpenPictureDialog = nullptr;
@@ -74,6 +108,18 @@ public:
     bool SchemeReady = false;
     bool Dithering = false;
 
+    // The scheme shown: its request, the mapped picture, the chart and the legend. The three views,
+    // printing, the export and saving all read it; empty until SchemeReady.
+    SchemeDocument Scheme;
+    // The scheme has been built or changed since it was last saved or opened.
+    bool SchemeModified = false;
+    // The source picture of Scheme as the build sampled it, W × H; empty when not at hand.
+    Bitmap SchemeSource;
+    // The edits of Scheme and their undo stack.
+    SchemeEditor* Editor = nullptr;
+    // The file the scheme was last saved to or opened from; empty for one not saved yet.
+    std::filesystem::path SchemeFileName;
+
     void DataModuleCreate();
     void DataModuleDestroy();
 
@@ -90,6 +136,30 @@ public:
     void ac_ServiceDMCExecute();
     void ac_ServiceOptionsExecute();
     void ac_HelpAboutExecute();
+    void ac_EditUndoExecute();
+    void ac_EditRedoExecute();
+    void ac_EditReplaceThreadExecute();
+    void ac_EditUpdate();
+    void ac_EditSourceBesideExecute();
+    void ac_EditSourceInsteadExecute();
+    // Shows SchemeSource as the two commands ask.
+    void ShowSourceAsChosen();
+    void ac_FileOpenExecute();
+    void ac_FileSaveExecute();
+    void ac_FileSavePdfExecute();
+    void ac_FileSaveSymbolsPdfExecute();
+
+    // Before the scheme shown gives way (New, Open, closing): an unsaved scheme asks whether to
+    // save it. False when the user cancels, or the save did not happen; the step then stops.
+    bool QuerySaveScheme();
+    // Reads a scheme file and shows it. A file that cannot be read throws, with the fault in
+    // Russian, and the scheme shown stays as it was.
+    void OpenScheme(const std::filesystem::path& file);
+    // Writes the scheme shown to `file` whole, and remembers it as the scheme's file.
+    void SaveScheme(const std::filesystem::path& file);
+    // The file named on the command line: a scheme file opens; any other file is taken for a
+    // picture, and the New command starts with it loaded. Throws when it is neither.
+    void OpenFromCommandLine(const QString& file);
 
     // Start-up step and font command: the chart grid takes the face name, style, size and
     // character set of the symbol font.

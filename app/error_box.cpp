@@ -4,7 +4,9 @@
 #include "view/paint/qt_bridge.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QStringDecoder>
+#include <QStringList>
 
 #include <exception>
 
@@ -17,6 +19,17 @@ void ShowErrorBox(const QString& text)
 }
 
 } // namespace
+
+QString ErrorBoxText(const QString& message)
+{
+    static const QRegularExpression path(QStringLiteral(R"(^(/|[A-Za-z]:\\|\\\\))"));
+    QStringList lines;
+    for (const QString& line : message.split(QLatin1Char('\n'))) {
+        const QString escaped = line.toHtmlEscaped();
+        lines << (path.match(line).hasMatch() ? QStringLiteral("<nobr>") + escaped + QStringLiteral("</nobr>") : escaped);
+    }
+    return lines.join(QStringLiteral("<br>"));
+}
 
 QString MessageText(std::string_view message)
 {

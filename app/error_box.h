@@ -16,6 +16,10 @@ inline constexpr char kApplicationTitle[] = "Velmora 2";
 // shell that catches broadly.
 bool RunGuarded(const std::function<void()>& step);
 
+// A message as the error box shows it: rich text in which every line stays a line, and a line that
+// is a file's path (it begins with "/", "X:\" or "\\") is never broken, however narrow the box.
+QString ErrorBoxText(const QString& message);
+
 // The text of an exception's message for the screen. The program's own texts are Windows-1251;
 // messages that already are valid UTF-8 (from the C++ library or Qt) are taken as they are.
 QString MessageText(std::string_view message);

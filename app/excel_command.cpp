@@ -1,5 +1,6 @@
 #include "excel_command.h"
 
+#include "data_module.h"
 #include "hourglass_cursor.h"
 #include "main_form.h"
 
@@ -13,9 +14,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QImage>
-#include <QLabel>
-#include <QPixmap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
@@ -60,9 +58,9 @@ QString ReserveWorkbookName()
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/velmora-scheme-XXXXXX.xlsx"));
     file.setAutoRemove(false);
     if (!file.open())
-        throw ExportError("cannot create a workbook file in the temporary folder " +
-                          QDir::toNativeSeparators(QDir::tempPath()).toStdString() + ": " +
-                          file.errorString().toStdString());
+        throw ExportError(("Не удалось создать файл книги во временной папке\n" +
+                           QDir::toNativeSeparators(QDir::tempPath()) + "\n" + file.errorString())
+                              .toStdString());
     return file.fileName();
 }
 
@@ -79,7 +77,7 @@ void CheckSpreadsheetApplication()
     if (!query.waitForFinished(5000))
         return;
     if (query.readAllStandardOutput().trimmed().isEmpty())
-        throw ExportError("no spreadsheet application is set up to open workbooks (.xlsx)");
+        throw ExportError("Не настроена программа электронных таблиц, которая открывает книги (.xlsx)");
 #endif
 }
 
@@ -87,8 +85,7 @@ void OpenWithDesktop(const QString& file)
 {
     CheckSpreadsheetApplication();
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
-        throw ExportError("the desktop could not open the workbook " + QDir::toNativeSeparators(file).toStdString() +
-                          " with a spreadsheet application");
+        throw ExportError("Рабочий стол не смог открыть книгу программой электронных таблиц");
 }
 
 SpreadsheetOpen& CurrentOpen()
@@ -112,19 +109,20 @@ void RunExcelCommand(const Tfm_Main& main)
     {
         HourglassCursor hourglass;
         workbook.emplace(ReserveWorkbookName());
+        // The scheme from the data module; the fonts are the chart grid's, as the user set them.
+        const SchemeDocument& scheme = DM->Scheme;
         const GridModel& chart = main.asg_Image->model();
-        const Bitmap picture = ToBitmap(main.im_Picture->pixmap().toImage());
         WriteSchemeWorkbook(ToPath(workbook->path()),
-                            {chart.cellTable(), main.asg_Symbols->model().cellTable(), picture, chart.Font, chart.FixedFont.name, {},
+                            {scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
                              InstalledSymbolGlyphs(chart.Font.name)});
     }
     try {
         CurrentOpen()(workbook->path());
     } catch (const std::exception& failure) {
         // The workbook is whole: the user can still open it by hand, so it stays and the message
-        // says where.
+        // says where, the path on a line of its own so that the error box keeps it whole.
         workbook->keep();
-        throw ExportError(std::string(failure.what()) + ". The workbook is kept as " +
+        throw ExportError(std::string(failure.what()) + ".\nКнига сохранена в файле\n" +
                           QDir::toNativeSeparators(workbook->path()).toStdString());
     }
     workbook->keep();

@@ -20,7 +20,8 @@ SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open);
 // texts and current font, the legend, the reduced picture) to a new workbook of a unique name in
 // the user's temporary folder, then opens it. A failure throws with a message saying what failed.
 // A workbook that could not be written whole is removed, so the user finds nothing half-done; one
-// that no application could open is kept, and the message names its full path.
+// that no application could open is kept, and the message names its full path on a line of its
+// own. The messages are Russian, as everything the window says.
 void RunExcelCommand(const Tfm_Main& main);
 
 } // namespace velmora

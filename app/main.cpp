@@ -1,8 +1,11 @@
 #include "app/application_setup.h"
+#include "app/data_module.h"
+#include "app/error_box.h"
 #include "app/main_form.h"
 #include "app/qsettings_backend.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -22,5 +25,17 @@ int main(int argc, char** argv)
     velmora::InstallSettingsRegistry(&settings);
     velmora::Tfm_Main window;
     window.show();
+
+    // `velmora FILE`, as the desktop starts it for a scheme or a picture: the file opens once the
+    // window is up, so that an error box or the wizard stands over it. Qt has taken its own
+    // options out of the arguments already.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QString file = arguments.at(1);
+        QTimer::singleShot(0, &window, [file] {
+            if (velmora::DM != nullptr)
+                velmora::RunGuarded([file] { velmora::DM->OpenFromCommandLine(file); });
+        });
+    }
     return application.exec();
 }

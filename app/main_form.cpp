@@ -4,6 +4,7 @@
 #include "data_module.h"
 #include "error_box.h"
 #include "prompter.h"
+#include "scheme_editor.h"
 #include "view/paint/qt_bridge.h"
 #include "view/symbol_font.h"
 #include "view/qt/adv_string_grid.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
 #include <QStatusBar>
@@ -61,7 +63,7 @@ void Tfm_Main::CreateControls()
     setFont(WindowBaseFont());
     resize(kDesignWidth, kDesignHeight);
 
-    CreateToolBar();
+    CreateToolBars();
 
     PageControl = new QTabWidget(this);
     PageControl->setObjectName(QStringLiteral("PageControl"));
@@ -83,49 +85,67 @@ void Tfm_Main::CreateControls()
     statusBar()->setSizeGripEnabled(true);
 }
 
-void Tfm_Main::CreateToolBar()
+QToolBar* Tfm_Main::CreateToolBar(const char* name)
 {
-    ToolBar = new QToolBar(this);
-    ToolBar->setObjectName(QStringLiteral("ToolBar"));
-    ToolBar->setMovable(false);
-    ToolBar->setFloatable(false);
-    ToolBar->toggleViewAction()->setEnabled(false);
-    ToolBar->setIconSize(QSize(16, 16));
-    ToolBar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-    ToolBar->setFixedHeight(kToolBarHeight);
-    ToolBar->layout()->setContentsMargins(0, 0, 0, 0);
-    ToolBar->layout()->setSpacing(0);
-    addToolBar(Qt::TopToolBarArea, ToolBar);
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QString::fromUtf8(name));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->toggleViewAction()->setEnabled(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    bar->setFixedHeight(kToolBarHeight);
+    bar->layout()->setContentsMargins(0, 0, 0, 0);
+    bar->layout()->setSpacing(0);
+    addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
 
-    auto button = [this](const char* name) {
-        auto* b = new QToolButton(ToolBar);
-        b->setObjectName(QString::fromUtf8(name));
-        b->setAutoRaise(true);
-        b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        b->setFixedSize(kToolButtonWidth, kToolButtonHeight);
-        ToolBar->addWidget(b);
-        return b;
-    };
-    auto separator = [this](const char* name) {
-        auto* s = new QWidget(ToolBar);
-        s->setObjectName(QString::fromUtf8(name));
-        s->setFixedSize(kToolSeparatorWidth, kToolButtonHeight);
-        ToolBar->addWidget(s);
-        return s;
-    };
-    tb_FileNew = button("tb_FileNew");
-    tb_Sep1 = separator("tb_Sep1");
-    tb_ServiceExcel = button("tb_ServiceExcel");
-    ToolButton5 = separator("ToolButton5");
-    tb_HelpAbout = button("tb_HelpAbout");
-    tb_FileExit = button("tb_FileExit");
+QToolButton* Tfm_Main::AddToolButton(QToolBar& bar, const char* name)
+{
+    auto* b = new QToolButton(&bar);
+    b->setObjectName(QString::fromUtf8(name));
+    b->setAutoRaise(true);
+    b->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    b->setFixedSize(kToolButtonWidth, kToolButtonHeight);
+    bar.addWidget(b);
+    return b;
+}
+
+QWidget* Tfm_Main::AddToolSeparator(QToolBar& bar, const char* name)
+{
+    auto* s = new QWidget(&bar);
+    s->setObjectName(QString::fromUtf8(name));
+    s->setFixedSize(kToolSeparatorWidth, kToolButtonHeight);
+    bar.addWidget(s);
+    return s;
+}
+
+void Tfm_Main::CreateToolBars()
+{
+    ToolBar = CreateToolBar("ToolBar");
+    tb_FileNew = AddToolButton(*ToolBar, "tb_FileNew");
+    tb_Sep1 = AddToolSeparator(*ToolBar, "tb_Sep1");
+    tb_ServiceExcel = AddToolButton(*ToolBar, "tb_ServiceExcel");
+    ToolButton5 = AddToolSeparator(*ToolBar, "ToolButton5");
+    tb_HelpAbout = AddToolButton(*ToolBar, "tb_HelpAbout");
+    tb_FileExit = AddToolButton(*ToolBar, "tb_FileExit");
+
+    // Four more buttons would not fit beside the six of the design width.
+    addToolBarBreak(Qt::TopToolBarArea);
+    FileToolBar = CreateToolBar("FileToolBar");
+    tb_FileOpen = AddToolButton(*FileToolBar, "tb_FileOpen");
+    tb_FileSave = AddToolButton(*FileToolBar, "tb_FileSave");
+    tb_Sep2 = AddToolSeparator(*FileToolBar, "tb_Sep2");
+    tb_FileSavePdf = AddToolButton(*FileToolBar, "tb_FileSavePdf");
+    tb_FileSaveSymbolsPdf = AddToolButton(*FileToolBar, "tb_FileSaveSymbolsPdf");
 }
 
 QWidget* Tfm_Main::CreatePicturePage()
 {
     ts_Picture = new QWidget;
     ts_Picture->setObjectName(QStringLiteral("ts_Picture"));
-    auto* layout = new QVBoxLayout(ts_Picture);
+    auto* layout = new QHBoxLayout(ts_Picture);
     layout->setContentsMargins(kPageBorder, kPageBorder, kPageBorder, kPageBorder);
 
     sb_Picture = new QScrollArea(ts_Picture);
@@ -140,6 +160,19 @@ QWidget* Tfm_Main::CreatePicturePage()
     im_Picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     im_Picture->resize(0, 0);
     sb_Picture->setWidget(im_Picture);
+
+    sb_Source = new QScrollArea(ts_Picture);
+    sb_Source->setObjectName(QStringLiteral("sb_Source"));
+    sb_Source->setFrameShape(QFrame::NoFrame);
+    sb_Source->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    sb_Source->setWidgetResizable(false);
+    sb_Source->hide();
+    layout->addWidget(sb_Source);
+    im_Source = new QLabel;
+    im_Source->setObjectName(QStringLiteral("im_Source"));
+    im_Source->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    im_Source->resize(0, 0);
+    sb_Source->setWidget(im_Source);
     return ts_Picture;
 }
 
@@ -179,6 +212,10 @@ void Tfm_Main::FormCreate()
 void Tfm_Main::BindToolBar()
 {
     tb_FileNew->setDefaultAction(DM->ac_FileNew);
+    tb_FileOpen->setDefaultAction(DM->ac_FileOpen);
+    tb_FileSave->setDefaultAction(DM->ac_FileSave);
+    tb_FileSavePdf->setDefaultAction(DM->ac_FileSavePdf);
+    tb_FileSaveSymbolsPdf->setDefaultAction(DM->ac_FileSaveSymbolsPdf);
     tb_ServiceExcel->setDefaultAction(DM->ac_ServiceExcel);
     tb_HelpAbout->setDefaultAction(DM->ac_HelpAbout);
     tb_FileExit->setDefaultAction(DM->ac_FileExit);
@@ -193,6 +230,11 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
 
 void Tfm_Main::FormCloseQuery(bool& canClose)
 {
+    // An unsaved scheme asks about saving in place of the exit question.
+    if (DM->SchemeReady && DM->SchemeModified) {
+        canClose = DM->QuerySaveScheme();
+        return;
+    }
     canClose = CurrentPrompter().Confirm(this, QStringLiteral("Выход"),
                                          QStringLiteral("Вы действительно хотите закрыть программу?"));
 }
@@ -201,17 +243,47 @@ void Tfm_Main::BuildScheme(const SchemeRequest& request)
 {
     const HourglassCursor hourglass;
     ShowScheme(DM->Engine.BuildScheme(DM->SourcePicture, request));
+    DM->SchemeSource = WorkingPicture(DM->SourcePicture, request.width, request.height);
+    DM->ShowSourceAsChosen();
 }
 
 void Tfm_Main::ShowScheme(SchemeDocument document)
 {
-    const QImage picture = ToQImage(document.picture);
-    im_Picture->setPixmap(QPixmap::fromImage(picture));
-    im_Picture->resize(picture.size());
-    asg_Image->setCellTable(std::move(document.chart));
-    asg_Symbols->setCellTable(std::move(document.legend));
+    DM->Scheme = std::move(document);
+    // What the scheme was made from is known only where it is built or found.
+    DM->SchemeSource = Bitmap();
+    DM->ShowSourceAsChosen();
+    // The edits of the scheme before cannot be taken back into this one.
+    DM->Editor->Forget();
+    RefreshScheme();
     DM->SchemeReady = true;
     DM->UpdateActions();
+}
+
+void Tfm_Main::ShowSource(SourceView view)
+{
+    if (DM->SchemeSource.empty())
+        view = SourceView::Hidden;
+    const QImage source = view == SourceView::Hidden ? QImage() : ToQImage(DM->SchemeSource);
+    im_Source->setPixmap(QPixmap::fromImage(source));
+    im_Source->resize(source.size());
+    sb_Source->setVisible(view != SourceView::Hidden);
+    sb_Picture->setVisible(view != SourceView::Instead);
+}
+
+void Tfm_Main::RefreshScheme()
+{
+    const SchemeDocument& scheme = DM->Scheme;
+    const QImage picture = ToQImage(scheme.picture);
+    im_Picture->setPixmap(QPixmap::fromImage(picture));
+    im_Picture->resize(picture.size());
+    // The grids keep copies: their texts are what they draw and print. The legend keeps the row
+    // the user was on.
+    const int legendRow = asg_Symbols->Row();
+    asg_Image->setCellTable(scheme.chart);
+    asg_Symbols->setCellTable(scheme.legend);
+    if (legendRow < asg_Symbols->RowCount())
+        asg_Symbols->SetRow(legendRow);
 }
 
 } // namespace velmora

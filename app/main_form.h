@@ -32,10 +32,23 @@ public:
     QToolButton* tb_HelpAbout = nullptr;
     QToolButton* tb_FileExit = nullptr;
 
+    // The scheme-file commands on a toolbar row of their own under ToolBar, which keeps its
+    // buttons and its width.
+    QToolBar* FileToolBar = nullptr;
+    QToolButton* tb_FileOpen = nullptr;
+    QToolButton* tb_FileSave = nullptr;
+    QWidget* tb_Sep2 = nullptr;
+    QToolButton* tb_FileSavePdf = nullptr;
+    QToolButton* tb_FileSaveSymbolsPdf = nullptr;
+
     QTabWidget* PageControl = nullptr;
     QWidget* ts_Picture = nullptr;
     QScrollArea* sb_Picture = nullptr;
     QLabel* im_Picture = nullptr;
+    // The source picture stretched to the chart's size, to compare with the mapped picture;
+    // hidden unless asked for.
+    QScrollArea* sb_Source = nullptr;
+    QLabel* im_Source = nullptr;
     QWidget* ts_Image = nullptr;
     QFrame* pn_Image = nullptr;
     TAdvStringGrid* asg_Image = nullptr;
@@ -46,15 +59,26 @@ public:
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the
     // build throws; the views and the commands then stay as they were.
     void BuildScheme(const SchemeRequest& request);
-    // Puts a built scheme into the three views and marks the scheme ready. The page shown stays.
+    // Makes `document` the data module's scheme, puts it into the three views and marks the scheme
+    // ready. The page shown stays.
     void ShowScheme(SchemeDocument document);
+    // Puts the data module's scheme into the three views again, as after a change to it.
+    void RefreshScheme();
+
+    // How the picture page shows the source picture beside the mapped one.
+    enum class SourceView { Hidden, Beside, Instead };
+    // Shows DM->SchemeSource as asked; with no source at hand, the mapped picture alone.
+    void ShowSource(SourceView view);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateControls();
-    void CreateToolBar();
+    void CreateToolBars();
+    QToolBar* CreateToolBar(const char* name);
+    QToolButton* AddToolButton(QToolBar& bar, const char* name);
+    QWidget* AddToolSeparator(QToolBar& bar, const char* name);
     QWidget* CreatePicturePage();
     QWidget* CreateGridPage(const char* name, QFrame*& panel, const char* panelName, TAdvStringGrid*& grid,
                             const char* gridName);

@@ -6,6 +6,7 @@
 #include "wizard/wizard_form.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 
 #include <memory>
 #include <utility>
@@ -44,7 +45,7 @@ private:
 
 WizardShow InstallWizardShow(WizardShow show) { return std::exchange(InstalledShow(), std::move(show)); }
 
-void RunNewSchemeCommand(TDM& dm, Tfm_Main& main)
+void RunNewSchemeCommand(TDM& dm, Tfm_Main& main, const QString& picture)
 {
     dm.PictureLoaded = false;
     const auto wizard = std::make_unique<Tfm_Wizard>(
@@ -53,6 +54,12 @@ void RunNewSchemeCommand(TDM& dm, Tfm_Main& main)
                               .SymbolFont = ToGridFont(dm.FontDialog.Font),
                               .OpenPictureDialog = dm.OpenPictureDialog});
     wizard->cb_Dithering->setChecked(dm.Dithering);
+    if (!picture.isEmpty()) {
+        // The picture goes in by the wizard's own way of loading one, as if chosen in its dialog.
+        auto choose = std::exchange(wizard->ChoosePictureFile, [picture] { return std::optional<QString>(picture); });
+        wizard->sb_OpenFileClick();
+        wizard->ChoosePictureFile = std::move(choose);
+    }
 
     // Declared after the wizard, so it reads the box before the wizard goes.
     const TakeDithering takeDithering(dm, *wizard);
@@ -62,6 +69,9 @@ void RunNewSchemeCommand(TDM& dm, Tfm_Main& main)
     dm.Dithering = wizard->cb_Dithering->isChecked();
     // The engine builds new tables; only a finished build replaces the views and sets SchemeReady.
     main.BuildScheme(wizard->Request());
+    dm.Scheme.pictureName = wizard->ed_FileName->text().toStdString();
+    dm.SchemeFileName.clear();
+    dm.SchemeModified = true;
 }
 
 } // namespace velmora

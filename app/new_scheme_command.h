@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 namespace velmora {
@@ -18,6 +20,8 @@ WizardShow InstallWizardShow(WizardShow show);
 // The New command: runs a new wizard over the main window and, when it is confirmed, builds the
 // scheme into the window's views under the hourglass. The dithering choice is taken from the
 // wizard however it closes. A failed build throws and leaves the previous scheme in the views.
-void RunNewSchemeCommand(TDM& dm, Tfm_Main& main);
+// A new scheme is unsaved. With `picture`, the wizard starts with that picture loaded, as if the
+// user had chosen it.
+void RunNewSchemeCommand(TDM& dm, Tfm_Main& main, const QString& picture = {});
 
 } // namespace velmora

@@ -1,5 +1,8 @@
 #include "prompter.h"
 
+#include "error_box.h"
+
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 
@@ -16,7 +19,9 @@ public:
 
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override
     {
-        QMessageBox::critical(parent, caption, text);
+        QMessageBox box(QMessageBox::Critical, caption, ErrorBoxText(text), QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::RichText);
+        box.exec();
     }
 
     std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) override
@@ -29,6 +34,48 @@ public:
         if (!ok)
             return std::nullopt;
         return chosen;
+    }
+
+    Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text) override
+    {
+        switch (QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                      QMessageBox::Yes)) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+        }
+    }
+
+    // Qt's own dialogs, as the picture dialog: the same on every desktop, and in Russian.
+    std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter) override
+    {
+        QFileDialog dialog(parent, caption, QString(), filter);
+        dialog.setObjectName(QStringLiteral("OpenSchemeDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().constFirst();
+    }
+
+    std::optional<QString> ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
+                                          const QString& suggested, const QString& suffix) override
+    {
+        QFileDialog dialog(parent, caption, QString(), filter);
+        dialog.setObjectName(QStringLiteral("SaveFileDialog"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setDefaultSuffix(suffix);
+        if (!suggested.isEmpty())
+            dialog.selectFile(suggested);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog.selectedFiles().constFirst();
     }
 };
 

@@ -21,6 +21,18 @@ public:
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text) = 0;
     // The font dialog initialised with `initial`; the chosen font, or nothing when cancelled.
     virtual std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial) = 0;
+
+    enum class Answer { Yes, No, Cancel };
+    // A question with the buttons "Да", "Нет" and "Отмена" and the question icon; Escape and the
+    // close box give Cancel.
+    virtual Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // The file dialog for opening one existing file under `filter` ("Схемы (*.velmora *.json)");
+    // the chosen file, or nothing when cancelled.
+    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter) = 0;
+    // The file dialog for saving: it proposes `suggested`, adds `suffix` to a name typed without
+    // one and asks before replacing a file. The chosen file, or nothing when cancelled.
+    virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
+                                                  const QString& suggested, const QString& suffix) = 0;
 };
 
 // The prompter in use: the one installed last, else the one that shows real boxes.

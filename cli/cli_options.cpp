@@ -1,5 +1,6 @@
 #include "cli_options.h"
 
+#include "scheme/dmc_inc.h"
 #include "scheme/symbol_spread.h"
 
 #include <charconv>
@@ -11,14 +12,21 @@ namespace velmora::cli {
 
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
+                   [--symbols C1,C2,...] [--replace-thread OLD=NEW]...
+                   [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
+       velmora-cli [--replace-thread OLD=NEW]... [--formats LIST] [--no-pdf] [--out DIR]
+                   [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE and writes it into DIR (default: the current folder).
 PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says), PNG, WebP
 (the first frame of an animation), GIF (the first frame), TIFF (the first page) or HEIC/HEIF
-picture, told by its content whatever its name; transparency is laid on white. The files:
-  scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch);
-                in its "picture", bytes of the name that are not UTF-8 become U+FFFD
+picture, told by its content whatever its name; transparency is laid on white. Given a scheme
+file instead (a scheme.json of an earlier run or a .velmora file the window saved, also told
+by its content), writes the same files as the run that made it; --width, --height, --colors,
+--dither and --symbols do not apply to it.
+  scheme.json   the scheme file: the request, the legend (every row, header first) and the
+                chart (a symbol code per stitch); in its "picture", bytes of the name that are
+                not UTF-8 become U+FFFD
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
   scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
                 three sheets, the symbols in Wingdings
@@ -37,6 +45,12 @@ Options:
   --dither       map the stitches with error diffusion
   --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
+  --replace-thread OLD=NEW
+                 replace thread OLD of the scheme by catalogue thread NEW before writing,
+                 names as the legend's thread column shows them (310, Ecru, White, B5200).
+                 NEW takes OLD's stitches and symbol; a NEW the scheme has already takes
+                 them into its own row and keeps its symbol (a merge); stitches given to
+                 White become empty. Repeatable, applied in the order given
   --formats LIST the files to write, a comma list of json, bmp, xlsx and pdf (chart.pdf
                  and legend.pdf); default all
   --no-pdf       leave out chart.pdf and legend.pdf, as --formats without pdf
@@ -47,8 +61,10 @@ Options:
 
 A file that takes more than about a second shows its progress on stderr when that is a terminal.
 
-Exit status: 0 done; 1 the picture cannot be loaded or the scheme cannot be made or written;
-2 the command line is wrong.
+Exit status: 0 done; 1 the picture or the scheme file cannot be loaded, the scheme cannot be
+made or written, or a thread to replace is not in it (nothing is written then); 2 the command
+line is wrong (also a scheme option given with a scheme file, or a thread name that is not in
+the catalogue).
 )";
 
 namespace {
@@ -137,6 +153,20 @@ void ParseFormats(const std::string& text, CliOptions& options)
     }
 }
 
+std::pair<std::string, std::string> ParseReplacement(const std::string& text)
+{
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos)
+        throw UsageError("--replace-thread: \"" + text + "\" is not OLD=NEW");
+    std::pair<std::string, std::string> names{text.substr(0, equals), text.substr(equals + 1)};
+    for (const std::string& name : {names.first, names.second}) {
+        if (FindDmc(name) < 0)
+            throw UsageError("--replace-thread: no catalogue thread is named \"" + name +
+                             "\" (names as in the legend: 310, Ecru, White, B5200)");
+    }
+    return names;
+}
+
 void CheckSymbols(const CliOptions& options)
 {
     if (options.symbolCodes.empty())
@@ -180,7 +210,11 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--version") {
             options.version = true;
             return options;
-        } else if (argument == "--width") {
+        }
+        if (argument == "--width" || argument == "--height" || argument == "--colors" || argument == "--dither" ||
+            argument == "--symbols")
+            options.schemeOptions.push_back(argument);
+        if (argument == "--width") {
             options.width = ParseInt(argument, value(), 10, 1000);
         } else if (argument == "--height") {
             options.height = ParseInt(argument, value(), 10, 1000);
@@ -191,6 +225,8 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--symbols") {
             options.symbolCodes = ParseSymbolCodes(value());
             symbolsGiven = true;
+        } else if (argument == "--replace-thread") {
+            options.threadReplacements.push_back(ParseReplacement(value()));
         } else if (argument == "--formats") {
             ParseFormats(value(), options);
         } else if (argument == "--no-pdf") {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora::cli {
@@ -29,6 +30,12 @@ struct CliOptions {
     bool xlsx = true;
     bool pdf = true;
     std::filesystem::path outFolder = ".";
+    // --replace-thread OLD=NEW in the order given: thread names as the legend's "Нитка" column
+    // shows them, both in the catalogue.
+    std::vector<std::pair<std::string, std::string>> threadReplacements;
+    // The options given that shape a new scheme (--width, --height, --colors, --dither,
+    // --symbols), in the order given: a scheme file takes none of them.
+    std::vector<std::string> schemeOptions;
 };
 
 // Throws UsageError.

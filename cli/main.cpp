@@ -1,9 +1,9 @@
 // velmora-cli: the headless main job. Loads a picture as the wizard does, builds the scheme with
-// the same engine as the window, and writes it to files.
+// the same engine as the window, and writes it to files; or reads a scheme file the window or an
+// earlier run saved and writes the same files again.
 #include "cli_options.h"
 #include "cli_version.h"
 #include "progress_line.h"
-#include "scheme_json.h"
 #include "scheme_pdf.h"
 
 #include "export/scheme_workbook.h"
@@ -12,7 +12,9 @@
 #include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
+#include "scheme/scheme_file.h"
 #include "scheme/symbol_spread.h"
+#include "scheme/thread_edit.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/scheme_grids.h"
@@ -28,7 +30,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <sstream>
 
 namespace velmora::cli {
 namespace {
@@ -79,14 +80,6 @@ void CreateFolder(const fs::path& folder)
         throw JobError("cannot create the folder " + folder.string() + ": " + error.message());
 }
 
-std::string SchemeJsonText(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document)
-{
-    std::ostringstream json;
-    WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
-                    document);
-    return std::move(json).str();
-}
-
 // The workbook and the PDFs share nothing but the finished scheme: a second processor writes the
 // one while the other prints. Once both are done, a failure is reported in the order of the files,
 // the workbook's before the PDFs'.
@@ -132,8 +125,7 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
 
 // Every file goes under a temporary name first, and all are put in their places only once all
 // are complete: a run that fails leaves the files of the run before as they were.
-void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document,
-                  const PrintDateTime& started)
+void WriteOutputs(const CliOptions& options, const SchemeDocument& document, const PrintDateTime& started)
 {
     CreateFolder(options.outFolder);
     std::optional<OutputFile> picture, jsonFile, workbook, chart, legend;
@@ -144,7 +136,7 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
     }
     if (options.json) {
         jsonFile.emplace(options.outFolder / "scheme.json");
-        jsonFile->Write(SchemeJsonText(options, request, document));
+        jsonFile->Write(SchemeFileText(document));
         jsonFile->Finish();
     }
     WriteWorkbookAndPdfs(options, document, started, workbook, chart, legend);
@@ -160,6 +152,18 @@ void WriteOutputs(const CliOptions& options, const SchemeRequest& request, const
         if (*file)
             (*file)->MoveIntoPlace();
     SyncFolder(options.outFolder);
+}
+
+// The --replace-thread edits in their order, before anything is written.
+void ReplaceThreads(const CliOptions& options, SchemeDocument& document)
+{
+    for (const auto& [from, to] : options.threadReplacements) {
+        try {
+            ReplaceThread(document, FindDmc(from), FindDmc(to));
+        } catch (const ThreadEditError& e) {
+            throw JobError("--replace-thread " + from + "=" + to + ": " + e.what());
+        }
+    }
 }
 
 // Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
@@ -186,6 +190,24 @@ int Run(const CliOptions& options, char* programName)
     }
     const PrintDateTime started = CurrentPrintDateTime();
 
+    if (IsSchemeFile(options.picture)) {
+        SchemeDocument document;
+        try {
+            document = ReadSchemeFile(options.picture);
+        } catch (const std::exception& e) {
+            std::cerr << "velmora-cli: cannot read the scheme " << options.picture.string() << ": " << e.what() << '\n';
+            return 1;
+        }
+        try {
+            ReplaceThreads(options, document);
+            WriteOutputs(options, document, started);
+        } catch (const std::exception& e) {
+            std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
+            return 1;
+        }
+        return 0;
+    }
+
     Bitmap picture;
     try {
         picture = LoadPicture(options.picture);
@@ -201,8 +223,10 @@ int Run(const CliOptions& options, char* programName)
         request.dithering = options.dithering;
 
         SchemeEngine engine;
-        const SchemeDocument document = engine.BuildScheme(picture, request);
-        WriteOutputs(options, request, document, started);
+        SchemeDocument document = engine.BuildScheme(picture, request);
+        document.pictureName = options.picture.string();
+        ReplaceThreads(options, document);
+        WriteOutputs(options, document, started);
     } catch (const std::exception& e) {
         std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
         return 1;
@@ -241,6 +265,12 @@ int main(int argc, char** argv)
         return Print(kCliUsage);
     if (options.version)
         return Print(VersionText() + '\n');
+    // Whether the input is a scheme is known from its content only; a scheme is made already.
+    if (!options.schemeOptions.empty() && velmora::IsSchemeFile(options.picture)) {
+        std::cerr << "velmora-cli: " << options.schemeOptions.front() << ": " << options.picture.string()
+                  << " is a scheme file; size, colour and symbol options apply to a picture only\nTry 'velmora-cli --help'.\n";
+        return 2;
+    }
     static char defaultName[] = "velmora-cli";
     return Run(options, argc > 0 && argv[0] ? argv[0] : defaultName);
 }

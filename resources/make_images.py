@@ -211,6 +211,70 @@ def table_with_title():
     return c
 
 
+def open_folder():
+    c = Canvas(16)
+    c.fill(1, 3, 6, 4, DEEP_YELLOW)    # the tab
+    c.fill(1, 4, 13, 13, DEEP_YELLOW)  # the back of the folder
+    c.fill(2, 5, 12, 12, YELLOW)
+    # The front leaf, opened towards the viewer.
+    for y in range(7, 14):
+        shift = (13 - y) // 3
+        c.fill(3 - shift + 1, y, 15 - shift, y, YELLOW)
+        c.put(3 - shift, y, DEEP_BROWN)
+        c.put(15 - shift, y, DEEP_BROWN)
+    c.fill(2, 7, 15, 7, DEEP_BROWN)
+    c.fill(1, 13, 13, 13, DEEP_BROWN)
+    return c
+
+
+def floppy_disk():
+    c = Canvas(16)
+    c.fill(1, 1, 14, 14, NAVY)
+    c.put(14, 1, CLEAR)                # the cut corner
+    c.fill(4, 1, 11, 6, WHITE)         # the label
+    c.fill(5, 3, 10, 3, SILVER)
+    c.fill(5, 5, 10, 5, SILVER)
+    c.fill(4, 9, 11, 14, SILVER)       # the shutter
+    c.fill(6, 10, 7, 13, DARK)
+    return c
+
+
+def pdf_page(content):
+    """A page with a red band that says it goes to a PDF file, over `content` drawn on it."""
+    c = Canvas(16)
+    c.fill(2, 0, 13, 15, WHITE)
+    c.frame(2, 0, 13, 15, DARK)
+    content(c)
+    c.fill(0, 10, 15, 15, RED)
+    c.art(1, 11, [
+        "ww  ww  www",
+        "w w w w w  ",
+        "ww  w w ww ",
+        "w   ww  w  ",
+    ], {"w": WHITE})
+    return c
+
+
+def pdf_chart():
+    def grid(c):
+        for x in (5, 8, 11):
+            c.fill(x, 1, x, 9, SILVER)
+        for y in (3, 6, 9):
+            c.fill(3, y, 12, y, SILVER)
+        c.put(4, 2, BLUE)
+        c.put(7, 4, GREEN)
+        c.put(10, 7, RED)
+    return pdf_page(grid)
+
+
+def pdf_symbols():
+    def rows(c):
+        for y, colour in ((2, BLUE), (5, GREEN), (8, RED)):
+            c.fill(4, y, 5, y + 1, colour)
+            c.fill(7, y, 11, y, GREY)
+    return pdf_page(rows)
+
+
 def application_icon():
     """A patch of cloth with a heart sewn in cross-stitches."""
     c = Canvas(32)
@@ -246,6 +310,10 @@ IMAGES = {
     "file_exit.png": door,
     "service_excel.png": spreadsheet,
     "service_dmc.png": table_with_title,
+    "file_open.png": open_folder,
+    "file_save.png": floppy_disk,
+    "file_save_pdf.png": pdf_chart,
+    "file_save_symbols_pdf.png": pdf_symbols,
     "velmora.png": application_icon,
 }
 

@@ -97,6 +97,8 @@ void CellTable::store(Cell& cell, std::string_view text)
 
 std::string CellTable::text(int col, int row) const { return std::string(view(cells_[index(col, row)])); }
 
+std::string_view CellTable::textView(int col, int row) const { return view(cells_[index(col, row)]); }
+
 void CellTable::setText(int col, int row, std::string_view text) { store(cells_[index(col, row)], text); }
 
 void CellTable::setRotatedText(int col, int row, std::string_view text)

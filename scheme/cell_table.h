@@ -29,6 +29,8 @@ public:
 
     // The cell's text; throws std::out_of_range outside the table.
     std::string text(int col, int row) const;
+    // The same without a copy, for scans of a whole chart; valid until the table next changes.
+    std::string_view textView(int col, int row) const;
     // Sets the text and leaves the cell's rotation as it was.
     void setText(int col, int row, std::string_view text);
     // Sets the text and marks the cell to be drawn turned by 90 degrees.

@@ -130,4 +130,12 @@ const std::array<TDMC, kDmcCount> DMCTable = {{
     {"422", Rgb(0xDFB255)}, {"642", Rgb(0xAF9A6D)}, {"794", Rgb(0x9FBDDF)}, {"913", Rgb(0x63CA54)}, {"3012", Rgb(0x837012)}, {"3746", Rgb(0x8367D5)},
 }};
 
+int FindDmc(std::string_view name)
+{
+    for (int i = 0; i < kDmcCount; ++i)
+        if (name == DMCTable[static_cast<std::size_t>(i)].Name)
+            return i;
+    return -1;
+}
+
 } // namespace velmora

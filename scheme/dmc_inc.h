@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace velmora {
 
@@ -17,5 +18,8 @@ constexpr int kDmcWhite = 0; // "White": no symbol, its own legend row, empty ch
 
 // The catalogue, indexed 0..390. The index is a thread's identity everywhere in the program.
 extern const std::array<TDMC, kDmcCount> DMCTable;
+
+// The index of the thread named exactly `name`, or −1.
+int FindDmc(std::string_view name);
 
 } // namespace velmora

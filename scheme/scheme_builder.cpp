@@ -6,6 +6,7 @@
 #include "picture_error.h"
 #include "stretch.h"
 
+#include <algorithm>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
@@ -35,15 +36,6 @@ void CheckRequest(const Bitmap& source, const SchemeRequest& request)
     if (request.symbols.size() < At(request.colorCount))
         throw std::invalid_argument("the symbol list has " + std::to_string(request.symbols.size()) +
                                     " symbols for " + std::to_string(request.colorCount) + " colours");
-}
-
-// One pixel per stitch. Only the 24 colour bits of a pixel take part in the build.
-Bitmap Stretch(const Bitmap& source, int width, int height)
-{
-    Bitmap working = StretchPointSampled(source, width, height);
-    for (Color& pixel : working.pixels())
-        pixel &= 0xFFFFFF;
-    return working;
 }
 
 Color ThreadColor(int dmc) { return DMCTable[At(dmc)].Color; }
@@ -116,22 +108,15 @@ std::vector<int> MapWithErrorDiffusion(Bitmap& working, ColorFixUnit& reduction)
     return DiffuseErrors(working, threads, reduction.PaletteStitches);
 }
 
-// Orders the palette lists from light to dark, entries of equal brightness keeping their order.
-// Returns, for each sorted position, the entry's index before sorting.
+// Orders the palette lists from light to dark. Returns, for each sorted position, the entry's index
+// before sorting.
 std::vector<int> SortByBrightness(ColorFixUnit& reduction)
 {
-    const int count = reduction.PaletteSize;
-    std::vector<int> original(At(count));
-    std::iota(original.begin(), original.end(), 0);
-    auto key = [&](int j) { return BrightnessKey(ThreadColor(reduction.PaletteDMC[At(j)])); };
-    for (int i = 0; i <= count - 2; ++i) {
-        for (int j = count - 2; j >= i; --j) {
-            if (key(j + 1) < key(j)) {
-                std::swap(reduction.PaletteDMC[At(j)], reduction.PaletteDMC[At(j + 1)]);
-                std::swap(reduction.PaletteStitches[At(j)], reduction.PaletteStitches[At(j + 1)]);
-                std::swap(original[At(j)], original[At(j + 1)]);
-            }
-        }
+    const std::vector<int> original = LightToDarkOrder(reduction.PaletteDMC);
+    const std::vector<int> dmc = reduction.PaletteDMC, stitches = reduction.PaletteStitches;
+    for (std::size_t k = 0; k < original.size(); ++k) {
+        reduction.PaletteDMC[k] = dmc[At(original[k])];
+        reduction.PaletteStitches[k] = stitches[At(original[k])];
     }
     return original;
 }
@@ -148,7 +133,36 @@ std::vector<std::string_view> SymbolsBySortedPosition(const ColorFixUnit& reduct
     return result;
 }
 
-CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::string_view>& symbols)
+std::vector<LegendEntry> LegendEntries(const ColorFixUnit& reduction, const std::vector<std::string_view>& symbols)
+{
+    std::vector<LegendEntry> entries;
+    for (int k = 0; k < reduction.PaletteSize; ++k)
+        entries.push_back({reduction.PaletteDMC[At(k)], std::string(symbols[At(k)]), reduction.PaletteStitches[At(k)]});
+    return entries;
+}
+
+} // namespace
+
+// Only the 24 colour bits of a pixel take part in the build.
+Bitmap WorkingPicture(const Bitmap& source, int width, int height)
+{
+    Bitmap working = StretchPointSampled(source, width, height);
+    for (Color& pixel : working.pixels())
+        pixel &= 0xFFFFFF;
+    return working;
+}
+
+std::vector<int> LightToDarkOrder(std::span<const int> threads)
+{
+    std::vector<int> order(threads.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return BrightnessKey(ThreadColor(threads[At(a)])) < BrightnessKey(ThreadColor(threads[At(b)]));
+    });
+    return order;
+}
+
+CellTable LegendTable(std::span<const LegendEntry> lightToDark)
 {
     CellTable legend;
     legend.setColumns(static_cast<int>(kLegendHeaders.size()));
@@ -156,24 +170,23 @@ CellTable FillLegend(const ColorFixUnit& reduction, const std::vector<std::strin
     for (std::size_t c = 0; c < kLegendHeaders.size(); ++c)
         legend.setText(static_cast<int>(c), 0, kLegendHeaders[c]);
 
-    for (int k = 1; k <= reduction.PaletteSize; ++k) {
-        const int dmc = reduction.PaletteDMC[At(k - 1)];
+    for (std::size_t k = 0; k < lightToDark.size(); ++k) {
+        const LegendEntry& entry = lightToDark[k];
         int row = 1; // White has a row of its own, above all others
-        if (dmc != kDmcWhite) {
+        if (entry.dmc != kDmcWhite) {
             legend.setRows(legend.rows() + 1);
             row = legend.rows() - 2;
-            legend.setText(1, row, symbols[At(k - 1)]);
+            legend.setText(1, row, entry.symbol);
         }
-        legend.setText(0, row, std::to_string(k));
-        legend.setText(2, row, std::to_string(DMCTable[At(dmc)].Color));
-        legend.setText(3, row, DMCTable[At(dmc)].Name);
-        legend.setText(4, row, std::to_string(reduction.PaletteStitches[At(k - 1)]));
+        legend.setText(0, row, std::to_string(k + 1));
+        legend.setText(2, row, std::to_string(DMCTable[At(entry.dmc)].Color));
+        legend.setText(3, row, DMCTable[At(entry.dmc)].Name);
+        legend.setText(4, row, std::to_string(entry.stitches));
     }
     return legend;
 }
 
-// The frame of the chart: column numbers turned upright and row numbers.
-CellTable NewChart(int width, int height)
+CellTable NewChartFrame(int width, int height)
 {
     CellTable chart;
     chart.setColumns(width + 1);
@@ -187,6 +200,8 @@ CellTable NewChart(int width, int height)
         chart.setText(0, r, std::to_string(r));
     return chart;
 }
+
+namespace {
 
 // Each stitch takes the symbol of the palette entry its mapping chose. (Matching stitches to
 // entries by thread colour instead would give both threads of a colour pair — White and B5200,
@@ -209,7 +224,8 @@ SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeReque
 {
     CheckRequest(source, request);
     SchemeDocument document;
-    document.picture = Stretch(source, request.width, request.height);
+    document.request = request;
+    document.picture = WorkingPicture(source, request.width, request.height);
 
     ColorFixUnit reduction;
     std::array<int, kDmcCount> used{};
@@ -219,13 +235,49 @@ SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeReque
                                                        : MapPlain(document.picture, reduction);
     const std::vector<int> originalOfSorted = SortByBrightness(reduction);
     const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
-    document.legend = FillLegend(reduction, symbols);
-    document.chart = NewChart(request.width, request.height);
+    document.legend = LegendTable(LegendEntries(reduction, symbols));
+    document.chart = NewChartFrame(request.width, request.height);
     FillChart(document.chart, request.width, request.height, entries, originalOfSorted, symbols);
 
     Reduction = std::move(reduction);
     DMCUsed = used;
     return document;
+}
+
+Bitmap MappedPicture(const CellTable& chart, const CellTable& legend)
+{
+    const int width = chart.columns() - 1, height = chart.rows() - 2;
+    if (width <= 0 || height <= 0)
+        return {};
+    std::array<Color, 256> colorOfSymbol{};
+    std::array<bool, 256> known{};
+    colorOfSymbol[0] = DMCTable[kDmcWhite].Color;
+    known[0] = true;
+    for (int row = 1; row < legend.rows(); ++row) {
+        const std::string name = legend.text(3, row);
+        if (name.empty())
+            continue;
+        const int dmc = FindDmc(name);
+        if (dmc < 0)
+            throw std::invalid_argument("legend row " + std::to_string(row) + ": no thread is named " + name);
+        const std::string symbol = legend.text(1, row);
+        const auto code = symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front());
+        colorOfSymbol[code] = DMCTable[At(dmc)].Color;
+        known[code] = true;
+    }
+    Bitmap picture(width, height);
+    for (int y = 0; y < height; ++y) {
+        auto out = picture.row(y);
+        for (int x = 0; x < width; ++x) {
+            const std::string symbol = chart.text(x + 1, y + 1);
+            const auto code = symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front());
+            if (!known[code])
+                throw std::invalid_argument("the stitch in row " + std::to_string(y + 1) + ", column " +
+                                            std::to_string(x + 1) + " has a symbol that no legend row has");
+            out[At(x)] = colorOfSymbol[code];
+        }
+    }
+    return picture;
 }
 
 } // namespace velmora

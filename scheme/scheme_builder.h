@@ -6,6 +6,7 @@
 #include "dmc_inc.h"
 
 #include <array>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,13 @@ struct SchemeRequest {
     bool dithering = false;
 };
 
-// The three views of a scheme.
+// A built scheme: the request it came from and its three views. The window, velmora-cli and the
+// scheme file all keep a scheme as this.
 struct SchemeDocument {
+    SchemeRequest request;
+    // The source picture's file name as the user gave it (UTF-8), or empty. Only a record: the
+    // scheme does not need the picture again.
+    std::string pictureName;
     // W × H pixels, each the colour of its stitch's thread.
     Bitmap picture;
     // W + 1 columns × H + 2 rows: column numbers " 1", " 2", … turned by 90 degrees in row 0, row
@@ -42,6 +48,34 @@ inline constexpr std::array<const char*, 5> kLegendHeaders = {
     "\xcd\xe8\xf2\xea\xe0",                 // "Нитка"
     "\xca\xf0\xe5\xf1\xf2\xe8\xea\xee\xe2", // "Крестиков"
 };
+
+// The chart's frame for W × H stitches: the column numbers turned upright in row 0, the row numbers
+// in column 0, every stitch empty.
+CellTable NewChartFrame(int width, int height);
+
+// The places of `threads` (catalogue indices) from light to dark, as the build sorts its palette:
+// by BrightnessKey, threads of equal brightness (White and B5200) keeping their order.
+std::vector<int> LightToDarkOrder(std::span<const int> threads);
+
+// A thread row of the legend.
+struct LegendEntry {
+    int dmc = 0;
+    std::string symbol; // empty for White
+    int stitches = 0;
+};
+
+// The legend of threads sorted light to dark: numbered 1, 2, … in that order, White's row second
+// (empty when no entry is White), every other thread below it, and an empty last row.
+CellTable LegendTable(std::span<const LegendEntry> lightToDark);
+
+// The picture the build reduces: `source` point-sampled to one pixel per stitch, its colour bits
+// only. Beside the mapped picture it shows what the scheme was made from.
+Bitmap WorkingPicture(const Bitmap& source, int width, int height);
+
+// The mapped picture of a chart and its legend: each stitch takes the catalogue colour of the
+// thread whose legend row has the stitch's symbol, an empty stitch White's. Throws
+// std::invalid_argument for a symbol that no legend row has or a thread name not in the catalogue.
+Bitmap MappedPicture(const CellTable& chart, const CellTable& legend);
 
 // The scheme state of the application: the last build's colour reduction and thread flags.
 class SchemeEngine {

@@ -10,6 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libjpeg62-turbo-dev libxlsxwriter-dev
   libspng-dev libwebp-dev libgif-dev libtiff-dev libheif-dev libde265-0
+  nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   fonts-symbola fonts-liberation2

@@ -16,11 +16,13 @@ cmake --build --preset release
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 
-# The picture decoders under libFuzzer (clang; see fuzz/README.md): half a minute each, seeded with
-# the test corpus. Any crash, sanitizer report, input slower than 2 s or memory blow-up fails the
-# run; its input is kept in build/fuzz/findings/ for replaying.
+# The picture decoders and the scheme file reader under libFuzzer (clang; see fuzz/README.md): half
+# a minute each, seeded with the test corpus and the scheme files of the tests. Any crash, sanitizer
+# report, input slower than 2 s or memory blow-up fails the run; its input is kept in
+# build/fuzz/findings/ for replaying.
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg fuzz_png fuzz_webp fuzz_gif fuzz_tiff fuzz_heif
+cmake --build --preset fuzz --target fuzz_bmp fuzz_jpeg fuzz_png fuzz_webp fuzz_gif fuzz_tiff fuzz_heif \
+    fuzz_scheme_file
 fuzz_scratch=$(mktemp -d)
 trap 'rm -rf "$fuzz_scratch"' EXIT
 mkdir -p build/fuzz/findings
@@ -29,7 +31,7 @@ run_fuzzer() { # target, then the name patterns of its seed files
     shift
     mkdir -p "$seeds" "$work"
     for pattern in "$@"; do
-        find tests/corpus -name "$pattern" -exec cp {} "$seeds" \;
+        find tests/corpus tests/data -name "$pattern" -exec cp {} "$seeds" \;
     done
     if ! "build/fuzz/fuzz/$target" -max_total_time=30 -timeout=2 -rss_limit_mb=2560 -max_len=65536 \
         -artifact_prefix="build/fuzz/findings/$target-" "$work" "$seeds" >"$fuzz_scratch/$target.log" 2>&1; then
@@ -46,6 +48,7 @@ run_fuzzer fuzz_webp '*.webp'
 run_fuzzer fuzz_gif '*.gif'
 run_fuzzer fuzz_tiff '*.tif' '*.tiff'
 run_fuzzer fuzz_heif '*.heic' '*.heif'
+run_fuzzer fuzz_scheme_file '*.json' '*.velmora'
 
 # The test suite last, so that its summary closes the output.
 ctest --preset sanitize -j2

@@ -43,6 +43,42 @@ public:
         initialFont = initial;
         return chooseFont();
     }
+
+    Answer saveAnswer = Answer::Cancel;
+    int saveQuestions = 0;
+    QString saveCaption;
+    QString saveText;
+    Answer AskYesNoCancel(QWidget*, const QString& caption, const QString& text) override
+    {
+        ++saveQuestions;
+        saveCaption = caption;
+        saveText = text;
+        return saveAnswer;
+    }
+
+    // The files "chosen" in the open and save dialogs, in turn; none left is a cancelled dialog.
+    QStringList openFiles;
+    QStringList saveFiles;
+    QString lastSuggested;
+    QString lastSuffix;
+    int fileDialogs = 0;
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&) override
+    {
+        ++fileDialogs;
+        if (openFiles.isEmpty())
+            return std::nullopt;
+        return openFiles.takeFirst();
+    }
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&, const QString& suggested,
+                                          const QString& suffix) override
+    {
+        ++fileDialogs;
+        lastSuggested = suggested;
+        lastSuffix = suffix;
+        if (saveFiles.isEmpty())
+            return std::nullopt;
+        return saveFiles.takeFirst();
+    }
 };
 
 } // namespace velmora::test

@@ -37,6 +37,13 @@ public:
     {
         return real_.ChooseFont(parent, initial);
     }
+    Answer AskYesNoCancel(QWidget*, const QString&, const QString&) override { return Answer::No; }
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&,
+                                          const QString&) override
+    {
+        return std::nullopt;
+    }
 
 private:
     Prompter& real_ = CurrentPrompter();

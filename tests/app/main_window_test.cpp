@@ -102,12 +102,18 @@ private slots:
 
     void menuAndToolBarInOrder()
     {
-        QCOMPARE(Names(DM->MainMenu->actions()).size(), 3);
+        QCOMPARE(DM->MainMenu->actions(), QList<QAction*>({DM->mi_File->menuAction(), DM->mi_Edit->menuAction(),
+                                                           DM->mi_Service->menuAction(), DM->mi_Help->menuAction()}));
         QCOMPARE(DM->mi_File->title(), QStringLiteral("Файл"));
+        QCOMPARE(DM->mi_Edit->title(), QStringLiteral("Правка"));
         QCOMPARE(DM->mi_Service->title(), QStringLiteral("Сервис"));
         QCOMPARE(DM->mi_Help->title(), QStringLiteral("?"));
         QCOMPARE(Names(DM->mi_File->actions()),
-                 QStringList({"ac_FileNew", "ac_FilePrint", "ac_FilePrintSymbols", "N1", "ac_FileExit"}));
+                 QStringList({"ac_FileNew", "ac_FileOpen", "ac_FileSave", "N3", "ac_FilePrint", "ac_FilePrintSymbols",
+                              "ac_FileSavePdf", "ac_FileSaveSymbolsPdf", "N1", "ac_FileExit"}));
+        QCOMPARE(Names(DM->mi_Edit->actions()),
+                 QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread", "N5", "ac_EditSourceBeside",
+                              "ac_EditSourceInstead"}));
         QCOMPARE(Names(DM->mi_Service->actions()),
                  QStringList({"ac_ServiceExcel", "ac_ServiceDMC", "N2", "ac_ServiceOptions"}));
         QCOMPARE(Names(DM->mi_Help->actions()), QStringList({"ac_HelpAbout"}));
@@ -117,6 +123,14 @@ private slots:
             toolBar << window_->ToolBar->widgetForAction(a)->objectName();
         QCOMPARE(toolBar, QStringList({"tb_FileNew", "tb_Sep1", "tb_ServiceExcel", "ToolButton5", "tb_HelpAbout",
                                        "tb_FileExit"}));
+        QStringList fileToolBar;
+        for (QAction* a : window_->FileToolBar->actions())
+            fileToolBar << window_->FileToolBar->widgetForAction(a)->objectName();
+        QCOMPARE(fileToolBar,
+                 QStringList({"tb_FileOpen", "tb_FileSave", "tb_Sep2", "tb_FileSavePdf", "tb_FileSaveSymbolsPdf"}));
+        QCOMPARE(window_->tb_FileSavePdf->defaultAction(), DM->ac_FileSavePdf);
+        QCOMPARE(window_->tb_FileSave->toolTip(), QStringLiteral("Сохранить схему"));
+        QVERIFY(window_->toolBarBreak(window_->FileToolBar));
         QCOMPARE(window_->tb_ServiceExcel->defaultAction(), DM->ac_ServiceExcel);
         QCOMPARE(window_->tb_FileNew->size(), QSize(84, 36));
         QCOMPARE(window_->tb_Sep1->width(), 8);
@@ -148,10 +162,12 @@ private slots:
 
     void printAndExportWaitForScheme()
     {
-        for (QAction* a : {DM->ac_FilePrint, DM->ac_FilePrintSymbols, DM->ac_ServiceExcel})
+        const auto schemeCommands = {DM->ac_FilePrint, DM->ac_FilePrintSymbols, DM->ac_ServiceExcel, DM->ac_FileSave,
+                                     DM->ac_FileSavePdf, DM->ac_FileSaveSymbolsPdf};
+        for (QAction* a : schemeCommands)
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         for (QAction* a : {DM->ac_FileNew, DM->ac_FileExit, DM->ac_ServiceDMC, DM->ac_ServiceOptions,
-                           DM->ac_HelpAbout})
+                           DM->ac_HelpAbout, DM->ac_FileOpen})
             QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(!window_->tb_ServiceExcel->isEnabled());
 
@@ -160,7 +176,7 @@ private slots:
         QCOMPARE(printed.count(), 0);
 
         window_->ShowScheme(SmallScheme());
-        for (QAction* a : {DM->ac_FilePrint, DM->ac_FilePrintSymbols, DM->ac_ServiceExcel})
+        for (QAction* a : schemeCommands)
             QVERIFY2(a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(window_->tb_ServiceExcel->isEnabled());
         QTest::keyClick(window_, Qt::Key_P, Qt::ControlModifier);

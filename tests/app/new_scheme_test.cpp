@@ -196,7 +196,10 @@ private slots:
             return w.result();
         });
         const bool ditheringBefore = DM->Dithering;
+        // The first scheme is not saved: New asks, and goes on without saving.
+        prompter_.saveAnswer = Prompter::Answer::No;
         DM->ac_FileNew->trigger();
+        QCOMPARE(prompter_.saveQuestions, 1);
         QCOMPARE(prompter_.errors.size(), 1);
         QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
         QVERIFY(window_->asg_Image->cellTable() == chart);

@@ -402,6 +402,11 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"empty format", sample + " --formats json,,bmp", 2, "--formats"},
         {"no formats", sample + " --formats \"\"", 2, "--formats"},
         {"nothing left to write", sample + " --formats pdf --no-pdf", 2, "--no-pdf"},
+        {"replacement not OLD=NEW", sample + " --replace-thread 310", 2, "--replace-thread: \"310\" is not OLD=NEW"},
+        {"unknown new thread", sample + " --replace-thread 310=3999", 2, "no catalogue thread is named \"3999\""},
+        {"unknown old thread", sample + " --replace-thread white=310", 2, "no catalogue thread is named \"white\""},
+        {"thread not in the scheme", sample + " --colors 2 --replace-thread B5200=310", 1,
+         "--replace-thread B5200=310: thread B5200 is not in the scheme"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
         {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
         {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},
@@ -442,6 +447,113 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_EQ(ParseCliOptions({"--", "--help"}).picture, "--help");
     const CliOptions some = ParseCliOptions({"p.bmp", "--formats", "pdf,xlsx,pdf"});
     EXPECT_TRUE(some.pdf && some.xlsx && !some.json && !some.bmp);
+}
+
+// The files of a run from a scheme file against those of the run that made it: picture.bmp and
+// scheme.json to the byte, every part of the workbook but its creation time and its picture's
+// scratch name, and the PDFs' pages and text but the footer's date and time.
+class SchemeInputTest : public CliTest {
+protected:
+    std::string PdfText(const fs::path& pdf)
+    {
+        return std::regex_replace(Poppler("pdftotext", pdf), std::regex(R"(\d\d\D\d\d\D\d{4} \d\d:\d\d)"), "DATE");
+    }
+
+    void ExpectSameFiles(const fs::path& made, const fs::path& again)
+    {
+        EXPECT_EQ(ReadFileText(made / "picture.bmp"), ReadFileText(again / "picture.bmp"));
+        EXPECT_EQ(ReadFileText(made / "scheme.json"), ReadFileText(again / "scheme.json"));
+        const char* check = "import re, sys, zipfile\n"
+                            "a, b = zipfile.ZipFile(sys.argv[1]), zipfile.ZipFile(sys.argv[2])\n"
+                            "part = lambda z, n: re.sub(rb'velmora-picture-[^.]*', b'', z.read(n))\n"
+                            "names = sorted(n for n in a.namelist() if n != 'docProps/core.xml')\n"
+                            "same = names == sorted(n for n in b.namelist() if n != 'docProps/core.xml')\n"
+                            "sys.exit(0 if same and all(part(a, n) == part(b, n) for n in names) else 1)";
+        const std::string command = std::string(VELMORA_PYTHON3) + " -c \"" + check + "\" " +
+                                    (made / "scheme.xlsx").string() + " " + (again / "scheme.xlsx").string();
+        EXPECT_EQ(std::system(command.c_str()), 0) << "the workbooks differ";
+        for (const char* pdf : {"chart.pdf", "legend.pdf"}) {
+            const std::string pages = Poppler("pdfinfo", made / pdf);
+            const std::size_t at = pages.find("Pages:");
+            ASSERT_NE(at, std::string::npos) << pdf;
+            EXPECT_NE(Poppler("pdfinfo", again / pdf).find(pages.substr(at, pages.find('\n', at) - at)),
+                      std::string::npos)
+                << pdf;
+            EXPECT_TRUE(PdfText(made / pdf) == PdfText(again / pdf)) << pdf;
+        }
+    }
+
+    void MadeAndAgain(const std::string& pictureOptions)
+    {
+        const CliRun made = Cli(pictureOptions + " --out " + (folder_ / "made").string());
+        ASSERT_EQ(made.status, 0) << made.errors;
+        const CliRun again =
+            Cli((folder_ / "made" / "scheme.json").string() + " --out " + (folder_ / "again").string());
+        ASSERT_EQ(again.status, 0) << again.errors;
+        ExpectSameFiles(folder_ / "made", folder_ / "again");
+        EXPECT_NE(PdfText(folder_ / "made" / "chart.pdf").find("DATE"), std::string::npos);
+    }
+};
+
+TEST_F(SchemeInputTest, WritesTheSameFilesAsTheRunThatMadeIt)
+{
+    MadeAndAgain(kSample.string() + " --width 40 --colors 8 --dither");
+}
+
+// The largest chart: 1000 × 1000 stitches, 100 colours, error diffusion.
+TEST_F(SchemeInputTest, WritesTheSameFilesForTheLargestChart)
+{
+    MadeAndAgain((fs::path(VELMORA_CORPUS_DIR) / "photos" / "large-greenmeadow-1280x1024.jpg").string() +
+                 " --width 1000 --height 1000 --colors 100 --dither");
+}
+
+TEST_F(SchemeInputTest, SchemeFilesOfEveryKindAndTheirFaults)
+{
+    const fs::path schemes = fs::path(VELMORA_TEST_DATA_DIR) / "schemes";
+    // A file of the window's and one written before the file named its format.
+    for (const char* name : {"rose-14x10.velmora", "horse-20x16-before-format.json"}) {
+        const CliRun run = Cli((schemes / name).string() + " --no-pdf --out " + (folder_ / name).string());
+        EXPECT_EQ(run.status, 0) << name << ": " << run.errors;
+        EXPECT_TRUE(fs::exists(folder_ / name / "picture.bmp")) << name;
+    }
+    // Options that make a scheme do not apply to one made: a wrong command line.
+    for (const char* option : {"--width 20", "--height 20", "--colors 5", "--dither", "--colors 2 --symbols 50,51"}) {
+        const CliRun run = Cli((schemes / "rose-14x10.velmora").string() + " " + option + " --out " + folder_.string());
+        EXPECT_EQ(run.status, 2) << option;
+        EXPECT_NE(run.errors.find("is a scheme file"), std::string::npos) << run.errors;
+    }
+    EXPECT_FALSE(fs::exists(folder_ / "scheme.json"));
+    // A damaged file: the message names the key and the row, and nothing is written.
+    std::string text = ReadFileText(schemes / "rose-14x10.velmora");
+    text.replace(text.find("\"chart\": [\n    ["), 17, "\"chart\": [\n    [250,");
+    const fs::path damaged = folder_ / "damaged.velmora";
+    std::ofstream(damaged, std::ios::binary) << text;
+    const CliRun run = Cli(damaged.string() + " --out " + (folder_ / "out").string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find("cannot read the scheme " + damaged.string() + ": key \"chart\", row 1"),
+              std::string::npos)
+        << run.errors;
+    EXPECT_FALSE(fs::exists(folder_ / "out" / "picture.bmp"));
+}
+
+// Replacements apply in the order given: 3328 merged into 356, then 356 (now both) into White,
+// and 645 replaced by 310, which moves to its own place, last, with 645's symbol.
+TEST_F(SchemeInputTest, ThreadsReplacedInTheOrderGiven)
+{
+    const fs::path rose = fs::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
+    const CliRun run = Cli(rose.string() + " --replace-thread 3328=356 --replace-thread 356=White" +
+                           " --replace-thread 645=310 --formats json --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const std::string json = Json();
+    const char* const expected = "  \"legend\": [\n"
+                                 "    [\"№\", \"Символ\", \"Цвет\", \"Нитка\", \"Крестиков\"],\n"
+                                 "    [\"1\", 0, \"16777215\", \"White\", \"46\"],\n"
+                                 "    [\"2\", 48, \"15847616\", \"341\", \"14\"],\n"
+                                 "    [\"3\", 151, \"5281399\", \"522\", \"22\"],\n"
+                                 "    [\"4\", 220, \"4404597\", \"3740\", \"27\"],\n"
+                                 "    [\"5\", 255, \"0\", \"310\", \"31\"],\n"
+                                 "    [\"\", 0, \"\", \"\", \"\"]\n";
+    EXPECT_NE(json.find(expected), std::string::npos) << json;
 }
 
 } // namespace

@@ -187,7 +187,7 @@ private slots:
             PrintGrid(model);
             QFAIL("printing without a printer went through");
         } catch (const std::runtime_error& e) {
-            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("There is no default printer currently selected"));
+            QCOMPARE(QString::fromUtf8(e.what()), QStringLiteral("Принтер по умолчанию не выбран"));
         }
     }
 };

@@ -8,13 +8,26 @@
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 
+#include "app/error_box.h"
+#include "scheme/scheme_file.h"
+
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QMenuBar>
 
 #include <cstdio>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -45,6 +58,79 @@ void SaveScreenshots(const QString& folder)
     std::fprintf(stderr, "screenshots saved in %s\n", qPrintable(folder));
     // Straight out: the close question is for people.
     QCoreApplication::exit(0);
+}
+
+// The whole screen, menus and dialogs included.
+void GrabScreen(const QString& folder, const char* name)
+{
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QDir(folder).filePath(QStringLiteral("tour-%1.png").arg(QLatin1String(name))));
+}
+
+// Once the dialog or box that `step` opens is up: grab the screen, then `answer` it.
+void AtTheDialog(const QString& folder, const char* name, const std::function<void(QWidget&)>& answer,
+                 const std::function<void()>& step)
+{
+    QTimer::singleShot(800, qApp, [folder, name, answer] {
+        GrabScreen(folder, name);
+        if (QWidget* modal = QApplication::activeModalWidget())
+            answer(*modal);
+    });
+    step();
+}
+
+void Reject(QWidget& dialog)
+{
+    if (auto* d = qobject_cast<QDialog*>(&dialog))
+        d->reject();
+}
+
+void Press(QWidget& box, QMessageBox::StandardButton which)
+{
+    if (auto* b = qobject_cast<QMessageBox*>(&box))
+        b->button(which)->click();
+}
+
+void TakeTour(const QString& folder)
+{
+    QDir().mkpath(folder);
+    DM->SchemeModified = true; // as the New command leaves it
+
+    QTimer::singleShot(600, qApp, [folder] {
+        GrabScreen(folder, "file-menu");
+        DM->mi_File->close();
+    });
+    DM->mi_File->exec(fm_Main->mapToGlobal(QPoint(0, fm_Main->menuBar()->height())));
+
+    AtTheDialog(folder, "save-dialog", Reject, [] { DM->ac_FileSave->trigger(); });
+    // The question, answered No; then the open dialog, cancelled.
+    AtTheDialog(folder, "unsaved-question",
+                [folder](QWidget& box) {
+                    QTimer::singleShot(800, qApp, [folder] {
+                        GrabScreen(folder, "open-dialog");
+                        if (QWidget* modal = QApplication::activeModalWidget())
+                            Reject(*modal);
+                    });
+                    Press(box, QMessageBox::No);
+                },
+                [] { DM->ac_FileOpen->trigger(); });
+
+    const QString damaged = QDir(folder).filePath(QStringLiteral("damaged.velmora"));
+    QFile file(damaged);
+    if (file.open(QIODevice::WriteOnly)) {
+        std::string text = SchemeFileText(DM->Scheme);
+        text.replace(text.find("\"chart\": [\n    ["), 17, "\"chart\": [\n    [250,");
+        file.write(text.data(), static_cast<qint64>(text.size()));
+        file.close();
+    }
+    AtTheDialog(folder, "error-box", [](QWidget& box) { Press(box, QMessageBox::Ok); },
+                [damaged] { RunGuarded([damaged] { DM->OpenScheme(ToPath(damaged)); }); });
+    AtTheDialog(folder, "pdf-dialog", Reject, [] { DM->ac_FileSavePdf->trigger(); });
+    QTimer::singleShot(300, qApp, [folder] {
+        GrabScreen(folder, "window");
+        QCoreApplication::exit(0);
+    });
+    std::fprintf(stderr, "tour saved in %s\n", qPrintable(folder));
 }
 
 } // namespace
@@ -78,6 +164,9 @@ void ShowDemoSchemeFromEnvironment()
     const QString folder = qEnvironmentVariable("VELMORA_DEMO_SCREENSHOTS");
     if (!folder.isEmpty())
         QTimer::singleShot(500, fm_Main, [folder] { SaveScreenshots(folder); });
+    const QString tour = qEnvironmentVariable("VELMORA_DEMO_TOUR");
+    if (!tour.isEmpty())
+        QTimer::singleShot(500, fm_Main, [tour] { TakeTour(tour); });
 }
 
 } // namespace velmora

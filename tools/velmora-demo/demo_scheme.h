@@ -8,6 +8,11 @@ namespace velmora {
 // is 1). When VELMORA_DEMO_SCREENSHOTS names a folder, it then saves a picture of each page (and of
 // the chart scrolled to its middle) there as PNG files and ends the program. Throws what loading
 // and building throw.
+//
+// When VELMORA_DEMO_TOUR names a folder instead, it takes the scheme-file commands round and saves
+// a picture of the whole screen at each stop there: the File menu, the save dialog, the question
+// about the unsaved scheme, the open dialog, the error box of a damaged file and the PDF dialog.
+// Then it ends the program. Run it under `xvfb-run -a`.
 void ShowDemoSchemeFromEnvironment();
 
 } // namespace velmora

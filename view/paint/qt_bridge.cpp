@@ -26,6 +26,15 @@ std::filesystem::path ToPath(const QString& file)
 #endif
 }
 
+QString ToQString(const std::filesystem::path& file)
+{
+#ifdef _WIN32
+    return QString::fromStdWString(file.wstring());
+#else
+    return QFile::decodeName(QByteArray::fromStdString(file.string()));
+#endif
+}
+
 QColor ToQColor(Color color) { return QColor(Red(color), Green(color), Blue(color)); }
 
 QImage ToQImage(const Bitmap& bitmap)

@@ -26,6 +26,8 @@ std::string QStringToCp1251(const QString& text);
 // A file name from Qt as the standard library opens it: the name in the local 8-bit encoding
 // (QFile::encodeName) on POSIX, as UTF-16 on Windows.
 std::filesystem::path ToPath(const QString& file);
+// And back, for showing a file's name.
+QString ToQString(const std::filesystem::path& file);
 
 // A colour of the core (red in the low byte; bits above the 24 of the colour are ignored).
 QColor ToQColor(Color color);

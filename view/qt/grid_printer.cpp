@@ -14,7 +14,7 @@ void PrintGrid(const GridModel& grid)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        throw std::runtime_error("There is no default printer currently selected");
+        throw std::runtime_error(kNoDefaultPrinter);
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(Cp1251ToQString(grid.PrintSettings.JobName));
     printer.setFullPage(false);

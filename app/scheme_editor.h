@@ -1,0 +1,60 @@
+#pragma once
+
+#include "scheme/scheme_builder.h"
+
+#include <QObject>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QUndoStack;
+class QWidget;
+
+namespace velmora {
+
+class TAdvStringGrid;
+
+// The edits of the scheme shown, each one step of the undo stack: the window's side of
+// ReplaceThread and UndoThreadEdit.
+class SchemeEditor : public QObject {
+    Q_OBJECT
+public:
+    // `document` gives the scheme shown; `changed` runs after each edit, undo and redo, to show
+    // the scheme again and count it as unsaved.
+    SchemeEditor(QObject* parent, std::function<SchemeDocument&()> document, std::function<void()> changed);
+
+    QUndoStack* UndoStack = nullptr;
+
+    // The thread (catalogue index) of a row of the legend, or −1 for the header, an empty row or
+    // a row of no catalogue thread.
+    int ThreadOfLegendRow(int row) const;
+
+    // "Заменить нитку…" for a row of the legend: the chooser, a question before a merge, then the
+    // edit. Nothing changes when the user cancels. A refused edit throws with the Russian message.
+    void ReplaceThreadOfLegendRow(QWidget* parent, int row);
+
+    // Replaces `from` by `to` as one step that can be undone. Throws, with the Russian message,
+    // what ReplaceThread refuses; the scheme then stays as it was.
+    void ReplaceThread(int from, int to);
+
+    // The legend's context menu offers `replace` for the row under the mouse, and a double click
+    // on a thread row runs it. `update` sets the commands' enabled states.
+    void AttachLegend(TAdvStringGrid& legend, QAction& replace, std::function<void()> update);
+    QMenu* pm_Legend = nullptr;
+
+    // A new or opened scheme: the edits of the one before can no longer be undone.
+    void Forget();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TAdvStringGrid* legend_ = nullptr;
+    QAction* replace_ = nullptr;
+    std::function<void()> update_;
+    std::function<SchemeDocument&()> document_;
+    std::function<void()> changed_;
+};
+
+} // namespace velmora

@@ -1,0 +1,281 @@
+// Replacing and merging threads in the window, with undo and redo: the legend's double click and
+// context command open the chooser, a merge asks first, and chart, legend and picture show each
+// step at once. VELMORA_SCREENSHOT_DIR, when set, receives a picture of every step.
+#include "app/data_module.h"
+#include "app/main_form.h"
+#include "app/scheme_editor.h"
+#include "app/thread_chooser.h"
+#include "main_window_fixture.h"
+#include "scheme/scheme_file.h"
+#include "tests/read_file.h"
+#include "view/paint/qt_bridge.h"
+#include "scheme/thread_edit.h"
+#include "view/qt/adv_string_grid.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QProcess>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUndoStack>
+#include <QtTest>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+
+using namespace velmora;
+
+namespace {
+
+int Dmc(const char* name) { return FindDmc(name); }
+
+// White 10, 3747 20, 644 30, 433 25 and 310 15 stitches, one thread to a band of rows: the legend
+// lists them in this order, rows 1 to 5.
+SchemeDocument BandScheme()
+{
+    const std::pair<const char*, int> bands[] = {{"White", 10}, {"3747", 20}, {"644", 30}, {"433", 25}, {"310", 15}};
+    Bitmap source(10, 10);
+    std::size_t i = 0;
+    for (const auto& [name, count] : bands)
+        for (int k = 0; k < count; ++k)
+            source.pixels()[i++] = DMCTable[std::size_t(Dmc(name))].Color;
+    SchemeEngine engine;
+    return engine.BuildScheme(source, {10, 10, 5, {"!", "\"", "#", "$", "%"}, false});
+}
+
+void SaveScreenshot(QWidget& widget, const char* name)
+{
+    const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget.grab().save(QString::fromLocal8Bit(folder) + '/' + QString::fromLatin1(name) + ".png");
+}
+
+// Answers the next chooser: chooses `name` and presses "Заменить".
+void ChooseInNextChooser(const char* name, const char* screenshot = nullptr)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, name, screenshot] {
+        auto* chooser = qobject_cast<Tfm_ThreadChooser*>(QApplication::activeModalWidget());
+        if (chooser == nullptr)
+            return;
+        poll->deleteLater();
+        poll->stop();
+        QVERIFY(chooser->Choose(Dmc(name)));
+        if (screenshot != nullptr)
+            SaveScreenshot(*chooser, screenshot);
+        chooser->Buttons->button(QDialogButtonBox::Ok)->click();
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+class ThreadEditWindowTest : public test::MainWindowFixture {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        OpenWindow();
+        window_->resize(1000, 700);
+        window_->ShowScheme(BandScheme());
+        DM->SchemeModified = false;
+    }
+
+    void cleanup() { CloseWindow(); }
+
+    void replaceMergeUndoAndRedo()
+    {
+        const SchemeDocument built = BandScheme();
+        SchemeDocument expected = built;
+        TAdvStringGrid& legend = *window_->asg_Symbols;
+        window_->PageControl->setCurrentWidget(window_->ts_Symbols);
+        QVERIFY(!DM->ac_EditUndo->isEnabled());
+
+        // A double click on 644's row: replaced by Ecru, which moves up to row 2.
+        ChooseInNextChooser("Ecru", "chooser");
+        QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 3).center());
+        ReplaceThread(expected, Dmc("644"), Dmc("Ecru"));
+        ExpectShown(expected);
+        QCOMPARE(legend.Cells(3, 2), std::string("Ecru"));
+        QVERIFY(DM->SchemeModified);
+        SaveScreenshot(*window_, "replaced");
+
+        // The command on 433's row, choosing 3747 of the scheme: a merge asks first.
+        legend.SetRow(4);
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditReplaceThread->isEnabled());
+        ChooseInNextChooser("3747");
+        DM->ac_EditReplaceThread->trigger();
+        QCOMPARE(prompter_.confirms, 1);
+        QVERIFY(prompter_.confirmText.contains(QStringLiteral("Нитка 3747 уже есть в схеме")));
+        ExpectShown(expected); // "Нет": nothing changed
+        prompter_.answer = true;
+        ChooseInNextChooser("3747");
+        DM->ac_EditReplaceThread->trigger();
+        const SchemeDocument replaced = expected;
+        ReplaceThread(expected, Dmc("433"), Dmc("3747"));
+        ExpectShown(expected);
+        window_->PageControl->setCurrentWidget(window_->ts_Picture);
+        SaveScreenshot(*window_, "merged");
+
+        // The edited scheme is what velmora-cli makes of the built one with the same
+        // --replace-thread options: the same scheme file, hence the same files from it.
+        QCOMPARE(SchemeFileText(DM->Scheme), SchemeFileText(expected));
+
+        // Undo with Ctrl+Z twice, back to the build; redo with Ctrl+Y and Ctrl+Shift+Z.
+        window_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        DM->UpdateActions();
+        QTest::keyClick(window_, Qt::Key_Z, Qt::ControlModifier);
+        ExpectShown(replaced);
+        QTest::keyClick(window_, Qt::Key_Z, Qt::ControlModifier);
+        ExpectShown(built);
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditUndo->isEnabled());
+        window_->PageControl->setCurrentWidget(window_->ts_Symbols);
+        SaveScreenshot(*window_, "undone");
+        QTest::keyClick(window_, Qt::Key_Y, Qt::ControlModifier);
+        ExpectShown(replaced);
+        QTest::keyClick(window_, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        ExpectShown(expected);
+        SaveScreenshot(*window_, "redone");
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditRedo->isEnabled());
+
+        // A new scheme cannot take back the edits of the one before.
+        window_->ShowScheme(BandScheme());
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditUndo->isEnabled());
+    }
+
+    void onlyThreadRowsOfferTheReplacement()
+    {
+        TAdvStringGrid& legend = *window_->asg_Symbols;
+        window_->PageControl->setCurrentWidget(window_->ts_Symbols);
+        for (const auto& [row, offered] : {std::pair{1, true}, {5, true}, {6, false}}) {
+            legend.SetRow(row);
+            DM->UpdateActions();
+            QCOMPARE(DM->ac_EditReplaceThread->isEnabled(), offered);
+        }
+        // The context menu on a thread row makes it the current row and offers the command.
+        const QPoint onRow = legend.CellRect(3, 4).center();
+        QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onRow, legend.viewport()->mapToGlobal(onRow));
+        QApplication::sendEvent(legend.viewport(), &menuEvent);
+        QTRY_VERIFY(DM->Editor->pm_Legend->isVisible());
+        QCOMPARE(legend.Row(), 4);
+        QCOMPARE(DM->Editor->pm_Legend->actions(), QList<QAction*>({DM->ac_EditReplaceThread}));
+        QVERIFY(DM->ac_EditReplaceThread->isEnabled());
+        SaveScreenshot(*DM->Editor->pm_Legend, "legend-menu");
+        DM->Editor->pm_Legend->close();
+
+        // A double click on the header or the empty last row does nothing.
+        QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 0).center());
+        QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 6).center());
+        QCOMPARE(DM->Editor->UndoStack->count(), 0);
+    }
+
+    // The source picture as the build sampled it, beside or in place of the mapped one; not
+    // offered for a scheme whose source is not at hand.
+    void sourcePictureBesideOrInstead()
+    {
+        Bitmap source(40, 20);
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 40; ++x)
+                source.setPixel(x, y, MakeColor(x * 6, y * 12, 128) | 0xFF000000);
+        DM->SourcePicture = source;
+        window_->BuildScheme({20, 10, 4, {"!", "\"", "#", "$"}, false});
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditSourceBeside->isEnabled() && DM->ac_EditSourceInstead->isEnabled());
+        QVERIFY(window_->sb_Source->isHidden()); // the page as it always was, until asked
+
+        DM->ac_EditSourceBeside->trigger();
+        QVERIFY(!window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
+        QCOMPARE(window_->im_Source->pixmap().toImage(), ToQImage(WorkingPicture(source, 20, 10)));
+        QCOMPARE(window_->im_Source->size(), QSize(20, 10));
+        window_->PageControl->setCurrentWidget(window_->ts_Picture);
+        SaveScreenshot(*window_, "source-beside");
+
+        DM->ac_EditSourceInstead->trigger();
+        QVERIFY(!DM->ac_EditSourceBeside->isChecked());
+        QVERIFY(!window_->sb_Source->isHidden() && window_->sb_Picture->isHidden());
+        DM->ac_EditSourceInstead->trigger();
+        QVERIFY(window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
+
+        // A scheme shown without its source: the commands are off and the source hidden.
+        DM->ac_EditSourceBeside->trigger();
+        window_->ShowScheme(BandScheme());
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditSourceBeside->isEnabled() && !DM->ac_EditSourceInstead->isEnabled());
+        QVERIFY(window_->sb_Source->isHidden() && !window_->sb_Picture->isHidden());
+    }
+
+    // A scheme file opened, edited in the window and saved gives velmora-cli the files that its
+    // --replace-thread options make of the file as it was.
+    void savedEditsAreTheToolsEdits()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/velmora-thread-edit-window");
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        const std::filesystem::path rose = std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
+        DM->OpenScheme(rose);
+        DM->Editor->ReplaceThread(Dmc("3328"), Dmc("356"));
+        DM->Editor->ReplaceThread(Dmc("645"), Dmc("310"));
+        DM->Editor->ReplaceThread(Dmc("341"), kDmcWhite);
+        QVERIFY(DM->SchemeModified);
+        const std::filesystem::path edited = ToPath(folder + QStringLiteral("/edited.velmora"));
+        DM->SaveScheme(edited);
+
+        const auto cli = [&](const QStringList& arguments) {
+            QProcess process;
+            process.start(QStringLiteral(VELMORA_CLI_PATH), arguments);
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitCode(), 0);
+        };
+        cli({QString::fromStdString(edited.string()), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
+             QStringLiteral("--out"), folder + QStringLiteral("/window")});
+        cli({QString::fromStdString(rose.string()), QStringLiteral("--replace-thread"), QStringLiteral("3328=356"),
+             QStringLiteral("--replace-thread"), QStringLiteral("645=310"), QStringLiteral("--replace-thread"),
+             QStringLiteral("341=White"), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
+             QStringLiteral("--out"), folder + QStringLiteral("/tool")});
+        for (const char* file : {"/scheme.json", "/picture.bmp"}) {
+            const std::string window = ReadFileText(ToPath(folder + "/window" + file));
+            QVERIFY(!window.empty());
+            QVERIFY2(window == ReadFileText(ToPath(folder + "/tool" + file)), file);
+        }
+        QDir(folder).removeRecursively();
+    }
+
+private:
+    // Fails the test function at its first difference (a QCOMPARE here returns from here only).
+    void ExpectShown(const SchemeDocument& expected)
+    {
+        CompareShown(expected);
+        if (QTest::currentTestFailed())
+            throw std::runtime_error("the window shows another scheme");
+    }
+
+    void CompareShown(const SchemeDocument& expected)
+    {
+        QCOMPARE(DM->Scheme.legend, expected.legend);
+        QCOMPARE(DM->Scheme.chart, expected.chart);
+        QVERIFY(DM->Scheme.picture == expected.picture);
+        QVERIFY(window_->asg_Symbols->cellTable() == expected.legend);
+        QVERIFY(window_->asg_Image->cellTable() == expected.chart);
+        const QImage shown = window_->im_Picture->pixmap().toImage();
+        for (int i : {0, 15, 45, 70, 99}) {
+            const Color color = expected.picture.pixel(i % 10, i / 10);
+            QCOMPARE(shown.pixelColor(i % 10, i / 10), QColor(Red(color), Green(color), Blue(color)));
+        }
+    }
+};
+
+QTEST_MAIN(ThreadEditWindowTest)
+#include "thread_edit_window_test.moc"
