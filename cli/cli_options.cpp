@@ -1,5 +1,6 @@
 #include "cli_options.h"
 
+#include "scheme/skeins.h"
 #include "scheme/symbol_spread.h"
 
 #include <charconv>
@@ -9,12 +10,15 @@ namespace velmora::cli {
 
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
+                   [--symbols C1,C2,...] [--ten-lines] [--color-cells] [--skeins]
+                   [--fabric COUNT] [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
 
 Makes a cross-stitch scheme from PICTURE (a Windows bitmap .bmp or a JPEG .jpg/.jpeg) and
 writes it into DIR (default: the current folder):
   scheme.json   the legend (every row, header first) and the chart (a symbol code per stitch);
-                in its "picture", bytes of the name that are not UTF-8 become U+FFFD
+                in its "picture", bytes of the name that are not UTF-8 become U+FFFD; the
+                cloth with the finished size ("fabric") and each thread's stitches and skeins
+                to buy ("threads", in legend order)
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
   scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
                 three sheets, the symbols in Wingdings
@@ -33,6 +37,13 @@ Options:
   --dither       map the stitches with error diffusion
   --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
+  --ten-lines    a heavier line after every tenth stitch in chart.pdf
+  --color-cells  each stitch of chart.pdf on its thread's colour, its symbol black or white
+  --skeins       the legend (legend.pdf, the workbook's legend sheet) gets a column of the
+                 skeins to buy, "Мотков"
+  --fabric COUNT the cloth in stitches per inch, 6..40 (default 14; Aida 11, 14, 16, 18, 20;
+                 evenweave 28 or 32 over two threads counts as 14 or 16): the finished size
+                 and the skeins follow it
   --formats LIST the files to write, a comma list of json, bmp, xlsx and pdf (chart.pdf
                  and legend.pdf); default all
   --no-pdf       leave out chart.pdf and legend.pdf, as --formats without pdf
@@ -154,6 +165,14 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         } else if (argument == "--symbols") {
             options.symbolCodes = ParseSymbolCodes(value());
             symbolsGiven = true;
+        } else if (argument == "--ten-lines") {
+            options.tenLines = true;
+        } else if (argument == "--color-cells") {
+            options.colorCells = true;
+        } else if (argument == "--skeins") {
+            options.skeins = true;
+        } else if (argument == "--fabric") {
+            options.fabricCount = ParseInt(argument, value(), kSmallestFabricCount, kLargestFabricCount);
         } else if (argument == "--formats") {
             ParseFormats(value(), options);
         } else if (argument == "--no-pdf") {

@@ -23,6 +23,11 @@ struct CliOptions {
     int colors = 30;
     bool dithering = false;
     std::vector<int> symbolCodes; // empty: the default spread
+    // The chart's look in the PDFs and the workbook, and the cloth of the finished size and skeins.
+    bool tenLines = false;
+    bool colorCells = false;
+    bool skeins = false;
+    int fabricCount = 14;
     // The files to write (--formats); pdf stands for chart.pdf and legend.pdf.
     bool json = true;
     bool bmp = true;

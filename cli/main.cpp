@@ -15,6 +15,7 @@
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
+#include "view/chart_look.h"
 #include "view/scheme_grids.h"
 
 #include <QGuiApplication>
@@ -79,9 +80,21 @@ void CreateFolder(const fs::path& folder)
 std::string SchemeJsonText(const CliOptions& options, const SchemeRequest& request, const SchemeDocument& document)
 {
     std::ostringstream json;
-    WriteSchemeJson(json, {options.picture.string(), request.width, request.height, request.colorCount, request.dithering},
+    WriteSchemeJson(json,
+                    {options.picture.string(), request.width, request.height, request.colorCount, request.dithering,
+                     options.fabricCount},
                     document);
     return std::move(json).str();
+}
+
+ChartLook LookOf(const CliOptions& options)
+{
+    ChartLook look;
+    look.tenLines = options.tenLines;
+    look.colorCells = options.colorCells;
+    look.skeins = options.skeins;
+    look.fabricCount = options.fabricCount;
+    return look;
 }
 
 // The workbook and the PDFs share nothing but the finished scheme: a second processor writes the
@@ -96,8 +109,10 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
     DesignChartGrid(chartGrid);
     // The symbol face is looked up here, on the thread of the application's fonts.
     const SymbolAreaGlyphs symbolGlyphs = InstalledSymbolGlyphs(chartGrid.Font.name);
+    const ChartLook look = LookOf(options);
+    const CellTable legendTable = LegendWithSkeins(document.legend, look.skeins, look.fabricCount);
     const auto writeWorkbook = [&] {
-        WriteSchemeWorkbook(*workbook, {document.chart, document.legend, document.picture, chartGrid.Font,
+        WriteSchemeWorkbook(*workbook, {document.chart, legendTable, document.picture, chartGrid.Font,
                                         chartGrid.FixedFont.name, {}, symbolGlyphs});
     };
     std::future<void> workbookWritten;
@@ -116,7 +131,8 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
             ProgressLine line;
             WriteSchemePdfs(*chart, *legend, document, started,
                             {[&](const std::string& file) { line.Begin(file); },
-                             [&](int done, int count) { line.Pages(done, count); }});
+                             [&](int done, int count) { line.Pages(done, count); }},
+                            look);
         } catch (...) {
             pdfFailure = std::current_exception();
         }

@@ -1,6 +1,9 @@
 #include "scheme_json.h"
 
 #include "scheme/cp1251.h"
+#include "scheme/skeins.h"
+
+#include <cmath>
 
 #include <string_view>
 
@@ -86,6 +89,28 @@ void WriteLegend(std::ostream& out, const CellTable& legend)
     out << "  ],\n";
 }
 
+// The finished size in whole millimetres.
+long FinishedSize(int stitches, int count) { return std::lround(FinishedMillimetres(stitches, count)); }
+
+void WriteFabric(std::ostream& out, const SchemeSummary& summary)
+{
+    out << "  \"fabric\": {\"count\": " << summary.fabricCount
+        << ", \"width_mm\": " << FinishedSize(summary.width, summary.fabricCount)
+        << ", \"height_mm\": " << FinishedSize(summary.height, summary.fabricCount) << "},\n";
+}
+
+void WriteThreads(std::ostream& out, const CellTable& legend, int count)
+{
+    out << "  \"threads\": [";
+    const std::vector<ThreadUse> uses = ThreadUses(legend, count);
+    for (std::size_t i = 0; i < uses.size(); ++i) {
+        out << (i == 0 ? "\n    {\"thread\": " : ",\n    {\"thread\": ");
+        WriteString(out, Cp1251ToUtf8(uses[i].thread));
+        out << ", \"stitches\": " << uses[i].stitches << ", \"skeins\": " << uses[i].skeins << "}";
+    }
+    out << (uses.empty() ? "],\n" : "\n  ],\n");
+}
+
 void WriteChart(std::ostream& out, const CellTable& chart, int width, int height)
 {
     out << "  \"chart\": [\n";
@@ -112,7 +137,9 @@ void WriteSchemeJson(std::ostream& out, const SchemeSummary& summary, const Sche
     out << ",\n  \"width\": " << summary.width << ",\n  \"height\": " << summary.height
         << ",\n  \"colors\": " << summary.colors << ",\n  \"dithering\": " << (summary.dithering ? "true" : "false")
         << ",\n";
+    WriteFabric(out, summary);
     WriteLegend(out, document.legend);
+    WriteThreads(out, document.legend, summary.fabricCount);
     WriteChart(out, document.chart, summary.width, summary.height);
     out << "}\n";
 }

@@ -13,10 +13,12 @@ struct SchemeSummary {
     int height = 0;
     int colors = 0;
     bool dithering = false;
+    int fabricCount = 14; // stitches per inch of the cloth
 };
 
 // scheme.json: the summary, the legend rows (texts as UTF-8, the symbol as its character code)
-// and the chart (a character code per stitch, 0 where the cell is empty), top row first.
+// and the chart (a character code per stitch, 0 where the cell is empty), top row first; the
+// cloth with the finished size, and each thread's stitches and skeins in legend order.
 void WriteSchemeJson(std::ostream& out, const SchemeSummary& summary, const SchemeDocument& document);
 
 } // namespace velmora::cli

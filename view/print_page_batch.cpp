@@ -86,6 +86,21 @@ void PrintPageBatch::Borders(int column, const GridPen& pen, TPenStyle style, co
         Horizontal(top + 1, column) = {index, ++order_};
 }
 
+void PrintPageBatch::Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders)
+{
+    const int row = static_cast<int>(rowTop_.size()) - 1;
+    const int top = rowTop_.back();
+    // In the order a cell draws its edges, as above.
+    if (borders.cbLeft)
+        Vertical(row, column) = {PenIndex(pens.left, style), ++order_};
+    if (borders.cbRight)
+        Vertical(row, column + 1) = {PenIndex(pens.right, style), ++order_};
+    if (borders.cbTop)
+        Horizontal(top, column) = {PenIndex(pens.top, style), ++order_};
+    if (borders.cbBottom)
+        Horizontal(top + 1, column) = {PenIndex(pens.bottom, style), ++order_};
+}
+
 void PrintPageBatch::EndPage()
 {
     if (rowTop_.empty())
@@ -193,7 +208,13 @@ void PrintPageBatch::DrawLines()
             r = end;
         }
     }
-    std::sort(runs_.begin(), runs_.end(), [](const Run& a, const Run& b) { return a.order < b.order; });
+    // A wider pen stays on top where lines cross, so that no thin line breaks a heavier one (a
+    // ten-stitch line); among pens of one width, the later line.
+    std::sort(runs_.begin(), runs_.end(), [this](const Run& a, const Run& b) {
+        const int wa = pens_[static_cast<std::size_t>(a.pen)].pen.Width;
+        const int wb = pens_[static_cast<std::size_t>(b.pen)].pen.Width;
+        return wa != wb ? wa < wb : a.order < b.order;
+    });
     for (const Run& run : runs_) {
         const PenOf& p = pens_[static_cast<std::size_t>(run.pen)];
         canvas_.Line(run.x1, run.y1, run.x2, run.y2, p.pen, p.style);

@@ -18,8 +18,9 @@ namespace velmora {
 // What the page shows stays what drawing cell after cell shows. Cells lie edge to edge, each
 // filled before its own texts and lines, and every edge a cell draws covers what an earlier cell
 // drew there; so the page is all fills, then the texts in cell order, then on every edge the pen
-// that drew it last. Where lines of two pens cross, the one whose last piece was drawn later
-// stays on top, as it would cell by cell. (A cell that left one of its edges out would, cell by
+// that drew it last. Where lines of two pens cross, the wider stays on top, and of two pens of one
+// width the one whose last piece was drawn later, as it would cell by cell. (Cell by cell a thin
+// edge drawn after a heavier line across it would break that line; joined, it does not.) (A cell that left one of its edges out would, cell by
 // cell, have half covered its neighbour's line there with its fill; joined, that line shows whole.
 // The chart and the legend draw every edge of every cell.)
 class PrintPageBatch {
@@ -34,6 +35,8 @@ public:
     void Fill(int column, TColor color);
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip);
     void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders);
+    // The same with a pen of its own for each edge.
+    void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders);
     // Draws what the page collected.
     void EndPage();
 
