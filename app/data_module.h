@@ -43,12 +43,20 @@ public:
     TAction* ac_ServiceDMC = nullptr;
     TAction* ac_ServiceOptions = nullptr;
     TAction* ac_HelpAbout = nullptr;
+    // The view: the chart's look and the cloth (kept in the settings), the zoom of the chart.
+    TAction* ac_ViewTenLines = nullptr;
+    TAction* ac_ViewColorCells = nullptr;
+    TAction* ac_ViewSkeins = nullptr;
+    TAction* ac_ViewFabric = nullptr;
+    TAction* ac_ViewZoomIn = nullptr;
+    TAction* ac_ViewZoomOut = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
     QMenuBar* MainMenu = nullptr;
     QMenu* mi_File = nullptr;
     QMenu* mi_Service = nullptr;
+    QMenu* mi_View = nullptr;
     QMenu* mi_Help = nullptr;
     QAction* N1 = nullptr;
     QAction* N2 = nullptr;
@@ -65,6 +73,8 @@ public:
     std::string SettingsKey;
     std::string SettingsSection;
     std::string StoredDithering = "True";
+    // The chart's look, the cloth, the zoom and the window's placement, kept after "Dithering".
+    ViewSettings View;
 
     SchemeEngine Engine;
     // The scheme builder's thread bookkeeping, one entry per catalogue thread.
@@ -90,6 +100,16 @@ public:
     void ac_ServiceDMCExecute();
     void ac_ServiceOptionsExecute();
     void ac_HelpAboutExecute();
+    void ac_ViewTenLinesExecute();
+    void ac_ViewColorCellsExecute();
+    void ac_ViewSkeinsExecute();
+    void ac_ViewFabricExecute();
+    void ac_ViewZoomInExecute();
+    void ac_ViewZoomOutExecute();
+
+    // Shows the chart and the legend with View: look, skeins column, zoom, the finished size.
+    void ApplyView();
+    void ZoomBy(int steps);
 
     // Start-up step and font command: the chart grid takes the face name, style, size and
     // character set of the symbol font.
@@ -100,6 +120,7 @@ private:
 
     void CreateImages();
     void CreateActions();
+    void CreateViewActions();
     void CreateMainMenu(Tfm_Main& owner);
     void CreateOpenPictureDialog(Tfm_Main& owner);
     TAction* MakeAction(const char* name, const char* category, const char* caption, const char* hint,

@@ -9,12 +9,14 @@
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/qt/window_font.h"
+#include "scheme/skeins.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -81,6 +83,9 @@ void Tfm_Main::CreateControls()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->setSizeGripEnabled(true);
+    lb_FinishedSize = new QLabel(statusBar());
+    lb_FinishedSize->setObjectName(QStringLiteral("lb_FinishedSize"));
+    statusBar()->addPermanentWidget(lb_FinishedSize);
 }
 
 void Tfm_Main::CreateToolBar()
@@ -174,6 +179,12 @@ void Tfm_Main::FormCreate()
 {
     new TDM(this);
     BindToolBar();
+    // The view and the placement as the settings keep them, also when the rest of the start-up
+    // failed.
+    connect(asg_Image, &TAdvStringGrid::zoomStepsRequested, DM, &TDM::ZoomBy);
+    DM->ApplyView();
+    if (!DM->View.windowPlacement.empty())
+        restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(DM->View.windowPlacement)));
 }
 
 void Tfm_Main::BindToolBar()
@@ -189,6 +200,9 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
     bool canClose = false;
     RunGuarded([this, &canClose] { FormCloseQuery(canClose); });
     event->setAccepted(canClose);
+    // Size, position and the maximised state, for the next start.
+    if (canClose && DM != nullptr)
+        DM->View.windowPlacement = saveGeometry().toBase64().toStdString();
 }
 
 void Tfm_Main::FormCloseQuery(bool& canClose)
@@ -212,6 +226,32 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     asg_Symbols->setCellTable(std::move(document.legend));
     DM->SchemeReady = true;
     DM->UpdateActions();
+    DM->ApplyView();
+    // A new scheme is shown from its top-left corner.
+    for (TAdvStringGrid* grid : {asg_Image, asg_Symbols}) {
+        grid->SetCurrent(GridModel::FixedCols, GridModel::FixedRows);
+        grid->horizontalScrollBar()->setValue(0);
+        grid->verticalScrollBar()->setValue(0);
+    }
+    sb_Picture->horizontalScrollBar()->setValue(0);
+    sb_Picture->verticalScrollBar()->setValue(0);
+}
+
+void Tfm_Main::ShowFinishedSize()
+{
+    if (DM == nullptr || !DM->SchemeReady) {
+        lb_FinishedSize->clear();
+        return;
+    }
+    const int count = DM->View.look.fabricCount;
+    const int width = asg_Image->ColCount() - 1;
+    const int height = asg_Image->RowCount() - 2;
+    const auto number = [](double value) { return QString::number(value, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')); };
+    const double widthCm = FinishedMillimetres(width, count) / 10, heightCm = FinishedMillimetres(height, count) / 10;
+    lb_FinishedSize->setText(QStringLiteral("Ткань %1: %2 × %3 см (%4 × %5 дюйма)   Масштаб %6 %")
+                                 .arg(count)
+                                 .arg(number(widthCm), number(heightCm), number(widthCm / 2.54), number(heightCm / 2.54))
+                                 .arg(DM->View.zoom));
 }
 
 } // namespace velmora

@@ -42,12 +42,16 @@ public:
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
     TAdvStringGrid* asg_Symbols = nullptr;
+    // On the status bar's right: the scheme's finished size on the chosen cloth and the zoom.
+    QLabel* lb_FinishedSize = nullptr;
 
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the
     // build throws; the views and the commands then stay as they were.
     void BuildScheme(const SchemeRequest& request);
     // Puts a built scheme into the three views and marks the scheme ready. The page shown stays.
     void ShowScheme(SchemeDocument document);
+    // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.
+    void ShowFinishedSize();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -102,9 +102,13 @@ private slots:
 
     void menuAndToolBarInOrder()
     {
-        QCOMPARE(Names(DM->MainMenu->actions()).size(), 3);
+        QCOMPARE(Names(DM->MainMenu->actions()).size(), 4);
         QCOMPARE(DM->mi_File->title(), QStringLiteral("Файл"));
         QCOMPARE(DM->mi_Service->title(), QStringLiteral("Сервис"));
+        QCOMPARE(DM->mi_View->title(), QStringLiteral("Вид"));
+        QCOMPARE(Names(DM->mi_View->actions()),
+                 QStringList({"ac_ViewTenLines", "ac_ViewColorCells", "ac_ViewSkeins", "N3", "ac_ViewFabric", "N4",
+                              "ac_ViewZoomIn", "ac_ViewZoomOut"}));
         QCOMPARE(DM->mi_Help->title(), QStringLiteral("?"));
         QCOMPARE(Names(DM->mi_File->actions()),
                  QStringList({"ac_FileNew", "ac_FilePrint", "ac_FilePrintSymbols", "N1", "ac_FileExit"}));
