@@ -12,6 +12,8 @@
 
 #include <QComboBox>
 #include <QImage>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QLabel>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -139,6 +141,43 @@ private slots:
         QTest::keyClick(window_, Qt::Key_Minus, Qt::ControlModifier);
         QCOMPARE(DM->View.zoom, 100);
         QCOMPARE(Screen(chart), designed);
+
+        // Ctrl and the wheel: a notch a step; without Ctrl the wheel scrolls.
+        const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+            const QPointF at(100, 100);
+            QWheelEvent event(at, chart.viewport()->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, modifiers,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(chart.viewport(), &event);
+        };
+        wheel(240, Qt::ControlModifier);
+        QCOMPARE(DM->View.zoom, 150);
+        wheel(-120, Qt::ControlModifier);
+        QCOMPARE(DM->View.zoom, 125);
+        window_->resize(300, 300);
+        QCoreApplication::processEvents();
+        wheel(-120, Qt::NoModifier);
+        QCOMPARE(DM->View.zoom, 125);
+        QVERIFY(chart.verticalScrollBar()->value() > 0);
+    }
+
+    // A new scheme shows its top-left corner, however the one before was scrolled.
+    void newSchemeFromItsTopLeftCorner()
+    {
+        TAdvStringGrid& chart = *window_->asg_Image;
+        window_->resize(300, 300);
+        QCoreApplication::processEvents();
+        chart.SetCurrent(40, 30);
+        QVERIFY(chart.horizontalScrollBar()->value() > 0 && chart.verticalScrollBar()->value() > 0);
+        SchemeRequest request;
+        request.width = 50;
+        request.height = 50;
+        request.colorCount = 4;
+        request.symbols = DefaultSymbolTexts(request.colorCount);
+        window_->BuildScheme(request);
+        QCOMPARE(chart.horizontalScrollBar()->value(), 0);
+        QCOMPARE(chart.verticalScrollBar()->value(), 0);
+        QCOMPARE(chart.LeftCol(), 1);
+        QCOMPARE(chart.TopRow(), 1);
     }
 
     // The cloth dialog offers the usual cloths and any count from 6 to 40.
