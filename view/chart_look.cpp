@@ -72,6 +72,8 @@ ChartCellColours::ChartCellColours(const CellTable& legend)
 
 void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& legend)
 {
+    // Symbols in black and in white alternate along a row; drawn ink by ink they make few runs.
+    chart.PrintSettings.ColourChart = look.colorCells;
     if (look.colorCells) {
         auto colours = std::make_shared<const ChartCellColours>(legend);
         chart.OnGetCellPrintColor = [colours](const GridModel& sender, int row, int col, TGridDrawState,

@@ -133,6 +133,11 @@ struct GridPrintSettings {
     bool RepeatFixedCols = true;
     bool PrintGraphics = true;
     std::string JobName;
+    // A grid of many cell colours and two inks (a colour chart): a printed page is put together
+    // for that, its fills over one background of the commonest colour and the texts of a row ink
+    // by ink rather than cell by cell. The page looks the same: no cell's fill or text reaches
+    // into another cell.
+    bool ColourChart = false;
 };
 
 class GridModel;

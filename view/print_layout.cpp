@@ -142,7 +142,7 @@ PrintLayout::PrintLayout(const GridModel& grid, PrintCanvas& canvas, PrintJobSet
         throw std::invalid_argument("The printer reports an empty printable area");
     tenthsMmPerScreenPixel_ = static_cast<double>(kTenthsMmPerInch) / setup_.screenDpi;
     if (!setup_.cellByCell)
-        batch_.emplace(canvas_);
+        batch_.emplace(canvas_, settings_.ColourChart);
 
     MeasureHeaderAndFooter();
     ConvertCellSizes();

@@ -4,6 +4,7 @@
 #include "view/print_canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,7 +26,12 @@ namespace velmora {
 // The chart and the legend draw every edge of every cell.)
 class PrintPageBatch {
 public:
-    explicit PrintPageBatch(PrintCanvas& canvas) : canvas_(canvas) {}
+    // `colourChart`: the page's fills go over one background of its commonest colour, and the
+    // texts of each row font by font, in the order the fonts first appear in the row, instead of
+    // in cell order.
+    explicit PrintPageBatch(PrintCanvas& canvas, bool colourChart = false) : canvas_(canvas), colourChart_(colourChart)
+    {
+    }
 
     // Starts a page whose columns begin at `columnX` (one more entry: the last column's end).
     void BeginPage(std::span<const int> columnX);
@@ -51,6 +57,7 @@ private:
     };
     struct QueuedText {
         int font;
+        int row;
         int x, y;
         std::string text;
         PaperRect clip;
@@ -64,12 +71,17 @@ private:
     int PenIndex(const GridPen& pen, TPenStyle style);
     int FontIndex(const PaperFont& font);
     void DrawFills();
+    // The commonest fill of a page whose cells are all filled and lie edge to edge, if any.
+    std::optional<TColor> Background() const;
     void DrawTexts();
+    void DrawRowTextsByFont(std::size_t first, std::size_t end);
     void DrawLines();
     Edge& Horizontal(int boundary, int column) { return hEdges_[static_cast<std::size_t>(boundary) * columns_ + column]; }
     Edge& Vertical(int row, int boundary) { return vEdges_[static_cast<std::size_t>(row) * (columns_ + 1) + boundary]; }
 
     PrintCanvas& canvas_;
+    bool colourChart_;
+    std::vector<int> rowFonts_;
     std::vector<int> columnX_;
     int columns_ = 0;
     std::vector<int> boundaryY_;      // the y of every horizontal boundary between rows
