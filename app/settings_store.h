@@ -85,8 +85,9 @@ public:
     // points) is held to the nearer end. Throws SettingsError when "FormVersion" or "Dithering" is
     // not a string; in the first case nothing is applied and nothing will be saved.
     void Load(SymbolFont& font, std::string& dithering);
-    // Writes all nine values, unless no load has got past "FormVersion". Throws SettingsError when
-    // the section cannot be created or a value cannot be written; what is not yet written is lost.
+    // Writes all nine values and then MoreValues, unless no load has got past "FormVersion". Throws
+    // SettingsError when the section cannot be created or a value cannot be written; what is not
+    // yet written is lost.
     void Save(const SymbolFont& font, const std::string& dithering);
 
     bool Restored() const { return restored_; }
