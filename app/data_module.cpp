@@ -3,6 +3,7 @@
 #include "about_form.h"
 #include "dmc_form.h"
 #include "error_box.h"
+#include "fabric_dialog.h"
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
@@ -211,6 +212,34 @@ void TDM::CreateActions()
                    "Символы в PDF|Сохранить страницы печати таблицы символов в файл PDF", imgSaveSymbolsPdf,
                    &TDM::ac_FileSaveSymbolsPdfExecute);
     ac_FileSaveSymbolsPdf->setIconText(QStringLiteral("Символы в PDF"));
+
+    CreateViewActions();
+}
+
+void TDM::CreateViewActions()
+{
+    ac_ViewTenLines = MakeAction(
+        "ac_ViewTenLines", "Вид", "Линии через 10 стежков",
+        "Линии через 10 стежков|Выделять более толстой линией каждый десятый стежок на экране и при печати", -1,
+        &TDM::ac_ViewTenLinesExecute);
+    ac_ViewColorCells = MakeAction("ac_ViewColorCells", "Вид", "Цветные клетки",
+                                   "Цветные клетки|Закрашивать клетки схемы цветом нитки на экране и при печати",
+                                   -1, &TDM::ac_ViewColorCellsExecute);
+    ac_ViewSkeins = MakeAction(
+        "ac_ViewSkeins", "Вид", "Расход ниток",
+        "Расход ниток|Показывать в таблице символов, сколько мотков каждой нитки понадобится на выбранной ткани", -1,
+        &TDM::ac_ViewSkeinsExecute);
+    for (TAction* action : {ac_ViewTenLines, ac_ViewColorCells, ac_ViewSkeins})
+        action->setCheckable(true);
+    ac_ViewFabric = MakeAction("ac_ViewFabric", "Вид", "Ткань…",
+                               "Ткань|Выбор ткани: сколько крестиков на дюйм, для размера вышивки и расхода ниток",
+                               -1, &TDM::ac_ViewFabricExecute);
+    ac_ViewZoomIn = MakeAction("ac_ViewZoomIn", "Вид", "Крупнее", "Крупнее|Увеличить клетки и символы схемы", -1,
+                               &TDM::ac_ViewZoomInExecute);
+    ac_ViewZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
+    ac_ViewZoomOut = MakeAction("ac_ViewZoomOut", "Вид", "Мельче", "Мельче|Уменьшить клетки и символы схемы", -1,
+                                &TDM::ac_ViewZoomOutExecute);
+    ac_ViewZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
 }
 
 void TDM::CreateMainMenu(Tfm_Main& owner)
@@ -262,11 +291,22 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     N2->setObjectName(QStringLiteral("N2"));
     mi_Service->addAction(ac_ServiceOptions);
 
+    mi_View = MainMenu->addMenu(QStringLiteral("Вид"));
+    mi_View->setObjectName(QStringLiteral("mi_View"));
+    mi_View->addAction(ac_ViewTenLines);
+    mi_View->addAction(ac_ViewColorCells);
+    mi_View->addAction(ac_ViewSkeins);
+    mi_View->addSeparator()->setObjectName(QStringLiteral("N6"));
+    mi_View->addAction(ac_ViewFabric);
+    mi_View->addSeparator()->setObjectName(QStringLiteral("N7"));
+    mi_View->addAction(ac_ViewZoomIn);
+    mi_View->addAction(ac_ViewZoomOut);
+
     mi_Help = MainMenu->addMenu(QStringLiteral("?"));
     mi_Help->setObjectName(QStringLiteral("mi_Help"));
     mi_Help->addAction(ac_HelpAbout);
 
-    for (QMenu* menu : {mi_File, mi_Edit, mi_Service, mi_Help})
+    for (QMenu* menu : {mi_File, mi_Edit, mi_Service, mi_View, mi_Help})
         connect(menu, &QMenu::aboutToShow, this, &TDM::UpdateActions);
 
     owner.setMenuBar(MainMenu);
@@ -310,11 +350,14 @@ void TDM::LoadSettings()
 {
     JvFormStorage.Key = SettingsKey;
     JvFormStorage.Section = SettingsSection;
+    JvFormStorage.MoreValues = StoredViewValues(View);
     JvFormStorage.Load(FontDialog.Font, StoredDithering);
+    View = ViewSettingsFromStored(JvFormStorage.MoreValues);
 }
 
 void TDM::SaveSettings()
 {
+    JvFormStorage.MoreValues = StoredViewValues(View);
     JvFormStorage.Save(FontDialog.Font, StoredDithering);
 }
 
@@ -353,10 +396,10 @@ void TDM::ac_EditSourceInsteadExecute()
 
 void TDM::ShowSourceAsChosen()
 {
-    using View = Tfm_Main::SourceView;
-    fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? View::Beside
-                        : ac_EditSourceInstead->isChecked() ? View::Instead
-                                                            : View::Hidden);
+    using Source = Tfm_Main::SourceView;
+    fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? Source::Beside
+                        : ac_EditSourceInstead->isChecked() ? Source::Instead
+                                                            : Source::Hidden);
 }
 
 void TDM::ac_FilePrintUpdate(QAction& sender)
@@ -436,6 +479,64 @@ void TDM::ac_EditRedoExecute()
 void TDM::ac_EditReplaceThreadExecute()
 {
     Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->asg_Symbols->Row());
+}
+
+void TDM::ac_ViewTenLinesExecute()
+{
+    View.look.tenLines = ac_ViewTenLines->isChecked();
+    ApplyView();
+}
+
+void TDM::ac_ViewColorCellsExecute()
+{
+    View.look.colorCells = ac_ViewColorCells->isChecked();
+    ApplyView();
+}
+
+void TDM::ac_ViewSkeinsExecute()
+{
+    View.look.skeins = ac_ViewSkeins->isChecked();
+    ApplyView();
+}
+
+void TDM::ac_ViewFabricExecute()
+{
+    Tfm_Fabric fm_Fabric(View.look.fabricCount, fm_Main);
+    if (fm_Fabric.exec() != QDialog::Accepted)
+        return;
+    View.look.fabricCount = fm_Fabric.Count();
+    // The cloth belongs to the scheme shown, which keeps it in its file.
+    if (SchemeReady && Scheme.fabricCount != View.look.fabricCount) {
+        Scheme.fabricCount = View.look.fabricCount;
+        SchemeModified = true;
+    }
+    ApplyView();
+}
+
+void TDM::ac_ViewZoomInExecute() { ZoomBy(1); }
+
+void TDM::ac_ViewZoomOutExecute() { ZoomBy(-1); }
+
+void TDM::ZoomBy(int steps)
+{
+    for (; steps > 0; --steps)
+        View.zoom = ZoomIn(View.zoom);
+    for (; steps < 0; ++steps)
+        View.zoom = ZoomOut(View.zoom);
+    fm_Main->asg_Image->SetZoom(View.zoom);
+    fm_Main->ShowFinishedSize();
+}
+
+void TDM::ApplyView()
+{
+    ac_ViewTenLines->setChecked(View.look.tenLines);
+    ac_ViewColorCells->setChecked(View.look.colorCells);
+    ac_ViewSkeins->setChecked(View.look.skeins);
+    velmora::ApplyChartLook(*fm_Main->asg_Image, View.look, fm_Main->asg_Symbols->cellTable());
+    ApplyLegendLook(fm_Main->asg_Symbols->model(), View.look);
+    fm_Main->asg_Symbols->Refresh();
+    fm_Main->asg_Image->SetZoom(View.zoom);
+    fm_Main->ShowFinishedSize();
 }
 
 void TDM::ac_HelpAboutExecute()

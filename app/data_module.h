@@ -71,6 +71,13 @@ public:
     TAction* ac_FileSave = nullptr;
     TAction* ac_FileSavePdf = nullptr;
     TAction* ac_FileSaveSymbolsPdf = nullptr;
+    // The view: the chart's look and the cloth (kept in the settings), the zoom of the chart.
+    TAction* ac_ViewTenLines = nullptr;
+    TAction* ac_ViewColorCells = nullptr;
+    TAction* ac_ViewSkeins = nullptr;
+    TAction* ac_ViewFabric = nullptr;
+    TAction* ac_ViewZoomIn = nullptr;
+    TAction* ac_ViewZoomOut = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
@@ -78,6 +85,7 @@ public:
     QMenu* mi_File = nullptr;
     QMenu* mi_Edit = nullptr;
     QMenu* mi_Service = nullptr;
+    QMenu* mi_View = nullptr;
     QMenu* mi_Help = nullptr;
     QAction* N1 = nullptr;
     QAction* N3 = nullptr; // between the print and the file commands
@@ -99,6 +107,8 @@ public:
     std::string SettingsKey;
     std::string SettingsSection;
     std::string StoredDithering = "True";
+    // The chart's look, the cloth, the zoom and the window's placement, kept after "Dithering".
+    ViewSettings View;
 
     SchemeEngine Engine;
     // The scheme builder's thread bookkeeping, one entry per catalogue thread.
@@ -160,6 +170,16 @@ public:
     // The file named on the command line: a scheme file opens; any other file is taken for a
     // picture, and the New command starts with it loaded. Throws when it is neither.
     void OpenFromCommandLine(const QString& file);
+    void ac_ViewTenLinesExecute();
+    void ac_ViewColorCellsExecute();
+    void ac_ViewSkeinsExecute();
+    void ac_ViewFabricExecute();
+    void ac_ViewZoomInExecute();
+    void ac_ViewZoomOutExecute();
+
+    // Shows the chart and the legend with View: look, skeins column, zoom, the finished size.
+    void ApplyView();
+    void ZoomBy(int steps);
 
     // Start-up step and font command: the chart grid takes the face name, style, size and
     // character set of the symbol font.
@@ -170,6 +190,7 @@ private:
 
     void CreateImages();
     void CreateActions();
+    void CreateViewActions();
     void CreateMainMenu(Tfm_Main& owner);
     void CreateOpenPictureDialog(Tfm_Main& owner);
     TAction* MakeAction(const char* name, const char* category, const char* caption, const char* hint,

@@ -10,6 +10,7 @@
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/qt/window_font.h"
+#include "scheme/skeins.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +18,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -83,6 +85,9 @@ void Tfm_Main::CreateControls()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->setSizeGripEnabled(true);
+    lb_FinishedSize = new QLabel(statusBar());
+    lb_FinishedSize->setObjectName(QStringLiteral("lb_FinishedSize"));
+    statusBar()->addPermanentWidget(lb_FinishedSize);
 }
 
 QToolBar* Tfm_Main::CreateToolBar(const char* name)
@@ -207,6 +212,12 @@ void Tfm_Main::FormCreate()
 {
     new TDM(this);
     BindToolBar();
+    // The view and the placement as the settings keep them, also when the rest of the start-up
+    // failed.
+    connect(asg_Image, &TAdvStringGrid::zoomStepsRequested, DM, &TDM::ZoomBy);
+    DM->ApplyView();
+    if (!DM->View.windowPlacement.empty())
+        restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(DM->View.windowPlacement)));
 }
 
 void Tfm_Main::BindToolBar()
@@ -226,6 +237,9 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
     bool canClose = false;
     RunGuarded([this, &canClose] { FormCloseQuery(canClose); });
     event->setAccepted(canClose);
+    // Size, position and the maximised state, for the next start.
+    if (canClose && DM != nullptr)
+        DM->View.windowPlacement = saveGeometry().toBase64().toStdString();
 }
 
 void Tfm_Main::FormCloseQuery(bool& canClose)
@@ -242,7 +256,10 @@ void Tfm_Main::FormCloseQuery(bool& canClose)
 void Tfm_Main::BuildScheme(const SchemeRequest& request)
 {
     const HourglassCursor hourglass;
-    ShowScheme(DM->Engine.BuildScheme(DM->SourcePicture, request));
+    SchemeDocument document = DM->Engine.BuildScheme(DM->SourcePicture, request);
+    // A new scheme is for the cloth last chosen.
+    document.fabricCount = DM->View.look.fabricCount;
+    ShowScheme(std::move(document));
     DM->SchemeSource = WorkingPicture(DM->SourcePicture, request.width, request.height);
     DM->ShowSourceAsChosen();
 }
@@ -258,6 +275,34 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     RefreshScheme();
     DM->SchemeReady = true;
     DM->UpdateActions();
+    // The cloth is the scheme's own; the View menu shows it and keeps it as the last chosen.
+    DM->View.look.fabricCount = DM->Scheme.fabricCount;
+    DM->ApplyView();
+    // A new scheme is shown from its top-left corner.
+    for (TAdvStringGrid* grid : {asg_Image, asg_Symbols}) {
+        grid->SetCurrent(GridModel::FixedCols, GridModel::FixedRows);
+        grid->horizontalScrollBar()->setValue(0);
+        grid->verticalScrollBar()->setValue(0);
+    }
+    sb_Picture->horizontalScrollBar()->setValue(0);
+    sb_Picture->verticalScrollBar()->setValue(0);
+}
+
+void Tfm_Main::ShowFinishedSize()
+{
+    if (DM == nullptr || !DM->SchemeReady) {
+        lb_FinishedSize->clear();
+        return;
+    }
+    const int count = DM->View.look.fabricCount;
+    const int width = asg_Image->ColCount() - 1;
+    const int height = asg_Image->RowCount() - 2;
+    const auto number = [](double value) { return QString::number(value, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')); };
+    const double widthCm = FinishedMillimetres(width, count) / 10, heightCm = FinishedMillimetres(height, count) / 10;
+    lb_FinishedSize->setText(QStringLiteral("Ткань %1: %2 × %3 см (%4 × %5 дюйма)   Масштаб %6 %")
+                                 .arg(count)
+                                 .arg(number(widthCm), number(heightCm), number(widthCm / 2.54), number(heightCm / 2.54))
+                                 .arg(DM->View.zoom));
 }
 
 void Tfm_Main::ShowSource(SourceView view)

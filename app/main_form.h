@@ -55,6 +55,8 @@ public:
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
     TAdvStringGrid* asg_Symbols = nullptr;
+    // On the status bar's right: the scheme's finished size on the chosen cloth and the zoom.
+    QLabel* lb_FinishedSize = nullptr;
 
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the
     // build throws; the views and the commands then stay as they were.
@@ -69,6 +71,9 @@ public:
     enum class SourceView { Hidden, Beside, Instead };
     // Shows DM->SchemeSource as asked; with no source at hand, the mapped picture alone.
     void ShowSource(SourceView view);
+
+    // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.
+    void ShowFinishedSize();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -227,6 +227,13 @@ void TFormStorage::Load(SymbolFont& font, std::string& dithering)
             }
         }
         dithering = ReadString(kDithering, dithering);
+        for (StoredValue& value : MoreValues) {
+            try {
+                value.text = ReadString(value.name, value.text);
+            } catch (const SettingsError&) {
+                // A value of another type keeps its text, as a font value does.
+            }
+        }
     }
     restored_ = true;
 }
@@ -250,6 +257,66 @@ void TFormStorage::Save(const SymbolFont& font, const std::string& dithering)
     for (const FontValue& value : kFontValues)
         WriteString(value.name, Trim(value.text(font)));
     WriteString(kDithering, dithering);
+    for (const StoredValue& value : MoreValues)
+        WriteString(value.name, value.text);
+}
+
+namespace {
+
+constexpr char kTenLines[] = "TenLines";
+constexpr char kColorCells[] = "ColorCells";
+constexpr char kSkeins[] = "Skeins";
+constexpr char kFabricCount[] = "FabricCount";
+constexpr char kZoom[] = "Zoom";
+constexpr char kWindowPlacement[] = "WindowPlacement";
+
+const char* BooleanText(bool value) { return value ? "True" : "False"; }
+
+void ReadBoolean(const std::string& text, bool& value)
+{
+    try {
+        value = StoredTextToBoolean(text);
+    } catch (const std::invalid_argument&) {
+        // Not a Boolean: the default stays.
+    }
+}
+
+} // namespace
+
+std::vector<StoredValue> StoredViewValues(const ViewSettings& view)
+{
+    return {{kTenLines, BooleanText(view.look.tenLines)},
+            {kColorCells, BooleanText(view.look.colorCells)},
+            {kSkeins, BooleanText(view.look.skeins)},
+            {kFabricCount, std::to_string(view.look.fabricCount)},
+            {kZoom, std::to_string(view.zoom)},
+            {kWindowPlacement, view.windowPlacement}};
+}
+
+ViewSettings ViewSettingsFromStored(const std::vector<StoredValue>& values)
+{
+    ViewSettings view;
+    for (const StoredValue& value : values) {
+        const std::string text = Trim(value.text);
+        if (value.name == kTenLines)
+            ReadBoolean(text, view.look.tenLines);
+        else if (value.name == kColorCells)
+            ReadBoolean(text, view.look.colorCells);
+        else if (value.name == kSkeins)
+            ReadBoolean(text, view.look.skeins);
+        else if (value.name == kFabricCount) {
+            const int count = IntegerOrZero(text);
+            if (count >= kSmallestFabricCount && count <= kLargestFabricCount)
+                view.look.fabricCount = count;
+        } else if (value.name == kZoom) {
+            if (const int zoom = IntegerOrZero(text); zoom > 0)
+                view.zoom = NearestZoom(zoom);
+        } else if (value.name == kWindowPlacement) {
+            if (text.size() <= kMaxWindowPlacementText)
+                view.windowPlacement = text;
+        }
+    }
+    return view;
 }
 
 } // namespace velmora

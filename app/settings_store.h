@@ -1,11 +1,13 @@
 #pragma once
 
+#include "view/chart_look.h"
 #include "view/symbol_font.h"
 
 #include <stdexcept>
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -60,14 +62,24 @@ public:
 SettingsRegistry* InstallSettingsRegistry(SettingsRegistry* registry);
 SettingsRegistry* InstalledSettingsRegistry();
 
+// A stored value beyond the symbol font and "Dithering": its name and its text.
+struct StoredValue {
+    std::string name;
+    std::string text;
+};
+
 // The settings store: the symbol font and the stored value "Dithering", kept under `Key` in the
-// section `Section` as nine strings. Loaded once at start-up and saved once at shutdown.
+// section `Section` as nine strings, and after them the values of `MoreValues`. Loaded once at
+// start-up and saved once at shutdown.
 class TFormStorage {
 public:
     explicit TFormStorage(SettingsRegistry& registry) : registry_(registry) {}
 
     std::string Key;
     std::string Section;
+    // Read after "Dithering", each with its text as the default, and written after it in this
+    // order; one that is not a string keeps its text.
+    std::vector<StoredValue> MoreValues;
 
     // Reads the stored settings into `font` and `dithering`: a value that is missing or unreadable
     // leaves its part as it is; a font size beyond the standard sizes of the font dialog (6 to 72
@@ -77,8 +89,9 @@ public:
     void Load(SymbolFont& font, std::string& dithering);
 
     static constexpr std::size_t kMaxStoredTextBytes = 1024;
-    // Writes all nine values, unless no load has got past "FormVersion". Throws SettingsError when
-    // the section cannot be created or a value cannot be written; what is not yet written is lost.
+    // Writes all nine values and then MoreValues, unless no load has got past "FormVersion". Throws
+    // SettingsError when the section cannot be created or a value cannot be written; what is not
+    // yet written is lost.
     void Save(const SymbolFont& font, const std::string& dithering);
 
     bool Restored() const { return restored_; }
@@ -94,6 +107,24 @@ private:
 // The text forms of the font's parts as the settings keep them.
 std::string FontStyleText(const FontStyle& style);
 std::string FontPitchText(TFontPitch pitch);
+
+// The window's view of a scheme as the user last left it: the chart's look, the cloth, the zoom of
+// the chart and the main window's placement (an opaque text of the shell's, at most
+// kMaxWindowPlacementText characters).
+struct ViewSettings {
+    ChartLook look;
+    int zoom = 100;
+    std::string windowPlacement;
+    friend bool operator==(const ViewSettings&, const ViewSettings&) = default;
+};
+inline constexpr std::size_t kMaxWindowPlacementText = 4096;
+
+// The stored values of the view, in the order they are written: "TenLines", "ColorCells",
+// "Skeins", "FabricCount", "Zoom", "WindowPlacement".
+std::vector<StoredValue> StoredViewValues(const ViewSettings& view);
+// The view from stored values; a value that is missing or does not read (not a Boolean, a count
+// outside 6..40, a zoom that is no number, a placement too long) keeps the default.
+ViewSettings ViewSettingsFromStored(const std::vector<StoredValue>& values);
 
 // The stored "Dithering" text as a Boolean: "True" or "False" in any letter case, or a number
 // (0 is false, any other true). Any other text throws SettingsError.

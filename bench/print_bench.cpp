@@ -5,6 +5,7 @@
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
+#include "view/chart_look.h"
 #include "view/print_layout.h"
 #include "view/scheme_grids.h"
 
@@ -124,6 +125,20 @@ void PrintToPdf(benchmark::State& state, const GridModel& grid, bool cellByCell)
 // under 3 MB and a process under 100 MB.
 void BM_PrintChart1000ToPdf(benchmark::State& state) { PrintToPdf(state, BigChart(), false); }
 BENCHMARK(BM_PrintChart1000ToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The same with the ten-stitch lines and the coloured cells: the fills of many colours make it
+// about half as long again; goal, velmora-cli with every look option within 1.5 times its time
+// without them.
+void BM_PrintChart1000WithLookToPdf(benchmark::State& state)
+{
+    static const GridModel chart = [] {
+        GridModel model = BigChart();
+        ApplyChartLook(model, {true, true, false, kDefaultFabricCount}, BigDocument().legend);
+        return model;
+    }();
+    PrintToPdf(state, chart, false);
+}
+BENCHMARK(BM_PrintChart1000WithLookToPdf)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_PrintLegend30ToPdf(benchmark::State& state)
 {

@@ -1,6 +1,7 @@
 #include "cli_options.h"
 
 #include "scheme/dmc_inc.h"
+#include "scheme/skeins.h"
 #include "scheme/symbol_spread.h"
 
 #include <charconv>
@@ -12,10 +13,11 @@ namespace velmora::cli {
 
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--replace-thread OLD=NEW]...
-                   [--formats LIST] [--no-pdf] [--out DIR] [--] PICTURE
-       velmora-cli [--replace-thread OLD=NEW]... [--formats LIST] [--no-pdf] [--out DIR]
-                   [--] SCHEME
+                   [--symbols C1,C2,...] [--replace-thread OLD=NEW]... [--ten-lines]
+                   [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf]
+                   [--out DIR] [--] PICTURE
+       velmora-cli [--replace-thread OLD=NEW]... [--ten-lines] [--color-cells] [--skeins]
+                   [--fabric COUNT] [--formats LIST] [--no-pdf] [--out DIR] [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE and writes it into DIR (default: the current folder).
 PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says), PNG, WebP
@@ -24,9 +26,10 @@ picture, told by its content whatever its name; transparency is laid on white. G
 file instead (a scheme.json of an earlier run or a .velmora file the window saved, also told
 by its content), writes the same files as the run that made it; --width, --height, --colors,
 --dither and --symbols do not apply to it.
-  scheme.json   the scheme file: the request, the legend (every row, header first) and the
-                chart (a symbol code per stitch); in its "picture", bytes of the name that are
-                not UTF-8 become U+FFFD
+  scheme.json   the scheme file: the request, the cloth with the finished size ("fabric"),
+                the legend (every row, header first), each thread's stitches and skeins to
+                buy ("threads", in legend order) and the chart (a symbol code per stitch); in
+                its "picture", bytes of the name that are not UTF-8 become U+FFFD
   picture.bmp   the reduced picture, one pixel per stitch, each in its thread's colour
   scheme.xlsx   the spreadsheet workbook: the chart, the legend and the reduced picture on
                 three sheets, the symbols in Wingdings
@@ -51,6 +54,13 @@ Options:
                  NEW takes OLD's stitches and symbol; a NEW the scheme has already takes
                  them into its own row and keeps its symbol (a merge); stitches given to
                  White become empty. Repeatable, applied in the order given
+  --ten-lines    a heavier line after every tenth stitch in chart.pdf
+  --color-cells  each stitch of chart.pdf on its thread's colour, its symbol black or white
+  --skeins       the legend (legend.pdf, the workbook's legend sheet) gets a column of the
+                 skeins to buy, "Мотков"
+  --fabric COUNT the cloth in stitches per inch, 6..40 (default: a scheme file's own, else
+                 14; Aida 11, 14, 16, 18, 20; evenweave 28 or 32 over two threads counts as
+                 14 or 16): the finished size and the skeins follow it
   --formats LIST the files to write, a comma list of json, bmp, xlsx and pdf (chart.pdf
                  and legend.pdf); default all
   --no-pdf       leave out chart.pdf and legend.pdf, as --formats without pdf
@@ -227,6 +237,14 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
             symbolsGiven = true;
         } else if (argument == "--replace-thread") {
             options.threadReplacements.push_back(ParseReplacement(value()));
+        } else if (argument == "--ten-lines") {
+            options.tenLines = true;
+        } else if (argument == "--color-cells") {
+            options.colorCells = true;
+        } else if (argument == "--skeins") {
+            options.skeins = true;
+        } else if (argument == "--fabric") {
+            options.fabricCount = ParseInt(argument, value(), kSmallestFabricCount, kLargestFabricCount);
         } else if (argument == "--formats") {
             ParseFormats(value(), options);
         } else if (argument == "--no-pdf") {

@@ -24,6 +24,12 @@ struct CliOptions {
     int colors = 30;
     bool dithering = false;
     std::vector<int> symbolCodes; // empty: the default spread
+    // The chart's look in the PDFs and the workbook.
+    bool tenLines = false;
+    bool colorCells = false;
+    bool skeins = false;
+    // The cloth of the finished size and the skeins; unset: a scheme file's own, or 14 count.
+    std::optional<int> fabricCount;
     // The files to write (--formats); pdf stands for chart.pdf and legend.pdf.
     bool json = true;
     bool bmp = true;

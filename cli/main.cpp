@@ -13,8 +13,10 @@
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
+#include "scheme/skeins.h"
 #include "scheme/symbol_spread.h"
 #include "scheme/thread_edit.h"
+#include "view/chart_look.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/scheme_grids.h"
@@ -80,6 +82,15 @@ void CreateFolder(const fs::path& folder)
         throw JobError("cannot create the folder " + folder.string() + ": " + error.message());
 }
 
+ChartLook LookOf(const CliOptions& options)
+{
+    ChartLook look;
+    look.tenLines = options.tenLines;
+    look.colorCells = options.colorCells;
+    look.skeins = options.skeins;
+    return look;
+}
+
 // The workbook and the PDFs share nothing but the finished scheme: a second processor writes the
 // one while the other prints. Once both are done, a failure is reported in the order of the files,
 // the workbook's before the PDFs'.
@@ -92,8 +103,11 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
     DesignChartGrid(chartGrid);
     // The symbol face is looked up here, on the thread of the application's fonts.
     const SymbolAreaGlyphs symbolGlyphs = InstalledSymbolGlyphs(chartGrid.Font.name);
+    ChartLook look = LookOf(options);
+    look.fabricCount = document.fabricCount;
+    const CellTable legendTable = LegendWithSkeins(document.legend, look.skeins, look.fabricCount);
     const auto writeWorkbook = [&] {
-        WriteSchemeWorkbook(*workbook, {document.chart, document.legend, document.picture, chartGrid.Font,
+        WriteSchemeWorkbook(*workbook, {document.chart, legendTable, document.picture, chartGrid.Font,
                                         chartGrid.FixedFont.name, {}, symbolGlyphs});
     };
     std::future<void> workbookWritten;
@@ -112,7 +126,8 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
             ProgressLine line;
             WriteSchemePdfs(*chart, *legend, document, started,
                             {[&](const std::string& file) { line.Begin(file); },
-                             [&](int done, int count) { line.Pages(done, count); }});
+                             [&](int done, int count) { line.Pages(done, count); }},
+                            look);
         } catch (...) {
             pdfFailure = std::current_exception();
         }
@@ -199,6 +214,8 @@ int Run(const CliOptions& options, char* programName)
             return 1;
         }
         try {
+            if (options.fabricCount)
+                document.fabricCount = *options.fabricCount;
             ReplaceThreads(options, document);
             WriteOutputs(options, document, started);
         } catch (const std::exception& e) {
@@ -225,6 +242,7 @@ int Run(const CliOptions& options, char* programName)
         SchemeEngine engine;
         SchemeDocument document = engine.BuildScheme(picture, request);
         document.pictureName = options.picture.string();
+        document.fabricCount = options.fabricCount.value_or(kDefaultFabricCount);
         ReplaceThreads(options, document);
         WriteOutputs(options, document, started);
     } catch (const std::exception& e) {

@@ -17,7 +17,7 @@ void WritePdf(OutputFile& file, const GridModel& grid, const PrintJobSetup& setu
 } // namespace
 
 void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument& document, const PrintDateTime& when,
-                     const PdfProgress& progress)
+                     const PdfProgress& progress, const ChartLook& look)
 {
     PrintJobSetup setup = SystemPrintSetup();
     setup.clock = [when] { return when; };
@@ -27,11 +27,12 @@ void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument
         GridModel grid;
         DesignChartGrid(grid);
         grid.setCellTable(document.chart);
+        ApplyChartLook(grid, look, document.legend);
         WritePdf(chart, grid, setup, progress);
     }
     GridModel grid;
     DesignLegendGrid(grid, nullptr);
-    grid.setCellTable(document.legend);
+    grid.setCellTable(LegendWithSkeins(document.legend, look.skeins, look.fabricCount));
     WritePdf(legend, grid, setup, progress);
 }
 

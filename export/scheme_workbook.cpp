@@ -5,6 +5,7 @@
 #include "workbook_text.h"
 
 #include "scheme/cp1251.h"
+#include "view/chart_look.h"
 
 #include <xlsxwriter.h>
 
@@ -42,7 +43,6 @@ constexpr double kStitchRowHeight = 9;
 constexpr double kHeadingColumnWidth = 4;
 constexpr double kStitchColumnWidth = 1;
 constexpr double kLegendSymbolSize = 12;
-constexpr int kLineEvery = 10;          // a black line every ten stitches
 constexpr lxw_color_t kSilver = 0xC0C0C0; // 12632256: red = green = blue = 192
 constexpr lxw_color_t kBlack = LXW_COLOR_BLACK; // 0 would mean "no colour" to the writer
 
@@ -180,8 +180,9 @@ private:
             WriteCell(sheet, r, c, input_.chart.text(c, r), r > 0 && c > 0, input_, FormatOf(c, r));
     }
 
-    // A black line runs under row r and right of column c for 0, 10, 20, … below H and W.
-    static bool LineAfter(int index, int count) { return index >= 0 && index < count && index % kLineEvery == 0; }
+    // A black line runs under row r and right of column c for 0, 10, 20, … below H and W, as on
+    // the printed chart with its ten-stitch lines.
+    static bool LineAfter(int index, int count) { return TenStitchLineAfter(index, count); }
 
     lxw_format* FormatOf(int c, int r)
     {

@@ -4,6 +4,7 @@
 #include "cell_table.h"
 #include "color_fix_unit.h"
 #include "dmc_inc.h"
+#include "skeins.h"
 
 #include <array>
 #include <span>
@@ -30,6 +31,9 @@ struct SchemeDocument {
     // The source picture's file name as the user gave it (UTF-8), or empty. Only a record: the
     // scheme does not need the picture again.
     std::string pictureName;
+    // The cloth the scheme is to be stitched on, in stitches per inch (6..40): its finished size
+    // and the skeins to buy follow it.
+    int fabricCount = kDefaultFabricCount;
     // W × H pixels, each the colour of its stitch's thread.
     Bitmap picture;
     // W + 1 columns × H + 2 rows: column numbers " 1", " 2", … turned by 90 degrees in row 0, row

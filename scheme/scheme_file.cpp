@@ -2,12 +2,14 @@
 
 #include "cp1251.h"
 #include "output_file.h"
+#include "skeins.h"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <fstream>
 #include <set>
 #include <system_error>
@@ -34,8 +36,9 @@ constexpr int kCountColumn = 4;
 constexpr int kMaxDepth = 16;
 constexpr std::size_t kMaxContainers = 4096;
 constexpr std::size_t kMaxValues = 1'100'000;
-// Our object has a dozen keys; a million distinct keys would cost seconds and a hundred megabytes.
-constexpr std::size_t kMaxMembers = 64;
+// Our object has a dozen keys and three for each of at most 101 threads in "threads"; a million
+// distinct keys would cost seconds and a hundred megabytes.
+constexpr std::size_t kMaxMembers = 512;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -416,6 +419,11 @@ std::string SchemeFileText(const SchemeDocument& document)
         out += "  \"symbols\": " + dump(symbols) + ",\n";
     }
 
+    const long widthMm = std::lround(FinishedMillimetres(request.width, document.fabricCount));
+    const long heightMm = std::lround(FinishedMillimetres(request.height, document.fabricCount));
+    out += "  \"fabric\": {\"count\": " + dump(document.fabricCount) + ", \"width_mm\": " + dump(widthMm) +
+           ", \"height_mm\": " + dump(heightMm) + "},\n";
+
     out += "  \"legend\": [\n";
     const CellTable& legend = document.legend;
     // A legend row on one line, its cells apart as a reader writes them.
@@ -429,7 +437,14 @@ std::string SchemeFileText(const SchemeDocument& document)
         }
         out += row + 1 < legend.rows() ? "],\n" : "]\n";
     }
-    out += "  ],\n  \"chart\": [\n";
+    // What to buy, in legend order: derived from the legend and the cloth, so a reader recounts it.
+    out += "  ],\n  \"threads\": [";
+    const std::vector<ThreadUse> uses = ThreadUses(legend, document.fabricCount);
+    for (std::size_t i = 0; i < uses.size(); ++i)
+        out += std::string(i == 0 ? "\n" : ",\n") + "    {\"thread\": " + dump(Cp1251ToUtf8(uses[i].thread)) +
+               ", \"stitches\": " + dump(uses[i].stitches) + ", \"skeins\": " + dump(uses[i].skeins) + "}";
+    out += uses.empty() ? "],\n" : "\n  ],\n";
+    out += "  \"chart\": [\n";
     const CellTable& chart = document.chart;
     Json cells = Json::array();
     for (int y = 0; y < request.height; ++y) {
@@ -469,6 +484,14 @@ SchemeDocument ParseSchemeFile(std::string_view text)
     request.dithering = dithering.get<bool>();
     if (const auto picture = top.find("picture"); picture != top.end())
         document.pictureName = Text(*picture, KeyPlace("picture"));
+    // The cloth came later: a file without it is on the usual 14 count. Its sizes and "threads" are
+    // derived, and written anew from the count and the legend.
+    if (const auto fabric = top.find("fabric"); fabric != top.end()) {
+        if (!fabric->is_object())
+            FailAt(KeyPlace("fabric"), "not an object", "не объект");
+        document.fabricCount =
+            IntegerIn(Member(*fabric, "count"), KeyPlace("fabric.count"), kSmallestFabricCount, kLargestFabricCount);
+    }
 
     Legend legend = ReadLegend(Member(top, "legend"), request.colorCount);
     ReadChart(Member(top, "chart"), legend, document);

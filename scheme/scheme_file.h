@@ -21,9 +21,13 @@ namespace velmora {
 //   "colors"     the largest palette asked for, 2..100
 //   "dithering"  whether error diffusion mapped the stitches
 //   "symbols"    the symbol list asked for: one character code per colour (optional)
+//   "fabric"     the cloth: {"count": stitches per inch, 6..40, "width_mm", "height_mm": the
+//                finished size}; optional, 14 count without it; the sizes are not read
 //   "legend"     the legend's rows as the window shows them, the header first and the empty last
 //                row included: ["№", symbol code, colour value, thread name, stitch count]; all
 //                texts but the symbol, which is a number (0 for none)
+//   "threads"    [{"thread", "stitches", "skeins"}] in legend order: what to buy on that cloth;
+//                derived from the legend, not read
 //   "chart"      H rows of W symbol codes, the top row first; 0 is a stitch of White (empty)
 //
 // The mapped picture is not stored: every stitch takes its thread's catalogue colour.

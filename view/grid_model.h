@@ -87,6 +87,14 @@ struct TCellBorders {
     bool cbBottom = false;
 };
 
+// A pen for each edge of a printed cell, for grids whose lines differ along one cell.
+struct TCellEdgePens {
+    GridPen left;
+    GridPen right;
+    GridPen top;
+    GridPen bottom;
+};
+
 enum class TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
 enum class TPrinterOrientation { poPortrait, poLandscape };
 enum class TPrintBorders { pbNoborder, pbSingle };
@@ -125,6 +133,11 @@ struct GridPrintSettings {
     bool RepeatFixedCols = true;
     bool PrintGraphics = true;
     std::string JobName;
+    // A grid of many cell colours and two inks (a colour chart): a printed page is put together
+    // for that, its fills over one background of the commonest colour and the texts of a row ink
+    // by ink rather than cell by cell. The page looks the same: no cell's fill or text reaches
+    // into another cell.
+    bool ColourChart = false;
 };
 
 class GridModel;
@@ -138,6 +151,8 @@ using TGridAlignEvent =
     std::function<void(const GridModel& Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
 using TGridBorderEvent =
     std::function<void(const GridModel& Sender, int ARow, int ACol, GridPen& APen, TCellBorders& Borders)>;
+// Called after OnGetCellPrintBorder with its pen on every edge; may give single edges their own.
+using TGridEdgePensEvent = std::function<void(const GridModel& Sender, int ARow, int ACol, TCellEdgePens& Pens)>;
 
 // The data of a string grid with one fixed row and one fixed column: the cells, the sizes of
 // columns and rows, the display settings and the current cell. Screen and paper read the same
@@ -228,6 +243,7 @@ public:
     TGridColorEvent OnGetCellPrintColor;
     TGridAlignEvent OnGetAlignment;
     TGridBorderEvent OnGetCellPrintBorder;
+    TGridEdgePensEvent OnGetCellPrintEdgePens;
 
     // The brush and font a cell starts its painting with: the fixed or the normal ones, fresh for
     // every cell; then OnGetCellColor (OnGetCellPrintColor when printing) may change them.

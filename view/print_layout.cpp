@@ -142,7 +142,7 @@ PrintLayout::PrintLayout(const GridModel& grid, PrintCanvas& canvas, PrintJobSet
         throw std::invalid_argument("The printer reports an empty printable area");
     tenthsMmPerScreenPixel_ = static_cast<double>(kTenthsMmPerInch) / setup_.screenDpi;
     if (!setup_.cellByCell)
-        batch_.emplace(canvas_);
+        batch_.emplace(canvas_, settings_.ColourChart);
 
     MeasureHeaderAndFooter();
     ConvertCellSizes();
@@ -498,6 +498,12 @@ void PrintLayout::PrintCellBorders(int col, int row, int pageColumn, const Paper
         borders = {true, true, true, true};
     if (grid_.OnGetCellPrintBorder)
         grid_.OnGetCellPrintBorder(grid_, row, col, pen, borders);
+    if (grid_.OnGetCellPrintEdgePens) {
+        TCellEdgePens pens{pen, pen, pen, pen};
+        grid_.OnGetCellPrintEdgePens(grid_, row, col, pens);
+        PrintCellEdges(pageColumn, rect, pens, borders);
+        return;
+    }
     if (batch_) {
         batch_->Borders(pageColumn, pen, settings_.BorderStyle, borders);
         return;
@@ -510,6 +516,23 @@ void PrintLayout::PrintCellBorders(int col, int row, int pageColumn, const Paper
         canvas_.Line(rect.left, rect.top, rect.right, rect.top, pen, settings_.BorderStyle);
     if (borders.cbBottom)
         canvas_.Line(rect.left, rect.bottom, rect.right, rect.bottom, pen, settings_.BorderStyle);
+}
+
+void PrintLayout::PrintCellEdges(int pageColumn, const PaperRect& rect, const TCellEdgePens& pens,
+                                 const TCellBorders& borders)
+{
+    if (batch_) {
+        batch_->Borders(pageColumn, pens, settings_.BorderStyle, borders);
+        return;
+    }
+    if (borders.cbLeft)
+        canvas_.Line(rect.left, rect.top, rect.left, rect.bottom, pens.left, settings_.BorderStyle);
+    if (borders.cbRight)
+        canvas_.Line(rect.right, rect.top, rect.right, rect.bottom, pens.right, settings_.BorderStyle);
+    if (borders.cbTop)
+        canvas_.Line(rect.left, rect.top, rect.right, rect.top, pens.top, settings_.BorderStyle);
+    if (borders.cbBottom)
+        canvas_.Line(rect.left, rect.bottom, rect.right, rect.bottom, pens.bottom, settings_.BorderStyle);
 }
 
 int PrintGridPages(const GridModel& grid, PrintCanvas& canvas, const PrintJobSetup& setup)

@@ -133,6 +133,7 @@ private:
     void PrintTurnedText(const std::string& text, const PaperFont& font, const PaperRect& rect);
     void DrawCellText(int x, int y, const std::string& text, const PaperFont& font, const PaperRect& clip);
     void PrintCellBorders(int col, int row, int pageColumn, const PaperRect& rect);
+    void PrintCellEdges(int pageColumn, const PaperRect& rect, const TCellEdgePens& pens, const TCellBorders& borders);
 
     int MeasureLineHeight(const PaperFont& font);
     int MeasureWidth(const PaperFont& font, const std::string& text);

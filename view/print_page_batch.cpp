@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace velmora {
 
@@ -58,7 +59,7 @@ void PrintPageBatch::Text(int x, int y, std::string_view text, const PaperFont& 
     const int index = !texts_.empty() && fonts_[static_cast<std::size_t>(texts_.back().font)] == font
                           ? texts_.back().font
                           : FontIndex(font);
-    texts_.push_back({index, x, y, std::string(text), clip});
+    texts_.push_back({index, static_cast<int>(rowTop_.size()), x, y, std::string(text), clip});
 }
 
 int PrintPageBatch::PenIndex(const GridPen& pen, TPenStyle style)
@@ -86,6 +87,21 @@ void PrintPageBatch::Borders(int column, const GridPen& pen, TPenStyle style, co
         Horizontal(top + 1, column) = {index, ++order_};
 }
 
+void PrintPageBatch::Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders)
+{
+    const int row = static_cast<int>(rowTop_.size()) - 1;
+    const int top = rowTop_.back();
+    // In the order a cell draws its edges, as above.
+    if (borders.cbLeft)
+        Vertical(row, column) = {PenIndex(pens.left, style), ++order_};
+    if (borders.cbRight)
+        Vertical(row, column + 1) = {PenIndex(pens.right, style), ++order_};
+    if (borders.cbTop)
+        Horizontal(top, column) = {PenIndex(pens.top, style), ++order_};
+    if (borders.cbBottom)
+        Horizontal(top + 1, column) = {PenIndex(pens.bottom, style), ++order_};
+}
+
 void PrintPageBatch::EndPage()
 {
     if (rowTop_.empty())
@@ -104,19 +120,26 @@ void PrintPageBatch::DrawFills()
     std::vector<Rect> rects;
     std::vector<std::size_t> open;     // rectangles that end at the bottom of the row before
     std::vector<std::size_t> nextOpen;
+    // Cells of the background's colour need no rectangle of their own.
+    const std::optional<TColor> background = colourChart_ ? Background() : std::nullopt;
+    if (background)
+        rects.push_back({{columnX_.front(), boundaryY_[static_cast<std::size_t>(rowTop_.front())], columnX_.back(),
+                          boundaryY_[static_cast<std::size_t>(rowTop_.back()) + 1]},
+                         *background});
+    const auto ownFill = [&](std::size_t cell) { return filled_[cell] && !(background && fills_[cell] == *background); };
     for (std::size_t row = 0; row < rowTop_.size(); ++row) {
         const int top = boundaryY_[static_cast<std::size_t>(rowTop_[row])];
         const int bottom = boundaryY_[static_cast<std::size_t>(rowTop_[row]) + 1];
         nextOpen.clear();
         const std::size_t base = row * static_cast<std::size_t>(columns_);
         for (int c = 0; c < columns_;) {
-            if (!filled_[base + static_cast<std::size_t>(c)]) {
+            if (!ownFill(base + static_cast<std::size_t>(c))) {
                 ++c;
                 continue;
             }
             const TColor color = fills_[base + static_cast<std::size_t>(c)];
             int end = c + 1;
-            while (end < columns_ && filled_[base + static_cast<std::size_t>(end)] &&
+            while (end < columns_ && ownFill(base + static_cast<std::size_t>(end)) &&
                    fills_[base + static_cast<std::size_t>(end)] == color)
                 ++end;
             const int left = columnX_[static_cast<std::size_t>(c)];
@@ -140,13 +163,56 @@ void PrintPageBatch::DrawFills()
         canvas_.FillRect(r.rect, r.color);
 }
 
+std::optional<TColor> PrintPageBatch::Background() const
+{
+    for (std::size_t row = 1; row < rowTop_.size(); ++row)
+        if (rowTop_[row] != rowTop_[row - 1] + 1)
+            return std::nullopt;
+    if (std::find(filled_.begin(), filled_.end(), false) != filled_.end())
+        return std::nullopt;
+    std::unordered_map<TColor, int> counts;
+    std::optional<TColor> commonest;
+    int most = 0;
+    for (const TColor color : fills_)
+        if (const int n = ++counts[color]; n > most) {
+            most = n;
+            commonest = color;
+        }
+    return commonest;
+}
+
 void PrintPageBatch::DrawTexts()
 {
+    if (colourChart_) {
+        for (std::size_t i = 0; i < texts_.size();) {
+            std::size_t end = i + 1;
+            while (end < texts_.size() && texts_[end].row == texts_[i].row)
+                ++end;
+            DrawRowTextsByFont(i, end);
+            i = end;
+        }
+        return;
+    }
     for (std::size_t i = 0; i < texts_.size();) {
         const int font = texts_[i].font;
         placed_.clear();
         for (; i < texts_.size() && texts_[i].font == font; ++i)
             placed_.push_back({texts_[i].x, texts_[i].y, texts_[i].text, texts_[i].clip});
+        canvas_.TextRun(fonts_[static_cast<std::size_t>(font)], placed_);
+    }
+}
+
+void PrintPageBatch::DrawRowTextsByFont(std::size_t first, std::size_t end)
+{
+    rowFonts_.clear();
+    for (std::size_t i = first; i < end; ++i)
+        if (std::find(rowFonts_.begin(), rowFonts_.end(), texts_[i].font) == rowFonts_.end())
+            rowFonts_.push_back(texts_[i].font);
+    for (const int font : rowFonts_) {
+        placed_.clear();
+        for (std::size_t i = first; i < end; ++i)
+            if (texts_[i].font == font)
+                placed_.push_back({texts_[i].x, texts_[i].y, texts_[i].text, texts_[i].clip});
         canvas_.TextRun(fonts_[static_cast<std::size_t>(font)], placed_);
     }
 }
@@ -193,7 +259,13 @@ void PrintPageBatch::DrawLines()
             r = end;
         }
     }
-    std::sort(runs_.begin(), runs_.end(), [](const Run& a, const Run& b) { return a.order < b.order; });
+    // A wider pen stays on top where lines cross, so that no thin line breaks a heavier one (a
+    // ten-stitch line); among pens of one width, the later line.
+    std::sort(runs_.begin(), runs_.end(), [this](const Run& a, const Run& b) {
+        const int wa = pens_[static_cast<std::size_t>(a.pen)].pen.Width;
+        const int wb = pens_[static_cast<std::size_t>(b.pen)].pen.Width;
+        return wa != wb ? wa < wb : a.order < b.order;
+    });
     for (const Run& run : runs_) {
         const PenOf& p = pens_[static_cast<std::size_t>(run.pen)];
         canvas_.Line(run.x1, run.y1, run.x2, run.y2, p.pen, p.style);

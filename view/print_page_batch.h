@@ -4,6 +4,7 @@
 #include "view/print_canvas.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,13 +19,19 @@ namespace velmora {
 // What the page shows stays what drawing cell after cell shows. Cells lie edge to edge, each
 // filled before its own texts and lines, and every edge a cell draws covers what an earlier cell
 // drew there; so the page is all fills, then the texts in cell order, then on every edge the pen
-// that drew it last. Where lines of two pens cross, the one whose last piece was drawn later
-// stays on top, as it would cell by cell. (A cell that left one of its edges out would, cell by
+// that drew it last. Where lines of two pens cross, the wider stays on top, and of two pens of one
+// width the one whose last piece was drawn later, as it would cell by cell. (Cell by cell a thin
+// edge drawn after a heavier line across it would break that line; joined, it does not.) (A cell that left one of its edges out would, cell by
 // cell, have half covered its neighbour's line there with its fill; joined, that line shows whole.
 // The chart and the legend draw every edge of every cell.)
 class PrintPageBatch {
 public:
-    explicit PrintPageBatch(PrintCanvas& canvas) : canvas_(canvas) {}
+    // `colourChart`: the page's fills go over one background of its commonest colour, and the
+    // texts of each row font by font, in the order the fonts first appear in the row, instead of
+    // in cell order.
+    explicit PrintPageBatch(PrintCanvas& canvas, bool colourChart = false) : canvas_(canvas), colourChart_(colourChart)
+    {
+    }
 
     // Starts a page whose columns begin at `columnX` (one more entry: the last column's end).
     void BeginPage(std::span<const int> columnX);
@@ -34,6 +41,8 @@ public:
     void Fill(int column, TColor color);
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip);
     void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders);
+    // The same with a pen of its own for each edge.
+    void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders);
     // Draws what the page collected.
     void EndPage();
 
@@ -48,6 +57,7 @@ private:
     };
     struct QueuedText {
         int font;
+        int row;
         int x, y;
         std::string text;
         PaperRect clip;
@@ -61,12 +71,17 @@ private:
     int PenIndex(const GridPen& pen, TPenStyle style);
     int FontIndex(const PaperFont& font);
     void DrawFills();
+    // The commonest fill of a page whose cells are all filled and lie edge to edge, if any.
+    std::optional<TColor> Background() const;
     void DrawTexts();
+    void DrawRowTextsByFont(std::size_t first, std::size_t end);
     void DrawLines();
     Edge& Horizontal(int boundary, int column) { return hEdges_[static_cast<std::size_t>(boundary) * columns_ + column]; }
     Edge& Vertical(int row, int boundary) { return vEdges_[static_cast<std::size_t>(row) * (columns_ + 1) + boundary]; }
 
     PrintCanvas& canvas_;
+    bool colourChart_;
+    std::vector<int> rowFonts_;
     std::vector<int> columnX_;
     int columns_ = 0;
     std::vector<int> boundaryY_;      // the y of every horizontal boundary between rows

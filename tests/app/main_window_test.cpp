@@ -102,11 +102,16 @@ private slots:
 
     void menuAndToolBarInOrder()
     {
-        QCOMPARE(DM->MainMenu->actions(), QList<QAction*>({DM->mi_File->menuAction(), DM->mi_Edit->menuAction(),
-                                                           DM->mi_Service->menuAction(), DM->mi_Help->menuAction()}));
+        QCOMPARE(DM->MainMenu->actions(),
+                 QList<QAction*>({DM->mi_File->menuAction(), DM->mi_Edit->menuAction(), DM->mi_Service->menuAction(),
+                                  DM->mi_View->menuAction(), DM->mi_Help->menuAction()}));
         QCOMPARE(DM->mi_File->title(), QStringLiteral("Файл"));
         QCOMPARE(DM->mi_Edit->title(), QStringLiteral("Правка"));
         QCOMPARE(DM->mi_Service->title(), QStringLiteral("Сервис"));
+        QCOMPARE(DM->mi_View->title(), QStringLiteral("Вид"));
+        QCOMPARE(Names(DM->mi_View->actions()),
+                 QStringList({"ac_ViewTenLines", "ac_ViewColorCells", "ac_ViewSkeins", "N6", "ac_ViewFabric", "N7",
+                              "ac_ViewZoomIn", "ac_ViewZoomOut"}));
         QCOMPARE(DM->mi_Help->title(), QStringLiteral("?"));
         QCOMPARE(Names(DM->mi_File->actions()),
                  QStringList({"ac_FileNew", "ac_FileOpen", "ac_FileSave", "N3", "ac_FilePrint", "ac_FilePrintSymbols",

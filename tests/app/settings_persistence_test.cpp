@@ -208,12 +208,13 @@ private slots:
             QVERIFY(QFile::remove(ConfigFile()));
             return;
         }
-        // A well-formed file of the nine values and nothing else, holding what the run started with.
+        // A well-formed file of the nine values and the six of the view and nothing else, holding
+        // what the run started with.
         QSettings file(ConfigFile(), QSettings::NativeFormat);
-        QCOMPARE(file.allKeys().size(), 9);
+        QCOMPARE(file.allKeys().size(), 15);
         QCOMPARE(file.status(), QSettings::NoError);
         file.beginGroup(QStringLiteral("Options"));
-        QCOMPARE(file.childKeys().size(), 9);
+        QCOMPARE(file.childKeys().size(), 15);
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontName")).toString(), fontName);
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontSize")).toString(), QString::number(fontSize));
         QCOMPARE(file.value(QStringLiteral("Dithering")).toString(),

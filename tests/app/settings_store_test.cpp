@@ -359,3 +359,67 @@ TEST(SettingsStore, TextForms)
 }
 
 } // namespace
+
+namespace {
+
+// The view's values after the nine: written in their order, read back as they were, and a text
+// that does not read (or a value of another type) keeps the default of its own part only.
+TEST(SettingsStore, ViewValuesComeBackAndBadOnesKeepTheirDefaults)
+{
+    MemorySettingsRegistry registry;
+    ViewSettings view;
+    view.look = {true, false, true, 18};
+    view.zoom = 150;
+    view.windowPlacement = "AdnQywADAAAAAAB";
+    {
+        ProgramRun run(registry);
+        run.store.MoreValues = StoredViewValues(ViewSettings{});
+        run.Load();
+        EXPECT_EQ(ViewSettingsFromStored(run.store.MoreValues), ViewSettings{}) << "first start: the defaults";
+        run.store.MoreValues = StoredViewValues(view);
+        run.Save();
+    }
+    std::vector<std::string> order = kValueOrder;
+    for (const char* name : {"TenLines", "ColorCells", "Skeins", "FabricCount", "Zoom", "WindowPlacement"})
+        order.push_back(name);
+    EXPECT_EQ(registry.writes, order);
+    EXPECT_EQ(Options(registry)["FabricCount"].text, "18");
+    {
+        ProgramRun run(registry);
+        run.store.MoreValues = StoredViewValues(ViewSettings{});
+        run.Load();
+        EXPECT_EQ(ViewSettingsFromStored(run.store.MoreValues), view);
+    }
+
+    const struct {
+        const char* name;
+        std::string text;
+        Type type;
+    } bad[] = {
+        {"TenLines", "maybe", Type::String},    {"ColorCells", "1", Type::Integer}, {"FabricCount", "5", Type::String},
+        {"FabricCount", "41", Type::String},    {"FabricCount", "x", Type::String}, {"Zoom", "-100", Type::String},
+        {"WindowPlacement", std::string(kMaxWindowPlacementText + 1, 'A'), Type::String},
+    };
+    for (const auto& b : bad) {
+        SCOPED_TRACE(b.name + (" = " + b.text.substr(0, 10)));
+        Put(registry, b.name, b.text, b.type);
+        ProgramRun run(registry);
+        run.store.MoreValues = StoredViewValues(ViewSettings{});
+        EXPECT_NO_THROW(run.Load());
+        const ViewSettings got = ViewSettingsFromStored(run.store.MoreValues);
+        EXPECT_EQ(got.look.tenLines, std::string(b.name) == "TenLines" ? false : view.look.tenLines);
+        EXPECT_EQ(got.look.fabricCount, std::string(b.name) == "FabricCount" ? kDefaultFabricCount : 18);
+        EXPECT_EQ(got.zoom, std::string(b.name) == "Zoom" ? 100 : 150);
+        EXPECT_EQ(got.windowPlacement, std::string(b.name) == "WindowPlacement" ? "" : view.windowPlacement);
+        for (const StoredValue& v : StoredViewValues(view))
+            Put(registry, v.name, v.text);
+    }
+    // A zoom between the steps comes back as the nearest step.
+    Put(registry, "Zoom", "130");
+    ProgramRun run(registry);
+    run.store.MoreValues = StoredViewValues(ViewSettings{});
+    run.Load();
+    EXPECT_EQ(ViewSettingsFromStored(run.store.MoreValues).zoom, 125);
+}
+
+} // namespace

@@ -124,6 +124,37 @@ TEST_F(CliTest, ReadsPicturesByTheirContent)
               withoutName(ReadFileText(folder_ / "bmp" / "scheme.json")));
 }
 
+// The look options reach the PDFs and the workbook; the cloth, the finished size and the skeins
+// reach scheme.json, whose threads add up to the chart's stitches.
+TEST_F(CliTest, ClothSkeinsAndTheChartsLook)
+{
+    const CliRun run = Cli(kSample.string() + " --width 40 --colors 8 --ten-lines --color-cells --skeins --fabric 16 --out " +
+                           folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const std::string json = Json();
+    // 40 × 26 stitches on 16 count: 63.5 × 41.3 mm.
+    EXPECT_NE(json.find("\"fabric\": {\"count\": 16, \"width_mm\": 64, \"height_mm\": 41},"), std::string::npos);
+    const std::regex thread(R"re(\{"thread": "[^"]+", "stitches": (\d+), "skeins": (\d+)\})re");
+    long long stitches = 0;
+    int threads = 0;
+    for (std::sregex_iterator it(json.begin(), json.end(), thread), end; it != end; ++it) {
+        stitches += std::stoll((*it)[1]);
+        EXPECT_EQ(std::stoi((*it)[2]), 1) << "a few hundred stitches: one skein";
+        ++threads;
+    }
+    EXPECT_EQ(stitches, 40 * 26);
+    EXPECT_GE(threads, 2);
+    EXPECT_LE(threads, 8);
+    // Without the options the cloth is 14 count and the threads are there all the same.
+    ASSERT_EQ(Cli(kSample.string() + " --width 40 --colors 8 --formats json --out " + folder_.string()).status, 0);
+    EXPECT_NE(Json().find("\"fabric\": {\"count\": 14, \"width_mm\": 73, \"height_mm\": 47},"), std::string::npos);
+    EXPECT_NE(Json().find("\"threads\": [\n    {\"thread\": "), std::string::npos);
+
+    if (std::system("pdfinfo -v >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "poppler-utils are not installed";
+    EXPECT_NE(Poppler("pdftotext", folder_ / "legend.pdf").find("Мотков"), std::string::npos);
+}
+
 TEST_F(CliTest, PdfsCanBeLeftOut)
 {
     ASSERT_EQ(Cli(kSample.string() + " --width 12 --no-pdf --out " + folder_.string()).status, 0);
@@ -407,6 +438,8 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"unknown old thread", sample + " --replace-thread white=310", 2, "no catalogue thread is named \"white\""},
         {"thread not in the scheme", sample + " --colors 2 --replace-thread B5200=310", 1,
          "--replace-thread B5200=310: thread B5200 is not in the scheme"},
+        {"cloth too coarse", sample + " --fabric 5", 2, "--fabric: 5 is outside 6..40"},
+        {"cloth too fine", sample + " --fabric 41", 2, "--fabric"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
         {"damaged picture", (folder_ / "text.jpg").string(), 1, "text.jpg"},
         {"unknown kind", (folder_ / "stderr.txt").string(), 1, "stderr.txt"},

@@ -7,6 +7,7 @@
 #include "scheme/run_folder.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
+#include "view/chart_look.h"
 #include "tests/file_size_limit.h"
 #include "tests/read_file.h"
 #include "view/scheme_grids.h"
@@ -155,6 +156,8 @@ struct WorkbookCase {
     SymbolsAs symbolsAs;
     // Sheet rows with a black line under them and sheet columns with one on their right.
     std::vector<int> blackRows, blackColumns;
+    // The legend with its column of skeins to buy.
+    bool skeins = false;
 };
 
 std::vector<int> EveryTenth(int from, int count)
@@ -187,6 +190,7 @@ void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)
 {
     SCOPED_TRACE(c.name);
     const SchemeDocument document = Scheme(c.width, c.height);
+    const CellTable legend = LegendWithSkeins(document.legend, c.skeins, kDefaultFabricCount);
     GridFont font;
     font.name = c.font;
     font.size = 6;
@@ -195,8 +199,7 @@ void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)
     SymbolAreaGlyphs installed;
     if (c.installed)
         installed.set();
-    WriteSchemeWorkbook(xlsx, {document.chart, document.legend, document.picture, font, "Arial", folder_ / "tmp",
-                               installed});
+    WriteSchemeWorkbook(xlsx, {document.chart, legend, document.picture, font, "Arial", folder_ / "tmp", installed});
     EXPECT_TRUE(fs::is_empty(folder_ / "tmp")) << "the picture's file goes with the workbook";
 
     // The sheet embeds the reduced picture as a Windows bitmap.
@@ -213,7 +216,7 @@ void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)
              << Json(sheetNames[2]) << "]"
              << ",\"bitmap\":" << Json(bitmap.string())
              << ",\"chart\":" << JsonTable(document.chart, c.height + 1, 1, c.width, c.symbolsAs)
-             << ",\"legend\":" << JsonTable(document.legend, document.legend.rows() - 1, 1, 1, c.symbolsAs) << "}";
+             << ",\"legend\":" << JsonTable(legend, legend.rows() - 1, 1, 1, c.symbolsAs) << "}";
     expected.close();
     const std::string command = std::string(VELMORA_PYTHON3) + " " + VELMORA_WORKBOOK_CHECK + " " + xlsx.string() + " " +
                                 (folder_ / "expected.json").string();
@@ -228,6 +231,8 @@ TEST_F(WorkbookTest, ReadsBackAsWritten)
         {"25 x 13, a real Wingdings installed", 25, 13, "Wingdings", 2, true, SymbolsAs::SymbolArea, {1, 11}, {1, 11, 21}},
         {"13 x 25 in a Cyrillic font: lines under rows 1, 11 and 21", 13, 25, "Arial", 204, false,
          SymbolsAs::CodePage, {1, 11, 21}, {1, 11}},
+        {"12 x 12 with the skeins column", 12, 12, "Wingdings", 2, false, SymbolsAs::WingdingsEquivalents, {1, 11},
+         {1, 11}, true},
     };
     for (const WorkbookCase& c : cases)
         ExpectReadsBackAsWritten(c);

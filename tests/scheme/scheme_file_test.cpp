@@ -75,6 +75,24 @@ TEST(SchemeFileTest, ReadsBackWhatItWroteCellForCell)
     }
 }
 
+// The cloth is the scheme's and comes back; the sizes and the shopping list follow from it and the
+// legend, and add up to the chart's stitches.
+TEST(SchemeFileTest, KeepsTheClothAndListsTheThreadsToBuy)
+{
+    SchemeDocument saved = Built(40, 30, 12, false);
+    saved.fabricCount = 18;
+    const std::string text = SchemeFileText(saved);
+    EXPECT_NE(text.find("\"fabric\": {\"count\": 18, \"width_mm\": 56, \"height_mm\": 42},"), std::string::npos);
+    EXPECT_EQ(ParseSchemeFile(text).fabricCount, 18);
+    const Json file = Json::parse(text);
+    long long stitches = 0;
+    for (const Json& thread : file["threads"]) {
+        stitches += thread["stitches"].get<long long>();
+        EXPECT_EQ(thread["skeins"].get<int>() >= 1, thread["stitches"].get<long long>() > 0);
+    }
+    EXPECT_EQ(stitches, 40 * 30);
+}
+
 TEST(SchemeFileTest, WritesTheFileWholeAndReadsItByContent)
 {
     const fs::path folder = fs::temp_directory_path() / "velmora-scheme-file-test";
@@ -127,6 +145,8 @@ TEST(SchemeFileTest, OpensFilesWrittenBeforeTheFormatHadAName)
                 std::ranges::equal(read.picture.pixels(), saved.picture.pixels()));
     // The symbols of the legend's rows stand at their places in the request.
     EXPECT_EQ(read.request.symbols[1], saved.request.symbols[1]);
+    // Nor had it a cloth: it is on 14 count.
+    EXPECT_EQ(read.fabricCount, 14);
     // Saved again, it still has no symbol list, and reads back the same.
     const std::string again = SchemeFileText(read);
     EXPECT_EQ(again.find("\"symbols\""), std::string::npos);
@@ -196,6 +216,9 @@ TEST(SchemeFileTest, RefusesADamagedFileNamingTheFault)
          "ключ «dithering»"},
         {"symbols too few", [](Json& f) { f["symbols"].erase(0); }, "key \"symbols\": 5 entries where 6 belong",
          "ключ «symbols»"},
+        {"cloth too coarse", [](Json& f) { f["fabric"]["count"] = 5; }, "key \"fabric.count\": 5 is not in 6..40",
+         "ключ «fabric.count»"},
+        {"cloth not an object", [](Json& f) { f["fabric"] = 14; }, "key \"fabric\": not an object", "не объект"},
     };
     ASSERT_NO_THROW(ParseSchemeFile(good.dump()));
     Json noWhite = Json::parse(SchemeFileText(Built(12, 10, 6, false, false)));
@@ -245,7 +268,7 @@ TEST(SchemeFileTest, RefusesHostileTextBeforeParsingIt)
         {"surrogate in UTF-8", good.substr(0, pictureAt) + "\xED\xA0\x80" + good.substr(pictureAt), "are not UTF-8"},
         {"nested a million deep", std::string(1'000'000, '['), "nest deeper than 16 levels"},
         {"millions of values", "[" + Repeated("0,", 1'200'000) + "0]", "more than 1100000 values"},
-        {"a hundred keys", "{" + Repeated("\"k\":0,", 100) + "\"z\":0}", "more than 64 keys"},
+        {"a thousand keys", "{" + Repeated("\"k\":0,", 1000) + "\"z\":0}", "more than 512 keys"},
         {"thousands of arrays", "[" + Repeated("[],", 5000) + "[]]", "more than 4096 arrays and objects"},
         {"larger than 10 MB", std::string(kMaxSchemeFileSize + 1, ' '), "larger than 10 MB"},
     };

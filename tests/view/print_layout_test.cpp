@@ -1,3 +1,4 @@
+#include "view/chart_look.h"
 #include "view/print_layout.h"
 #include "view/scheme_grids.h"
 
@@ -5,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace velmora {
@@ -484,7 +487,12 @@ TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
     tall.SetCell(5, 5, "");
     GridModel big = Chart(12, 12, true);
     big.Font.size = 20; // symbols overhanging their cells, drawn clipped
-    Case cases[] = {{"chart", tall, Landscape()}, {"large symbols", big, Landscape()}, {"legend", Legend(40), Portrait()}};
+    GridModel looked = tall;
+    ApplyChartLook(looked, {true, true, false, 14}, Legend(3).cellTable());
+    Case cases[] = {{"chart", tall, Landscape()},
+                    {"large symbols", big, Landscape()},
+                    {"legend", Legend(40), Portrait()},
+                    {"ten-stitch lines and coloured cells", looked, Landscape()}};
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingCanvas cells, joined;
@@ -496,6 +504,14 @@ TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
         EXPECT_LT(joined.fillCount * 4, cells.fillCount);
 
         ASSERT_EQ(joined.texts.size(), cells.texts.size());
+        if (c.grid.PrintSettings.ColourChart) {
+            // Drawn ink by ink: the same texts, in another order.
+            const auto byPlace = [](const RecordingCanvas::TextOp& a, const RecordingCanvas::TextOp& b) {
+                return std::tie(a.page, a.y, a.x) < std::tie(b.page, b.y, b.x);
+            };
+            std::stable_sort(cells.texts.begin(), cells.texts.end(), byPlace);
+            std::stable_sort(joined.texts.begin(), joined.texts.end(), byPlace);
+        }
         for (std::size_t i = 0; i < cells.texts.size(); ++i) {
             const auto& a = cells.texts[i];
             const auto& b = joined.texts[i];
@@ -512,13 +528,30 @@ TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
                 ASSERT_EQ(joined.FillAt(f.page, p[0], p[1]), cells.FillAt(f.page, p[0], p[1]));
         }
         // Cell by cell, every line is one edge from one grid point to the next: what shows on an
-        // edge or a point is the last line with those ends.
+        // edge is the last line with those ends; on a point, of the lines that show on their
+        // edges, the last of the widest (joined, a wider pen stays on top).
         std::map<std::array<int, 5>, GridPen> edges;
-        std::map<std::array<int, 3>, GridPen> points;
-        for (const auto& l : cells.lines) {
+        std::map<std::array<int, 5>, std::size_t> lastOnEdge;
+        for (std::size_t i = 0; i < cells.lines.size(); ++i) {
+            const auto& l = cells.lines[i];
             edges[{l.page, l.x1, l.y1, l.x2, l.y2}] = l.pen;
-            points[{l.page, l.x1, l.y1}] = l.pen;
-            points[{l.page, l.x2, l.y2}] = l.pen;
+            lastOnEdge[{l.page, l.x1, l.y1, l.x2, l.y2}] = i;
+        }
+        // The lines that show on their edges, in the order they were drawn.
+        std::vector<std::size_t> shown;
+        for (const auto& [e, i] : lastOnEdge)
+            shown.push_back(i);
+        std::sort(shown.begin(), shown.end());
+        std::map<std::array<int, 3>, GridPen> points;
+        const auto onPoint = [&](const std::array<int, 3>& p, const GridPen& pen) {
+            const auto found = points.find(p);
+            if (found == points.end() || found->second.Width <= pen.Width)
+                points[p] = pen;
+        };
+        for (const std::size_t i : shown) {
+            const auto& l = cells.lines[i];
+            onPoint({l.page, l.x1, l.y1}, l.pen);
+            onPoint({l.page, l.x2, l.y2}, l.pen);
         }
         const auto same = [](const std::optional<GridPen>& a, const GridPen& b) {
             return a && a->Color == b.Color && a->Width == b.Width;
@@ -528,6 +561,155 @@ TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
                 << e[0] << ": " << e[1] << "," << e[2] << " - " << e[3] << "," << e[4];
         for (const auto& [p, pen] : points)
             ASSERT_TRUE(same(joined.PenAt(p[0], p[1], p[2]), pen)) << p[0] << ": " << p[1] << "," << p[2];
+    }
+}
+
+// The chart of a 25 × 25 scheme of three threads: symbols "n", "o" and "p" by column, so that each
+// column has its thread's colour.
+GridModel ThreeThreadChart()
+{
+    GridModel chart = Chart(25, 25, false);
+    const char symbols[] = {'n', 'o', 'p'};
+    for (int r = 1; r <= 25; ++r)
+        for (int c = 1; c <= 25; ++c)
+            chart.SetCell(c, r, std::string(1, symbols[c % 3]));
+    return chart;
+}
+
+CellTable ThreeThreadLegend()
+{
+    GridModel legend = Legend(3);
+    legend.SetCell(1, 2, "o");
+    legend.SetCell(1, 3, "p");
+    legend.SetCell(2, 1, std::to_string(0x202020)); // dark: a white symbol
+    legend.SetCell(2, 2, std::to_string(0xE0F0FF)); // light: a black one
+    legend.SetCell(2, 3, std::to_string(0xFF0000)); // pure blue
+    return legend.cellTable();
+}
+
+// On the page of a 25 × 25 chart (stitch x from 173 + 41·(x − 1), row y from 167 + 31·(y − 1)),
+// the edges after the headings and after stitches 10 and 20 are black and 0.3 mm, across the
+// whole chart with its headings; every other edge between stitches stays silver, also the outer
+// ones. The cells take their threads' colours, their symbols black or white.
+TEST(PrintLayoutLook, TenStitchLinesAndColouredCells)
+{
+    GridModel chart = ThreeThreadChart();
+    ApplyChartLook(chart, {true, true, false, 14}, ThreeThreadLegend());
+    RecordingCanvas canvas;
+    ASSERT_EQ(PrintGridPages(chart, canvas, Landscape()), 1);
+    const auto x = [](int stitch) { return 173 + 41 * stitch; }; // the right edge of stitch `stitch`
+    const auto y = [](int stitch) { return 167 + 31 * stitch; }; // the bottom edge of row `stitch`
+    const auto pen = [&](int x1, int y1, int x2, int y2) {
+        return canvas.PenOnEdge(1, x1, y1, x2, y2).value_or(GridPen{clWindow, 0});
+    };
+    for (int i = 0; i <= 25; ++i) {
+        SCOPED_TRACE(i);
+        const bool heavy = i == 0 || i == 10 || i == 20;
+        const GridPen want = heavy ? kTenStitchPen : GridPen{clSilver, 1};
+        // Along every row, the vertical edge after stitch i; along every column, the horizontal one.
+        for (int other = 1; other <= 25; ++other) {
+            const GridPen v = pen(x(i), y(other - 1), x(i), y(other));
+            const GridPen h = pen(x(other - 1), y(i), x(other), y(i));
+            ASSERT_TRUE(v.Color == want.Color && v.Width == want.Width) << "vertical, row " << other;
+            ASSERT_TRUE(h.Color == want.Color && h.Width == want.Width) << "horizontal, column " << other;
+        }
+    }
+    // The lines run on through the headings: column numbers and row numbers.
+    EXPECT_EQ(pen(x(10), 100, x(10), 167).Width, 3);
+    EXPECT_EQ(pen(100, y(10), 173, y(10)).Width, 3);
+    // The empty last row keeps its designed lines.
+    EXPECT_EQ(pen(x(10), y(25), x(10), y(26)).Width, 1);
+
+    // Stitch (1, 1) is "o" (0xE0F0FF, black symbol), (2, 1) "p" (blue, white), (3, 1) "n" (dark,
+    // white); the headings and the last row keep the window colour.
+    EXPECT_EQ(canvas.FillAt(1, x(0) + 5, y(0) + 5), 0xE0F0FFu);
+    EXPECT_EQ(canvas.FillAt(1, x(1) + 5, y(0) + 5), 0xFF0000u);
+    EXPECT_EQ(canvas.FillAt(1, x(2) + 5, y(24) + 5), 0x202020u);
+    EXPECT_EQ(canvas.FillAt(1, 110, y(0) + 5), clWindow);
+    EXPECT_EQ(canvas.FillAt(1, x(0) + 5, y(25) + 5), clWindow);
+    const auto inkOf = [&](const std::string& symbol) {
+        for (const auto& t : canvas.texts)
+            if (t.text == symbol)
+                return t.font.font.color;
+        return clWindow;
+    };
+    EXPECT_EQ(inkOf("o"), clBlack);
+    EXPECT_EQ(inkOf("p"), clWhite);
+    EXPECT_EQ(inkOf("n"), clWhite);
+    EXPECT_EQ(inkOf("1"), clWindowText) << "row numbers keep their colour";
+}
+
+// Turning every option off again gives the designed page: the same drawing calls as a chart that
+// never had a look.
+TEST(PrintLayoutLook, EveryOptionOffPrintsTheDesignedPage)
+{
+    const GridModel designed = ThreeThreadChart();
+    GridModel undone = designed;
+    ApplyChartLook(undone, {true, true, true, 18}, ThreeThreadLegend());
+    ApplyChartLook(undone, {}, ThreeThreadLegend());
+    RecordingCanvas a, b;
+    PrintGridPages(designed, a, Landscape());
+    PrintGridPages(undone, b, Landscape());
+    ASSERT_EQ(a.lines.size(), b.lines.size());
+    for (std::size_t i = 0; i < a.lines.size(); ++i)
+        ASSERT_TRUE(a.lines[i].x1 == b.lines[i].x1 && a.lines[i].y1 == b.lines[i].y1 && a.lines[i].x2 == b.lines[i].x2 &&
+                    a.lines[i].y2 == b.lines[i].y2 && a.lines[i].pen.Color == b.lines[i].pen.Color &&
+                    a.lines[i].pen.Width == b.lines[i].pen.Width)
+            << i;
+    ASSERT_EQ(a.fills.size(), b.fills.size());
+    for (std::size_t i = 0; i < a.fills.size(); ++i)
+        ASSERT_TRUE(a.fills[i].rect == b.fills[i].rect && a.fills[i].color == b.fills[i].color) << i;
+    ASSERT_EQ(a.texts.size(), b.texts.size());
+    for (std::size_t i = 0; i < a.texts.size(); ++i)
+        ASSERT_TRUE(a.texts[i].text == b.texts[i].text && a.texts[i].font == b.texts[i].font) << i;
+}
+
+// The legend with its skeins column prints one more column, "Мотков", still on one portrait page.
+TEST(PrintLayoutLook, LegendWithSkeinsColumn)
+{
+    GridModel legend = Legend(30);
+    ApplyLegendLook(legend, {false, false, true, 14});
+    ASSERT_EQ(legend.ColCount(), 6);
+    EXPECT_EQ(Cp1251ToUtf8(legend.Cells(5, 0)), "Мотков");
+    EXPECT_EQ(legend.Cells(5, 1), "1");   // 10 stitches
+    EXPECT_EQ(legend.Cells(5, 31), "");   // the empty last row
+    RecordingCanvas canvas;
+    PrintLayout layout(legend, canvas, Portrait());
+    ASSERT_EQ(layout.CountPages(), 1);
+    EXPECT_EQ(layout.Strips()[0].last, 5);
+    EXPECT_EQ(layout.Strips()[0].left, (1980 - 831 - 179) / 2);
+    layout.PrintPages(1);
+    EXPECT_NE(canvas.FindText(1, Utf8ToCp1251("Мотков")), nullptr);
+
+    ApplyLegendLook(legend, {});
+    EXPECT_EQ(legend.ColCount(), 5);
+    EXPECT_EQ(legend.cellTable(), Legend(30).cellTable());
+}
+
+TEST(ChartLook, SymbolInkByLuminance)
+{
+    const struct {
+        TColor fill;
+        TColor ink;
+    } cases[] = {{clWhite, clBlack}, {clBlack, clWhite}, {0x00FFFF, clBlack} /* yellow */,
+                 {0xFF0000, clWhite} /* blue */, {0x0000FF, clBlack} /* red */, {0x00FF00, clBlack} /* green */,
+                 {0x757575, clWhite}, {0x767676, clBlack} /* mid grey: where the two contrasts cross */};
+    for (const auto& c : cases)
+        EXPECT_EQ(InkOn(c.fill), c.ink) << std::hex << c.fill;
+}
+
+TEST(ChartLook, ZoomSteps)
+{
+    EXPECT_EQ(NearestZoom(100), 100);
+    EXPECT_EQ(NearestZoom(-5), 50);
+    EXPECT_EQ(NearestZoom(100000), 400);
+    EXPECT_EQ(ZoomIn(100), 125);
+    EXPECT_EQ(ZoomIn(400), 400);
+    EXPECT_EQ(ZoomOut(100), 75);
+    EXPECT_EQ(ZoomOut(50), 50);
+    for (const int step : kZoomSteps) {
+        EXPECT_EQ(Zoomed(12, step) * 100, 12 * step) << "whole pixels at " << step;
+        EXPECT_EQ(Zoomed(24, step) * 100, 24 * step) << step;
     }
 }
 

@@ -1,5 +1,6 @@
 // Printing through Qt: PDF files of the chart and the legend read back with poppler's tools, and
 // the default-printer path without a printer.
+#include "view/chart_look.h"
 #include "view/print_layout.h"
 #include "view/qt/adv_string_grid.h"
 #include "view/paint/qt_print_canvas.h"
@@ -176,6 +177,51 @@ private slots:
         QCOMPARE(pages[1].size(), 4);
         for (int p = 0; p < 4; ++p)
             QCOMPARE(DifferentPixels(pages[0][p], pages[1][p]), 0);
+    }
+
+    // A chart with its ten-stitch lines and coloured cells as the PDF shows it: every cell in its
+    // thread's colour, black across the page after stitches 10 and 20 and not after 9 or 19.
+    void chartLookOnThePrintedPage()
+    {
+        QTemporaryDir dir;
+        TAdvStringGrid grid;
+        SetUpChartGrid(grid);
+        FillChart(grid.model(), 25, 25); // symbols 0x6C..0x6F by (c + r) % 4
+        CellTable legend;
+        legend.setColumns(5);
+        legend.setRows(6);
+        const TColor colours[] = {0x3050E0, 0xF0E0C0, 0x206020, 0xC0C0FF};
+        for (int i = 0; i < 4; ++i) {
+            legend.setText(1, i + 1, std::string(1, static_cast<char>(0x6C + i)));
+            legend.setText(2, i + 1, std::to_string(colours[i]));
+        }
+        ApplyChartLook(grid, {true, true, false, 14}, legend);
+        const QString path = dir.filePath(QStringLiteral("chart.pdf"));
+        QCOMPARE(PrintGridToPdf(grid.model(), path.toStdString(), FixedClock()), 1);
+        const QList<QImage> pages = RenderPages(path, dir.path());
+        QCOMPARE(pages.size(), 1);
+        const QImage& page = pages.front();
+        // Tenths of a millimetre on the printable area (5 mm in from the sheet's edge) at 100 dpi.
+        const auto px = [](int tenths) { return (50 + tenths) * 100 / 254; };
+        const auto stitchLeft = [](int c) { return 173 + 41 * (c - 1); };
+        const auto rowTop = [](int r) { return 167 + 31 * (r - 1); };
+        for (const auto& [c, r] : {std::pair{1, 1}, std::pair{7, 12}, std::pair{25, 25}}) {
+            const TColor want = colours[(c + r) % 4];
+            const QRgb got = page.pixel(px(stitchLeft(c) + 6), px(rowTop(r) + 6));
+            QCOMPARE(static_cast<TColor>(qRed(got) | qGreen(got) << 8 | qBlue(got) << 16), want);
+        }
+        const auto darkColumn = [&](int tenths) {
+            int dark = 0;
+            for (int r = 1; r <= 25; ++r) {
+                const QRgb p = page.pixel(px(tenths), px(rowTop(r) + 15));
+                dark += qGray(p) < 40 ? 1 : 0;
+            }
+            return dark;
+        };
+        QCOMPARE(darkColumn(stitchLeft(11)), 25);
+        QCOMPARE(darkColumn(stitchLeft(21)), 25);
+        QCOMPARE(darkColumn(stitchLeft(10)), 0);
+        QCOMPARE(darkColumn(stitchLeft(20)), 0);
     }
 
     void noDefaultPrinterIsAnError()

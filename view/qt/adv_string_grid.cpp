@@ -1,6 +1,7 @@
 #include "adv_string_grid.h"
 
 #include "view/paint/qt_bridge.h"
+#include "view/chart_look.h"
 #include "view/paint/symbol_glyphs.h"
 
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTransform>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <limits>
@@ -210,26 +212,26 @@ QRect TAdvStringGrid::CellRect(int col, int row) const
 {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return {};
-    std::int64_t x = model_.ColLeft(col);
-    std::int64_t y = model_.RowTop(row);
+    std::int64_t x = ColLeft(col);
+    std::int64_t y = RowTop(row);
     if (col >= GridModel::FixedCols)
         x -= horizontalScrollBar()->value();
     if (row >= GridModel::FixedRows)
         y -= verticalScrollBar()->value();
-    return {ClampToInt(x), ClampToInt(y), model_.ColWidth(col), model_.RowHeight(row)};
+    return {ClampToInt(x), ClampToInt(y), ColWidth(col), RowHeight(row)};
 }
 
 QPoint TAdvStringGrid::CellAt(const QPoint& pos) const
 {
     if (ColCount() == 0 || RowCount() == 0 || pos.x() < 0 || pos.y() < 0)
         return {-1, -1};
-    const std::int64_t fixedW = model_.ColLeft(std::min(GridModel::FixedCols, ColCount()));
-    const std::int64_t fixedH = model_.RowTop(std::min(GridModel::FixedRows, RowCount()));
+    const std::int64_t fixedW = ColLeft(std::min(GridModel::FixedCols, ColCount()));
+    const std::int64_t fixedH = RowTop(std::min(GridModel::FixedRows, RowCount()));
     const std::int64_t x = pos.x() < fixedW ? pos.x() : pos.x() + horizontalScrollBar()->value();
     const std::int64_t y = pos.y() < fixedH ? pos.y() : pos.y() + verticalScrollBar()->value();
-    if (x >= model_.TotalWidth() || y >= model_.TotalHeight())
+    if (x >= TotalWidth() || y >= TotalHeight())
         return {-1, -1};
-    return {model_.ColAt(x), model_.RowAt(y)};
+    return {ColAt(x), RowAt(y)};
 }
 
 int TAdvStringGrid::LeftCol() const
@@ -237,7 +239,7 @@ int TAdvStringGrid::LeftCol() const
     if (ColCount() <= GridModel::FixedCols)
         return GridModel::FixedCols;
     return std::max(GridModel::FixedCols,
-                    model_.ColAt(model_.ColLeft(GridModel::FixedCols) + horizontalScrollBar()->value()));
+                    ColAt(ColLeft(GridModel::FixedCols) + horizontalScrollBar()->value()));
 }
 
 int TAdvStringGrid::TopRow() const
@@ -245,22 +247,22 @@ int TAdvStringGrid::TopRow() const
     if (RowCount() <= GridModel::FixedRows)
         return GridModel::FixedRows;
     return std::max(GridModel::FixedRows,
-                    model_.RowAt(model_.RowTop(GridModel::FixedRows) + verticalScrollBar()->value()));
+                    RowAt(RowTop(GridModel::FixedRows) + verticalScrollBar()->value()));
 }
 
 void TAdvStringGrid::UpdateScrollBars()
 {
     const QSize view = viewport()->size();
-    const std::int64_t extraW = model_.TotalWidth() - view.width();
-    const std::int64_t extraH = model_.TotalHeight() - view.height();
+    const std::int64_t extraW = TotalWidth() - view.width();
+    const std::int64_t extraH = TotalHeight() - view.height();
     horizontalScrollBar()->setRange(0, ClampToInt(std::max<std::int64_t>(0, extraW)));
     verticalScrollBar()->setRange(0, ClampToInt(std::max<std::int64_t>(0, extraH)));
-    const int fixedW = ColCount() > 0 ? model_.ColWidth(0) : 0;
-    const int fixedH = RowCount() > 0 ? model_.RowHeight(0) : 0;
+    const int fixedW = ColCount() > 0 ? ColWidth(0) : 0;
+    const int fixedH = RowCount() > 0 ? RowHeight(0) : 0;
     horizontalScrollBar()->setPageStep(std::max(1, view.width() - fixedW));
     verticalScrollBar()->setPageStep(std::max(1, view.height() - fixedH));
-    horizontalScrollBar()->setSingleStep(std::max(1, model_.DefaultColWidth()));
-    verticalScrollBar()->setSingleStep(std::max(1, model_.DefaultRowHeight()));
+    horizontalScrollBar()->setSingleStep(std::max(1, Zoomed(model_.DefaultColWidth(), zoom_)));
+    verticalScrollBar()->setSingleStep(std::max(1, Zoomed(model_.DefaultRowHeight(), zoom_)));
 }
 
 void TAdvStringGrid::resizeEvent(QResizeEvent* event)
@@ -277,9 +279,9 @@ void TAdvStringGrid::ScrollInView(int col, int row)
         return;
     const QSize view = viewport()->size();
     if (col >= GridModel::FixedCols) {
-        const std::int64_t fixedW = model_.ColLeft(GridModel::FixedCols);
-        const std::int64_t left = model_.ColLeft(col) - fixedW;
-        const std::int64_t right = model_.ColLeft(col + 1) - fixedW;
+        const std::int64_t fixedW = ColLeft(GridModel::FixedCols);
+        const std::int64_t left = ColLeft(col) - fixedW;
+        const std::int64_t right = ColLeft(col + 1) - fixedW;
         const std::int64_t room = std::max<std::int64_t>(0, view.width() - fixedW);
         QScrollBar* bar = horizontalScrollBar();
         if (left < bar->value())
@@ -288,9 +290,9 @@ void TAdvStringGrid::ScrollInView(int col, int row)
             bar->setValue(ClampToInt(std::min(left, right - room)));
     }
     if (row >= GridModel::FixedRows) {
-        const std::int64_t fixedH = model_.RowTop(GridModel::FixedRows);
-        const std::int64_t top = model_.RowTop(row) - fixedH;
-        const std::int64_t bottom = model_.RowTop(row + 1) - fixedH;
+        const std::int64_t fixedH = RowTop(GridModel::FixedRows);
+        const std::int64_t top = RowTop(row) - fixedH;
+        const std::int64_t bottom = RowTop(row + 1) - fixedH;
         const std::int64_t room = std::max<std::int64_t>(0, view.height() - fixedH);
         QScrollBar* bar = verticalScrollBar();
         if (top < bar->value())
@@ -315,8 +317,8 @@ void TAdvStringGrid::MoveCurrent(int col, int row)
 
 int TAdvStringGrid::VisibleNormalRows() const
 {
-    const int fixedH = RowCount() > 0 ? model_.RowHeight(0) : 0;
-    const int rowH = std::max(1, model_.DefaultRowHeight());
+    const int fixedH = RowCount() > 0 ? RowHeight(0) : 0;
+    const int rowH = std::max(1, Zoomed(model_.DefaultRowHeight(), zoom_));
     return std::max(1, (viewport()->height() - fixedH) / rowH);
 }
 
@@ -362,6 +364,65 @@ void TAdvStringGrid::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
+void TAdvStringGrid::wheelEvent(QWheelEvent* event)
+{
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // A notch is 120; fine-grained wheels send parts of one.
+    wheelDelta_ += event->angleDelta().y();
+    const int steps = wheelDelta_ / 120;
+    wheelDelta_ -= steps * 120;
+    if (steps != 0)
+        emit zoomStepsRequested(steps);
+    event->accept();
+}
+
+void TAdvStringGrid::SetZoom(int percent)
+{
+    const int zoom = NearestZoom(percent);
+    if (zoom == zoom_)
+        return;
+    // The cell at the top left of the view stays there.
+    const int left = LeftCol();
+    const int top = TopRow();
+    zoom_ = zoom;
+    UpdateScrollBars();
+    horizontalScrollBar()->setValue(ClampToInt(ColLeft(left) - ColLeft(GridModel::FixedCols)));
+    verticalScrollBar()->setValue(ClampToInt(RowTop(top) - RowTop(GridModel::FixedRows)));
+    viewport()->update();
+}
+
+std::int64_t TAdvStringGrid::ColLeft(int col) const { return model_.ColLeft(col) * zoom_ / 100; }
+
+std::int64_t TAdvStringGrid::RowTop(int row) const { return model_.RowTop(row) * zoom_ / 100; }
+
+int TAdvStringGrid::ColAt(std::int64_t x) const
+{
+    if (zoom_ == 100)
+        return model_.ColAt(x);
+    // The model's column near x at the zoom, then the one whose scaled edges hold x.
+    int col = model_.ColAt(x * 100 / zoom_);
+    while (col + 1 < ColCount() && ColLeft(col + 1) <= x)
+        ++col;
+    while (col > 0 && ColLeft(col) > x)
+        --col;
+    return col;
+}
+
+int TAdvStringGrid::RowAt(std::int64_t y) const
+{
+    if (zoom_ == 100)
+        return model_.RowAt(y);
+    int row = model_.RowAt(y * 100 / zoom_);
+    while (row + 1 < RowCount() && RowTop(row + 1) <= y)
+        ++row;
+    while (row > 0 && RowTop(row) > y)
+        --row;
+    return row;
+}
+
 void TAdvStringGrid::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
@@ -395,8 +456,8 @@ void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
         return;
 
     const bool focused = hasFocus();
-    const int fixedW = model_.ColWidth(0);
-    const int fixedH = model_.RowHeight(0);
+    const int fixedW = ColWidth(0);
+    const int fixedH = RowHeight(0);
     const QRect normalArea = area & QRect(QPoint(fixedW, fixedH), view.bottomRight());
     const QRect topBand = area & QRect(QPoint(fixedW, 0), QPoint(view.right(), fixedH - 1));
     const QRect leftBand = area & QRect(QPoint(0, fixedH), QPoint(fixedW - 1, view.bottom()));
@@ -419,7 +480,7 @@ TAdvStringGrid::CellSpan TAdvStringGrid::VisibleCols(const QRect& band) const
     if (band.isEmpty())
         return {1, 0};
     const std::int64_t ox = horizontalScrollBar()->value();
-    return {std::max(GridModel::FixedCols, model_.ColAt(band.left() + ox)), model_.ColAt(band.right() + ox)};
+    return {std::max(GridModel::FixedCols, ColAt(band.left() + ox)), ColAt(band.right() + ox)};
 }
 
 TAdvStringGrid::CellSpan TAdvStringGrid::VisibleRows(const QRect& band) const
@@ -427,7 +488,7 @@ TAdvStringGrid::CellSpan TAdvStringGrid::VisibleRows(const QRect& band) const
     if (band.isEmpty())
         return {1, 0};
     const std::int64_t oy = verticalScrollBar()->value();
-    return {std::max(GridModel::FixedRows, model_.RowAt(band.top() + oy)), model_.RowAt(band.bottom() + oy)};
+    return {std::max(GridModel::FixedRows, RowAt(band.top() + oy)), RowAt(band.bottom() + oy)};
 }
 
 void TAdvStringGrid::PaintCellBlock(QPainter& painter, const QRect& clip, CellSpan cols, CellSpan rows, bool focused)
@@ -472,6 +533,8 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
 
     GridCanvas canvas(painter, this, glyphs_.get());
     model_.CellColors(col, row, state, false, canvas.Brush, canvas.Font);
+    if (zoom_ != 100)
+        canvas.Font.size = std::max(1, (canvas.Font.size * zoom_ + 50) / 100);
     canvas.FillRect(rect);
     PaintCellLines(canvas, rect, fixed);
     PaintCellText(canvas, col, row, rect);

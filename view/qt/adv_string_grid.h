@@ -102,10 +102,17 @@ public:
     // Paints the cells of `region` (viewport coordinates) with `painter` as the screen shows them.
     void PaintCells(QPainter& painter, const QRect& region);
 
+    // The zoom on screen in per cent: sizes, fonts and symbols scaled together; the model, which
+    // printing and the export read, keeps its own sizes. 100 shows the model as it is.
+    int Zoom() const { return zoom_; }
+    void SetZoom(int percent);
+
     TDrawCellEvent OnDrawCell;
 
 signals:
     void currentCellChanged(int col, int row);
+    // Ctrl and the mouse wheel: +1 for each notch away from the user, −1 towards.
+    void zoomStepsRequested(int steps);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -114,6 +121,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -136,8 +144,20 @@ private:
     void MoveCurrent(int col, int row);
     int VisibleNormalRows() const;
 
+    // The model's geometry at the zoom: edges scaled from the model's, so cells still tile.
+    std::int64_t ColLeft(int col) const;
+    std::int64_t RowTop(int row) const;
+    int ColWidth(int col) const { return static_cast<int>(ColLeft(col + 1) - ColLeft(col)); }
+    int RowHeight(int row) const { return static_cast<int>(RowTop(row + 1) - RowTop(row)); }
+    std::int64_t TotalWidth() const { return ColLeft(ColCount()); }
+    std::int64_t TotalHeight() const { return RowTop(RowCount()); }
+    int ColAt(std::int64_t x) const;
+    int RowAt(std::int64_t y) const;
+
     GridModel model_;
     std::unique_ptr<GlyphCache> glyphs_;
+    int zoom_ = 100;
+    int wheelDelta_ = 0;
 };
 
 } // namespace velmora

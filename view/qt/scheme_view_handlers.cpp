@@ -1,11 +1,49 @@
 #include "view/qt/scheme_view_handlers.h"
 
+#include "view/chart_look.h"
 #include "view/paint/qt_bridge.h"
 
+#include <QPainter>
+
+#include <memory>
 #include <string>
 #include <utility>
 
 namespace velmora {
+
+namespace {
+
+// The symbol centred as on paper: a symbol wider than the cell sticks out equally on both sides.
+void DrawChartSymbol(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas)
+{
+    const std::string text = Sender.Cells(ACol, ARow);
+    const QSize size = Canvas.TextExtent(text);
+    const CellBox placed = PlaceCellText(ToCellBox(Rect), {}, size.width(), size.height(), TAlignment::taCenter,
+                                         TVAlignment::vtaCenter);
+    Canvas.TextRect(Rect, placed.left, placed.top, text);
+}
+
+// The ten-stitch lines along the cell's edges, one pixel on each side of an edge: the cell's own
+// line and the first pixel of the cell beyond it. `Rect` is the cell less one pixel all round.
+void PaintTenStitchLines(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas)
+{
+    const HeavyEdges heavy = TenStitchEdges(ACol, ARow, Sender.ColCount() - 1, Sender.RowCount() - 2);
+    if (!heavy.any())
+        return;
+    const QRect cell = Rect.adjusted(-1, -1, 1, 1);
+    const QColor black = Canvas.Resolve(kTenStitchLineColor);
+    QPainter& painter = Canvas.Painter();
+    if (heavy.left)
+        painter.fillRect(QRect(cell.left(), cell.top(), 1, cell.height()), black);
+    if (heavy.right)
+        painter.fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), black);
+    if (heavy.top)
+        painter.fillRect(QRect(cell.left(), cell.top(), cell.width(), 1), black);
+    if (heavy.bottom)
+        painter.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), black);
+}
+
+} // namespace
 
 void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState,
                        GridCanvas& Canvas)
@@ -15,12 +53,37 @@ void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& 
     // White itself, not the window colour: the chart reads as paper.
     Canvas.Brush.Color = clWhite;
     Canvas.FillRect(Rect);
-    const std::string text = Sender.Cells(ACol, ARow);
-    const QSize size = Canvas.TextExtent(text);
-    // Centred as on paper: a symbol wider than the cell sticks out equally on both sides.
-    const CellBox placed = PlaceCellText(ToCellBox(Rect), {}, size.width(), size.height(), TAlignment::taCenter,
-                                         TVAlignment::vtaCenter);
-    Canvas.TextRect(Rect, placed.left, placed.top, text);
+    DrawChartSymbol(Sender, ACol, ARow, Rect, Canvas);
+}
+
+void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable& legend)
+{
+    velmora::ApplyChartLook(grid.model(), look, legend);
+    if (!look.tenLines && !look.colorCells) {
+        grid.OnDrawCell = asg_ImageDrawCell;
+        grid.Refresh();
+        return;
+    }
+    std::shared_ptr<const ChartCellColours> colours;
+    if (look.colorCells)
+        colours = std::make_shared<const ChartCellColours>(legend);
+    grid.OnDrawCell = [colours, tenLines = look.tenLines](TAdvStringGrid& Sender, int ACol, int ARow,
+                                                          const QRect& Rect, TGridDrawState State, GridCanvas& Canvas) {
+        // The stitches on their threads' colours, as paper shows them; not the empty last row.
+        if (colours && ACol > 0 && ARow > 0 && ARow < Sender.RowCount() - 1) {
+            const ChartCellColours::Paint paint = colours->ForCell(Sender.cellTable().text(ACol, ARow));
+            Canvas.Brush.Color = paint.fill;
+            // The whole cell up to its own lines: no frame of the window colour between colours.
+            Canvas.FillRect(Rect.adjusted(-1, -1, 0, 0));
+            Canvas.Font.color = paint.ink;
+            DrawChartSymbol(Sender, ACol, ARow, Rect, Canvas);
+        } else {
+            asg_ImageDrawCell(Sender, ACol, ARow, Rect, State, Canvas);
+        }
+        if (tenLines)
+            PaintTenStitchLines(Sender, ACol, ARow, Rect, Canvas);
+    };
+    grid.Refresh();
 }
 
 void SetUpChartGrid(TAdvStringGrid& grid)

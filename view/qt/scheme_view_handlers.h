@@ -1,5 +1,6 @@
 #pragma once
 
+#include "view/chart_look.h"
 #include "view/grid_model.h"
 #include "view/qt/adv_string_grid.h"
 #include "view/scheme_grids.h"
@@ -9,6 +10,10 @@ namespace velmora {
 // The main window's drawing handler of the chart grid.
 void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State,
                        GridCanvas& Canvas);
+
+// The chart's look on screen and on paper: the drawing handler and the print callbacks of the
+// chart grid, the colours read from `legend`. Everything off is the designed drawing.
+void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable& legend);
 
 // Gives the chart grid its design and its drawing handler.
 void SetUpChartGrid(TAdvStringGrid& grid);

@@ -1,0 +1,166 @@
+#include "view/chart_look.h"
+
+#include "scheme/cp1251.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+namespace velmora {
+
+namespace {
+
+constexpr int kLegendSymbolColumn = 1;
+constexpr int kLegendColourColumn = 2;
+constexpr int kLegendCountColumn = 4;
+constexpr int kLegendSkeinsColumn = 5;
+constexpr int kLegendDesignedColumns = 5;
+// "Мотков"
+constexpr char kSkeinsHeader[] = "\xcc\xee\xf2\xea\xee\xe2";
+
+double Linear(int channel)
+{
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+std::optional<TColor> ColourValue(const std::string& text)
+{
+    long long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 || value > 0xFFFFFF)
+        return std::nullopt;
+    return static_cast<TColor>(value);
+}
+
+} // namespace
+
+TColor InkOn(TColor fill)
+{
+    const double luminance = 0.2126 * Linear(static_cast<int>(fill & 0xFF)) +
+                             0.7152 * Linear(static_cast<int>((fill >> 8) & 0xFF)) +
+                             0.0722 * Linear(static_cast<int>((fill >> 16) & 0xFF));
+    // Contrast ratios (L1 + 0.05) / (L2 + 0.05) against white (L = 1) and black (L = 0).
+    const double againstWhite = 1.05 / (luminance + 0.05);
+    const double againstBlack = (luminance + 0.05) / 0.05;
+    return againstBlack >= againstWhite ? clBlack : clWhite;
+}
+
+ChartCellColours::ChartCellColours(const CellTable& legend)
+{
+    const Paint designed{clWhite, clWindowText};
+    bySymbol_.fill(designed);
+    // White has no symbol: its cells are empty, and so are they when no stitch is White.
+    empty_ = {clWhite, clBlack};
+    if (legend.columns() <= kLegendColourColumn)
+        return;
+    for (int row = 1; row < legend.rows(); ++row) {
+        const std::optional<TColor> colour = ColourValue(legend.text(kLegendColourColumn, row));
+        if (!colour)
+            continue;
+        const std::string symbol = legend.text(kLegendSymbolColumn, row);
+        const Paint paint{*colour, InkOn(*colour)};
+        if (symbol.empty())
+            empty_ = paint;
+        else
+            bySymbol_[static_cast<unsigned char>(symbol.front())] = paint;
+    }
+}
+
+void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& legend)
+{
+    // Symbols in black and in white alternate along a row; drawn ink by ink they make few runs.
+    chart.PrintSettings.ColourChart = look.colorCells;
+    if (look.colorCells) {
+        auto colours = std::make_shared<const ChartCellColours>(legend);
+        chart.OnGetCellPrintColor = [colours](const GridModel& sender, int row, int col, TGridDrawState,
+                                              GridBrush& brush, GridFont& font) {
+            // The stitches only: not the headings, not the empty last row.
+            if (row <= 0 || col <= 0 || row >= sender.RowCount() - 1)
+                return;
+            const ChartCellColours::Paint paint = colours->ForCell(sender.cellTable().text(col, row));
+            brush.Color = paint.fill;
+            font.color = paint.ink;
+        };
+    } else {
+        chart.OnGetCellPrintColor = nullptr;
+    }
+    if (look.tenLines) {
+        chart.OnGetCellPrintEdgePens = [](const GridModel& sender, int row, int col, TCellEdgePens& pens) {
+            const HeavyEdges heavy = TenStitchEdges(col, row, sender.ColCount() - 1, sender.RowCount() - 2);
+            if (heavy.left)
+                pens.left = kTenStitchPen;
+            if (heavy.right)
+                pens.right = kTenStitchPen;
+            if (heavy.top)
+                pens.top = kTenStitchPen;
+            if (heavy.bottom)
+                pens.bottom = kTenStitchPen;
+        };
+    } else {
+        chart.OnGetCellPrintEdgePens = nullptr;
+    }
+}
+
+CellTable LegendWithSkeins(const CellTable& legend, bool skeins, int fabricCount)
+{
+    CellTable table = legend;
+    if (table.columns() < kLegendDesignedColumns)
+        return table;
+    if (!skeins) {
+        table.setColumns(kLegendDesignedColumns);
+        return table;
+    }
+    CheckFabricCount(fabricCount);
+    table.setColumns(kLegendSkeinsColumn + 1);
+    if (table.rows() > 0)
+        table.setText(kLegendSkeinsColumn, 0, kSkeinsHeader);
+    for (int row = 1; row < table.rows(); ++row) {
+        const std::string crosses = table.text(kLegendCountColumn, row);
+        long long stitches = 0;
+        const auto [end, error] = std::from_chars(crosses.data(), crosses.data() + crosses.size(), stitches);
+        const bool counted = !crosses.empty() && error == std::errc() && stitches > 0;
+        table.setText(kLegendSkeinsColumn, row, counted ? std::to_string(SkeinsFor(stitches, fabricCount)) : "");
+    }
+    return table;
+}
+
+void ApplyLegendLook(GridModel& legend, const ChartLook& look)
+{
+    const bool shown = legend.ColCount() > kLegendDesignedColumns;
+    if (!look.skeins && !shown)
+        return;
+    legend.setCellTable(LegendWithSkeins(legend.cellTable(), look.skeins, look.fabricCount));
+}
+
+int NearestZoom(int percent)
+{
+    int best = kZoomSteps.front();
+    for (const int step : kZoomSteps)
+        if (std::abs(step - percent) < std::abs(best - percent))
+            best = step;
+    return best;
+}
+
+int ZoomIn(int percent)
+{
+    const int current = NearestZoom(percent);
+    for (const int step : kZoomSteps)
+        if (step > current)
+            return step;
+    return current;
+}
+
+int ZoomOut(int percent)
+{
+    const int current = NearestZoom(percent);
+    for (auto it = kZoomSteps.rbegin(); it != kZoomSteps.rend(); ++it)
+        if (*it < current)
+            return *it;
+    return current;
+}
+
+} // namespace velmora
