@@ -118,12 +118,13 @@ void SchemeEditor::AttachLegend(TAdvStringGrid& legend, QAction& replace, std::f
             legend_->SetRow(cell.y());
         pm_Legend->popup(legend_->viewport()->mapToGlobal(pos));
     });
-    legend.viewport()->installEventFilter(this);
+    legendViewport_ = legend.viewport();
+    legendViewport_->installEventFilter(this);
 }
 
 bool SchemeEditor::eventFilter(QObject* watched, QEvent* event)
 {
-    if (legend_ == nullptr || watched != legend_->viewport() || event->type() != QEvent::MouseButtonDblClick)
+    if (legendViewport_ == nullptr || watched != legendViewport_ || event->type() != QEvent::MouseButtonDblClick)
         return QObject::eventFilter(watched, event);
     const auto* click = static_cast<QMouseEvent*>(event);
     const QPoint cell = legend_->CellAt(click->position().toPoint());

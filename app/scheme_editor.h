@@ -51,6 +51,9 @@ protected:
 
 private:
     TAdvStringGrid* legend_ = nullptr;
+    // The filter still sees the viewport's events while the grid is being destroyed, when the
+    // grid can no longer be asked for it.
+    QObject* legendViewport_ = nullptr;
     QAction* replace_ = nullptr;
     std::function<void()> update_;
     std::function<SchemeDocument&()> document_;

@@ -54,6 +54,8 @@ Tfm_ThreadChooser::Tfm_ThreadChooser(QWidget* owner, int replaced, const std::ve
     : QDialog(owner), replaced_(replaced), offered_(ThreadsNearestFirst(replaced))
 {
     for (const LegendEntry& thread : schemeThreads) {
+        if (thread.dmc < 0 || thread.dmc >= kDmcCount)
+            continue;
         inScheme_[At(thread.dmc)] = true;
         stitches_[At(thread.dmc)] = thread.stitches;
     }
@@ -73,7 +75,7 @@ Tfm_ThreadChooser::Tfm_ThreadChooser(QWidget* owner, int replaced, const std::ve
     ed_Find = new QLineEdit(this);
     ed_Find->setObjectName(QStringLiteral("ed_Find"));
     ed_Find->setPlaceholderText(QStringLiteral("название нитки"));
-    ed_Find->setStatusTip(QStringLiteral("Найти нитку по названию, например 310, 3865 или Ecru"));
+    ed_Find->setStatusTip(QStringLiteral("Найти нитку по названию, например 310, 3823 или Ecru"));
     ed_Find->setToolTip(QStringLiteral("Найти нитку"));
     lb_Find->setBuddy(ed_Find);
     connect(ed_Find, &QLineEdit::textChanged, this, [this] { ed_FindChange(); });

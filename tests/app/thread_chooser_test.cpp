@@ -18,7 +18,13 @@ using namespace velmora;
 
 namespace {
 
-int Dmc(const char* name) { return FindDmc(name); }
+int Dmc(const char* name)
+{
+    const int dmc = FindDmc(name);
+    if (dmc < 0)
+        qFatal("no thread %s in the catalogue", name);
+    return dmc;
+}
 
 QColor ColorOf(std::uint32_t value)
 {
@@ -33,9 +39,9 @@ class ThreadChooserTest : public QObject {
 private slots:
     void init()
     {
-        // Replacing 310 (black) in a scheme of White, 310, 3865 and 823.
+        // Replacing 310 (black) in a scheme of White, 310, 3823 and 823.
         const std::vector<LegendEntry> scheme = {
-            {kDmcWhite, "", 5}, {Dmc("3865"), "!", 7}, {Dmc("823"), "#", 9}, {Dmc("310"), "$", 11}};
+            {kDmcWhite, "", 5}, {Dmc("3823"), "!", 7}, {Dmc("823"), "#", 9}, {Dmc("310"), "$", 11}};
         form_ = std::make_unique<Tfm_ThreadChooser>(nullptr, Dmc("310"), scheme);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -56,7 +62,7 @@ private slots:
             const QString name = QString::fromLatin1(DMCTable[std::size_t(dmc)].Name);
             const QTableWidgetItem* cell = grid.item(int(k) / 7, int(k) % 7 * 2);
             QVERIFY(cell);
-            const bool marked = dmc == kDmcWhite || dmc == Dmc("3865") || dmc == Dmc("823");
+            const bool marked = dmc == kDmcWhite || dmc == Dmc("3823") || dmc == Dmc("823");
             QCOMPARE(cell->text(), marked ? QStringLiteral("● ") + name : name);
             QCOMPARE(cell->font().bold(), marked);
         }
