@@ -13,19 +13,6 @@
 
 namespace velmora {
 
-QFont ToQFont(const SymbolFont& font)
-{
-    QFont result(Cp1251ToQString(font.Name));
-    result.setPointSize(font.Size > 0 ? font.Size : 1);
-    result.setBold(font.Style.bold);
-    result.setItalic(font.Style.italic);
-    result.setUnderline(font.Style.underline);
-    result.setStrikeOut(font.Style.strikeOut);
-    if (font.Pitch == TFontPitch::fpFixed)
-        result.setFixedPitch(true);
-    return result;
-}
-
 namespace {
 
 // A symbol font: Qt says so, it is the stand-in for Wingdings, or it keeps most of its glyphs

@@ -19,8 +19,6 @@ public:
     bool Execute(QWidget* parent);
 };
 
-// The Qt font that shows `font` on screen (at 96 dots per inch).
-QFont ToQFont(const SymbolFont& font);
 
 // `font` after the user chose `chosen` in the dialog. Qt fonts carry no character set: a new face
 // gets the symbol set when it is a symbol font and the Cyrillic set otherwise; the same face keeps

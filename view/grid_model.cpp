@@ -240,19 +240,29 @@ void GridModel::SetRowHeaders(const std::vector<std::string>& headers)
         cells_.setText(0, r, headers[static_cast<std::size_t>(r)]);
 }
 
-void GridModel::CellColors(int col, int row, TGridDrawState state, bool printing, GridBrush& brush,
-                           GridFont& font) const
+void GridModel::CellColors(int col, int row, TGridDrawState state, GridBrush& brush, GridFont& font) const
 {
     const bool fixed = col < FixedCols || row < FixedRows;
     brush.Color = fixed ? FixedColor : Color;
     font = fixed ? FixedFont : Font;
-    if (!fixed && ShowSelection && !printing && state.gdSelected) {
+    if (!fixed && ShowSelection && state.gdSelected) {
         brush.Color = SelectionColor;
         font.color = SelectionTextColor;
     }
-    const TGridColorEvent& event = printing ? OnGetCellPrintColor : OnGetCellColor;
-    if (event)
-        event(*this, row, col, state, brush, font);
+    if (OnGetCellColor)
+        OnGetCellColor(*this, row, col, state, brush, font);
+}
+
+void GridModel::PrintColors(int col, int row, GridBrush& brush, GridFont& font) const
+{
+    const bool fixed = col < FixedCols || row < FixedRows;
+    brush.Color = Color;
+    font = fixed ? FixedFont : Font;
+    if (OnGetCellPrintColor) {
+        TGridDrawState state;
+        state.gdFixed = fixed;
+        OnGetCellPrintColor(*this, row, col, state, brush, font);
+    }
 }
 
 void GridModel::CellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign) const

@@ -21,11 +21,23 @@ constexpr TColor SystemColor(std::uint32_t index) { return kSystemColorFlag | in
 constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000) == kSystemColorFlag; }
 
 // The system colours the grids use, numbered as the platform's colour indices.
-constexpr TColor clWindow = SystemColor(5);
-constexpr TColor clWindowText = SystemColor(8);
-constexpr TColor clHighlight = SystemColor(13);
-constexpr TColor clHighlightText = SystemColor(14);
-constexpr TColor clBtnFace = SystemColor(15);
+enum class SystemColorIndex : std::uint32_t {
+    Window = 5,
+    WindowText = 8,
+    Highlight = 13,
+    HighlightText = 14,
+    ButtonFace = 15,
+    ButtonShadow = 16,
+    ButtonText = 18,
+};
+constexpr TColor SystemColor(SystemColorIndex index) { return SystemColor(static_cast<std::uint32_t>(index)); }
+constexpr SystemColorIndex SystemColorIndexOf(TColor c) { return static_cast<SystemColorIndex>(c & 0xFFFFFFu); }
+
+constexpr TColor clWindow = SystemColor(SystemColorIndex::Window);
+constexpr TColor clWindowText = SystemColor(SystemColorIndex::WindowText);
+constexpr TColor clHighlight = SystemColor(SystemColorIndex::Highlight);
+constexpr TColor clHighlightText = SystemColor(SystemColorIndex::HighlightText);
+constexpr TColor clBtnFace = SystemColor(SystemColorIndex::ButtonFace);
 
 constexpr TColor clWhite = 0xFFFFFF;
 constexpr TColor clBlack = 0x000000;
@@ -245,9 +257,13 @@ public:
     TGridBorderEvent OnGetCellPrintBorder;
     TGridEdgePensEvent OnGetCellPrintEdgePens;
 
-    // The brush and font a cell starts its painting with: the fixed or the normal ones, fresh for
-    // every cell; then OnGetCellColor (OnGetCellPrintColor when printing) may change them.
-    void CellColors(int col, int row, TGridDrawState state, bool printing, GridBrush& brush, GridFont& font) const;
+    // The brush and font a cell starts its painting on screen with: the fixed or the normal ones,
+    // fresh for every cell, the selection's when shown; then OnGetCellColor may change them.
+    void CellColors(int col, int row, TGridDrawState state, GridBrush& brush, GridFont& font) const;
+    // The brush and font a cell prints with: paper takes the window colour for every cell (fixed
+    // and selection colours are screen-only) and the fixed or normal font; then
+    // OnGetCellPrintColor may change them.
+    void PrintColors(int col, int row, GridBrush& brush, GridFont& font) const;
     // The alignment of a cell's text: left and the grid's VAlignment, then OnGetAlignment.
     void CellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign) const;
 

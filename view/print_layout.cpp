@@ -2,6 +2,7 @@
 
 #include "scheme/cp1251.h"
 #include "view/cell_text_placement.h"
+#include "view/screen_units.h"
 
 #include <cctype>
 #include <cmath>
@@ -13,8 +14,6 @@ namespace velmora {
 
 namespace {
 
-// Lengths on paper are in tenths of a millimetre: 254 to the inch.
-constexpr int kTenthsMmPerInch = 254;
 // A cell prints as large as the screen shows it less 4 pixels; on paper the column gap, the row's
 // added eighth and the spacing unit then give it room.
 constexpr int kUnprintedScreenPixels = 4;
@@ -70,7 +69,7 @@ int PaperExtent(int pixels, int dpi)
 
 int PaperFontHeight(int points)
 {
-    return static_cast<int>(static_cast<std::int64_t>(points) * kTenthsMmPerInch / 72); // 72 points to the inch
+    return static_cast<int>(static_cast<std::int64_t>(points) * kTenthsMmPerInch / kPointsPerInch);
 }
 
 namespace {
@@ -419,8 +418,10 @@ int PrintLayout::MeasureWidth(const PaperFont& font, const std::string& text)
 
 void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& rect)
 {
-    const CellLook look = PrintLook(col, row);
-    FillCell(pageColumn, rect, look.brush.Color);
+    GridBrush brush;
+    GridFont font;
+    grid_.PrintColors(col, row, brush, font);
+    FillCell(pageColumn, rect, brush.Color);
 
     TAlignment hAlign = TAlignment::taLeftJustify;
     TVAlignment vAlign = TVAlignment::vtaTop;
@@ -428,25 +429,12 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
     const std::string text = grid_.Cells(col, row);
     if (!text.empty()) {
         if (settings_.PrintGraphics && grid_.IsRotated(col, row))
-            PrintTurnedText(text, OnPaper(look.font, grid_.CellAngle(col, row)), rect);
+            PrintTurnedText(text, OnPaper(font, grid_.CellAngle(col, row)), rect);
         else
-            PrintPlainText(text, OnPaper(look.font), hAlign, vAlign, rect);
+            PrintPlainText(text, OnPaper(font), hAlign, vAlign, rect);
     }
 
     PrintCellBorders(col, row, pageColumn, rect);
-}
-
-PrintLayout::CellLook PrintLayout::PrintLook(int col, int row) const
-{
-    const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
-    // Paper shows the window colour for every cell: fixed and selection colours are screen-only.
-    CellLook look{GridBrush{grid_.Color}, fixed ? grid_.FixedFont : grid_.Font};
-    if (grid_.OnGetCellPrintColor) {
-        TGridDrawState state;
-        state.gdFixed = fixed;
-        grid_.OnGetCellPrintColor(grid_, row, col, state, look.brush, look.font);
-    }
-    return look;
 }
 
 void PrintLayout::FillCell(int pageColumn, const PaperRect& rect, TColor color)

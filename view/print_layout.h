@@ -3,6 +3,7 @@
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
 #include "view/print_page_batch.h"
+#include "view/screen_units.h"
 
 #include <array>
 #include <functional>
@@ -49,7 +50,7 @@ struct PrintJobSetup {
     int pageWidth = 0;
     int pageHeight = 0;
     // The resolution in which the grid's column widths and row heights are measured.
-    int screenDpi = 96;
+    int screenDpi = kScreenDpi;
     // Read anew for every page; empty gives a fixed moment.
     std::function<PrintDateTime()> clock;
     PrintLocale locale;
@@ -121,12 +122,6 @@ private:
     // A row, and each of its cells in the painting order: fill, text, lines.
     void PrintRow(const PrintStrip& strip, int row, int y);
     void PrintCell(int col, int row, int pageColumn, const PaperRect& rect);
-    struct CellLook {
-        GridBrush brush;
-        GridFont font;
-    };
-    // The brush and font a cell prints with, as OnGetCellPrintColor leaves them.
-    CellLook PrintLook(int col, int row) const;
     void FillCell(int pageColumn, const PaperRect& rect, TColor color);
     void PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
                         const PaperRect& rect);

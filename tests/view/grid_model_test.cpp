@@ -164,18 +164,44 @@ TEST(GridModel, EveryCellStartsWithFreshColoursAndFont)
     GridBrush brush;
     GridFont font;
     for (int pass = 0; pass < 2; ++pass) {
-        model.CellColors(0, 2, {}, false, brush, font);
+        model.CellColors(0, 2, {}, brush, font);
         EXPECT_EQ(brush.Color, 0x333333u);
-        model.CellColors(2, 2, {}, false, brush, font);
+        model.CellColors(2, 2, {}, brush, font);
         EXPECT_EQ(font.name, "Changed");
     }
     EXPECT_EQ(calls, 4);
+}
 
-    // Printing asks the print callback only.
-    model.CellColors(2, 2, {}, true, brush, font);
-    EXPECT_EQ(calls, 4);
+TEST(GridModel, PaperTakesTheWindowColourAndAsksThePrintCallbackOnly)
+{
+    GridModel model;
+    model.Font.name = "Normal";
+    model.FixedFont.name = "Fixed";
+    model.Color = 0x111111;
+    model.FixedColor = 0x222222;
+    model.SelectionColor = 0x444444;
+    model.ShowSelection = true;
+    model.OnGetCellColor = [](const GridModel&, int, int, TGridDrawState, GridBrush&, GridFont&) {
+        ADD_FAILURE() << "the screen's callback asked while printing";
+    };
+    GridBrush brush;
+    GridFont font;
+    model.PrintColors(0, 2, brush, font);
+    EXPECT_EQ(brush.Color, 0x111111u) << "fixed colour is screen-only";
+    EXPECT_EQ(font.name, "Fixed");
+    model.PrintColors(2, 2, brush, font);
     EXPECT_EQ(brush.Color, 0x111111u);
     EXPECT_EQ(font.name, "Normal");
+
+    std::vector<bool> fixedSeen;
+    model.OnGetCellPrintColor = [&](const GridModel&, int, int, TGridDrawState state, GridBrush& b, GridFont&) {
+        fixedSeen.push_back(state.gdFixed);
+        b.Color = 0x555555;
+    };
+    model.PrintColors(0, 2, brush, font);
+    model.PrintColors(2, 2, brush, font);
+    EXPECT_EQ(fixedSeen, (std::vector<bool>{true, false}));
+    EXPECT_EQ(brush.Color, 0x555555u);
 }
 
 TEST(GridModel, SelectionColoursOnlyWhenShown)
@@ -183,13 +209,13 @@ TEST(GridModel, SelectionColoursOnlyWhenShown)
     GridModel model;
     GridBrush brush;
     GridFont font;
-    model.CellColors(1, 1, {.gdSelected = true}, false, brush, font);
+    model.CellColors(1, 1, {.gdSelected = true}, brush, font);
     EXPECT_EQ(brush.Color, clWindow);
     model.ShowSelection = true;
-    model.CellColors(1, 1, {.gdSelected = true}, false, brush, font);
+    model.CellColors(1, 1, {.gdSelected = true}, brush, font);
     EXPECT_EQ(brush.Color, clHighlight);
     EXPECT_EQ(font.color, clHighlightText);
-    model.CellColors(1, 1, {}, false, brush, font);
+    model.CellColors(1, 1, {}, brush, font);
     EXPECT_EQ(brush.Color, clWindow);
 }
 

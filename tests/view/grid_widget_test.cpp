@@ -4,6 +4,7 @@
 #include "scheme/scheme_builder.h"
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/scheme_view_handlers.h"
+#include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
 
 #include <QApplication>

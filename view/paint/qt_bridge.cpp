@@ -4,6 +4,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 namespace velmora {
 
 QString Cp1251ToQString(std::string_view text)
@@ -60,6 +62,59 @@ Bitmap ToBitmap(const QImage& image)
             bitmap.setPixel(x, y, MakeColor(qRed(line[x]), qGreen(line[x]), qBlue(line[x])));
     }
     return bitmap;
+}
+
+QColor ToScreenQColor(const QPalette& palette, TColor color)
+{
+    if (!IsSystemColor(color))
+        return ToQColor(color);
+    switch (SystemColorIndexOf(color)) {
+    case SystemColorIndex::Window: return palette.color(QPalette::Base);
+    case SystemColorIndex::WindowText: return palette.color(QPalette::Text);
+    case SystemColorIndex::Highlight: return palette.color(QPalette::Highlight);
+    case SystemColorIndex::HighlightText: return palette.color(QPalette::HighlightedText);
+    case SystemColorIndex::ButtonFace: return palette.color(QPalette::Button);
+    case SystemColorIndex::ButtonShadow: return palette.color(QPalette::Dark);
+    case SystemColorIndex::ButtonText: return palette.color(QPalette::ButtonText);
+    }
+    return palette.color(QPalette::Base);
+}
+
+QColor ToPaperQColor(TColor color)
+{
+    if (!IsSystemColor(color))
+        return ToQColor(color);
+    switch (SystemColorIndexOf(color)) {
+    case SystemColorIndex::Window:
+    case SystemColorIndex::HighlightText: return Qt::white;
+    case SystemColorIndex::ButtonFace: return QColor(240, 240, 240);
+    case SystemColorIndex::Highlight: return QColor(0, 120, 215);
+    default: return Qt::black;
+    }
+}
+
+QFont ToQFont(const GridFont& font)
+{
+    QFont result(Cp1251ToQString(font.name));
+    result.setPixelSize(std::max(1, font.PixelHeight()));
+    result.setBold(font.style.bold);
+    result.setItalic(font.style.italic);
+    result.setUnderline(font.style.underline);
+    result.setStrikeOut(font.style.strikeOut);
+    return result;
+}
+
+QFont ToQFont(const SymbolFont& font)
+{
+    QFont result(Cp1251ToQString(font.Name));
+    result.setPointSize(font.Size > 0 ? font.Size : 1);
+    result.setBold(font.Style.bold);
+    result.setItalic(font.Style.italic);
+    result.setUnderline(font.Style.underline);
+    result.setStrikeOut(font.Style.strikeOut);
+    if (font.Pitch == TFontPitch::fpFixed)
+        result.setFixedPitch(true);
+    return result;
 }
 
 } // namespace velmora

@@ -6,9 +6,13 @@
 #include "scheme/bitmap.h"
 #include "scheme/color.h"
 #include "view/cell_text_placement.h"
+#include "view/grid_model.h"
+#include "view/symbol_font.h"
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -31,6 +35,17 @@ QString ToQString(const std::filesystem::path& file);
 
 // A colour of the core (red in the low byte; bits above the 24 of the colour are ignored).
 QColor ToQColor(Color color);
+
+// A grid's colour on screen: a system colour from the palette, any other as it stands.
+QColor ToScreenQColor(const QPalette& palette, TColor color);
+// A grid's colour on paper, which is white whatever the screen's palette: the system colours take
+// their usual values.
+QColor ToPaperQColor(TColor color);
+
+// A grid's font as the painter takes it: face, style and the pixel height at 96 dpi.
+QFont ToQFont(const GridFont& font);
+// The symbol font as Qt shows it on screen: face, style and the size in points.
+QFont ToQFont(const SymbolFont& font);
 
 // The bitmap as a Qt image of the same size (a null image for an empty bitmap), and back.
 QImage ToQImage(const Bitmap& bitmap);

@@ -2,6 +2,7 @@
 
 #include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
+#include "view/screen_units.h"
 
 #include <QDateTime>
 #include <QFontMetricsF>
@@ -19,21 +20,6 @@
 namespace velmora {
 
 namespace {
-
-// Paper is white whatever the screen's palette; the system colours take their usual values.
-QColor PaperColor(TColor color)
-{
-    if (IsSystemColor(color)) {
-        switch (color) {
-        case clWindow:
-        case clHighlightText: return Qt::white;
-        case clBtnFace: return QColor(240, 240, 240);
-        case clHighlight: return QColor(0, 120, 215);
-        default: return Qt::black;
-        }
-    }
-    return ToQColor(color);
-}
 
 Qt::PenStyle QtPenStyle(TPenStyle style)
 {
@@ -61,7 +47,8 @@ std::string SeparatorOf(const QString& format, const char* fallback)
 QtPrintCanvas::QtPrintCanvas(QPainter& painter, QPagedPaintDevice& device) : painter_(painter), device_(device)
 {
     painter_.resetTransform();
-    painter_.scale(device_.logicalDpiX() / 254.0, device_.logicalDpiY() / 254.0);
+    painter_.scale(static_cast<double>(device_.logicalDpiX()) / kTenthsMmPerInch,
+                   static_cast<double>(device_.logicalDpiY()) / kTenthsMmPerInch);
 }
 
 const QtPrintCanvas::Shaped& QtPrintCanvas::Shape(const PaperFont& font, std::string_view text)
@@ -103,13 +90,13 @@ int QtPrintCanvas::TextWidth(const PaperFont& font, std::string_view text) { ret
 
 void QtPrintCanvas::FillRect(const PaperRect& rect, TColor color)
 {
-    painter_.fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), PaperColor(color));
+    painter_.fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), ToPaperQColor(color));
 }
 
 void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style)
 {
     // A page has a million lines in a few pens: setting an unchanged pen would write it out again.
-    const QPen qpen(PaperColor(pen.Color), std::max(1, pen.Width), QtPenStyle(style), Qt::SquareCap);
+    const QPen qpen(ToPaperQColor(pen.Color), std::max(1, pen.Width), QtPenStyle(style), Qt::SquareCap);
     if (painter_.pen() != qpen)
         painter_.setPen(qpen);
     painter_.drawLine(x1, y1, x2, y2);
@@ -128,7 +115,7 @@ void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& f
     const bool outside = clip && (box.left() < clip->left || box.top() < clip->top ||
                                   box.left() + box.width() > clip->right || box.top() + box.height() > clip->bottom);
     const bool clipped = outside || (clip && turned && font.angle != 90);
-    const QColor color = PaperColor(font.font.color);
+    const QColor color = ToPaperQColor(font.font.color);
     if (clipped || turned) {
         painter_.save();
         if (clipped)
@@ -231,7 +218,7 @@ void QtPrintCanvas::TextRun(const PaperFont& font, std::span<const PlacedText> t
         PrintCanvas::TextRun(font, texts);
         return;
     }
-    const QColor color = PaperColor(font.font.color);
+    const QColor color = ToPaperQColor(font.font.color);
     runFont_ = nullptr;
     for (const PlacedText& t : texts) {
         Shaped& shaped = ShapeInRun(font, t.text);
@@ -274,7 +261,7 @@ PrintDateTime CurrentPrintDateTime()
 PrintJobSetup SystemPrintSetup()
 {
     PrintJobSetup setup;
-    setup.screenDpi = 96;
+    setup.screenDpi = kScreenDpi;
     setup.clock = CurrentPrintDateTime;
     const QLocale locale = QLocale::system();
     setup.locale.dateSeparator = SeparatorOf(locale.dateFormat(QLocale::ShortFormat), ".");

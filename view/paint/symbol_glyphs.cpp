@@ -78,17 +78,6 @@ const FaceInfo& Face(std::string_view name)
 
 } // namespace
 
-QFont ToQFont(const GridFont& font)
-{
-    QFont result(Cp1251ToQString(font.name));
-    result.setPixelSize(std::max(1, font.PixelHeight()));
-    result.setBold(font.style.bold);
-    result.setItalic(font.style.italic);
-    result.setUnderline(font.style.underline);
-    result.setStrikeOut(font.style.strikeOut);
-    return result;
-}
-
 void RegisterSymbolFonts() { StandInRegistered(); }
 
 bool IsStandInFace(const QString& family)

@@ -20,8 +20,6 @@ struct GlyphRun {
     QString text;
 };
 
-// The font as the painter takes it: face, style and the pixel height at 96 dpi.
-QFont ToQFont(const GridFont& font);
 
 // Makes the face "Wingdings" available where it is not installed: registers the program's own
 // stand-in, Symbola's pictographs at the Wingdings codes, under that family name. From then on it

@@ -24,28 +24,6 @@ int ClampToInt(std::int64_t v)
     return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
-QColor SystemQColor(const QPalette& palette, std::uint32_t index)
-{
-    switch (index) {
-    case 5: // window background
-        return palette.color(QPalette::Base);
-    case 8: // window text
-        return palette.color(QPalette::Text);
-    case 13: // highlight
-        return palette.color(QPalette::Highlight);
-    case 14: // highlighted text
-        return palette.color(QPalette::HighlightedText);
-    case 15: // button face
-        return palette.color(QPalette::Button);
-    case 16: // button shadow
-        return palette.color(QPalette::Dark);
-    case 18: // button text
-        return palette.color(QPalette::ButtonText);
-    default:
-        return palette.color(QPalette::Base);
-    }
-}
-
 // Where a text of `size` goes in `box` under the alignment: the printed page's rule too.
 QPoint AlignedIn(const QRect& box, QSize size, TAlignment hAlign, TVAlignment vAlign)
 {
@@ -83,12 +61,7 @@ void PaintRotatedText(GridCanvas& canvas, const QRect& box, int angle, std::stri
 
 QColor GridCanvas::Resolve(TColor color) const
 {
-    if (IsSystemColor(color)) {
-        if (widget_ != nullptr)
-            return SystemQColor(widget_->palette(), color & 0xFFFFFFu);
-        return SystemQColor(QPalette(), color & 0xFFFFFFu);
-    }
-    return ToQColor(color);
+    return ToScreenQColor(widget_ != nullptr ? widget_->palette() : QPalette(), color);
 }
 
 void GridCanvas::FillRect(const QRect& rect) { painter_.fillRect(rect, Resolve(Brush.Color)); }
@@ -451,7 +424,7 @@ void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
     if (area.isEmpty())
         return;
     // Beyond the last column and row lies the window colour.
-    painter.fillRect(area, SystemQColor(palette(), 5));
+    painter.fillRect(area, ToScreenQColor(palette(), clWindow));
     if (ColCount() == 0 || RowCount() == 0)
         return;
 
@@ -532,7 +505,7 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
     const TGridDrawState state{.gdSelected = current, .gdFocused = current && focused, .gdFixed = fixed};
 
     GridCanvas canvas(painter, this, glyphs_.get());
-    model_.CellColors(col, row, state, false, canvas.Brush, canvas.Font);
+    model_.CellColors(col, row, state, canvas.Brush, canvas.Font);
     if (zoom_ != 100)
         canvas.Font.size = std::max(1, (canvas.Font.size * zoom_ + 50) / 100);
     canvas.FillRect(rect);
