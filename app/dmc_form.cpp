@@ -1,41 +1,22 @@
 #include "dmc_form.h"
 
+#include "scheme/color_text.h"
 #include "scheme/dmc_inc.h"
 #include "view/paint/qt_bridge.h"
+#include "view/qt/thread_table.h"
 #include "view/qt/window_font.h"
 
 #include <QHeaderView>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <charconv>
-#include <cstdint>
 
 namespace velmora {
 namespace {
 
-constexpr int kColumns = 14;
-constexpr int kThreadsPerRow = kColumns / 2;
-// Cell sizes without the 1-pixel grid line, which a table section holds at its right and bottom.
+// Columns without the 1-pixel grid line, which a table section holds at its right.
 constexpr int kColWidth = 48;
-constexpr int kRowHeight = 18;
-
-// Draws a cell the grid's way, then lets the window paint over it.
-class DrawCellDelegate final : public QStyledItemDelegate {
-public:
-    explicit DrawCellDelegate(const Tfm_DMC& form) : QStyledItemDelegate(const_cast<Tfm_DMC*>(&form)), form_(form) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::paint(painter, option, index);
-        form_.sg_DMCDrawCell(index.column(), index.row() + 1, option.rect, option.state, *painter);
-    }
-
-private:
-    const Tfm_DMC& form_;
-};
 
 } // namespace
 
@@ -49,21 +30,12 @@ Tfm_DMC::Tfm_DMC(QWidget* owner) : QDialog(owner)
     // The outer size is 726 × 516; the client area is that less the frame and the small title bar.
     resize(726 - 8, 516 - 8 - 18);
 
-    sg_DMC = new QTableWidget(1, kColumns, this);
+    sg_DMC = new QTableWidget(1, kThreadTableColumns, this);
     sg_DMC->setObjectName(QStringLiteral("sg_DMC"));
-    sg_DMC->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sg_DMC->setSelectionMode(QAbstractItemView::SingleSelection);
-    sg_DMC->verticalHeader()->hide();
-    sg_DMC->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SetUpThreadTable(*sg_DMC, [this](const QModelIndex& index, const QStyleOptionViewItem& option, QPainter& painter) {
+        sg_DMCDrawCell(index.column(), index.row() + 1, option.rect, option.state, painter);
+    });
     sg_DMC->horizontalHeader()->setDefaultSectionSize(kColWidth + 1);
-    sg_DMC->horizontalHeader()->setFixedHeight(kRowHeight + 1);
-    sg_DMC->horizontalHeader()->setHighlightSections(false);
-    sg_DMC->horizontalHeader()->setSectionsClickable(false);
-    sg_DMC->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    sg_DMC->verticalHeader()->setMinimumSectionSize(1);
-    sg_DMC->verticalHeader()->setDefaultSectionSize(kRowHeight + 1);
-    sg_DMC->setWordWrap(false);
-    sg_DMC->setItemDelegate(new DrawCellDelegate(*this));
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(3, 3, 3, 3);
@@ -120,12 +92,11 @@ void Tfm_DMC::sg_DMCDrawCell(int col, int row, const QRect& rect, QStyle::State,
     const std::string text = Cells(col, row);
     if (text.empty() || col % 2 == 0 || row == 0)
         return;
-    std::uint32_t value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
+    const std::optional<Color> colour = ColorFromText(text);
+    if (!colour)
         return;
     // The swatch covers the whole cell, selection highlight and number alike.
-    painter.fillRect(rect, ToQColor(value));
+    painter.fillRect(rect, ToQColor(*colour));
 }
 
 } // namespace velmora

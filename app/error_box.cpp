@@ -1,11 +1,9 @@
 #include "error_box.h"
 
 #include "prompter.h"
-#include "view/paint/qt_bridge.h"
 
 #include <QApplication>
 #include <QRegularExpression>
-#include <QStringDecoder>
 #include <QStringList>
 
 #include <exception>
@@ -33,11 +31,7 @@ QString ErrorBoxText(const QString& message)
 
 QString MessageText(std::string_view message)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(QByteArrayView(message.data(), static_cast<qsizetype>(message.size())));
-    if (!utf8.hasError())
-        return text;
-    return Cp1251ToQString(message);
+    return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
 }
 
 bool RunGuarded(const std::function<void()>& step)

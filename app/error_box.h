@@ -20,8 +20,8 @@ bool RunGuarded(const std::function<void()>& step);
 // is a file's path (it begins with "/", "X:\" or "\\") is never broken, however narrow the box.
 QString ErrorBoxText(const QString& message);
 
-// The text of an exception's message for the screen. The program's own texts are Windows-1251;
-// messages that already are valid UTF-8 (from the C++ library or Qt) are taken as they are.
+// The text of an exception's message for the screen. Every message is UTF-8: where a message takes
+// in one of the scheme's Windows-1251 texts, the code that builds it converts that text.
 QString MessageText(std::string_view message);
 
 } // namespace velmora

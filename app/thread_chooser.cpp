@@ -2,16 +2,15 @@
 
 #include "scheme/thread_edit.h"
 #include "view/paint/qt_bridge.h"
+#include "view/qt/thread_table.h"
 #include "view/qt/window_font.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -20,33 +19,15 @@
 namespace velmora {
 namespace {
 
-constexpr int kThreadsPerRow = 7;
-constexpr int kColumns = 2 * kThreadsPerRow;
 // The DMC table's cells, the name column wider for the mark of a thread in the scheme.
 constexpr int kNameWidth = 62;
 constexpr int kSwatchWidth = 40;
-constexpr int kRowHeight = 18;
 constexpr int kThreadRole = Qt::UserRole;
 const QString kMark = QStringLiteral("● ");
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 QString Name(int dmc) { return QString::fromLatin1(DMCTable[At(dmc)].Name); }
-
-// Draws a cell the grid's way, then lets the window paint over it.
-class DrawCellDelegate final : public QStyledItemDelegate {
-public:
-    explicit DrawCellDelegate(Tfm_ThreadChooser& form) : QStyledItemDelegate(&form), form_(form) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        QStyledItemDelegate::paint(painter, option, index);
-        form_.sg_ThreadsDrawCell(index.column(), index.row(), option.rect, *painter);
-    }
-
-private:
-    const Tfm_ThreadChooser& form_;
-};
 
 } // namespace
 
@@ -80,20 +61,12 @@ Tfm_ThreadChooser::Tfm_ThreadChooser(QWidget* owner, int replaced, const std::ve
     lb_Find->setBuddy(ed_Find);
     connect(ed_Find, &QLineEdit::textChanged, this, [this] { ed_FindChange(); });
 
-    sg_Threads = new QTableWidget(0, kColumns, this);
+    sg_Threads = new QTableWidget(0, kThreadTableColumns, this);
     sg_Threads->setObjectName(QStringLiteral("sg_Threads"));
-    sg_Threads->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    sg_Threads->setSelectionMode(QAbstractItemView::SingleSelection);
-    sg_Threads->verticalHeader()->hide();
-    sg_Threads->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    sg_Threads->horizontalHeader()->setFixedHeight(kRowHeight + 1);
-    sg_Threads->horizontalHeader()->setHighlightSections(false);
-    sg_Threads->horizontalHeader()->setSectionsClickable(false);
-    sg_Threads->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    sg_Threads->verticalHeader()->setMinimumSectionSize(1);
-    sg_Threads->verticalHeader()->setDefaultSectionSize(kRowHeight + 1);
-    sg_Threads->setWordWrap(false);
-    sg_Threads->setItemDelegate(new DrawCellDelegate(*this));
+    SetUpThreadTable(*sg_Threads,
+                     [this](const QModelIndex& index, const QStyleOptionViewItem& option, QPainter& painter) {
+                         sg_ThreadsDrawCell(index.column(), index.row(), option.rect, painter);
+                     });
     for (int n = 0; n < kThreadsPerRow; ++n) {
         sg_Threads->setColumnWidth(2 * n, kNameWidth + 1);
         sg_Threads->setColumnWidth(2 * n + 1, kSwatchWidth + 1);

@@ -5,6 +5,7 @@
 #include "workbook_text.h"
 
 #include "scheme/cp1251.h"
+#include "scheme/legend_columns.h"
 #include "view/chart_look.h"
 
 #include <xlsxwriter.h>
@@ -251,12 +252,11 @@ void WriteLegendSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const Scheme
     format_set_font_name(symbol, input.chartFont.name.c_str());
     format_set_font_size(symbol, kLegendSymbolSize);
 
-    constexpr int kSymbolColumn = 1, kColourColumn = 2;
     for (int r = 0; r < rows; ++r)
         for (int c = 0; c < cols; ++c) {
-            const bool symbolCell = r > 0 && c == kSymbolColumn;
+            const bool symbolCell = r > 0 && c == LegendColumn::Symbol;
             // The colour values are not shown, and their cells get no fill.
-            const std::string text = r > 0 && c == kColourColumn ? std::string() : input.legend.text(c, r);
+            const std::string text = r > 0 && c == LegendColumn::Colour ? std::string() : input.legend.text(c, r);
             WriteCell(sheet, r, c, text, symbolCell, input, symbolCell ? symbol : plain);
         }
 }

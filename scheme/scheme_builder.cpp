@@ -2,6 +2,8 @@
 
 #include "chart_size.h"
 #include "color_distance.h"
+#include "cp1251.h"
+#include "legend_columns.h"
 #include "error_diffusion.h"
 #include "picture_error.h"
 #include "stretch.h"
@@ -176,12 +178,12 @@ CellTable LegendTable(std::span<const LegendEntry> lightToDark)
         if (entry.dmc != kDmcWhite) {
             legend.setRows(legend.rows() + 1);
             row = legend.rows() - 2;
-            legend.setText(1, row, entry.symbol);
+            legend.setText(LegendColumn::Symbol, row, entry.symbol);
         }
-        legend.setText(0, row, std::to_string(k + 1));
-        legend.setText(2, row, std::to_string(DMCTable[At(entry.dmc)].Color));
-        legend.setText(3, row, DMCTable[At(entry.dmc)].Name);
-        legend.setText(4, row, std::to_string(entry.stitches));
+        legend.setText(LegendColumn::Number, row, std::to_string(k + 1));
+        legend.setText(LegendColumn::Colour, row, std::to_string(DMCTable[At(entry.dmc)].Color));
+        legend.setText(LegendColumn::Name, row, DMCTable[At(entry.dmc)].Name);
+        legend.setText(LegendColumn::Count, row, std::to_string(entry.stitches));
     }
     return legend;
 }
@@ -254,13 +256,14 @@ Bitmap MappedPicture(const CellTable& chart, const CellTable& legend)
     colorOfSymbol[0] = DMCTable[kDmcWhite].Color;
     known[0] = true;
     for (int row = 1; row < legend.rows(); ++row) {
-        const std::string name = legend.text(3, row);
+        const std::string name = legend.text(LegendColumn::Name, row);
         if (name.empty())
             continue;
         const int dmc = FindDmc(name);
         if (dmc < 0)
-            throw std::invalid_argument("legend row " + std::to_string(row) + ": no thread is named " + name);
-        const std::string symbol = legend.text(1, row);
+            throw std::invalid_argument("legend row " + std::to_string(row) + ": no thread is named " +
+                                        Cp1251ToUtf8(name));
+        const std::string symbol = legend.text(LegendColumn::Symbol, row);
         const auto code = symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front());
         colorOfSymbol[code] = DMCTable[At(dmc)].Color;
         known[code] = true;

@@ -4,6 +4,7 @@
 #include "cell_table.h"
 #include "color_fix_unit.h"
 #include "dmc_inc.h"
+#include "legend_columns.h"
 #include "skeins.h"
 
 #include <array>
@@ -45,7 +46,7 @@ struct SchemeDocument {
 };
 
 // Column headers of the legend.
-inline constexpr std::array<const char*, 5> kLegendHeaders = {
+inline constexpr std::array<const char*, LegendColumn::kDesigned> kLegendHeaders = {
     "\xb9",                                 // "№"
     "\xd1\xe8\xec\xe2\xee\xeb",             // "Символ"
     "\xd6\xe2\xe5\xf2",                     // "Цвет"

@@ -1,6 +1,7 @@
 #include "scheme_file.h"
 
 #include "cp1251.h"
+#include "legend_columns.h"
 #include "output_file.h"
 #include "skeins.h"
 
@@ -23,12 +24,7 @@ constexpr int kMinSide = 10;
 constexpr int kMaxSide = 1000;
 constexpr int kMinColors = 2;
 constexpr int kMaxColors = 100;
-constexpr int kLegendColumns = 5;
-constexpr int kSymbolColumn = 1;
-constexpr int kNumberColumn = 0;
-constexpr int kColorColumn = 2;
-constexpr int kNameColumn = 3;
-constexpr int kCountColumn = 4;
+constexpr int kLegendColumns = LegendColumn::kDesigned;
 
 // Bounds of the text before the JSON library sees it. Our file nests three deep and has about a
 // thousand arrays and a million values; a hostile file of ten megabytes could otherwise nest
@@ -276,11 +272,12 @@ Legend ReadLegend(const Json& value, int colors)
         const int row = static_cast<int>(r);
         const Place rowPlace = RowPlace("legend", row + 1);
         const Json& cells = ArrayOf(value[r], rowPlace, kLegendColumns);
-        const int symbol = IntegerIn(cells[kSymbolColumn], CellPlace("legend", row + 1, kSymbolColumn + 1), 0, 255);
+        const int symbol =
+            IntegerIn(cells[LegendColumn::Symbol], CellPlace("legend", row + 1, LegendColumn::Symbol + 1), 0, 255);
         std::array<const std::string*, kLegendColumns> texts{};
         bool empty = symbol == 0;
         for (int c = 0; c < kLegendColumns; ++c) {
-            if (c == kSymbolColumn)
+            if (c == LegendColumn::Symbol)
                 continue;
             texts[At(c)] = &Text(cells[At(c)], CellPlace("legend", row + 1, c + 1));
             empty = empty && texts[At(c)]->empty();
@@ -292,10 +289,11 @@ Legend ReadLegend(const Json& value, int colors)
                 FailAt(rowPlace, "the last row must be empty", "последняя строка должна быть пустой");
             continue;
         }
-        const std::string& name = *texts[kNameColumn];
+        const std::string& name = *texts[LegendColumn::Name];
         const int dmc = FindDmc(name);
         if (dmc < 0)
-            FailAt(CellPlace("legend", row + 1, kNameColumn + 1), "no catalogue thread is named \"" + name + "\"",
+            FailAt(CellPlace("legend", row + 1, LegendColumn::Name + 1),
+                   "no catalogue thread is named \"" + name + "\"",
                    "в каталоге нет нитки «" + name + "»");
         if (!threads.insert(dmc).second)
             FailAt(rowPlace, "thread " + name + " has a row already", "у нитки " + name + " уже есть строка");
@@ -303,37 +301,40 @@ Legend ReadLegend(const Json& value, int colors)
             FailAt(rowPlace, row == 1 ? "the second row is White's" : "White belongs in the second row",
                    row == 1 ? "вторая строка — строка нитки White" : "нитке White место во второй строке");
         if (dmc == kDmcWhite ? symbol != 0 : symbol == 0)
-            FailAt(CellPlace("legend", row + 1, kSymbolColumn + 1),
+            FailAt(CellPlace("legend", row + 1, LegendColumn::Symbol + 1),
                    dmc == kDmcWhite ? "White has no symbol" : "a thread other than White needs a symbol",
                    dmc == kDmcWhite ? "у нитки White нет символа" : "нитке, кроме White, нужен символ");
         if (legend.rowOfSymbol[At(symbol)] >= 0)
-            FailAt(CellPlace("legend", row + 1, kSymbolColumn + 1),
+            FailAt(CellPlace("legend", row + 1, LegendColumn::Symbol + 1),
                    "symbol " + std::to_string(symbol) + " stands for another thread already",
                    "символ " + std::to_string(symbol) + " уже обозначает другую нитку");
-        const std::int64_t color = DecimalText(*texts[kColorColumn], CellPlace("legend", row + 1, kColorColumn + 1));
+        const std::int64_t color =
+            DecimalText(*texts[LegendColumn::Colour], CellPlace("legend", row + 1, LegendColumn::Colour + 1));
         if (color != DMCTable[At(dmc)].Color)
-            FailAt(CellPlace("legend", row + 1, kColorColumn + 1),
+            FailAt(CellPlace("legend", row + 1, LegendColumn::Colour + 1),
                    "colour " + std::to_string(color) + " is not the colour of thread " + name + " (" +
                        std::to_string(DMCTable[At(dmc)].Color) + ")",
                    "цвет " + std::to_string(color) + " не цвет нитки " + name + " (" +
                        std::to_string(DMCTable[At(dmc)].Color) + ")");
-        const std::int64_t number = DecimalText(*texts[kNumberColumn], CellPlace("legend", row + 1, kNumberColumn + 1));
+        const std::int64_t number =
+            DecimalText(*texts[LegendColumn::Number], CellPlace("legend", row + 1, LegendColumn::Number + 1));
         if (number < 1 || number > colors || !numbers.insert(static_cast<int>(number)).second)
-            FailAt(CellPlace("legend", row + 1, kNumberColumn + 1),
+            FailAt(CellPlace("legend", row + 1, LegendColumn::Number + 1),
                    "number " + std::to_string(number) + " is out of 1.." + std::to_string(colors) + " or given twice",
                    "номер " + std::to_string(number) + " вне 1.." + std::to_string(colors) + " или повторён");
-        const std::int64_t count = DecimalText(*texts[kCountColumn], CellPlace("legend", row + 1, kCountColumn + 1));
+        const std::int64_t count =
+            DecimalText(*texts[LegendColumn::Count], CellPlace("legend", row + 1, LegendColumn::Count + 1));
         if (count < 0)
-            FailAt(CellPlace("legend", row + 1, kCountColumn + 1), "a negative count of stitches",
+            FailAt(CellPlace("legend", row + 1, LegendColumn::Count + 1), "a negative count of stitches",
                    "отрицательное число крестиков");
 
         legend.rowOfSymbol[At(symbol)] = static_cast<int>(legend.rows.size());
         legend.rows.push_back({row, dmc, count, 0});
-        legend.table.setText(kNumberColumn, row, *texts[kNumberColumn]);
-        legend.table.setText(kSymbolColumn, row, SymbolText(symbol));
-        legend.table.setText(kColorColumn, row, *texts[kColorColumn]);
-        legend.table.setText(kNameColumn, row, name);
-        legend.table.setText(kCountColumn, row, *texts[kCountColumn]);
+        legend.table.setText(LegendColumn::Number, row, *texts[LegendColumn::Number]);
+        legend.table.setText(LegendColumn::Symbol, row, SymbolText(symbol));
+        legend.table.setText(LegendColumn::Colour, row, *texts[LegendColumn::Colour]);
+        legend.table.setText(LegendColumn::Name, row, name);
+        legend.table.setText(LegendColumn::Count, row, *texts[LegendColumn::Count]);
     }
     // The numbers are the places from light to dark: 1 to the number of threads, each once.
     if (!numbers.empty() && *numbers.rbegin() != static_cast<int>(numbers.size()))
@@ -372,7 +373,7 @@ void ReadChart(const Json& value, Legend& legend, SchemeDocument& document)
     }
     for (const LegendRow& row : legend.rows)
         if (row.count != row.counted)
-            FailAt(CellPlace("legend", row.row + 1, kCountColumn + 1),
+            FailAt(CellPlace("legend", row.row + 1, LegendColumn::Count + 1),
                    "the count " + std::to_string(row.count) + " is not the " + std::to_string(row.counted) +
                        " stitches of the chart",
                    "число " + std::to_string(row.count) + " не равно числу крестиков схемы (" +
@@ -386,9 +387,9 @@ std::vector<std::string> ReadSymbols(const Json& top, int colors, const CellTabl
     if (it == top.end()) {
         // An older file: the legend's symbols at their places, the rest unknown.
         for (int row = 1; row < legend.rows(); ++row) {
-            const std::string number = legend.text(kNumberColumn, row);
+            const std::string number = legend.text(LegendColumn::Number, row);
             if (!number.empty())
-                symbols[At(std::stoi(number) - 1)] = legend.text(kSymbolColumn, row);
+                symbols[At(std::stoi(number) - 1)] = legend.text(LegendColumn::Symbol, row);
         }
         return symbols;
     }
@@ -433,7 +434,7 @@ std::string SchemeFileText(const SchemeDocument& document)
             const std::string text = legend.text(c, row);
             if (c > 0)
                 out += ", ";
-            out += c == kSymbolColumn && row > 0 ? dump(code(text)) : dump(Cp1251ToUtf8(text));
+            out += c == LegendColumn::Symbol && row > 0 ? dump(code(text)) : dump(Cp1251ToUtf8(text));
         }
         out += row + 1 < legend.rows() ? "],\n" : "]\n";
     }

@@ -1,5 +1,7 @@
 #include "skeins.h"
 
+#include "legend_columns.h"
+
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -25,8 +27,6 @@ constexpr double kCrossInCellSides = 2 + 2 * 1.4142135623730951;
 // stitching guides, taken near the upper end so that a bought list does not run short.
 constexpr double kAllowance = 1.25;
 
-constexpr int kLegendNameColumn = 3;
-constexpr int kLegendCountColumn = 4;
 
 } // namespace
 
@@ -63,14 +63,14 @@ std::vector<ThreadUse> ThreadUses(const CellTable& legend, int count)
 {
     CheckFabricCount(count);
     std::vector<ThreadUse> uses;
-    if (legend.columns() <= kLegendCountColumn)
+    if (legend.columns() <= LegendColumn::Count)
         return uses;
     for (int row = 1; row < legend.rows(); ++row) {
         ThreadUse use;
-        use.thread = legend.text(kLegendNameColumn, row);
+        use.thread = legend.text(LegendColumn::Name, row);
         if (use.thread.empty())
             continue;
-        const std::string crosses = legend.text(kLegendCountColumn, row);
+        const std::string crosses = legend.text(LegendColumn::Count, row);
         const auto [end, error] = std::from_chars(crosses.data(), crosses.data() + crosses.size(), use.stitches);
         if (error != std::errc() || use.stitches < 0)
             use.stitches = 0;

@@ -1,6 +1,8 @@
 #include "thread_edit.h"
 
 #include "color_distance.h"
+#include "cp1251.h"
+#include "legend_columns.h"
 #include "symbol_spread.h"
 
 #include <algorithm>
@@ -10,10 +12,6 @@
 namespace velmora {
 namespace {
 
-constexpr int kNumberColumn = 0;
-constexpr int kSymbolColumn = 1;
-constexpr int kNameColumn = 3;
-constexpr int kCountColumn = 4;
 constexpr int kMaxSchemeColors = 100;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
@@ -68,15 +66,18 @@ std::vector<LegendEntry> SchemeThreads(const SchemeDocument& document)
     const CellTable& legend = document.legend;
     std::vector<std::pair<int, LegendEntry>> numbered;
     for (int row = 1; row < legend.rows(); ++row) {
-        const std::string name = legend.text(kNameColumn, row);
+        const std::string name = legend.text(LegendColumn::Name, row);
         if (name.empty())
             continue;
         const int dmc = FindDmc(name);
-        if (dmc < 0)
-            throw ThreadEditError("the legend names thread " + name + ", which is not in the catalogue",
-                                  "в легенде нитка " + name + ", которой нет в каталоге");
-        numbered.push_back({Number(legend.text(kNumberColumn, row), row),
-                            {dmc, legend.text(kSymbolColumn, row), Number(legend.text(kCountColumn, row), 0)}});
+        if (dmc < 0) {
+            const std::string shown = Cp1251ToUtf8(name);
+            throw ThreadEditError("the legend names thread " + shown + ", which is not in the catalogue",
+                                  "в легенде нитка " + shown + ", которой нет в каталоге");
+        }
+        numbered.push_back({Number(legend.text(LegendColumn::Number, row), row),
+                            {dmc, legend.text(LegendColumn::Symbol, row),
+                             Number(legend.text(LegendColumn::Count, row), 0)}});
     }
     std::stable_sort(numbered.begin(), numbered.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -1,6 +1,8 @@
 #include "view/chart_look.h"
 
+#include "scheme/color_text.h"
 #include "scheme/cp1251.h"
+#include "scheme/legend_columns.h"
 
 #include <algorithm>
 #include <charconv>
@@ -13,11 +15,6 @@ namespace velmora {
 
 namespace {
 
-constexpr int kLegendSymbolColumn = 1;
-constexpr int kLegendColourColumn = 2;
-constexpr int kLegendCountColumn = 4;
-constexpr int kLegendSkeinsColumn = 5;
-constexpr int kLegendDesignedColumns = 5;
 // "Мотков"
 constexpr char kSkeinsHeader[] = "\xcc\xee\xf2\xea\xee\xe2";
 
@@ -25,15 +22,6 @@ double Linear(int channel)
 {
     const double c = channel / 255.0;
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-std::optional<TColor> ColourValue(const std::string& text)
-{
-    long long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < 0 || value > 0xFFFFFF)
-        return std::nullopt;
-    return static_cast<TColor>(value);
 }
 
 } // namespace
@@ -55,13 +43,13 @@ ChartCellColours::ChartCellColours(const CellTable& legend)
     bySymbol_.fill(designed);
     // White has no symbol: its cells are empty, and so are they when no stitch is White.
     empty_ = {clWhite, clBlack};
-    if (legend.columns() <= kLegendColourColumn)
+    if (legend.columns() <= LegendColumn::Colour)
         return;
     for (int row = 1; row < legend.rows(); ++row) {
-        const std::optional<TColor> colour = ColourValue(legend.text(kLegendColourColumn, row));
+        const std::optional<Color> colour = ColorFromText(legend.text(LegendColumn::Colour, row));
         if (!colour)
             continue;
-        const std::string symbol = legend.text(kLegendSymbolColumn, row);
+        const std::string symbol = legend.text(LegendColumn::Symbol, row);
         const Paint paint{*colour, InkOn(*colour)};
         if (symbol.empty())
             empty_ = paint;
@@ -108,29 +96,29 @@ void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& le
 CellTable LegendWithSkeins(const CellTable& legend, bool skeins, int fabricCount)
 {
     CellTable table = legend;
-    if (table.columns() < kLegendDesignedColumns)
+    if (table.columns() < LegendColumn::kDesigned)
         return table;
     if (!skeins) {
-        table.setColumns(kLegendDesignedColumns);
+        table.setColumns(LegendColumn::kDesigned);
         return table;
     }
     CheckFabricCount(fabricCount);
-    table.setColumns(kLegendSkeinsColumn + 1);
+    table.setColumns(LegendColumn::Skeins + 1);
     if (table.rows() > 0)
-        table.setText(kLegendSkeinsColumn, 0, kSkeinsHeader);
+        table.setText(LegendColumn::Skeins, 0, kSkeinsHeader);
     for (int row = 1; row < table.rows(); ++row) {
-        const std::string crosses = table.text(kLegendCountColumn, row);
+        const std::string crosses = table.text(LegendColumn::Count, row);
         long long stitches = 0;
         const auto [end, error] = std::from_chars(crosses.data(), crosses.data() + crosses.size(), stitches);
         const bool counted = !crosses.empty() && error == std::errc() && stitches > 0;
-        table.setText(kLegendSkeinsColumn, row, counted ? std::to_string(SkeinsFor(stitches, fabricCount)) : "");
+        table.setText(LegendColumn::Skeins, row, counted ? std::to_string(SkeinsFor(stitches, fabricCount)) : "");
     }
     return table;
 }
 
 void ApplyLegendLook(GridModel& legend, const ChartLook& look)
 {
-    const bool shown = legend.ColCount() > kLegendDesignedColumns;
+    const bool shown = legend.ColCount() > LegendColumn::kDesigned;
     if (!look.skeins && !shown)
         return;
     legend.setCellTable(LegendWithSkeins(legend.cellTable(), look.skeins, look.fabricCount));

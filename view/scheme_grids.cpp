@@ -1,10 +1,11 @@
 #include "view/scheme_grids.h"
 
+#include "scheme/color_text.h"
+#include "scheme/legend_columns.h"
 #include "scheme/scheme_builder.h"
 #include "view/print_layout.h"
 #include "view/symbol_font.h"
 
-#include <charconv>
 #include <string>
 #include <utility>
 
@@ -32,21 +33,17 @@ void asg_SymbolsGetCellColor(const GridFont& symbolFont, const GridModel& Sender
 {
     if (ARow <= 0)
         return;
-    if (ACol == 1) {
+    if (ACol == LegendColumn::Symbol) {
         AFont.name = symbolFont.name;
         AFont.style = symbolFont.style;
         AFont.charset = symbolFont.charset;
         // The legend's own size scaled up, not the size chosen for the chart.
         AFont.size = AFont.size * 12 / 10;
-    } else if (ACol == 2) {
-        const std::string text = Sender.Cells(ACol, ARow);
-        if (text.empty())
+    } else if (ACol == LegendColumn::Colour) {
+        const std::optional<Color> colour = ColorFromText(Sender.Cells(ACol, ARow));
+        if (!colour)
             return;
-        long long value = 0;
-        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-        if (error != std::errc{} || value < 0 || value > 0xFFFFFF)
-            return;
-        ABrush.Color = static_cast<TColor>(value);
+        ABrush.Color = *colour;
         AFont.color = ABrush.Color; // the swatch shows no number
     }
 }

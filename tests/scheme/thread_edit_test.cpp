@@ -2,6 +2,7 @@
 
 #include "scheme/color_distance.h"
 #include "scheme/dmc_inc.h"
+#include "scheme/legend_columns.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
@@ -220,6 +221,21 @@ TEST(ReplaceThread, RefusedEditsLeaveTheSchemeAsItWas)
         ExpectSameScheme(doc, built);
     }
 
+}
+
+// A legend's thread names are the scheme's Windows-1251 texts; the messages that quote one are
+// UTF-8 like every other, so the window shows them without guessing.
+TEST(SchemeThreads, AnUnknownNameIsQuotedInUtf8)
+{
+    SchemeDocument doc = BuildFixture();
+    doc.legend.setText(LegendColumn::Name, 1, "\xcc\xee\xf0\xe5"); // "Море" in Windows-1251
+    try {
+        SchemeThreads(doc);
+        ADD_FAILURE() << "an unknown thread was taken";
+    } catch (const ThreadEditError& e) {
+        EXPECT_EQ(std::string(e.what()), "the legend names thread Море, which is not in the catalogue");
+        EXPECT_EQ(e.russian(), "в легенде нитка Море, которой нет в каталоге");
+    }
 }
 
 // A thread that comes in for White in a scheme whose symbol list is used up or unknown (a file

@@ -147,13 +147,20 @@ TEST(GridModel, RefusesBadCountsSizesAndCells)
     EXPECT_THROW(model.SetRotatedCell(0, -1, 90, "x"), std::out_of_range);
 }
 
-TEST(GridModel, EveryCellStartsWithFreshColoursAndFont)
+// A grid whose normal and fixed looks tell apart which one a cell started from.
+GridModel ModelWithTwoLooks()
 {
     GridModel model;
     model.Font.name = "Normal";
     model.FixedFont.name = "Fixed";
     model.Color = 0x111111;
     model.FixedColor = 0x222222;
+    return model;
+}
+
+TEST(GridModel, EveryCellStartsWithFreshColoursAndFont)
+{
+    GridModel model = ModelWithTwoLooks();
     int calls = 0;
     model.OnGetCellColor = [&](const GridModel&, int row, int col, TGridDrawState, GridBrush& brush, GridFont& font) {
         ++calls;
@@ -174,11 +181,7 @@ TEST(GridModel, EveryCellStartsWithFreshColoursAndFont)
 
 TEST(GridModel, PaperTakesTheWindowColourAndAsksThePrintCallbackOnly)
 {
-    GridModel model;
-    model.Font.name = "Normal";
-    model.FixedFont.name = "Fixed";
-    model.Color = 0x111111;
-    model.FixedColor = 0x222222;
+    GridModel model = ModelWithTwoLooks();
     model.SelectionColor = 0x444444;
     model.ShowSelection = true;
     model.OnGetCellColor = [](const GridModel&, int, int, TGridDrawState, GridBrush&, GridFont&) {
