@@ -11,16 +11,6 @@ int GridFont::PixelHeight() const { return PointsToPixels(size); }
 
 int GridFont::SizeForPixelHeight(int pixels) { return PixelsToPoints(pixels); }
 
-int NormalizeAngle(int angle)
-{
-    // Equivalent to adding or subtracting 360 until the angle lies in 0..360, without the loop.
-    if (angle < 0)
-        angle += ((-angle + 359) / 360) * 360;
-    else if (angle > 360)
-        angle -= ((angle - 1) / 360) * 360;
-    return angle;
-}
-
 GridModel::GridModel()
 {
     cells_.setColumns(5);
@@ -49,7 +39,6 @@ void GridModel::SetColCount(int count)
     cells_.setColumns(count); // validates before anything changes
     Resize(colWidths_, count, defaultColWidth_);
     RebuildEdges(colWidths_, colEdges_);
-    DropAnglesOutside();
     ClampCurrent();
 }
 
@@ -58,14 +47,12 @@ void GridModel::SetRowCount(int count)
     cells_.setRows(count);
     Resize(rowHeights_, count, defaultRowHeight_);
     RebuildEdges(rowHeights_, rowEdges_);
-    DropAnglesOutside();
     ClampCurrent();
 }
 
 void GridModel::setCellTable(CellTable table)
 {
     cells_ = std::move(table);
-    otherAngles_.clear();
     Resize(colWidths_, cells_.columns(), defaultColWidth_);
     Resize(rowHeights_, cells_.rows(), defaultRowHeight_);
     RebuildEdges(colWidths_, colEdges_);
@@ -75,35 +62,14 @@ void GridModel::setCellTable(CellTable table)
 
 void GridModel::SetCell(int col, int row, std::string_view text) { cells_.setText(col, row, text); }
 
-void GridModel::SetRotatedCell(int col, int row, int angle, std::string_view text)
-{
-    angle = NormalizeAngle(angle);
-    if (angle == 90) {
-        cells_.setRotatedText(col, row, text);
-        otherAngles_.erase({col, row});
-    } else {
-        cells_.setText(col, row, text);
-        otherAngles_[{col, row}] = angle;
-    }
-}
-
 bool GridModel::IsRotated(int col, int row) const
 {
-    return otherAngles_.contains({col, row}) || cells_.rotation(col, row) != 0;
+    return cells_.rotation(col, row) != 0;
 }
 
 int GridModel::CellAngle(int col, int row) const
 {
-    if (auto it = otherAngles_.find({col, row}); it != otherAngles_.end())
-        return it->second;
     return cells_.rotation(col, row);
-}
-
-void GridModel::DropAnglesOutside()
-{
-    std::erase_if(otherAngles_, [this](const auto& entry) {
-        return entry.first.first >= ColCount() || entry.first.second >= RowCount();
-    });
 }
 
 namespace {

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -187,9 +186,7 @@ public:
     // The texts (Windows-1251); outside the grid they throw std::out_of_range.
     std::string Cells(int col, int row) const { return cells_.text(col, row); }
     void SetCell(int col, int row, std::string_view text);
-    // Gives the cell the angle `angle` in degrees (brought into 0..360) and the text.
-    void SetRotatedCell(int col, int row, int angle, std::string_view text);
-    // Whether the cell has an angle, and the angle (0 without one).
+    // Whether the cell's text is turned, and its angle in degrees (0 when it is not).
     bool IsRotated(int col, int row) const;
     int CellAngle(int col, int row) const;
 
@@ -271,12 +268,9 @@ private:
     static void Resize(std::vector<int>& sizes, int count, int defaultSize);
     void RebuildEdges(std::vector<int> const& sizes, std::vector<std::int64_t>& edges);
     static int IndexAt(const std::vector<std::int64_t>& edges, std::int64_t pos);
-    void DropAnglesOutside();
     void ClampCurrent();
 
     CellTable cells_;
-    // Angles other than the table's own 90-degree mark, by (col, row); they take precedence.
-    std::map<std::pair<int, int>, int> otherAngles_;
     std::vector<int> colWidths_;
     std::vector<int> rowHeights_;
     std::vector<std::int64_t> colEdges_; // ColCount() + 1 running sums
@@ -286,8 +280,5 @@ private:
     int col_ = 1;
     int row_ = 1;
 };
-
-// Brings an angle in degrees into 0..360.
-int NormalizeAngle(int angle);
 
 } // namespace velmora

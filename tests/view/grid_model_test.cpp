@@ -9,36 +9,6 @@
 namespace velmora {
 namespace {
 
-TEST(GridModel, AnglesAreBroughtIntoZeroTo360)
-{
-    struct Case {
-        int in, out;
-    };
-    const Case cases[] = {{0, 0},     {90, 90},   {360, 360}, {361, 1},   {450, 90},  {720, 360},
-                          {721, 1},   {-1, 359},  {-90, 270}, {-360, 0},  {-361, 359}, {-720, 0}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.in);
-        EXPECT_EQ(NormalizeAngle(c.in), c.out);
-        GridModel model;
-        model.SetRotatedCell(2, 0, c.in, "x");
-        EXPECT_TRUE(model.IsRotated(2, 0));
-        EXPECT_EQ(model.CellAngle(2, 0), c.out);
-        EXPECT_EQ(model.Cells(2, 0), "x");
-    }
-}
-
-TEST(GridModel, ALaterAngleReplacesAnEarlierOne)
-{
-    GridModel model;
-    model.SetRotatedCell(1, 0, 45, "a");
-    model.SetRotatedCell(1, 0, 90, "b");
-    EXPECT_EQ(model.CellAngle(1, 0), 90);
-    model.SetRotatedCell(1, 0, 0, "c");
-    EXPECT_TRUE(model.IsRotated(1, 0));
-    EXPECT_EQ(model.CellAngle(1, 0), 0);
-    EXPECT_FALSE(model.IsRotated(2, 0));
-}
-
 TEST(GridModel, CountsKeepTextsAndSizesAndGiveNewLinesTheDefaultSize)
 {
     GridModel model;
@@ -48,7 +18,9 @@ TEST(GridModel, CountsKeepTextsAndSizesAndGiveNewLinesTheDefaultSize)
     model.SetColWidth(2, 30);
     model.SetCell(2, 3, "kept");
     model.SetCell(4, 4, "dropped");
-    model.SetRotatedCell(3, 0, 30, "gone");
+    CellTable turned = model.cellTable();
+    turned.setRotatedText(3, 0, "gone");
+    model.setCellTable(std::move(turned));
 
     model.SetColCount(3);
     model.SetRowCount(4);
@@ -74,7 +46,6 @@ TEST(GridModel, ANewTableKeepsTheSizesOfExistingLines)
     table.setColumns(8);
     table.setRows(3);
     table.setRotatedText(5, 0, " 5");
-    model.SetRotatedCell(1, 0, 45, "old");
     model.setCellTable(table);
     EXPECT_EQ(model.ColCount(), 8);
     EXPECT_EQ(model.RowCount(), 3);
@@ -83,6 +54,7 @@ TEST(GridModel, ANewTableKeepsTheSizesOfExistingLines)
     EXPECT_EQ(model.ColWidth(7), 12);
     EXPECT_EQ(model.CellAngle(5, 0), 90);
     EXPECT_FALSE(model.IsRotated(1, 0));
+    EXPECT_EQ(model.CellAngle(1, 0), 0);
 }
 
 TEST(GridModel, PositionsMapToCellsAndClampIntoTheGrid)
@@ -144,7 +116,6 @@ TEST(GridModel, RefusesBadCountsSizesAndCells)
     EXPECT_THROW(model.SetColWidth(5, 10), std::out_of_range);
     EXPECT_THROW(model.SetRowHeight(0, -1), std::invalid_argument);
     EXPECT_THROW(model.Cells(5, 0), std::out_of_range);
-    EXPECT_THROW(model.SetRotatedCell(0, -1, 90, "x"), std::out_of_range);
 }
 
 // A grid whose normal and fixed looks tell apart which one a cell started from.

@@ -139,16 +139,18 @@ GridModel Chart(int width, int height, bool symbols)
 {
     GridModel g;
     DesignChartGrid(g);
-    g.SetColCount(width + 1);
-    g.SetRowCount(height + 2);
+    CellTable cells;
+    cells.setColumns(width + 1);
+    cells.setRows(height + 2);
     for (int c = 1; c <= width; ++c)
-        g.SetRotatedCell(c, 0, 90, " " + std::to_string(c));
+        cells.setRotatedText(c, 0, " " + std::to_string(c));
     for (int r = 1; r <= height; ++r) {
-        g.SetCell(0, r, std::to_string(r));
+        cells.setText(0, r, std::to_string(r));
         if (symbols)
             for (int c = 1; c <= width; ++c)
-                g.SetCell(c, r, "n");
+                cells.setText(c, r, "n");
     }
+    g.setCellTable(std::move(cells));
     return g;
 }
 

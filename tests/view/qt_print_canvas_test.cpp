@@ -44,15 +44,17 @@ PrintJobSetup FixedClock()
 
 void FillChart(GridModel& model, int width, int height)
 {
-    model.SetColCount(width + 1);
-    model.SetRowCount(height + 2);
+    CellTable cells;
+    cells.setColumns(width + 1);
+    cells.setRows(height + 2);
     for (int c = 1; c <= width; ++c)
-        model.SetRotatedCell(c, 0, 90, " " + std::to_string(c));
+        cells.setRotatedText(c, 0, " " + std::to_string(c));
     for (int r = 1; r <= height; ++r) {
-        model.SetCell(0, r, std::to_string(r));
+        cells.setText(0, r, std::to_string(r));
         for (int c = 1; c <= width; ++c)
-            model.SetCell(c, r, std::string(1, static_cast<char>(0x6C + (c + r) % 4)));
+            cells.setText(c, r, std::string(1, static_cast<char>(0x6C + (c + r) % 4)));
     }
+    model.setCellTable(std::move(cells));
 }
 
 // The pages of a PDF as pictures, without anti-aliasing so that equal geometry gives equal pixels.

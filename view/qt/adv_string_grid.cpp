@@ -153,12 +153,6 @@ void TAdvStringGrid::SetCell(int col, int row, std::string_view text)
     viewport()->update(CellRect(col, row));
 }
 
-void TAdvStringGrid::SetRotatedCell(int col, int row, int angle, std::string_view text)
-{
-    model_.SetRotatedCell(col, row, angle, text);
-    viewport()->update(CellRect(col, row));
-}
-
 void TAdvStringGrid::setCellTable(CellTable table)
 {
     model_.setCellTable(std::move(table));

@@ -74,7 +74,6 @@ public:
     void SetRowCount(int count);
     std::string Cells(int col, int row) const { return model_.Cells(col, row); }
     void SetCell(int col, int row, std::string_view text);
-    void SetRotatedCell(int col, int row, int angle, std::string_view text);
     const CellTable& cellTable() const { return model_.cellTable(); }
     // Installs a whole table at once (a new build).
     void setCellTable(CellTable table);
