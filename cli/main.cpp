@@ -32,6 +32,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace velmora::cli {
 namespace {
@@ -239,8 +240,9 @@ int Run(const CliOptions& options, char* programName)
         request.symbols = SymbolTexts(options);
         request.dithering = options.dithering;
 
-        SchemeEngine engine;
-        SchemeDocument document = engine.BuildScheme(picture, request);
+        // The picture becomes the build's working picture, and the engine's colour reduction is no
+        // longer needed once the scheme is made: neither is kept while the files are written.
+        SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);
         document.pictureName = options.picture.string();
         document.fabricCount = options.fabricCount.value_or(kDefaultFabricCount);
         ReplaceThreads(options, document);

@@ -54,7 +54,7 @@ void ColorFixUnit::BuildHistogram(const Bitmap& picture)
         present[c >> 6] |= std::uint64_t{1} << (c & 63);
     }
 
-    std::vector<std::int32_t> rank(kWords);
+    std::vector<std::int32_t, LeaveNewAllocator<std::int32_t>> rank(kWords); // every word written below
     std::int32_t distinct = 0;
     for (std::size_t w = 0; w < kWords; ++w) {
         rank[w] = distinct;

@@ -11,6 +11,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <system_error>
 
@@ -446,12 +447,21 @@ std::string SchemeFileText(const SchemeDocument& document)
     out += uses.empty() ? "],\n" : "\n  ],\n";
     out += "  \"chart\": [\n";
     const CellTable& chart = document.chart;
-    Json cells = Json::array();
+    // The chart is most of the text: room for a row of three-digit codes is made once, and each code
+    // is written as the JSON writer writes a whole number.
+    out.reserve(out.size() + static_cast<std::size_t>(request.height) * (4 * static_cast<std::size_t>(request.width) + 8) + 8);
     for (int y = 0; y < request.height; ++y) {
-        cells.clear();
-        for (int x = 0; x < request.width; ++x)
-            cells.push_back(code(chart.text(x + 1, y + 1)));
-        out += "    " + dump(cells) + (y + 1 < request.height ? ",\n" : "\n");
+        out += "    [";
+        for (int x = 0; x < request.width; ++x) {
+            const std::string_view symbol = chart.textView(x + 1, y + 1);
+            char digits[4];
+            const auto written = std::to_chars(std::begin(digits), std::end(digits),
+                                               symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front()));
+            if (x > 0)
+                out += ',';
+            out.append(digits, written.ptr);
+        }
+        out += y + 1 < request.height ? "],\n" : "]\n";
     }
     out += "  ]\n}\n";
     return out;
