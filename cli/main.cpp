@@ -23,6 +23,10 @@
 
 #include <QGuiApplication>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -274,6 +278,11 @@ int Print(const std::string& text)
 int main(int argc, char** argv)
 {
     using namespace velmora::cli;
+#ifdef __GLIBC__
+    // The job's buffers of a picture's size each come and go once. Taken from the heap rather than
+    // mapped afresh and handed back every time, a buffer reuses the pages its predecessors touched.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+#endif
     CliOptions options;
     try {
         options = ParseCliOptions(argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>());

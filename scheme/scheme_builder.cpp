@@ -78,10 +78,9 @@ std::vector<Color> ThreadColors(const ColorFixUnit& reduction)
     return colors;
 }
 
-// Maps every distinct colour to the entry with the nearest thread colour, then every pixel by
-// its histogram index. Returns the palette entry of every distinct colour: a pixel's entry is
-// that of its histogram index.
-std::vector<int> MapPlain(Bitmap& working, ColorFixUnit& reduction)
+// Maps every distinct colour to the entry with the nearest thread colour. Returns the palette
+// entry of every distinct colour: a pixel's entry is that of its histogram index.
+std::vector<int> MapPlain(ColorFixUnit& reduction)
 {
     const std::vector<Color> threads = ThreadColors(reduction);
     const NearestThread nearest(threads);
@@ -92,11 +91,14 @@ std::vector<int> MapPlain(Bitmap& working, ColorFixUnit& reduction)
         reduction.HistMapped[At(h)] = threads[At(q)];
         reduction.PaletteStitches[At(q)] += reduction.HistCounts[At(h)];
     }
-
-    auto pixels = working.pixels();
-    for (std::size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = reduction.HistMapped[At(reduction.PixelHist[i])];
     return histEntry;
+}
+
+// Turns a picture of histogram indices into one of thread colours.
+void PaintMapped(Bitmap& indexed, const ColorFixUnit& reduction)
+{
+    for (Color& pixel : indexed.pixels())
+        pixel = reduction.HistMapped[At(static_cast<int>(pixel))];
 }
 
 std::vector<int> MapWithErrorDiffusion(Bitmap& working, ColorFixUnit& reduction)
@@ -254,27 +256,33 @@ SchemeDocument SchemeEngine::Build(Bitmap working, const SchemeRequest& request)
     document.request = request;
     document.picture = std::move(working);
 
+    // Without error diffusion the picture's colours are needed no longer once the histogram is made:
+    // the picture then holds each stitch's histogram index until the chart is filled.
     ColorFixUnit reduction;
     std::array<int, kDmcCount> used{};
-    reduction.ReduceColors(document.picture, request.colorCount);
+    if (request.dithering)
+        reduction.ReduceColors(document.picture, request.colorCount);
+    else
+        reduction.ReduceColorsInPlace(document.picture, request.colorCount);
     AssignThreads(reduction, used);
-    // The plain mapping gives every stitch the entry of its colour; only error diffusion needs a
-    // list of one entry per stitch.
     std::vector<int> histEntry, entries;
     if (request.dithering)
         entries = MapWithErrorDiffusion(document.picture, reduction);
     else
-        histEntry = MapPlain(document.picture, reduction);
+        histEntry = MapPlain(reduction);
     const std::vector<int> originalOfSorted = SortByBrightness(reduction);
     const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
     document.legend = LegendTable(LegendEntries(reduction, symbols));
     document.chart = NewChartFrame(request.width, request.height);
-    if (request.dithering)
+    if (request.dithering) {
         FillChart(document.chart, request.width, request.height, [&](std::size_t i) { return entries[i]; },
                   originalOfSorted, symbols);
-    else
-        FillChart(document.chart, request.width, request.height,
-                  [&](std::size_t i) { return histEntry[At(reduction.PixelHist[i])]; }, originalOfSorted, symbols);
+    } else {
+        const auto histIndex = std::as_const(document.picture).pixels();
+        FillChart(document.chart, request.width, request.height, [&](std::size_t i) { return histEntry[histIndex[i]]; },
+                  originalOfSorted, symbols);
+        PaintMapped(document.picture, reduction);
+    }
 
     Reduction = std::move(reduction);
     DMCUsed = used;
