@@ -151,12 +151,13 @@ void WriteOutputs(const CliOptions& options, const SchemeDocument& document, con
     std::optional<OutputFile> picture, jsonFile, workbook, chart, legend;
     if (options.bmp) {
         picture.emplace(options.outFolder / "picture.bmp");
-        picture->Write(EncodeBmp24(document.picture));
+        EncodeBmp24(document.picture,
+                    [&](std::span<const std::uint8_t> piece) { picture->Write(piece.data(), piece.size()); });
         picture->Finish();
     }
     if (options.json) {
         jsonFile.emplace(options.outFolder / "scheme.json");
-        jsonFile->Write(SchemeFileText(document));
+        WriteSchemeFileText(document, [&](std::string_view piece) { jsonFile->Write(piece); });
         jsonFile->Finish();
     }
     WriteWorkbookAndPdfs(options, document, started, workbook, chart, legend);

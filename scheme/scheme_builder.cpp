@@ -7,6 +7,7 @@
 #include "stretch.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
@@ -79,15 +80,17 @@ std::vector<Color> ThreadColors(const ColorFixUnit& reduction)
 }
 
 // Maps every distinct colour to the entry with the nearest thread colour. Returns the palette
-// entry of every distinct colour: a pixel's entry is that of its histogram index.
-std::vector<int> MapPlain(ColorFixUnit& reduction)
+// entry of every distinct colour (at most 100, a byte each): a pixel's entry is that of its
+// histogram index.
+std::vector<std::uint8_t> MapPlain(ColorFixUnit& reduction)
 {
     const std::vector<Color> threads = ThreadColors(reduction);
     const NearestThread nearest(threads);
-    std::vector<int> histEntry(At(reduction.HistSize));
+    static_assert(kMaxColors <= 256, "a palette entry is kept in a byte");
+    std::vector<std::uint8_t> histEntry(At(reduction.HistSize));
     for (int h = reduction.HistSize - 1; h >= 0; --h) {
         const int q = nearest.Find(reduction.HistColors[At(h)]);
-        histEntry[At(h)] = q;
+        histEntry[At(h)] = static_cast<std::uint8_t>(q);
         reduction.HistMapped[At(h)] = threads[At(q)];
         reduction.PaletteStitches[At(q)] += reduction.HistCounts[At(h)];
     }
@@ -265,7 +268,8 @@ SchemeDocument SchemeEngine::Build(Bitmap working, const SchemeRequest& request)
     else
         reduction.ReduceColorsInPlace(document.picture, request.colorCount);
     AssignThreads(reduction, used);
-    std::vector<int> histEntry, entries;
+    std::vector<std::uint8_t> histEntry;
+    std::vector<int> entries;
     if (request.dithering)
         entries = MapWithErrorDiffusion(document.picture, reduction);
     else

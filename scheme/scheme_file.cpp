@@ -401,7 +401,28 @@ std::vector<std::string> ReadSymbols(const Json& top, int colors, const CellTabl
 
 } // namespace
 
+namespace {
+
+// Chart rows go to the writer in pieces of about this many bytes.
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+// The chart's text: every stitch a code of at most three digits and a comma, each row framed.
+std::size_t ChartTextBound(const SchemeRequest& request)
+{
+    return static_cast<std::size_t>(request.height) * (4 * static_cast<std::size_t>(request.width) + 8) + 8;
+}
+
+} // namespace
+
 std::string SchemeFileText(const SchemeDocument& document)
+{
+    std::string text;
+    text.reserve(ChartTextBound(document.request) + 4096);
+    WriteSchemeFileText(document, [&](std::string_view piece) { text += piece; });
+    return text;
+}
+
+void WriteSchemeFileText(const SchemeDocument& document, const std::function<void(std::string_view)>& write)
 {
     const SchemeRequest& request = document.request;
     const auto dump = [](const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); };
@@ -447,10 +468,14 @@ std::string SchemeFileText(const SchemeDocument& document)
     out += uses.empty() ? "],\n" : "\n  ],\n";
     out += "  \"chart\": [\n";
     const CellTable& chart = document.chart;
-    // The chart is most of the text: room for a row of three-digit codes is made once, and each code
-    // is written as the JSON writer writes a whole number.
-    out.reserve(out.size() + static_cast<std::size_t>(request.height) * (4 * static_cast<std::size_t>(request.width) + 8) + 8);
+    // The chart is most of the text: it goes out a piece at a time, each code written as the JSON
+    // writer writes a whole number.
+    out.reserve(out.size() + std::min(ChartTextBound(request), 2 * kPieceBytes));
     for (int y = 0; y < request.height; ++y) {
+        if (out.size() >= kPieceBytes) {
+            write(out);
+            out.clear();
+        }
         out += "    [";
         for (int x = 0; x < request.width; ++x) {
             const std::string_view symbol = chart.textView(x + 1, y + 1);
@@ -464,7 +489,7 @@ std::string SchemeFileText(const SchemeDocument& document)
         out += y + 1 < request.height ? "],\n" : "]\n";
     }
     out += "  ]\n}\n";
-    return out;
+    write(out);
 }
 
 void WriteSchemeFile(const std::filesystem::path& path, const SchemeDocument& document)
