@@ -124,6 +124,23 @@ TEST_F(CliTest, ReadsPicturesByTheirContent)
               withoutName(ReadFileText(folder_ / "bmp" / "scheme.json")));
 }
 
+// libheif is opened only for a HEIF file: where it cannot be loaded (here an empty file stands in
+// for it), every other picture still gives its scheme and a HEIF file is refused with the reason.
+TEST_F(CliTest, HeifFilesAloneNeedTheirLibrary)
+{
+    std::ofstream(folder_ / "libheif.so.1") << "";
+    const std::string withoutLibheif = "LD_LIBRARY_PATH=" + folder_.string() + " ";
+    EXPECT_EQ(Cli(kSample.string() + " --formats json --out " + (folder_ / "jpeg").string(), withoutLibheif).status, 0);
+    const CliRun heif = Cli(std::string(VELMORA_CORPUS_DIR) + "/kinds/heic-cat-451x300.heic --formats json --out " +
+                                (folder_ / "heif").string(),
+                            withoutLibheif);
+    EXPECT_EQ(heif.status, 1);
+    EXPECT_NE(heif.errors.find("heic-cat-451x300.heic: the HEIF file cannot be read: the HEIF library is not available"),
+              std::string::npos)
+        << heif.errors;
+    EXPECT_FALSE(fs::exists(folder_ / "heif" / "scheme.json"));
+}
+
 // The look options reach the PDFs and the workbook; the cloth, the finished size and the skeins
 // reach scheme.json, whose threads add up to the chart's stitches.
 TEST_F(CliTest, ClothSkeinsAndTheChartsLook)
