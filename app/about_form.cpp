@@ -11,40 +11,67 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include <optional>
+
 namespace velmora {
 namespace {
 
+// The box as designed, in pixels: its size and where each control sits.
+constexpr QSize kBoxSize(313, 253);
+constexpr QRect kIconRect(8, 12, 32, 32);
+constexpr QRect kRuleRect(8, 76, 297, 4);
+constexpr QRect kCommentsRect(8, 140, 297, 61);
+constexpr QRect kOkButtonRect(116, 216, 81, 25);
 // The right edge of lb_Version, which grows to the left.
 constexpr int kVersionRight = 237;
 // Longer file versions and internal names are cut to this many characters.
 constexpr int kMaxVersionText = 255;
 
-QFont LabelFont(int pixelHeight, bool bold, bool italic)
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(pixelHeight);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
+// A label of the box: it sizes itself to its text from its top-left corner, in Arial of the given
+// pixel height or, when that is 0, in the window's font, and in the window's text colour unless
+// one is given.
+struct LabelDesign {
+    QLabel* Tfm_About::*member;
+    const char* name;
+    QPoint topLeft;
+    int fontPixels = 0;
+    bool bold = false;
+    bool italic = false;
+    std::optional<QColor> color;
+};
 
-QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top)
+// In the form's order; lb_Version's left edge follows from kVersionRight.
+const LabelDesign kLabels[] = {
+    {&Tfm_About::lb_Name, "lb_Name", {48, 12}, 27, true, false, {}},
+    {&Tfm_About::lb_Version, "lb_Version", {0, 44}, 24, true, true, QColor(0, 0, 255)},
+    {&Tfm_About::lb_FileVersion, "lb_FileVersion", {244, 52}, 0, false, false, {}},
+    {&Tfm_About::lb_InternalName, "lb_InternalName", {8, 52}, 0, false, false, {}},
+    {&Tfm_About::lb_Company, "lb_Company", {8, 84}, 21, true, false, QColor(128, 0, 128)}, // purple
+    {&Tfm_About::lb_CopyRight, "lb_CopyRight", {8, 112}, 13, false, false, {}},
+};
+
+QLabel* MakeLabel(QWidget* parent, const LabelDesign& design)
 {
-    auto* label = new QLabel(QString::fromLatin1(name), parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
+    auto* label = new QLabel(QString::fromLatin1(design.name), parent);
+    label->setObjectName(QString::fromLatin1(design.name));
+    label->move(design.topLeft);
     // Transparent: the window shows through.
     label->setAutoFillBackground(false);
     label->setTextFormat(Qt::PlainText);
+    if (design.fontPixels > 0) {
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(design.fontPixels);
+        font.setBold(design.bold);
+        font.setItalic(design.italic);
+        label->setFont(font);
+    }
+    if (design.color) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, *design.color);
+        label->setPalette(palette);
+    }
     label->adjustSize();
     return label;
-}
-
-void SetTextColor(QLabel* label, const QColor& color)
-{
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
 }
 
 } // namespace
@@ -62,54 +89,37 @@ void Tfm_About::CreateControls()
     // A fixed border with only the close box.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(313, 253);
+    setFixedSize(kBoxSize);
     setFont(WindowBaseFont());
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QIcon(QStringLiteral(":/images/velmora.png")).pixmap(32, 32));
-    Image1->setGeometry(8, 12, 32, 32);
+    AppIcon = new QLabel(this);
+    AppIcon->setObjectName(QStringLiteral("Image1"));
+    AppIcon->setPixmap(QIcon(QStringLiteral(":/images/velmora.png")).pixmap(kIconRect.size()));
+    AppIcon->setGeometry(kIconRect);
 
-    lb_Name = MakeLabel(this, "lb_Name", 48, 12);
-    lb_Name->setFont(LabelFont(27, true, false));
-    lb_Name->adjustSize();
-
-    lb_Version = MakeLabel(this, "lb_Version", 0, 44);
-    lb_Version->setFont(LabelFont(24, true, true));
+    for (const LabelDesign& design : kLabels)
+        this->*design.member = MakeLabel(this, design);
     lb_Version->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    SetTextColor(lb_Version, QColor(0, 0, 255));
     SetLabel(lb_Version, lb_Version->text());
 
-    lb_FileVersion = MakeLabel(this, "lb_FileVersion", 244, 52);
-    lb_InternalName = MakeLabel(this, "lb_InternalName", 8, 52);
-
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel1->setGeometry(8, 76, 297, 4);
-
-    lb_Company = MakeLabel(this, "lb_Company", 8, 84);
-    lb_Company->setFont(LabelFont(21, true, false));
-    SetTextColor(lb_Company, QColor(128, 0, 128)); // purple
-    lb_Company->adjustSize();
-
-    lb_CopyRight = MakeLabel(this, "lb_CopyRight", 8, 112);
-    lb_CopyRight->setFont(LabelFont(13, false, false));
-    lb_CopyRight->adjustSize();
+    Rule = new QFrame(this);
+    Rule->setObjectName(QStringLiteral("Bevel1"));
+    Rule->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Rule->setGeometry(kRuleRect);
 
     mm_Comments = new QPlainTextEdit(QStringLiteral("mm_Comments"), this);
     mm_Comments->setObjectName(QStringLiteral("mm_Comments"));
     mm_Comments->setReadOnly(true);
     mm_Comments->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    mm_Comments->setGeometry(8, 140, 297, 61);
+    mm_Comments->setGeometry(kCommentsRect);
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setGeometry(116, 216, 81, 25);
-    BitBtn1->setDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    OkButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
+    OkButton->setObjectName(QStringLiteral("BitBtn1"));
+    OkButton->setGeometry(kOkButtonRect);
+    OkButton->setDefault(true);
+    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    setTabOrder(mm_Comments, BitBtn1);
+    setTabOrder(mm_Comments, OkButton);
     mm_Comments->setFocus();
 }
 

@@ -19,16 +19,16 @@ public:
     // otherwise.
     explicit Tfm_About(QWidget* owner, QString executable = QString());
 
-    QLabel* Image1 = nullptr;
+    QLabel* AppIcon = nullptr;
     QLabel* lb_Name = nullptr;
     QLabel* lb_Version = nullptr;
     QLabel* lb_FileVersion = nullptr;
     QLabel* lb_InternalName = nullptr;
-    QFrame* Bevel1 = nullptr;
+    QFrame* Rule = nullptr;
     QLabel* lb_Company = nullptr;
     QLabel* lb_CopyRight = nullptr;
     QPlainTextEdit* mm_Comments = nullptr;
-    QPushButton* BitBtn1 = nullptr;
+    QPushButton* OkButton = nullptr;
 
 private:
     void CreateControls();

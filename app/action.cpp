@@ -12,7 +12,6 @@ HintParts SplitHint(const QString& hint)
 
 void TAction::SetHint(const QString& hint)
 {
-    Hint = hint;
     const HintParts parts = SplitHint(hint);
     setToolTip(parts.Short);
     setStatusTip(parts.Long);

@@ -5,16 +5,11 @@
 
 namespace velmora {
 
-// A command as the data module keeps it: a QAction with the category that groups it and the hint
-// it was given whole ("short|long"; the short part becomes the tooltip, the long part the status
-// bar text).
+// A command as the data module keeps it: a QAction given its hint whole ("short|long"; the short
+// part becomes the tooltip, the long part the status bar text).
 class TAction : public QAction {
 public:
     using QAction::QAction;
-
-    QString Category;
-    QString Hint;
-    int ImageIndex = -1;
 
     void SetHint(const QString& hint);
 };

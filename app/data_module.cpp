@@ -32,7 +32,7 @@
 
 namespace velmora {
 
-TDM* DM = nullptr;
+DataModule* DM = nullptr;
 
 namespace {
 
@@ -53,7 +53,7 @@ QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSepa
 
 // The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
 // `ending` in place of its extension.
-QString SuggestedName(const TDM& dm, const QString& ending)
+QString SuggestedName(const DataModule& dm, const QString& ending)
 {
     if (!dm.SchemeFileName.empty()) {
         const QFileInfo file(ToQString(dm.SchemeFileName));
@@ -66,7 +66,7 @@ QString SuggestedName(const TDM& dm, const QString& ending)
 
 } // namespace
 
-TDM::TDM(Tfm_Main* owner) : QObject(owner)
+DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
 {
     // Published first: what the module builds below already reaches it.
     DM = this;
@@ -81,24 +81,24 @@ TDM::TDM(Tfm_Main* owner) : QObject(owner)
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);
-    Editor->AttachLegend(*owner->asg_Symbols, *ac_EditReplaceThread, [this] { UpdateActions(); });
+    Editor->AttachLegend(*owner->LegendGrid, *ac_EditReplaceThread, [this] { UpdateActions(); });
 
     // The commands' enabled states follow the state of the run whenever the application has
     // handled its input and is about to wait for more.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TDM::UpdateActions);
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &DataModule::UpdateActions);
 
     RunGuarded([this] { DataModuleCreate(); });
     UpdateActions();
 }
 
-TDM::~TDM()
+DataModule::~DataModule()
 {
     RunGuarded([this] { DataModuleDestroy(); });
     DM = nullptr;
 }
 
-void TDM::CreateImages()
+void DataModule::CreateImages()
 {
     ImageList[imgNew] = QIcon(QStringLiteral(":/images/file_new.png"));
     ImageList[imgOptions] = QIcon(QStringLiteral(":/images/service_options.png"));
@@ -113,14 +113,12 @@ void TDM::CreateImages()
     ImageList[imgSaveSymbolsPdf] = QIcon(QStringLiteral(":/images/file_save_symbols_pdf.png"));
 }
 
-TAction* TDM::MakeAction(const char* name, const char* category, const char* caption, const char* hint,
-                         int image, Handler execute)
+TAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
+                                Handler execute)
 {
     auto* action = new TAction(QString::fromUtf8(caption), this);
     action->setObjectName(QString::fromUtf8(name));
-    action->Category = QString::fromUtf8(category);
     action->SetHint(QString::fromUtf8(hint));
-    action->ImageIndex = image;
     if (image >= 0)
         action->setIcon(ImageList[static_cast<std::size_t>(image)]);
     // The captions carry no accelerators; an ampersand would be text.
@@ -129,120 +127,120 @@ TAction* TDM::MakeAction(const char* name, const char* category, const char* cap
     return action;
 }
 
-void TDM::CreateActions()
+void DataModule::CreateActions()
 {
-    ac_FileNew = MakeAction("ac_FileNew", "Файл", "Новая схема",
+    ac_FileNew = MakeAction("ac_FileNew", "Новая схема",
                             "Новая схема|Открыть мастер быстрого создания схемы вышивки крестиком", imgNew,
-                            &TDM::ac_FileNewExecute);
+                            &DataModule::ac_FileNewExecute);
     ac_FileNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
 
-    ac_FilePrint = MakeAction("ac_FilePrint", "Файл", "Печать схемы",
+    ac_FilePrint = MakeAction("ac_FilePrint", "Печать схемы",
                               "Печать схемы|Печать схемы для вышивания крестиком", imgPrint,
-                              &TDM::ac_FilePrintExecute);
+                              &DataModule::ac_FilePrintExecute);
     ac_FilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
 
-    ac_FilePrintSymbols = MakeAction("ac_FilePrintSymbols", "Файл", "Печать символов",
+    ac_FilePrintSymbols = MakeAction("ac_FilePrintSymbols", "Печать символов",
                                      "Печать символов|Печать таблицы расшифровки используемых символов", -1,
-                                     &TDM::ac_FilePrintSymbolsExecute);
+                                     &DataModule::ac_FilePrintSymbolsExecute);
 
-    ac_FileExit = MakeAction("ac_FileExit", "Файл", "Выход", "Выход|Завершение работы с программой", imgExit,
-                             &TDM::ac_FileExitExecute);
+    ac_FileExit = MakeAction("ac_FileExit", "Выход", "Выход|Завершение работы с программой", imgExit,
+                             &DataModule::ac_FileExitExecute);
     ac_FileExit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_X));
 
-    ac_ServiceExcel = MakeAction("ac_ServiceExcel", "Сервис", "В Excel ->",
+    ac_ServiceExcel = MakeAction("ac_ServiceExcel", "В Excel ->",
                                  "Сохранить в Excel|Передать полученную схему в Microsoft Excel", imgExcel,
-                                 &TDM::ac_ServiceExcelExecute);
+                                 &DataModule::ac_ServiceExcelExecute);
 
-    ac_ServiceDMC = MakeAction("ac_ServiceDMC", "Сервис", "Таблица DMC",
+    ac_ServiceDMC = MakeAction("ac_ServiceDMC", "Таблица DMC",
                                "Таблица DMC|Открыть таблицу цветов ниток набора DMC", imgDMC,
-                               &TDM::ac_ServiceDMCExecute);
+                               &DataModule::ac_ServiceDMCExecute);
 
     ac_ServiceOptions =
-        MakeAction("ac_ServiceOptions", "Сервис", "Шрифт символов...",
+        MakeAction("ac_ServiceOptions", "Шрифт символов...",
                    "Шрифт символов|Выбор и настройка шрифта символов, которые используются в схеме", imgOptions,
-                   &TDM::ac_ServiceOptionsExecute);
+                   &DataModule::ac_ServiceOptionsExecute);
 
-    ac_HelpAbout = MakeAction("ac_HelpAbout", "Помощь", "О программе...",
+    ac_HelpAbout = MakeAction("ac_HelpAbout", "О программе...",
                               "О программе|Вывод информации про программу и автора", imgAbout,
-                              &TDM::ac_HelpAboutExecute);
+                              &DataModule::ac_HelpAboutExecute);
 
-    ac_EditUndo = MakeAction("ac_EditUndo", "Правка", "Отменить", "Отменить|Отменить последнее изменение схемы", -1,
-                             &TDM::ac_EditUndoExecute);
+    ac_EditUndo = MakeAction("ac_EditUndo", "Отменить", "Отменить|Отменить последнее изменение схемы", -1,
+                             &DataModule::ac_EditUndoExecute);
     ac_EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
 
-    ac_EditRedo = MakeAction("ac_EditRedo", "Правка", "Повторить", "Повторить|Повторить отменённое изменение схемы",
-                             -1, &TDM::ac_EditRedoExecute);
+    ac_EditRedo = MakeAction("ac_EditRedo", "Повторить", "Повторить|Повторить отменённое изменение схемы",
+                             -1, &DataModule::ac_EditRedoExecute);
     ac_EditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
     ac_EditReplaceThread = MakeAction(
-        "ac_EditReplaceThread", "Правка", "Заменить нитку…",
+        "ac_EditReplaceThread", "Заменить нитку…",
         "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
-        -1, &TDM::ac_EditReplaceThreadExecute);
+        -1, &DataModule::ac_EditReplaceThreadExecute);
 
     ac_EditSourceBeside = MakeAction(
-        "ac_EditSourceBeside", "Правка", "Исходное изображение рядом",
+        "ac_EditSourceBeside", "Исходное изображение рядом",
         "Исходное изображение рядом|Показать рядом с изображением по схеме исходное изображение в размере схемы", -1,
-        &TDM::ac_EditSourceBesideExecute);
+        &DataModule::ac_EditSourceBesideExecute);
     ac_EditSourceBeside->setCheckable(true);
     ac_EditSourceInstead = MakeAction(
-        "ac_EditSourceInstead", "Правка", "Исходное изображение вместо",
+        "ac_EditSourceInstead", "Исходное изображение вместо",
         "Исходное изображение вместо|Показать вместо изображения по схеме исходное изображение в размере схемы", -1,
-        &TDM::ac_EditSourceInsteadExecute);
+        &DataModule::ac_EditSourceInsteadExecute);
     ac_EditSourceInstead->setCheckable(true);
     // The toolbar's buttons are narrow: they carry the short part of the hint.
-    ac_FileOpen = MakeAction("ac_FileOpen", "Файл", "Открыть схему…",
+    ac_FileOpen = MakeAction("ac_FileOpen", "Открыть схему…",
                              "Открыть схему|Открыть схему вышивки, сохранённую в файле", imgOpen,
-                             &TDM::ac_FileOpenExecute);
+                             &DataModule::ac_FileOpenExecute);
     ac_FileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     ac_FileOpen->setIconText(QStringLiteral("Открыть"));
 
-    ac_FileSave = MakeAction("ac_FileSave", "Файл", "Сохранить схему…",
+    ac_FileSave = MakeAction("ac_FileSave", "Сохранить схему…",
                              "Сохранить схему|Сохранить схему вышивки в файл, чтобы открыть её позже", imgSave,
-                             &TDM::ac_FileSaveExecute);
+                             &DataModule::ac_FileSaveExecute);
     ac_FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     ac_FileSave->setIconText(QStringLiteral("Сохранить"));
 
-    ac_FileSavePdf = MakeAction("ac_FileSavePdf", "Файл", "Сохранить схему в PDF…",
+    ac_FileSavePdf = MakeAction("ac_FileSavePdf", "Сохранить схему в PDF…",
                                 "Схема в PDF|Сохранить страницы печати схемы в файл PDF", imgSavePdf,
-                                &TDM::ac_FileSavePdfExecute);
+                                &DataModule::ac_FileSavePdfExecute);
     ac_FileSavePdf->setIconText(QStringLiteral("Схема в PDF"));
 
     ac_FileSaveSymbolsPdf =
-        MakeAction("ac_FileSaveSymbolsPdf", "Файл", "Сохранить символы в PDF…",
+        MakeAction("ac_FileSaveSymbolsPdf", "Сохранить символы в PDF…",
                    "Символы в PDF|Сохранить страницы печати таблицы символов в файл PDF", imgSaveSymbolsPdf,
-                   &TDM::ac_FileSaveSymbolsPdfExecute);
+                   &DataModule::ac_FileSaveSymbolsPdfExecute);
     ac_FileSaveSymbolsPdf->setIconText(QStringLiteral("Символы в PDF"));
 
     CreateViewActions();
 }
 
-void TDM::CreateViewActions()
+void DataModule::CreateViewActions()
 {
     ac_ViewTenLines = MakeAction(
-        "ac_ViewTenLines", "Вид", "Линии через 10 стежков",
+        "ac_ViewTenLines", "Линии через 10 стежков",
         "Линии через 10 стежков|Выделять более толстой линией каждый десятый стежок на экране и при печати", -1,
-        &TDM::ac_ViewTenLinesExecute);
-    ac_ViewColorCells = MakeAction("ac_ViewColorCells", "Вид", "Цветные клетки",
+        &DataModule::ac_ViewTenLinesExecute);
+    ac_ViewColorCells = MakeAction("ac_ViewColorCells", "Цветные клетки",
                                    "Цветные клетки|Закрашивать клетки схемы цветом нитки на экране и при печати",
-                                   -1, &TDM::ac_ViewColorCellsExecute);
+                                   -1, &DataModule::ac_ViewColorCellsExecute);
     ac_ViewSkeins = MakeAction(
-        "ac_ViewSkeins", "Вид", "Расход ниток",
+        "ac_ViewSkeins", "Расход ниток",
         "Расход ниток|Показывать в таблице символов, сколько мотков каждой нитки понадобится на выбранной ткани", -1,
-        &TDM::ac_ViewSkeinsExecute);
+        &DataModule::ac_ViewSkeinsExecute);
     for (TAction* action : {ac_ViewTenLines, ac_ViewColorCells, ac_ViewSkeins})
         action->setCheckable(true);
-    ac_ViewFabric = MakeAction("ac_ViewFabric", "Вид", "Ткань…",
+    ac_ViewFabric = MakeAction("ac_ViewFabric", "Ткань…",
                                "Ткань|Выбор ткани: сколько крестиков на дюйм, для размера вышивки и расхода ниток",
-                               -1, &TDM::ac_ViewFabricExecute);
-    ac_ViewZoomIn = MakeAction("ac_ViewZoomIn", "Вид", "Крупнее", "Крупнее|Увеличить клетки и символы схемы", -1,
-                               &TDM::ac_ViewZoomInExecute);
+                               -1, &DataModule::ac_ViewFabricExecute);
+    ac_ViewZoomIn = MakeAction("ac_ViewZoomIn", "Крупнее", "Крупнее|Увеличить клетки и символы схемы", -1,
+                               &DataModule::ac_ViewZoomInExecute);
     ac_ViewZoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::Key_Plus)});
-    ac_ViewZoomOut = MakeAction("ac_ViewZoomOut", "Вид", "Мельче", "Мельче|Уменьшить клетки и символы схемы", -1,
-                                &TDM::ac_ViewZoomOutExecute);
+    ac_ViewZoomOut = MakeAction("ac_ViewZoomOut", "Мельче", "Мельче|Уменьшить клетки и символы схемы", -1,
+                                &DataModule::ac_ViewZoomOutExecute);
     ac_ViewZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
 }
 
-void TDM::CreateMainMenu(Tfm_Main& owner)
+void DataModule::CreateMainMenu(Tfm_Main& owner)
 {
     MainMenu = new QMenuBar(&owner);
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
@@ -252,25 +250,25 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     mi_File->addAction(ac_FileNew);
     mi_File->addAction(ac_FileOpen);
     mi_File->addAction(ac_FileSave);
-    N3 = mi_File->addSeparator();
-    N3->setObjectName(QStringLiteral("N3"));
+    FilePrintSeparator = mi_File->addSeparator();
+    FilePrintSeparator->setObjectName(QStringLiteral("N3"));
     mi_File->addAction(ac_FilePrint);
     mi_File->addAction(ac_FilePrintSymbols);
     mi_File->addAction(ac_FileSavePdf);
     mi_File->addAction(ac_FileSaveSymbolsPdf);
-    N1 = mi_File->addSeparator();
-    N1->setObjectName(QStringLiteral("N1"));
+    FileExitSeparator = mi_File->addSeparator();
+    FileExitSeparator->setObjectName(QStringLiteral("N1"));
     mi_File->addAction(ac_FileExit);
 
     mi_Edit = MainMenu->addMenu(QStringLiteral("Правка"));
     mi_Edit->setObjectName(QStringLiteral("mi_Edit"));
     mi_Edit->addAction(ac_EditUndo);
     mi_Edit->addAction(ac_EditRedo);
-    N4 = mi_Edit->addSeparator();
-    N4->setObjectName(QStringLiteral("N4"));
+    EditUndoSeparator = mi_Edit->addSeparator();
+    EditUndoSeparator->setObjectName(QStringLiteral("N4"));
     mi_Edit->addAction(ac_EditReplaceThread);
-    N5 = mi_Edit->addSeparator();
-    N5->setObjectName(QStringLiteral("N5"));
+    EditSourceSeparator = mi_Edit->addSeparator();
+    EditSourceSeparator->setObjectName(QStringLiteral("N5"));
     mi_Edit->addAction(ac_EditSourceBeside);
     mi_Edit->addAction(ac_EditSourceInstead);
 
@@ -278,7 +276,7 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     pm_Picture->setObjectName(QStringLiteral("pm_Picture"));
     pm_Picture->addAction(ac_EditSourceBeside);
     pm_Picture->addAction(ac_EditSourceInstead);
-    connect(pm_Picture, &QMenu::aboutToShow, this, &TDM::UpdateActions);
+    connect(pm_Picture, &QMenu::aboutToShow, this, &DataModule::UpdateActions);
     owner.ts_Picture->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(owner.ts_Picture, &QWidget::customContextMenuRequested, this,
             [this, &owner](const QPoint& pos) { pm_Picture->popup(owner.ts_Picture->mapToGlobal(pos)); });
@@ -287,8 +285,8 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     mi_Service->setObjectName(QStringLiteral("mi_Service"));
     mi_Service->addAction(ac_ServiceExcel);
     mi_Service->addAction(ac_ServiceDMC);
-    N2 = mi_Service->addSeparator();
-    N2->setObjectName(QStringLiteral("N2"));
+    ServiceOptionsSeparator = mi_Service->addSeparator();
+    ServiceOptionsSeparator->setObjectName(QStringLiteral("N2"));
     mi_Service->addAction(ac_ServiceOptions);
 
     mi_View = MainMenu->addMenu(QStringLiteral("Вид"));
@@ -307,12 +305,12 @@ void TDM::CreateMainMenu(Tfm_Main& owner)
     mi_Help->addAction(ac_HelpAbout);
 
     for (QMenu* menu : {mi_File, mi_Edit, mi_Service, mi_View, mi_Help})
-        connect(menu, &QMenu::aboutToShow, this, &TDM::UpdateActions);
+        connect(menu, &QMenu::aboutToShow, this, &DataModule::UpdateActions);
 
     owner.setMenuBar(MainMenu);
 }
 
-void TDM::CreateOpenPictureDialog(Tfm_Main& owner)
+void DataModule::CreateOpenPictureDialog(Tfm_Main& owner)
 {
     OpenPictureDialog = new QFileDialog(&owner);
     OpenPictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
@@ -326,7 +324,7 @@ void TDM::CreateOpenPictureDialog(Tfm_Main& owner)
     OpenPictureDialog->setSizeGripEnabled(true);
 }
 
-void TDM::DataModuleCreate()
+void DataModule::DataModuleCreate()
 {
     PictureLoaded = false;
     SchemeReady = false;
@@ -340,28 +338,28 @@ void TDM::DataModuleCreate()
     CopySymbolFontToChart();
 }
 
-void TDM::DataModuleDestroy()
+void DataModule::DataModuleDestroy()
 {
     StoredDithering = Dithering ? "True" : "False";
     SaveSettings();
 }
 
-void TDM::LoadSettings()
+void DataModule::LoadSettings()
 {
-    JvFormStorage.Key = SettingsKey;
-    JvFormStorage.Section = SettingsSection;
-    JvFormStorage.MoreValues = StoredViewValues(View);
-    JvFormStorage.Load(FontDialog.Font, StoredDithering);
-    View = ViewSettingsFromStored(JvFormStorage.MoreValues);
+    SettingsStore.Key = SettingsKey;
+    SettingsStore.Section = SettingsSection;
+    SettingsStore.MoreValues = StoredViewValues(View);
+    SettingsStore.Load(FontDialog.Font, StoredDithering);
+    View = ViewSettingsFromStored(SettingsStore.MoreValues);
 }
 
-void TDM::SaveSettings()
+void DataModule::SaveSettings()
 {
-    JvFormStorage.MoreValues = StoredViewValues(View);
-    JvFormStorage.Save(FontDialog.Font, StoredDithering);
+    SettingsStore.MoreValues = StoredViewValues(View);
+    SettingsStore.Save(FontDialog.Font, StoredDithering);
 }
 
-void TDM::UpdateActions()
+void DataModule::UpdateActions()
 {
     for (QAction* action :
          {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
@@ -371,30 +369,30 @@ void TDM::UpdateActions()
     ac_EditUpdate();
 }
 
-void TDM::ac_EditUpdate()
+void DataModule::ac_EditUpdate()
 {
     ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
     ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
-    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->asg_Symbols->Row()) >= 0);
+    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
 }
 
-void TDM::ac_EditSourceBesideExecute()
+void DataModule::ac_EditSourceBesideExecute()
 {
     if (ac_EditSourceBeside->isChecked())
         ac_EditSourceInstead->setChecked(false);
     ShowSourceAsChosen();
 }
 
-void TDM::ac_EditSourceInsteadExecute()
+void DataModule::ac_EditSourceInsteadExecute()
 {
     if (ac_EditSourceInstead->isChecked())
         ac_EditSourceBeside->setChecked(false);
     ShowSourceAsChosen();
 }
 
-void TDM::ShowSourceAsChosen()
+void DataModule::ShowSourceAsChosen()
 {
     using Source = Tfm_Main::SourceView;
     fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? Source::Beside
@@ -402,12 +400,12 @@ void TDM::ShowSourceAsChosen()
                                                             : Source::Hidden);
 }
 
-void TDM::ac_FilePrintUpdate(QAction& sender)
+void DataModule::ac_FilePrintUpdate(QAction& sender)
 {
     sender.setEnabled(SchemeReady);
 }
 
-void TDM::RunCommand(QAction& action, Handler execute)
+void DataModule::RunCommand(QAction& action, Handler execute)
 {
     // A command whose state changed since the last update must not run on a stale enabled flag.
     UpdateActions();
@@ -416,42 +414,42 @@ void TDM::RunCommand(QAction& action, Handler execute)
     RunGuarded([this, execute] { (this->*execute)(); });
 }
 
-void TDM::CopySymbolFontToChart()
+void DataModule::CopySymbolFontToChart()
 {
-    velmora::CopySymbolFontToChart(*fm_Main->asg_Image, ToGridFont(FontDialog.Font));
+    velmora::CopySymbolFontToChart(*fm_Main->ChartGrid, ToGridFont(FontDialog.Font));
     // The legend reads the symbol font as it paints; show it in the new font at once.
-    fm_Main->asg_Symbols->viewport()->update();
+    fm_Main->LegendGrid->viewport()->update();
 }
 
-void TDM::ac_FileNewExecute()
+void DataModule::ac_FileNewExecute()
 {
     if (!QuerySaveScheme())
         return;
     RunNewSchemeCommand(*this, *fm_Main);
 }
 
-void TDM::ac_FilePrintExecute()
+void DataModule::ac_FilePrintExecute()
 {
-    velmora::PrintGrid(fm_Main->asg_Image->model());
+    velmora::PrintGrid(fm_Main->ChartGrid->model());
 }
 
-void TDM::ac_FilePrintSymbolsExecute()
+void DataModule::ac_FilePrintSymbolsExecute()
 {
-    velmora::PrintGrid(fm_Main->asg_Symbols->model());
+    velmora::PrintGrid(fm_Main->LegendGrid->model());
 }
 
-void TDM::ac_FileExitExecute()
+void DataModule::ac_FileExitExecute()
 {
     // Exactly as the close box: the window asks before it closes.
     fm_Main->close();
 }
 
-void TDM::ac_ServiceExcelExecute()
+void DataModule::ac_ServiceExcelExecute()
 {
     RunExcelCommand(*fm_Main);
 }
 
-void TDM::ac_ServiceDMCExecute()
+void DataModule::ac_ServiceDMCExecute()
 {
     // The command owns the window for one showing; as a window it sits over the main window.
     Tfm_DMC fm_DMC(fm_Main);
@@ -459,47 +457,47 @@ void TDM::ac_ServiceDMCExecute()
     fm_DMC.exec();
 }
 
-void TDM::ac_ServiceOptionsExecute()
+void DataModule::ac_ServiceOptionsExecute()
 {
     FontDialog.Execute(fm_Main);
     // Also after Cancel: the dialog's font is then the one it had, so the chart keeps its look.
     CopySymbolFontToChart();
 }
 
-void TDM::ac_EditUndoExecute()
+void DataModule::ac_EditUndoExecute()
 {
     Editor->UndoStack->undo();
 }
 
-void TDM::ac_EditRedoExecute()
+void DataModule::ac_EditRedoExecute()
 {
     Editor->UndoStack->redo();
 }
 
-void TDM::ac_EditReplaceThreadExecute()
+void DataModule::ac_EditReplaceThreadExecute()
 {
-    Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->asg_Symbols->Row());
+    Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->LegendGrid->Row());
 }
 
-void TDM::ac_ViewTenLinesExecute()
+void DataModule::ac_ViewTenLinesExecute()
 {
     View.look.tenLines = ac_ViewTenLines->isChecked();
     ApplyView();
 }
 
-void TDM::ac_ViewColorCellsExecute()
+void DataModule::ac_ViewColorCellsExecute()
 {
     View.look.colorCells = ac_ViewColorCells->isChecked();
     ApplyView();
 }
 
-void TDM::ac_ViewSkeinsExecute()
+void DataModule::ac_ViewSkeinsExecute()
 {
     View.look.skeins = ac_ViewSkeins->isChecked();
     ApplyView();
 }
 
-void TDM::ac_ViewFabricExecute()
+void DataModule::ac_ViewFabricExecute()
 {
     Tfm_Fabric fm_Fabric(View.look.fabricCount, fm_Main);
     if (fm_Fabric.exec() != QDialog::Accepted)
@@ -513,39 +511,39 @@ void TDM::ac_ViewFabricExecute()
     ApplyView();
 }
 
-void TDM::ac_ViewZoomInExecute() { ZoomBy(1); }
+void DataModule::ac_ViewZoomInExecute() { ZoomBy(1); }
 
-void TDM::ac_ViewZoomOutExecute() { ZoomBy(-1); }
+void DataModule::ac_ViewZoomOutExecute() { ZoomBy(-1); }
 
-void TDM::ZoomBy(int steps)
+void DataModule::ZoomBy(int steps)
 {
     for (; steps > 0; --steps)
         View.zoom = ZoomIn(View.zoom);
     for (; steps < 0; ++steps)
         View.zoom = ZoomOut(View.zoom);
-    fm_Main->asg_Image->SetZoom(View.zoom);
+    fm_Main->ChartGrid->SetZoom(View.zoom);
     fm_Main->ShowFinishedSize();
 }
 
-void TDM::ApplyView()
+void DataModule::ApplyView()
 {
     ac_ViewTenLines->setChecked(View.look.tenLines);
     ac_ViewColorCells->setChecked(View.look.colorCells);
     ac_ViewSkeins->setChecked(View.look.skeins);
-    velmora::ApplyChartLook(*fm_Main->asg_Image, View.look, fm_Main->asg_Symbols->cellTable());
-    ApplyLegendLook(fm_Main->asg_Symbols->model(), View.look);
-    fm_Main->asg_Symbols->Refresh();
-    fm_Main->asg_Image->SetZoom(View.zoom);
+    velmora::ApplyChartLook(*fm_Main->ChartGrid, View.look, fm_Main->LegendGrid->cellTable());
+    ApplyLegendLook(fm_Main->LegendGrid->model(), View.look);
+    fm_Main->LegendGrid->Refresh();
+    fm_Main->ChartGrid->SetZoom(View.zoom);
     fm_Main->ShowFinishedSize();
 }
 
-void TDM::ac_HelpAboutExecute()
+void DataModule::ac_HelpAboutExecute()
 {
     Tfm_About fm_About(fm_Main);
     fm_About.exec();
 }
 
-bool TDM::QuerySaveScheme()
+bool DataModule::QuerySaveScheme()
 {
     if (!SchemeReady || !SchemeModified)
         return true;
@@ -567,7 +565,7 @@ bool TDM::QuerySaveScheme()
     return saved;
 }
 
-void TDM::ac_FileOpenExecute()
+void DataModule::ac_FileOpenExecute()
 {
     if (!QuerySaveScheme())
         return;
@@ -578,7 +576,7 @@ void TDM::ac_FileOpenExecute()
         OpenScheme(ToPath(*file));
 }
 
-void TDM::OpenScheme(const std::filesystem::path& file)
+void DataModule::OpenScheme(const std::filesystem::path& file)
 {
     SchemeDocument document;
     try {
@@ -594,7 +592,7 @@ void TDM::OpenScheme(const std::filesystem::path& file)
     ShowSourceAsChosen();
 }
 
-void TDM::SaveScheme(const std::filesystem::path& file)
+void DataModule::SaveScheme(const std::filesystem::path& file)
 {
     try {
         WriteSchemeFile(file, Scheme);
@@ -605,7 +603,7 @@ void TDM::SaveScheme(const std::filesystem::path& file)
     SchemeModified = false;
 }
 
-void TDM::ac_FileSaveExecute()
+void DataModule::ac_FileSaveExecute()
 {
     std::filesystem::path file = SchemeFileName;
     if (file.empty()) {
@@ -639,19 +637,19 @@ void SaveGridPdf(const GridModel& grid, const QString& caption, const QString& s
 
 } // namespace
 
-void TDM::ac_FileSavePdfExecute()
+void DataModule::ac_FileSavePdfExecute()
 {
-    SaveGridPdf(fm_Main->asg_Image->model(), QStringLiteral("Сохранить схему в PDF"),
+    SaveGridPdf(fm_Main->ChartGrid->model(), QStringLiteral("Сохранить схему в PDF"),
                 SuggestedName(*this, QStringLiteral(".pdf")));
 }
 
-void TDM::ac_FileSaveSymbolsPdfExecute()
+void DataModule::ac_FileSaveSymbolsPdfExecute()
 {
-    SaveGridPdf(fm_Main->asg_Symbols->model(), QStringLiteral("Сохранить символы в PDF"),
+    SaveGridPdf(fm_Main->LegendGrid->model(), QStringLiteral("Сохранить символы в PDF"),
                 SuggestedName(*this, QStringLiteral("-символы.pdf")));
 }
 
-void TDM::OpenFromCommandLine(const QString& file)
+void DataModule::OpenFromCommandLine(const QString& file)
 {
     const std::filesystem::path path = ToPath(file);
     if (IsSchemeFile(path)) {

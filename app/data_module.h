@@ -26,7 +26,7 @@ class Tfm_Main;
 // The data module: the commands, the main menu, the images, the two common dialogs, the settings
 // and the state of the run. One instance, `DM`, owned by the main window; reachable from the moment
 // its construction begins until it is destroyed with the window.
-class TDM : public QObject {
+class DataModule : public QObject {
     Q_OBJECT
 public:
     // Images by index, as the commands and the menu refer to them.
@@ -46,8 +46,8 @@ public:
         kImageCount
     };
 
-    explicit TDM(Tfm_Main* owner);
-    ~TDM() override;
+    explicit DataModule(Tfm_Main* owner);
+    ~DataModule() override;
 
     std::array<QIcon, kImageCount> ImageList;
 
@@ -87,11 +87,11 @@ public:
     QMenu* mi_Service = nullptr;
     QMenu* mi_View = nullptr;
     QMenu* mi_Help = nullptr;
-    QAction* N1 = nullptr;
-    QAction* N3 = nullptr; // between the print and the file commands
-    QAction* N2 = nullptr;
-    QAction* N4 = nullptr; // between undo and redo and the edits
-    QAction* N5 = nullptr; // between the edits and the source picture
+    QAction* FileExitSeparator = nullptr;
+    QAction* FilePrintSeparator = nullptr; // between the print and the file commands
+    QAction* ServiceOptionsSeparator = nullptr;
+    QAction* EditUndoSeparator = nullptr; // between undo and redo and the edits
+    QAction* EditSourceSeparator = nullptr; // between the edits and the source picture
     // The picture page's context menu: the source picture commands.
     QMenu* pm_Picture = nullptr;
 
@@ -103,7 +103,7 @@ public:
     // It keeps the settings in the registry installed for the program (InstallSettingsRegistry),
     // or else nowhere: it starts empty and what it saves is forgotten.
     DiscardingSettingsRegistry PrivateSettings;
-    TFormStorage JvFormStorage{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
+    TFormStorage SettingsStore{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
     std::string SettingsKey;
     std::string SettingsSection;
     std::string StoredDithering = "True";
@@ -186,21 +186,20 @@ public:
     void CopySymbolFontToChart();
 
 private:
-    using Handler = void (TDM::*)();
+    using Handler = void (DataModule::*)();
 
     void CreateImages();
     void CreateActions();
     void CreateViewActions();
     void CreateMainMenu(Tfm_Main& owner);
     void CreateOpenPictureDialog(Tfm_Main& owner);
-    TAction* MakeAction(const char* name, const char* category, const char* caption, const char* hint,
-                        int image, Handler execute);
+    TAction* MakeAction(const char* name, const char* caption, const char* hint, int image, Handler execute);
     void RunCommand(QAction& action, Handler execute);
 
     void LoadSettings();
     void SaveSettings();
 };
 
-extern TDM* DM;
+extern DataModule* DM;
 
 } // namespace velmora

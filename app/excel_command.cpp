@@ -111,7 +111,7 @@ void RunExcelCommand(const Tfm_Main& main)
         workbook.emplace(ReserveWorkbookName());
         // The scheme from the data module; the fonts are the chart grid's, as the user set them.
         const SchemeDocument& scheme = DM->Scheme;
-        const GridModel& chart = main.asg_Image->model();
+        const GridModel& chart = main.ChartGrid->model();
         WriteSchemeWorkbook(ToPath(workbook->path()),
                             {scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
                              InstalledSymbolGlyphs(chart.Font.name)});

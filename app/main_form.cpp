@@ -70,14 +70,14 @@ void Tfm_Main::CreateControls()
     PageControl = new QTabWidget(this);
     PageControl->setObjectName(QStringLiteral("PageControl"));
     PageControl->addTab(CreatePicturePage(), QStringLiteral("Изображение"));
-    PageControl->addTab(CreateGridPage("ts_Image", pn_Image, "pn_Image", asg_Image, "asg_Image"),
+    PageControl->addTab(CreateGridPage("ts_Image", pn_Image, "pn_Image", ChartGrid, "asg_Image"),
                         QStringLiteral("Схема"));
-    PageControl->addTab(CreateGridPage("ts_Symbols", pn_Symbols, "pn_Symbols", asg_Symbols, "asg_Symbols"),
+    PageControl->addTab(CreateGridPage("ts_Symbols", pn_Symbols, "pn_Symbols", LegendGrid, "asg_Symbols"),
                         QStringLiteral("Символы"));
     PageControl->setCurrentWidget(ts_Picture);
-    SetUpChartGrid(*asg_Image);
+    SetUpChartGrid(*ChartGrid);
     // The legend reads the symbol font each time it draws a symbol.
-    SetUpLegendGrid(*asg_Symbols, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
+    SetUpLegendGrid(*LegendGrid, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
     setCentralWidget(PageControl);
 
     // One simple panel: QMainWindow shows the long hint of the control under the mouse or of the
@@ -132,7 +132,7 @@ void Tfm_Main::CreateToolBars()
     tb_FileNew = AddToolButton(*ToolBar, "tb_FileNew");
     tb_Sep1 = AddToolSeparator(*ToolBar, "tb_Sep1");
     tb_ServiceExcel = AddToolButton(*ToolBar, "tb_ServiceExcel");
-    ToolButton5 = AddToolSeparator(*ToolBar, "ToolButton5");
+    tb_SepHelp = AddToolSeparator(*ToolBar, "ToolButton5");
     tb_HelpAbout = AddToolButton(*ToolBar, "tb_HelpAbout");
     tb_FileExit = AddToolButton(*ToolBar, "tb_FileExit");
 
@@ -210,11 +210,11 @@ QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* 
 
 void Tfm_Main::FormCreate()
 {
-    new TDM(this);
+    new DataModule(this);
     BindToolBar();
     // The view and the placement as the settings keep them, also when the rest of the start-up
     // failed.
-    connect(asg_Image, &TAdvStringGrid::zoomStepsRequested, DM, &TDM::ZoomBy);
+    connect(ChartGrid, &TAdvStringGrid::zoomStepsRequested, DM, &DataModule::ZoomBy);
     DM->ApplyView();
     if (!DM->View.windowPlacement.empty())
         restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(DM->View.windowPlacement)));
@@ -279,7 +279,7 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     DM->View.look.fabricCount = DM->Scheme.fabricCount;
     DM->ApplyView();
     // A new scheme is shown from its top-left corner.
-    for (TAdvStringGrid* grid : {asg_Image, asg_Symbols}) {
+    for (TAdvStringGrid* grid : {ChartGrid, LegendGrid}) {
         grid->SetCurrent(GridModel::FixedCols, GridModel::FixedRows);
         grid->horizontalScrollBar()->setValue(0);
         grid->verticalScrollBar()->setValue(0);
@@ -295,8 +295,8 @@ void Tfm_Main::ShowFinishedSize()
         return;
     }
     const int count = DM->View.look.fabricCount;
-    const int width = asg_Image->ColCount() - 1;
-    const int height = asg_Image->RowCount() - 2;
+    const int width = ChartGrid->ColCount() - 1;
+    const int height = ChartGrid->RowCount() - 2;
     const auto number = [](double value) { return QString::number(value, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')); };
     const double widthCm = FinishedMillimetres(width, count) / 10, heightCm = FinishedMillimetres(height, count) / 10;
     lb_FinishedSize->setText(QStringLiteral("Ткань %1: %2 × %3 см (%4 × %5 дюйма)   Масштаб %6 %")
@@ -324,11 +324,11 @@ void Tfm_Main::RefreshScheme()
     im_Picture->resize(picture.size());
     // The grids keep copies: their texts are what they draw and print. The legend keeps the row
     // the user was on.
-    const int legendRow = asg_Symbols->Row();
-    asg_Image->setCellTable(scheme.chart);
-    asg_Symbols->setCellTable(scheme.legend);
-    if (legendRow < asg_Symbols->RowCount())
-        asg_Symbols->SetRow(legendRow);
+    const int legendRow = LegendGrid->Row();
+    ChartGrid->setCellTable(scheme.chart);
+    LegendGrid->setCellTable(scheme.legend);
+    if (legendRow < LegendGrid->RowCount())
+        LegendGrid->SetRow(legendRow);
 }
 
 } // namespace velmora

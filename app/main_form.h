@@ -28,7 +28,7 @@ public:
     QToolButton* tb_FileNew = nullptr;
     QWidget* tb_Sep1 = nullptr;
     QToolButton* tb_ServiceExcel = nullptr;
-    QWidget* ToolButton5 = nullptr;
+    QWidget* tb_SepHelp = nullptr;
     QToolButton* tb_HelpAbout = nullptr;
     QToolButton* tb_FileExit = nullptr;
 
@@ -51,10 +51,10 @@ public:
     QLabel* im_Source = nullptr;
     QWidget* ts_Image = nullptr;
     QFrame* pn_Image = nullptr;
-    TAdvStringGrid* asg_Image = nullptr;
+    TAdvStringGrid* ChartGrid = nullptr;
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
-    TAdvStringGrid* asg_Symbols = nullptr;
+    TAdvStringGrid* LegendGrid = nullptr;
     // On the status bar's right: the scheme's finished size on the chosen cloth and the zoom.
     QLabel* lb_FinishedSize = nullptr;
 

@@ -31,13 +31,13 @@ int ShowWizard(Tfm_Wizard& wizard)
 // Copies the wizard's dithering box into the data module when the scope ends, by any way.
 class TakeDithering {
 public:
-    TakeDithering(TDM& dm, const Tfm_Wizard& wizard) : dm_(dm), wizard_(wizard) {}
+    TakeDithering(DataModule& dm, const Tfm_Wizard& wizard) : dm_(dm), wizard_(wizard) {}
     ~TakeDithering() { dm_.Dithering = wizard_.cb_Dithering->isChecked(); }
     TakeDithering(const TakeDithering&) = delete;
     TakeDithering& operator=(const TakeDithering&) = delete;
 
 private:
-    TDM& dm_;
+    DataModule& dm_;
     const Tfm_Wizard& wizard_;
 };
 
@@ -45,7 +45,7 @@ private:
 
 WizardShow InstallWizardShow(WizardShow show) { return std::exchange(InstalledShow(), std::move(show)); }
 
-void RunNewSchemeCommand(TDM& dm, Tfm_Main& main, const QString& picture)
+void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture)
 {
     dm.PictureLoaded = false;
     const auto wizard = std::make_unique<Tfm_Wizard>(

@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-class TDM;
+class DataModule;
 class Tfm_Main;
 class Tfm_Wizard;
 
@@ -22,6 +22,6 @@ WizardShow InstallWizardShow(WizardShow show);
 // wizard however it closes. A failed build throws and leaves the previous scheme in the views.
 // A new scheme is unsaved. With `picture`, the wizard starts with that picture loaded, as if the
 // user had chosen it.
-void RunNewSchemeCommand(TDM& dm, Tfm_Main& main, const QString& picture = {});
+void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture = {});
 
 } // namespace velmora

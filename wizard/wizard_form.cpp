@@ -289,9 +289,9 @@ void Tfm_Wizard::CreateSymbolsPage()
     ts_Symbols = CreatePage("ts_Symbols", wizard_texts::kSymbolsHeading);
     QWidget* page = ts_Symbols;
     AddLabel(page, wizard_texts::kAllSymbolsLabel, 0, 68, 117, 14);
-    asg_AllSymbols = AddSymbolList(page, "asg_AllSymbols", 0);
+    AllSymbolsGrid = AddSymbolList(page, "asg_AllSymbols", 0);
     AddLabel(page, wizard_texts::kSelSymbolsLabel, 276, 68, 117, 14);
-    asg_SelSymbols = AddSymbolList(page, "asg_SelSymbols", 276);
+    ChosenSymbolsGrid = AddSymbolList(page, "asg_SelSymbols", 276);
     AddLabel(page, wizard_texts::kSymbolsText, 124, 84, 145, 137, true);
 
     bn_Select = new QPushButton(Text(wizard_texts::kSelect), page);
@@ -350,11 +350,11 @@ void Tfm_Wizard::FormCreate()
 {
     SymbolsPending = true;
     ShowPage(piHello);
-    FillAllSymbols(asg_AllSymbols->model());
-    ApplySymbolFont(asg_AllSymbols->model(), services_.SymbolFont);
-    ApplySymbolFont(asg_SelSymbols->model(), services_.SymbolFont);
-    asg_AllSymbols->Refresh();
-    asg_SelSymbols->Refresh();
+    FillAllSymbols(AllSymbolsGrid->model());
+    ApplySymbolFont(AllSymbolsGrid->model(), services_.SymbolFont);
+    ApplySymbolFont(ChosenSymbolsGrid->model(), services_.SymbolFont);
+    AllSymbolsGrid->Refresh();
+    ChosenSymbolsGrid->Refresh();
 }
 
 int Tfm_Wizard::ActivePageIndex() const { return pc_Wizard->currentIndex(); }
@@ -387,7 +387,7 @@ void Tfm_Wizard::ac_NextExecute()
 
 void Tfm_Wizard::EnterSymbolsPage()
 {
-    GridModel& chosen = asg_SelSymbols->model();
+    GridModel& chosen = ChosenSymbolsGrid->model();
     if (SymbolsPending) {
         SymbolsPending = false;
         FillDefaultSymbols(chosen, ud_Colors->Position());
@@ -395,7 +395,7 @@ void Tfm_Wizard::EnterSymbolsPage()
         // The colour count may have changed since the list was filled.
         FollowColorCount(chosen, ud_Colors->Position());
     }
-    asg_SelSymbols->Refresh();
+    ChosenSymbolsGrid->Refresh();
 }
 
 void Tfm_Wizard::sb_OpenFileClick()
@@ -448,25 +448,25 @@ void Tfm_Wizard::ud_HeightChangingEx(int newValue)
 
 void Tfm_Wizard::bn_SelectClick()
 {
-    if (!SelectSymbol(asg_AllSymbols->model(), asg_SelSymbols->model())) {
+    if (!SelectSymbol(AllSymbolsGrid->model(), ChosenSymbolsGrid->model())) {
         ShowWarning(Text(wizard_texts::kDuplicateCaption), Text(wizard_texts::kDuplicateText));
         return;
     }
-    asg_SelSymbols->Refresh();
+    ChosenSymbolsGrid->Refresh();
 }
 
 void Tfm_Wizard::sb_UpClick()
 {
-    MoveSymbolUp(asg_SelSymbols->model());
-    asg_SelSymbols->Refresh();
-    asg_SelSymbols->ScrollInView(asg_SelSymbols->Col(), asg_SelSymbols->Row());
+    MoveSymbolUp(ChosenSymbolsGrid->model());
+    ChosenSymbolsGrid->Refresh();
+    ChosenSymbolsGrid->ScrollInView(ChosenSymbolsGrid->Col(), ChosenSymbolsGrid->Row());
 }
 
 void Tfm_Wizard::sb_DownClick()
 {
-    MoveSymbolDown(asg_SelSymbols->model());
-    asg_SelSymbols->Refresh();
-    asg_SelSymbols->ScrollInView(asg_SelSymbols->Col(), asg_SelSymbols->Row());
+    MoveSymbolDown(ChosenSymbolsGrid->model());
+    ChosenSymbolsGrid->Refresh();
+    ChosenSymbolsGrid->ScrollInView(ChosenSymbolsGrid->Col(), ChosenSymbolsGrid->Row());
 }
 
 SchemeRequest Tfm_Wizard::Request() const
@@ -476,7 +476,7 @@ SchemeRequest Tfm_Wizard::Request() const
     request.height = ud_Height->Position();
     request.colorCount = ud_Colors->Position();
     request.dithering = cb_Dithering->isChecked();
-    request.symbols = ChosenSymbols(asg_SelSymbols->model(), request.colorCount);
+    request.symbols = ChosenSymbols(ChosenSymbolsGrid->model(), request.colorCount);
     return request;
 }
 

@@ -76,8 +76,8 @@ public:
     QCheckBox* cb_Proportional = nullptr;
     QCheckBox* cb_Dithering = nullptr;
 
-    TAdvStringGrid* asg_AllSymbols = nullptr;
-    TAdvStringGrid* asg_SelSymbols = nullptr;
+    TAdvStringGrid* AllSymbolsGrid = nullptr;
+    TAdvStringGrid* ChosenSymbolsGrid = nullptr;
     QPushButton* bn_Select = nullptr;
     QToolButton* sb_Up = nullptr;
     QToolButton* sb_Down = nullptr;

@@ -72,7 +72,7 @@ private slots:
     // is the designed one, pixel for pixel.
     void optionsOnScreen()
     {
-        TAdvStringGrid& chart = *window_->asg_Image;
+        TAdvStringGrid& chart = *window_->ChartGrid;
         const QImage designed = Screen(chart);
         // Stitch c's cell spans x = 24 + 12·(c − 1) .. +11: its own line on the last pixel.
         const auto cellX = [](int stitch) { return 24 + 12 * (stitch - 1); };
@@ -93,7 +93,7 @@ private slots:
         DM->ac_ViewColorCells->trigger();
         const QImage coloured = Screen(chart);
         // Each stitch's cell is its thread's colour: read the legend's colour of the cell's symbol.
-        const GridModel& legend = window_->asg_Symbols->model();
+        const GridModel& legend = window_->LegendGrid->model();
         for (const auto& [c, r] : {std::pair{2, 3}, std::pair{17, 8}, std::pair{33, 26}}) {
             const std::string symbol = chart.Cells(c, r);
             TColor want = clWhite;
@@ -120,7 +120,7 @@ private slots:
     // printing reads) keeps its sizes, and 100 % is the designed screen again.
     void zoom()
     {
-        TAdvStringGrid& chart = *window_->asg_Image;
+        TAdvStringGrid& chart = *window_->ChartGrid;
         const QImage designed = Screen(chart);
         const QRect atHundred = chart.CellRect(3, 3);
         QTest::keyClick(window_, Qt::Key_Equal, Qt::ControlModifier);
@@ -163,7 +163,7 @@ private slots:
     // A new scheme shows its top-left corner, however the one before was scrolled.
     void newSchemeFromItsTopLeftCorner()
     {
-        TAdvStringGrid& chart = *window_->asg_Image;
+        TAdvStringGrid& chart = *window_->ChartGrid;
         window_->resize(300, 300);
         QCoreApplication::processEvents();
         chart.SetCurrent(40, 30);
@@ -212,7 +212,7 @@ private slots:
         QVERIFY(DM->ac_ViewColorCells->isChecked());
         QCOMPARE(DM->View.look.fabricCount, 18);
         QCOMPARE(DM->View.zoom, 150);
-        QCOMPARE(window_->asg_Image->Zoom(), 150);
+        QCOMPARE(window_->ChartGrid->Zoom(), 150);
         QCOMPARE(window_->size(), QSize(700, 520));
     }
 

@@ -73,7 +73,7 @@ private slots:
         font.name = "Webdings";
         font.size = 7;
         font.charset = kSymbolCharset;
-        window_->asg_Image->model().Font = font;
+        window_->ChartGrid->model().Font = font;
         QString opened;
         bool hourglassWhileOpening = true;
         InstallSpreadsheetOpen([&](const QString& file) {
@@ -133,7 +133,7 @@ sys.exit(0 if ok else 1))";
     {
         bool called = false;
         InstallSpreadsheetOpen([&](const QString&) { called = true; });
-        window_->asg_Image->model().Font.size = 0; // no size a spreadsheet takes
+        window_->ChartGrid->model().Font.size = 0; // no size a spreadsheet takes
         QVERIFY_THROWS_EXCEPTION(std::invalid_argument, RunExcelCommand(*window_));
         QVERIFY(!called);
         QVERIFY(Workbooks(temp_.path()).isEmpty());

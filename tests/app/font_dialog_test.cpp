@@ -183,7 +183,7 @@ private slots:
         QCOMPARE(after.Charset, charset);
         QCOMPARE(after.Color, before.Color);
         // The chart takes it at once.
-        const GridFont& chart = window_->asg_Image->Font();
+        const GridFont& chart = window_->ChartGrid->Font();
         QCOMPARE(QString::fromStdString(chart.name), face);
         QCOMPARE(chart.size, size);
         QCOMPARE(chart.charset, charset);

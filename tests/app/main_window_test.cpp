@@ -95,9 +95,9 @@ private slots:
         QVERIFY(DM->SourcePicture.empty());
         QVERIFY(prompter_.errors.isEmpty());
         // The chart took the symbol font at start-up.
-        QCOMPARE(window_->asg_Image->Font().name, std::string("Wingdings"));
-        QCOMPARE(window_->asg_Image->Font().charset, kSymbolCharset);
-        QCOMPARE(window_->asg_Image->Font().size, 6);
+        QCOMPARE(window_->ChartGrid->Font().name, std::string("Wingdings"));
+        QCOMPARE(window_->ChartGrid->Font().charset, kSymbolCharset);
+        QCOMPARE(window_->ChartGrid->Font().size, 6);
     }
 
     void menuAndToolBarInOrder()
@@ -221,10 +221,10 @@ private slots:
             const Color c = document.picture.pixel(p.x(), p.y());
             QCOMPARE(shown.pixel(p), qRgb(Red(c), Green(c), Blue(c)));
         }
-        QVERIFY(window_->asg_Image->cellTable() == document.chart);
-        QVERIFY(window_->asg_Symbols->cellTable() == document.legend);
-        QCOMPARE(window_->asg_Image->ColCount(), 21);
-        QCOMPARE(window_->asg_Image->RowCount(), 12);
+        QVERIFY(window_->ChartGrid->cellTable() == document.chart);
+        QVERIFY(window_->LegendGrid->cellTable() == document.legend);
+        QCOMPARE(window_->ChartGrid->ColCount(), 21);
+        QCOMPARE(window_->ChartGrid->RowCount(), 12);
     }
 
     void closing_data()
@@ -267,14 +267,14 @@ private slots:
         arial.size = 10;
         arial.charset = kRussianCharset;
         arial.color = 0x123456;
-        window_->asg_Image->SetFont(arial);
+        window_->ChartGrid->SetFont(arial);
 
         DM->ac_ServiceOptions->trigger();
 
         QCOMPARE(prompter_.initialFont.family(), QStringLiteral("Wingdings"));
         QCOMPARE(prompter_.initialFont.pointSize(), 6);
         QVERIFY(DM->FontDialog.Font == SymbolFont());
-        const GridFont& chart = window_->asg_Image->Font();
+        const GridFont& chart = window_->ChartGrid->Font();
         QCOMPARE(chart.name, std::string("Wingdings"));
         QCOMPARE(chart.size, 6);
         QCOMPARE(chart.charset, kSymbolCharset);
@@ -301,15 +301,15 @@ private slots:
         QVERIFY((chosen.Style == FontStyle{true, false, true, false}));
         QCOMPARE(chosen.Charset, kRussianCharset);
         QCOMPARE(chosen.Color, TColor{0x0000FF});
-        const GridFont& chart = window_->asg_Image->Font();
+        const GridFont& chart = window_->ChartGrid->Font();
         QCOMPARE(chart.name, chosen.Name);
         QCOMPARE(chart.size, 20);
         QVERIFY(chart.style == chosen.Style);
         QCOMPARE(chart.charset, kRussianCharset);
         QCOMPARE(chart.color, clWindowText);
         // The chart keeps its cell sizes.
-        QCOMPARE(window_->asg_Image->model().ColWidth(1), 12);
-        QCOMPARE(window_->asg_Image->model().RowHeight(1), 12);
+        QCOMPARE(window_->ChartGrid->model().ColWidth(1), 12);
+        QCOMPARE(window_->ChartGrid->model().RowHeight(1), 12);
     }
 
     void failingCommandShowsErrorBoxAndProgramGoesOn()
@@ -330,7 +330,7 @@ private slots:
         // A stored dithering text that is no Boolean: the step fails, the chart keeps its font.
         GridFont arial;
         arial.name = "Arial";
-        window_->asg_Image->SetFont(arial);
+        window_->ChartGrid->SetFont(arial);
         DM->StoredDithering = "maybe";
         DM->Dithering = true;
 
@@ -338,7 +338,7 @@ private slots:
 
         QCOMPARE(prompter_.errors, QStringList({"Could not convert variant of type (String) into type (Boolean)"}));
         QVERIFY(!DM->Dithering);
-        QCOMPARE(window_->asg_Image->Font().name, std::string("Arial"));
+        QCOMPARE(window_->ChartGrid->Font().name, std::string("Arial"));
     }
 
     void newSchemeCommandIsHarmlessUntilTheWizard()

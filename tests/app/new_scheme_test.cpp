@@ -85,8 +85,8 @@ private slots:
                     Click(w.cb_Dithering);
                 },
                 [&w] {
-                    w.asg_AllSymbols->SetCurrent(1, 30);
-                    w.asg_SelSymbols->SetCurrent(1, 4);
+                    w.AllSymbolsGrid->SetCurrent(1, 30);
+                    w.ChosenSymbolsGrid->SetCurrent(1, 4);
                     Click(w.bn_Select);
                 });
             asked = w.Request();
@@ -106,8 +106,8 @@ private slots:
 
         SchemeEngine engine;
         const SchemeDocument expected = engine.BuildScheme(LoadPicture(kPicture.toStdString()), asked);
-        QVERIFY(window_->asg_Image->cellTable() == expected.chart);
-        QVERIFY(window_->asg_Symbols->cellTable() == expected.legend);
+        QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
+        QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QCOMPARE(window_->im_Picture->pixmap().toImage(), ToQImage(expected.picture));
         QVERIFY(DM->SchemeReady && DM->Dithering && DM->PictureLoaded);
         QCOMPARE(window_->PageControl->currentIndex(), 1);
@@ -134,7 +134,7 @@ private slots:
         QVERIFY(!presetSeen);
         QVERIFY(DM->Dithering);
         QVERIFY(!DM->SchemeReady);
-        QCOMPARE(window_->asg_Image->RowCount(), 6); // the empty design grid
+        QCOMPARE(window_->ChartGrid->RowCount(), 6); // the empty design grid
 
         bool fresh = false;
         InstallWizardShow([&](Tfm_Wizard& w) {
@@ -185,8 +185,8 @@ private slots:
         });
         DM->ac_FileNew->trigger();
         QVERIFY(DM->SchemeReady);
-        const CellTable chart = window_->asg_Image->cellTable();
-        const CellTable legend = window_->asg_Symbols->cellTable();
+        const CellTable chart = window_->ChartGrid->cellTable();
+        const CellTable legend = window_->LegendGrid->cellTable();
 
         InstallWizardShow([](Tfm_Wizard& w) {
             WalkToFinish(w, kPicture, [&w] { Click(w.cb_Dithering); });
@@ -202,8 +202,8 @@ private slots:
         QCOMPARE(prompter_.saveQuestions, 1);
         QCOMPARE(prompter_.errors.size(), 1);
         QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
-        QVERIFY(window_->asg_Image->cellTable() == chart);
-        QVERIFY(window_->asg_Symbols->cellTable() == legend);
+        QVERIFY(window_->ChartGrid->cellTable() == chart);
+        QVERIFY(window_->LegendGrid->cellTable() == legend);
         QVERIFY(DM->SchemeReady);
         QCOMPARE(DM->Dithering, !ditheringBefore);
         QVERIFY(QApplication::overrideCursor() == nullptr);

@@ -65,8 +65,8 @@ private:
     // What the window shows, from the widgets themselves.
     void ExpectShown(const SchemeDocument& scheme)
     {
-        QVERIFY(window_->asg_Image->model().cellTable() == scheme.chart);
-        QVERIFY(window_->asg_Symbols->model().cellTable() == scheme.legend);
+        QVERIFY(window_->ChartGrid->model().cellTable() == scheme.chart);
+        QVERIFY(window_->LegendGrid->model().cellTable() == scheme.legend);
         const QImage shown = window_->im_Picture->pixmap().toImage();
         QCOMPARE(shown.size(), QSize(scheme.picture.width(), scheme.picture.height()));
         QCOMPARE(ToBitmap(shown).pixels().size(), scheme.picture.pixels().size());

@@ -49,8 +49,8 @@ private slots:
         prompter_.openFiles = {file};
         DM->ac_FileOpen->trigger();
         QVERIFY2(prompter_.errors.isEmpty(), qPrintable(prompter_.errors.join('\n')));
-        QVERIFY(window_->asg_Image->model().cellTable() == built.chart);
-        QVERIFY(window_->asg_Symbols->model().cellTable() == built.legend);
+        QVERIFY(window_->ChartGrid->model().cellTable() == built.chart);
+        QVERIFY(window_->LegendGrid->model().cellTable() == built.legend);
         QVERIFY(DM->Scheme.chart == built.chart && DM->Scheme.legend == built.legend);
         const Bitmap shown = ToBitmap(window_->im_Picture->pixmap().toImage());
         QVERIFY(std::ranges::equal(shown.pixels(), built.picture.pixels()));

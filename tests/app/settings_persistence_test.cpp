@@ -198,7 +198,7 @@ private slots:
             QCOMPARE(prompter_.errors, QStringList());
             QCOMPARE(QString::fromStdString(DM->FontDialog.Font.Name), fontName);
             QCOMPARE(DM->FontDialog.Font.Size, fontSize);
-            QCOMPARE(window.asg_Image->Font().size, fontSize);
+            QCOMPARE(window.ChartGrid->Font().size, fontSize);
             QCOMPARE(DM->Dithering, dithering);
         }
         QCOMPARE(prompter_.errors, errors);
@@ -243,7 +243,7 @@ private slots:
         {
             Tfm_Main window;
             QVERIFY(DM->Dithering);
-            QCOMPARE(window.asg_Image->Font().name, std::string("Wingdings"));
+            QCOMPARE(window.ChartGrid->Font().name, std::string("Wingdings"));
             DM->FontDialog.Font.Name = "Liberation Serif";
             DM->FontDialog.Font.Size = 14;
             DM->FontDialog.Font.Height = -19;
@@ -255,8 +255,8 @@ private slots:
         QCOMPARE(DM->FontDialog.Font.Size, 14);
         QVERIFY(DM->FontDialog.Font.Style.bold);
         QVERIFY(!DM->Dithering);
-        QCOMPARE(window.asg_Image->Font().name, std::string("Liberation Serif"));
-        QCOMPARE(window.asg_Image->Font().size, 14);
+        QCOMPARE(window.ChartGrid->Font().name, std::string("Liberation Serif"));
+        QCOMPARE(window.ChartGrid->Font().size, 14);
         QVERIFY(prompter_.errors.isEmpty());
     }
 
@@ -275,7 +275,7 @@ private slots:
             QVERIFY(!DM->Dithering);
             // The font was read, but the chart keeps its designed font.
             QCOMPARE(DM->FontDialog.Font.Name, std::string("Liberation Mono"));
-            QVERIFY(window.asg_Image->Font().name != "Liberation Mono");
+            QVERIFY(window.ChartGrid->Font().name != "Liberation Mono");
         }
         QCOMPARE(QSettings(ConfigFile(), QSettings::NativeFormat).value(QStringLiteral("Options/Dithering")).toString(),
                  QStringLiteral("False"));

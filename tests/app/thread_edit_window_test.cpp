@@ -95,7 +95,7 @@ private slots:
     {
         const SchemeDocument built = BandScheme();
         SchemeDocument expected = built;
-        TAdvStringGrid& legend = *window_->asg_Symbols;
+        TAdvStringGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         QVERIFY(!DM->ac_EditUndo->isEnabled());
 
@@ -158,7 +158,7 @@ private slots:
 
     void onlyThreadRowsOfferTheReplacement()
     {
-        TAdvStringGrid& legend = *window_->asg_Symbols;
+        TAdvStringGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         for (const auto& [row, offered] : {std::pair{1, true}, {5, true}, {6, false}}) {
             legend.SetRow(row);
@@ -267,8 +267,8 @@ private:
         QCOMPARE(DM->Scheme.legend, expected.legend);
         QCOMPARE(DM->Scheme.chart, expected.chart);
         QVERIFY(DM->Scheme.picture == expected.picture);
-        QVERIFY(window_->asg_Symbols->cellTable() == expected.legend);
-        QVERIFY(window_->asg_Image->cellTable() == expected.chart);
+        QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
+        QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
         const QImage shown = window_->im_Picture->pixmap().toImage();
         for (int i : {0, 15, 45, 70, 99}) {
             const Color color = expected.picture.pixel(i % 10, i / 10);

@@ -106,7 +106,7 @@ private slots:
         request.symbols = symbols;
         SchemeEngine engine;
         window.ShowScheme(engine.BuildScheme(Pattern(request.width, request.height), request));
-        const GridModel& legend = window.asg_Symbols->model();
+        const GridModel& legend = window.LegendGrid->model();
         const GridFont symbolFont = ToGridFont(DM->FontDialog.Font);
 
         QString xlsx;

@@ -396,7 +396,7 @@ void GridWidgetTest::onlyCellsInViewArePainted()
     chart->OnDrawCell = [&](TAdvStringGrid& sender, int col, int row, const QRect& rect, TGridDrawState state,
                             GridCanvas& canvas) {
         ++painted;
-        asg_ImageDrawCell(sender, col, row, rect, state, canvas);
+        DrawChartCell(sender, col, row, rect, state, canvas);
     };
     const QSize view = chart->viewport()->size();
     Paint(*chart);

@@ -57,7 +57,7 @@ std::vector<int> Codes(const TAdvStringGrid& list, int firstRow, int lastRow)
 
 std::vector<int> SelCodes(const Tfm_Wizard& wizard)
 {
-    return Codes(*wizard.asg_SelSymbols, 1, wizard.asg_SelSymbols->RowCount() - 2);
+    return Codes(*wizard.ChosenSymbolsGrid, 1, wizard.ChosenSymbolsGrid->RowCount() - 2);
 }
 
 std::string Symbol(int code) { return std::string(1, static_cast<char>(code)); }
@@ -124,8 +124,8 @@ private slots:
         QVERIFY(w.cb_Proportional->isChecked());
         QVERIFY(!w.cb_Dithering->isChecked());
         QVERIFY(w.SymbolsPending);
-        QVERIFY(w.asg_AllSymbols->Font().name == "Wingdings" && w.asg_SelSymbols->Font().charset == kSymbolCharset);
-        QCOMPARE(w.asg_AllSymbols->FixedFont().name, std::string("Arial"));
+        QVERIFY(w.AllSymbolsGrid->Font().name == "Wingdings" && w.ChosenSymbolsGrid->Font().charset == kSymbolCharset);
+        QCOMPARE(w.AllSymbolsGrid->FixedFont().name, std::string("Arial"));
     }
 
     // Every page, with and without a picture; a disabled button does nothing when clicked.
@@ -388,29 +388,29 @@ private slots:
         GoTo(3);
         QVERIFY(!w.SymbolsPending);
 
-        QCOMPARE(w.asg_AllSymbols->RowCount(), 210);
-        QCOMPARE(w.asg_AllSymbols->Cells(1, 1), Symbol(48));
-        QCOMPARE(w.asg_AllSymbols->Cells(0, 208), std::string("208"));
-        QCOMPARE(w.asg_AllSymbols->Cells(1, 208), Symbol(255));
-        QVERIFY(w.asg_AllSymbols->Cells(1, 209).empty());
+        QCOMPARE(w.AllSymbolsGrid->RowCount(), 210);
+        QCOMPARE(w.AllSymbolsGrid->Cells(1, 1), Symbol(48));
+        QCOMPARE(w.AllSymbolsGrid->Cells(0, 208), std::string("208"));
+        QCOMPARE(w.AllSymbolsGrid->Cells(1, 208), Symbol(255));
+        QVERIFY(w.AllSymbolsGrid->Cells(1, 209).empty());
 
-        QCOMPARE(w.asg_SelSymbols->RowCount(), colors + 2);
+        QCOMPARE(w.ChosenSymbolsGrid->RowCount(), colors + 2);
         const std::vector<int> codes = SelCodes(w);
         QCOMPARE(std::vector<int>(codes.begin(), codes.begin() + static_cast<long>(head.size())), head);
         QCOMPARE(codes.back(), 255);
         QCOMPARE(std::set<int>(codes.begin(), codes.end()).size(), codes.size());
-        QCOMPARE(w.asg_SelSymbols->Cells(0, colors), std::to_string(colors));
-        QVERIFY(w.asg_SelSymbols->Cells(1, colors + 1).empty());
-        QCOMPARE(w.asg_SelSymbols->Row(), 1);
-        QCOMPARE(w.asg_AllSymbols->Row(), 1);
+        QCOMPARE(w.ChosenSymbolsGrid->Cells(0, colors), std::to_string(colors));
+        QVERIFY(w.ChosenSymbolsGrid->Cells(1, colors + 1).empty());
+        QCOMPARE(w.ChosenSymbolsGrid->Row(), 1);
+        QCOMPARE(w.AllSymbolsGrid->Row(), 1);
     }
 
     void selectWarnAndMove()
     {
         Tfm_Wizard& w = *wizard_;
         ToSymbolsWith(4); // 48 151 203 255
-        TAdvStringGrid& all = *w.asg_AllSymbols;
-        TAdvStringGrid& sel = *w.asg_SelSymbols;
+        TAdvStringGrid& all = *w.AllSymbolsGrid;
+        TAdvStringGrid& sel = *w.ChosenSymbolsGrid;
 
         // A click on a candidate and one on a chosen row, then "Выбрать ->".
         all.SetCurrent(1, 100 - 47);
@@ -474,8 +474,8 @@ private slots:
     {
         Tfm_Wizard& w = *wizard_;
         ToSymbolsWith(5);
-        w.asg_AllSymbols->SetCurrent(1, 20);
-        w.asg_SelSymbols->SetCurrent(1, 3);
+        w.AllSymbolsGrid->SetCurrent(1, 20);
+        w.ChosenSymbolsGrid->SetCurrent(1, 3);
         QTest::mouseClick(w.bn_Select, Qt::LeftButton);
         QTest::mouseClick(w.sb_Up, Qt::LeftButton);
         const std::vector<int> chosen = SelCodes(w);
@@ -488,7 +488,7 @@ private slots:
         GoTo(4);
         GoTo(3);
         QCOMPARE(SelCodes(w), chosen);
-        QCOMPARE(w.asg_SelSymbols->Row(), 2);
+        QCOMPARE(w.ChosenSymbolsGrid->Row(), 2);
         const SchemeRequest after = w.Request();
         QCOMPARE(after.width, 451);
         QCOMPARE(after.height, 301);
@@ -506,8 +506,8 @@ private slots:
     {
         Tfm_Wizard& w = *wizard_;
         ToSymbolsWith(4); // 48 151 203 255
-        w.asg_AllSymbols->SetCurrent(1, 100 - 47);
-        w.asg_SelSymbols->SetCurrent(1, 2);
+        w.AllSymbolsGrid->SetCurrent(1, 100 - 47);
+        w.ChosenSymbolsGrid->SetCurrent(1, 2);
         QTest::mouseClick(w.bn_Select, Qt::LeftButton);
 
         const auto withColors = [&w](int colors) {
@@ -518,11 +518,11 @@ private slots:
         };
         // Spread for 6: 48 116 151 185 220 255; 48 and 255 are taken, 151 was given up for 100.
         QCOMPARE(withColors(6), (std::vector<int>{48, 100, 203, 255, 116, 151}));
-        QCOMPARE(w.asg_SelSymbols->Cells(0, 6), std::string("6"));
-        QVERIFY(w.asg_SelSymbols->Cells(1, 7).empty());
+        QCOMPARE(w.ChosenSymbolsGrid->Cells(0, 6), std::string("6"));
+        QVERIFY(w.ChosenSymbolsGrid->Cells(1, 7).empty());
         QCOMPARE(withColors(3), (std::vector<int>{48, 100, 203}));
-        QCOMPARE(w.asg_SelSymbols->RowCount(), 5);
-        QVERIFY(w.asg_SelSymbols->Cells(0, 4).empty() && w.asg_SelSymbols->Cells(1, 4).empty());
+        QCOMPARE(w.ChosenSymbolsGrid->RowCount(), 5);
+        QVERIFY(w.ChosenSymbolsGrid->Cells(0, 4).empty() && w.ChosenSymbolsGrid->Cells(1, 4).empty());
         // Spread for 5: 48 130 171 213 255.
         QCOMPARE(withColors(5), (std::vector<int>{48, 100, 203, 130, 171}));
         // Up to the largest count: all different, every colour with a symbol.
@@ -631,32 +631,6 @@ private slots:
         QVERIFY(!RunOpenPictureDialog(dialog));
         QCOMPARE(shown, (QStringList{"picture", "empty", "picture", "empty", "picture", "empty"}));
         QVERIFY2(sidebarWidth >= sidebarNeeds, qPrintable(QStringLiteral("%1 < %2").arg(sidebarWidth).arg(sidebarNeeds)));
-    }
-
-    // Pictures of every page for a look at the layout, when VELMORA_WIZARD_SCREENSHOTS names a folder.
-    void screenshots()
-    {
-        const QString folder = qEnvironmentVariable("VELMORA_WIZARD_SCREENSHOTS");
-        if (folder.isEmpty())
-            QSKIP("VELMORA_WIZARD_SCREENSHOTS is not set");
-        Tfm_Wizard& w = *wizard_;
-        const auto save = [&w, &folder](const QString& name) {
-            QTest::qWait(50);
-            QVERIFY(w.grab().save(folder + QLatin1Char('/') + name));
-        };
-        save(QStringLiteral("wizard-0-hello.png"));
-        GoTo(1);
-        save(QStringLiteral("wizard-1-picture-empty.png"));
-        Load(kCatBmp);
-        save(QStringLiteral("wizard-1-picture-loaded.png"));
-        GoTo(2);
-        w.cb_Dithering->setChecked(true);
-        save(QStringLiteral("wizard-2-params.png"));
-        GoTo(3);
-        w.asg_SelSymbols->setFocus();
-        save(QStringLiteral("wizard-3-symbols.png"));
-        GoTo(4);
-        save(QStringLiteral("wizard-4-finish.png"));
     }
 
 private:

@@ -51,7 +51,7 @@ void SaveScreenshots(const QString& folder)
         fm_Main->grab().save(QDir(folder).filePath(QStringLiteral("velmora-%1.png").arg(QLatin1String(names[page]))));
     }
     fm_Main->PageControl->setCurrentIndex(1);
-    TAdvStringGrid& chart = *fm_Main->asg_Image;
+    TAdvStringGrid& chart = *fm_Main->ChartGrid;
     chart.horizontalScrollBar()->setValue(chart.horizontalScrollBar()->maximum() / 2);
     chart.verticalScrollBar()->setValue(chart.verticalScrollBar()->maximum() / 2);
     fm_Main->grab().save(QDir(folder).filePath(QStringLiteral("velmora-chart-scrolled.png")));

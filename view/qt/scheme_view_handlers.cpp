@@ -45,7 +45,7 @@ void PaintTenStitchLines(TAdvStringGrid& Sender, int ACol, int ARow, const QRect
 
 } // namespace
 
-void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState,
+void DrawChartCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState,
                        GridCanvas& Canvas)
 {
     if (ACol <= 0 || ARow <= 0)
@@ -60,7 +60,7 @@ void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable
 {
     velmora::ApplyChartLook(grid.model(), look, legend);
     if (!look.tenLines && !look.colorCells) {
-        grid.OnDrawCell = asg_ImageDrawCell;
+        grid.OnDrawCell = DrawChartCell;
         grid.Refresh();
         return;
     }
@@ -78,7 +78,7 @@ void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable
             Canvas.Font.color = paint.ink;
             DrawChartSymbol(Sender, ACol, ARow, Rect, Canvas);
         } else {
-            asg_ImageDrawCell(Sender, ACol, ARow, Rect, State, Canvas);
+            DrawChartCell(Sender, ACol, ARow, Rect, State, Canvas);
         }
         if (tenLines)
             PaintTenStitchLines(Sender, ACol, ARow, Rect, Canvas);
@@ -89,7 +89,7 @@ void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable
 void SetUpChartGrid(TAdvStringGrid& grid)
 {
     DesignChartGrid(grid.model());
-    grid.OnDrawCell = asg_ImageDrawCell;
+    grid.OnDrawCell = DrawChartCell;
     grid.Refresh();
 }
 

@@ -8,7 +8,7 @@
 namespace velmora {
 
 // The main window's drawing handler of the chart grid.
-void asg_ImageDrawCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State,
+void DrawChartCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State,
                        GridCanvas& Canvas);
 
 // The chart's look on screen and on paper: the drawing handler and the print callbacks of the
