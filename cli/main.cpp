@@ -23,6 +23,10 @@
 
 #include <QGuiApplication>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -32,6 +36,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace velmora::cli {
 namespace {
@@ -146,12 +151,13 @@ void WriteOutputs(const CliOptions& options, const SchemeDocument& document, con
     std::optional<OutputFile> picture, jsonFile, workbook, chart, legend;
     if (options.bmp) {
         picture.emplace(options.outFolder / "picture.bmp");
-        picture->Write(EncodeBmp24(document.picture));
+        EncodeBmp24(document.picture,
+                    [&](std::span<const std::uint8_t> piece) { picture->Write(piece.data(), piece.size()); });
         picture->Finish();
     }
     if (options.json) {
         jsonFile.emplace(options.outFolder / "scheme.json");
-        jsonFile->Write(SchemeFileText(document));
+        WriteSchemeFileText(document, [&](std::string_view piece) { jsonFile->Write(piece); });
         jsonFile->Finish();
     }
     WriteWorkbookAndPdfs(options, document, started, workbook, chart, legend);
@@ -239,8 +245,9 @@ int Run(const CliOptions& options, char* programName)
         request.symbols = SymbolTexts(options);
         request.dithering = options.dithering;
 
-        SchemeEngine engine;
-        SchemeDocument document = engine.BuildScheme(picture, request);
+        // The picture becomes the build's working picture, and the engine's colour reduction is no
+        // longer needed once the scheme is made: neither is kept while the files are written.
+        SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);
         document.pictureName = options.picture.string();
         document.fabricCount = options.fabricCount.value_or(kDefaultFabricCount);
         ReplaceThreads(options, document);
@@ -272,6 +279,11 @@ int Print(const std::string& text)
 int main(int argc, char** argv)
 {
     using namespace velmora::cli;
+#ifdef __GLIBC__
+    // The job's buffers of a picture's size each come and go once. Taken from the heap rather than
+    // mapped afresh and handed back every time, a buffer reuses the pages its predecessors touched.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+#endif
     CliOptions options;
     try {
         options = ParseCliOptions(argc > 1 ? std::vector<std::string>(argv + 1, argv + argc) : std::vector<std::string>());

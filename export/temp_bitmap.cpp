@@ -7,7 +7,7 @@ namespace velmora {
 OutputFile WriteTemporaryBitmap(const Bitmap& picture, const std::filesystem::path& folder)
 {
     OutputFile file = OutputFile::Private("velmora-picture-", ".bmp", folder);
-    file.Write(EncodeBmp24(picture));
+    EncodeBmp24(picture, [&](std::span<const std::uint8_t> piece) { file.Write(piece.data(), piece.size()); });
     file.Finish();
     return file;
 }

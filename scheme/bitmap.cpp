@@ -23,4 +23,10 @@ Bitmap::Bitmap(int width, int height, Color fill) : width_(width), height_(heigh
     pixels_.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), fill);
 }
 
+Bitmap::Bitmap(int width, int height, Unfilled) : width_(width), height_(height)
+{
+    CheckPictureSize(width, height);
+    pixels_.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+}
+
 } // namespace velmora

@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -18,13 +20,44 @@ constexpr std::int64_t kMaxPicturePixels = std::int64_t{16384} * 16384;
 // Throws PictureError when width × height is not a picture we are willing to allocate.
 void CheckPictureSize(std::int64_t width, std::int64_t height);
 
+// Leaves a new element of a plain type as it is instead of zeroing it: for storage that is
+// written in full before it is read.
+template <typename T>
+struct LeaveNewAllocator : std::allocator<T> {
+    template <typename U>
+    struct rebind {
+        using other = LeaveNewAllocator<U>;
+    };
+    using std::allocator<T>::allocator;
+    LeaveNewAllocator() = default;
+    template <typename U>
+    LeaveNewAllocator(const LeaveNewAllocator<U>&) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U* element) noexcept
+    {
+        ::new (static_cast<void*>(element)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* element, Args&&... args)
+    {
+        ::new (static_cast<void*>(element)) U(std::forward<Args>(args)...);
+    }
+};
+
 // W × H pixels of 32 bits, each a Color (R + 256·G + 65536·B), row 0 at the top.
 // It remembers the bits per pixel of the file it was read from: a two-colour 1-bit source
 // stretches differently from any other.
 class Bitmap {
 public:
+    // Asks for a picture whose pixels the caller writes every one of: no time goes into clearing
+    // them first. What a pixel holds before it is written is unspecified.
+    struct Unfilled {};
+
     Bitmap() = default;
     Bitmap(int width, int height, Color fill = kBlack);
+    Bitmap(int width, int height, Unfilled);
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -56,7 +89,7 @@ private:
     int width_ = 0;
     int height_ = 0;
     int sourceBitsPerPixel_ = 32;
-    std::vector<Color> pixels_;
+    std::vector<Color, LeaveNewAllocator<Color>> pixels_;
 };
 
 } // namespace velmora

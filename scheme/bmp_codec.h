@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -27,6 +28,8 @@ Bitmap DecodeBmp(std::span<const std::uint8_t> file);
 
 // The 24-bit, bottom-up bitmap file of `bitmap` (BITMAPINFOHEADER, no compression).
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap);
+// The same bytes handed to `write` in pieces, in order: a large picture's file is never held whole.
+void EncodeBmp24(const Bitmap& bitmap, const std::function<void(std::span<const std::uint8_t>)>& write);
 
 // Writes EncodeBmp24(bitmap) to `path`, replacing the file whole or not at all. Throws
 // FileWriteError on failure.

@@ -2,6 +2,8 @@
 
 #include "output_file.h"
 
+#include <algorithm>
+
 namespace velmora {
 namespace {
 
@@ -26,14 +28,23 @@ constexpr std::uint32_t kPixelsPerMetre = 2835;
 
 std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap)
 {
+    std::vector<std::uint8_t> file;
+    EncodeBmp24(bitmap, [&](std::span<const std::uint8_t> piece) { file.insert(file.end(), piece.begin(), piece.end()); });
+    return file;
+}
+
+void EncodeBmp24(const Bitmap& bitmap, const std::function<void(std::span<const std::uint8_t>)>& write)
+{
     const auto width = static_cast<std::uint32_t>(bitmap.width());
     const auto height = static_cast<std::uint32_t>(bitmap.height());
     const std::uint32_t stride = (width * 3 + 3) & ~std::uint32_t{3};
     const std::uint32_t pixelBytes = stride * height;
     const std::uint32_t offset = kFileHeaderSize + kInfoHeaderSize;
+    // Rows go to the writer in pieces of at least this many bytes.
+    constexpr std::size_t kPieceBytes = 64 * 1024;
 
     std::vector<std::uint8_t> out;
-    out.reserve(offset + pixelBytes);
+    out.reserve(std::max<std::size_t>(offset + stride, kPieceBytes + stride));
     out.push_back('B');
     out.push_back('M');
     PutU32(out, offset + pixelBytes);
@@ -53,6 +64,10 @@ std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap)
     PutU32(out, 0); // important colours
 
     for (int y = bitmap.height() - 1; y >= 0; --y) {
+        if (out.size() >= kPieceBytes) {
+            write(out);
+            out.clear();
+        }
         for (const Color c : bitmap.row(y)) {
             out.push_back(static_cast<std::uint8_t>(Blue(c)));
             out.push_back(static_cast<std::uint8_t>(Green(c)));
@@ -60,13 +75,13 @@ std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap)
         }
         out.resize(out.size() + (stride - width * 3), 0);
     }
-    return out;
+    write(out);
 }
 
 void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap)
 {
     OutputFile file(path);
-    file.Write(EncodeBmp24(bitmap));
+    EncodeBmp24(bitmap, [&](std::span<const std::uint8_t> piece) { file.Write(piece.data(), piece.size()); });
     file.Commit();
 }
 

@@ -1,10 +1,17 @@
 #include "cell_table.h"
 
 #include <algorithm>
-#include <cstring>
 #include <stdexcept>
 
 namespace velmora {
+namespace {
+
+std::size_t Words(std::size_t cells) { return (cells + 63) / 64; }
+
+// A one-byte text other than the byte 0 fits the cell itself.
+bool FitsCell(std::string_view text) { return text.empty() || (text.size() == 1 && text.front() != '\0'); }
+
+} // namespace
 
 void CellTable::setColumns(int cols) { resize(cols, rows_); }
 
@@ -20,18 +27,28 @@ void CellTable::resize(int cols, int rows)
     if (cols == cols_ && rows == rows_)
         return;
 
-    std::vector<Cell> cells(static_cast<std::size_t>(cols) * static_cast<std::size_t>(rows));
-    for (int r = 0; r < rows_; ++r) {
-        for (int c = 0; c < cols_; ++c) {
-            Cell& old = cells_[index(c, r)];
-            if (r < rows && c < cols)
-                cells[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(c)] =
-                    old;
-            else
-                release(old);
+    const auto newCols = static_cast<std::size_t>(cols), oldCols = static_cast<std::size_t>(cols_);
+    const std::size_t count = newCols * static_cast<std::size_t>(rows);
+    std::vector<char> bytes(count, 0);
+    const std::size_t keptCols = std::min(newCols, oldCols);
+    const int keptRows = std::min(rows, rows_);
+    for (int r = 0; r < keptRows; ++r) {
+        const auto from = bytes_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(r) * oldCols);
+        std::copy(from, from + static_cast<std::ptrdiff_t>(keptCols),
+                  bytes.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(r) * newCols));
+    }
+    std::unordered_map<std::size_t, SideCell> sides;
+    inSide_.assign(Words(count), 0);
+    for (auto& [i, side] : sides_) {
+        const std::size_t c = i % oldCols, r = i / oldCols;
+        if (c < newCols && r < static_cast<std::size_t>(rows)) {
+            const std::size_t moved = r * newCols + c;
+            sides.emplace(moved, std::move(side));
+            inSide_[moved / 64] |= std::uint64_t{1} << (moved % 64);
         }
     }
-    cells_ = std::move(cells);
+    bytes_ = std::move(bytes);
+    sides_ = std::move(sides);
     cols_ = cols;
     rows_ = rows;
 }
@@ -45,87 +62,67 @@ std::size_t CellTable::index(int col, int row) const
     return static_cast<std::size_t>(row) * static_cast<std::size_t>(cols_) + static_cast<std::size_t>(col);
 }
 
-std::uint32_t CellTable::longIndex(const Cell& cell)
+void CellTable::markSide(std::size_t i, bool on)
 {
-    std::uint32_t slot = 0;
-    std::memcpy(&slot, cell.bytes.data(), sizeof slot);
-    return slot;
+    const std::uint64_t bit = std::uint64_t{1} << (i % 64);
+    if (on)
+        inSide_[i / 64] |= bit;
+    else
+        inSide_[i / 64] &= ~bit;
 }
 
-std::string_view CellTable::view(const Cell& cell) const
+std::string_view CellTable::view(std::size_t i) const
 {
-    if (cell.length == kLong)
-        return longTexts_[longIndex(cell)];
-    return {cell.bytes.data(), cell.length};
+    if (inSide(i))
+        return sides_.at(i).text;
+    return {&bytes_[i], bytes_[i] != '\0' ? std::size_t{1} : std::size_t{0}};
 }
 
-void CellTable::release(Cell& cell)
+// A cell is in the side list exactly when its text does not fit it or it is marked turned, so
+// equal cells are always kept alike.
+void CellTable::store(std::size_t i, std::string_view text, bool rotate)
 {
-    if (cell.length == kLong) {
-        const std::uint32_t slot = longIndex(cell);
-        longTexts_[slot].clear();
-        longTexts_[slot].shrink_to_fit();
-        freeLong_.push_back(slot);
-    }
-    cell.length = 0;
-}
-
-void CellTable::store(Cell& cell, std::string_view text)
-{
-    if (text.size() <= kInline) {
-        release(cell);
-        std::copy(text.begin(), text.end(), cell.bytes.begin());
-        cell.length = static_cast<std::uint8_t>(text.size());
+    const bool rotated = rotate || (inSide(i) && sides_.at(i).rotated);
+    if (!rotated && FitsCell(text)) {
+        if (inSide(i)) {
+            sides_.erase(i);
+            markSide(i, false);
+        }
+        bytes_[i] = text.empty() ? '\0' : text.front();
         return;
     }
-    if (cell.length == kLong) {
-        longTexts_[longIndex(cell)].assign(text);
-        return;
-    }
-    std::uint32_t slot = 0;
-    if (freeLong_.empty()) {
-        slot = static_cast<std::uint32_t>(longTexts_.size());
-        longTexts_.emplace_back(text);
-    } else {
-        slot = freeLong_.back();
-        freeLong_.pop_back();
-        longTexts_[slot].assign(text);
-    }
-    std::memcpy(cell.bytes.data(), &slot, sizeof slot);
-    cell.length = kLong;
+    SideCell& side = sides_[i];
+    side.text.assign(text);
+    side.rotated = rotated;
+    markSide(i, true);
+    bytes_[i] = '\0';
 }
 
-std::string CellTable::text(int col, int row) const { return std::string(view(cells_[index(col, row)])); }
+std::string CellTable::text(int col, int row) const { return std::string(view(index(col, row))); }
 
-std::string_view CellTable::textView(int col, int row) const { return view(cells_[index(col, row)]); }
+std::string_view CellTable::textView(int col, int row) const { return view(index(col, row)); }
 
-void CellTable::setText(int col, int row, std::string_view text) { store(cells_[index(col, row)], text); }
+void CellTable::setText(int col, int row, std::string_view text) { store(index(col, row), text, false); }
 
-void CellTable::setRotatedText(int col, int row, std::string_view text)
+void CellTable::setRotatedText(int col, int row, std::string_view text) { store(index(col, row), text, true); }
+
+int CellTable::rotation(int col, int row) const
 {
-    Cell& cell = cells_[index(col, row)];
-    store(cell, text);
-    cell.rotated = 1;
+    const std::size_t i = index(col, row);
+    return inSide(i) && sides_.at(i).rotated ? 90 : 0;
 }
-
-int CellTable::rotation(int col, int row) const { return cells_[index(col, row)].rotated != 0 ? 90 : 0; }
 
 void CellTable::clear()
 {
-    std::fill(cells_.begin(), cells_.end(), Cell{});
-    longTexts_.clear();
-    freeLong_.clear();
+    std::fill(bytes_.begin(), bytes_.end(), '\0');
+    std::fill(inSide_.begin(), inSide_.end(), 0);
+    sides_.clear();
 }
 
 bool operator==(const CellTable& a, const CellTable& b)
 {
-    if (a.cols_ != b.cols_ || a.rows_ != b.rows_)
-        return false;
-    for (std::size_t i = 0; i < a.cells_.size(); ++i) {
-        if (a.cells_[i].rotated != b.cells_[i].rotated || a.view(a.cells_[i]) != b.view(b.cells_[i]))
-            return false;
-    }
-    return true;
+    return a.cols_ == b.cols_ && a.rows_ == b.rows_ && a.bytes_ == b.bytes_ && a.inSide_ == b.inSide_ &&
+           a.sides_ == b.sides_;
 }
 
 } // namespace velmora

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace velmora {
@@ -12,11 +12,13 @@ namespace velmora {
 // the legend of a scheme are kept. Texts are Windows-1251 bytes. A cell can be marked to be drawn
 // turned by 90 degrees (the chart's column numbers).
 //
-// A 1000 × 1000 chart has a million cells of one-byte symbols, so a cell is 8 bytes: texts of up
-// to 6 bytes live in the cell itself, longer ones in a side list.
+// A 1000 × 1000 chart has a million cells of one-byte symbols, so a cell is one byte, its text's
+// byte (0 for an empty cell), and one bit that says whether the cell is kept in a side list
+// instead: a text longer than one byte, the byte 0 itself, or a cell drawn turned. Only the
+// chart's numbers and the legend's texts live there.
 class CellTable {
 public:
-    // More cells than this is no table we draw: 16 Mi cells, 128 MiB.
+    // More cells than this is no table we draw: 16 Mi cells, 18 MiB.
     static constexpr std::int64_t kMaxCells = std::int64_t{1} << 24;
 
     int columns() const { return cols_; }
@@ -45,28 +47,24 @@ public:
     friend bool operator==(const CellTable& a, const CellTable& b);
 
 private:
-    static constexpr std::size_t kInline = 6;
-    static constexpr std::uint8_t kLong = 0xFF; // Cell::length of a text kept in longTexts_
-
-    struct Cell {
-        std::uint8_t length = 0;
-        std::uint8_t rotated = 0;
-        std::array<char, kInline> bytes{}; // the text, or the index of a long text
+    struct SideCell {
+        std::string text;
+        bool rotated = false;
+        friend bool operator==(const SideCell&, const SideCell&) = default;
     };
-    static_assert(sizeof(Cell) == 8);
 
     std::size_t index(int col, int row) const;
-    std::string_view view(const Cell& cell) const;
-    void store(Cell& cell, std::string_view text);
-    void release(Cell& cell);
-    static std::uint32_t longIndex(const Cell& cell);
+    bool inSide(std::size_t i) const { return ((inSide_[i / 64] >> (i % 64)) & 1U) != 0; }
+    void markSide(std::size_t i, bool on);
+    std::string_view view(std::size_t i) const;
+    void store(std::size_t i, std::string_view text, bool rotate);
     void resize(int cols, int rows);
 
     int cols_ = 0;
     int rows_ = 0;
-    std::vector<Cell> cells_; // row by row
-    std::vector<std::string> longTexts_;
-    std::vector<std::uint32_t> freeLong_;
+    std::vector<char> bytes_;             // row by row; 0 for an empty cell or one in sides_
+    std::vector<std::uint64_t> inSide_;   // one bit a cell: its text and mark are in sides_
+    std::unordered_map<std::size_t, SideCell> sides_; // by cell index
 };
 
 } // namespace velmora

@@ -27,7 +27,23 @@ void ColorFixUnit::ReduceColors(const Bitmap& picture, int n)
 {
     if (n < 1)
         throw std::invalid_argument("the number of colours to reduce to must be at least 1");
-    BuildHistogram(picture);
+    PixelHist.resize(picture.pixels().size());
+    BuildHistogram(picture.pixels(), std::span<int>(PixelHist));
+    ReducePalette(n);
+}
+
+void ColorFixUnit::ReduceColorsInPlace(Bitmap& picture, int n)
+{
+    if (n < 1)
+        throw std::invalid_argument("the number of colours to reduce to must be at least 1");
+    PixelHist.clear();
+    PixelHist.shrink_to_fit();
+    BuildHistogram(std::span<const Color>(picture.pixels()), picture.pixels());
+    ReducePalette(n);
+}
+
+void ColorFixUnit::ReducePalette(int n)
+{
     if (HistSize > n) {
         MedianCut(n);
     } else {
@@ -44,17 +60,17 @@ void ColorFixUnit::ReduceColors(const Bitmap& picture, int n)
 // colours, which a 1000 × 1000 photograph can have a million of. Marking the
 // colours in a bit set of all 2^24 values (2 MiB) gives the same sorted list in linear time, and
 // the number of set bits below a colour is its index, which every pixel keeps in PixelHist.
-void ColorFixUnit::BuildHistogram(const Bitmap& picture)
+template <typename Index>
+void ColorFixUnit::BuildHistogram(std::span<const Color> pixels, std::span<Index> pixelIndex)
 {
     constexpr std::size_t kWords = (std::size_t{1} << 24) / 64;
     std::vector<std::uint64_t> present(kWords, 0);
-    const auto pixels = picture.pixels();
     for (const Color pixel : pixels) {
         const Color c = pixel & kColorMask;
         present[c >> 6] |= std::uint64_t{1} << (c & 63);
     }
 
-    std::vector<std::int32_t> rank(kWords);
+    std::vector<std::int32_t, LeaveNewAllocator<std::int32_t>> rank(kWords); // every word written below
     std::int32_t distinct = 0;
     for (std::size_t w = 0; w < kWords; ++w) {
         rank[w] = distinct;
@@ -71,12 +87,11 @@ void ColorFixUnit::BuildHistogram(const Bitmap& picture)
             HistColors[next++] = static_cast<Color>(w * 64 + static_cast<std::size_t>(std::countr_zero(bits)));
     }
 
-    PixelHist.resize(pixels.size());
     for (std::size_t i = 0; i < pixels.size(); ++i) {
         const Color c = pixels[i] & kColorMask;
         const std::uint64_t below = present[c >> 6] & ((std::uint64_t{1} << (c & 63)) - 1);
         const int index = rank[c >> 6] + std::popcount(below);
-        PixelHist[i] = index;
+        pixelIndex[i] = static_cast<Index>(index);
         ++HistCounts[static_cast<std::size_t>(index)];
     }
 }

@@ -3,6 +3,7 @@
 #include "bitmap.h"
 #include "color.h"
 
+#include <span>
 #include <vector>
 
 namespace velmora {
@@ -29,6 +30,10 @@ public:
     // Builds the histogram of `picture` and a palette of at most n colours (n ≥ 1). Only the low
     // 24 bits of a pixel count as its colour.
     void ReduceColors(const Bitmap& picture, int n);
+    // The same for a caller that needs the picture's colours no longer: each pixel of `picture` is
+    // replaced by its histogram index instead of keeping the indices in PixelHist, which stays
+    // empty. A colour is HistColors[index] again.
+    void ReduceColorsInPlace(Bitmap& picture, int n);
 
     // Reduces a histogram of more than n colours to n palette colours.
     void MedianCut(int n);
@@ -57,7 +62,11 @@ public:
     int GroupsInUse = 0;
 
 private:
-    void BuildHistogram(const Bitmap& picture);
+    // Fills the histogram from `pixels` and writes the histogram index of pixel i to index[i],
+    // which may be the pixels themselves.
+    template <typename Index>
+    void BuildHistogram(std::span<const Color> pixels, std::span<Index> index);
+    void ReducePalette(int n);
 };
 
 } // namespace velmora

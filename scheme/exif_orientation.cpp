@@ -119,7 +119,7 @@ Bitmap TurnUpright(Bitmap stored, int orientation)
     const int h = stored.height();
     // 5 to 8 turn a quarter, so the sides swap.
     const bool swap = orientation >= 5;
-    Bitmap upright(swap ? h : w, swap ? w : h);
+    Bitmap upright(swap ? h : w, swap ? w : h, Bitmap::Unfilled{});
     upright.setSourceBitsPerPixel(stored.sourceBitsPerPixel());
     for (int y = 0; y < upright.height(); ++y) {
         const std::span<Color> row = upright.row(y);

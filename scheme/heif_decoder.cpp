@@ -4,6 +4,8 @@
 
 #include <libheif/heif.h>
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <climits>
 #include <memory>
@@ -12,17 +14,80 @@
 namespace velmora {
 namespace {
 
+// libheif is opened the first time a HEIF file is decoded, not linked: with it come its HEVC and
+// AV1 codecs, and loading those alone costs every run of the programs about 5 MB of memory.
+#define VELMORA_HEIF_FUNCTIONS(F)                                                                      \
+    F(heif_context_alloc)                                                                              \
+    F(heif_context_free)                                                                               \
+    F(heif_context_set_maximum_image_size_limit)                                                       \
+    F(heif_context_read_from_memory_without_copy)                                                      \
+    F(heif_context_get_primary_image_handle)                                                           \
+    F(heif_image_handle_release)                                                                       \
+    F(heif_image_handle_get_width)                                                                     \
+    F(heif_image_handle_get_height)                                                                    \
+    F(heif_image_handle_has_alpha_channel)                                                             \
+    F(heif_image_handle_is_premultiplied_alpha)                                                        \
+    F(heif_decoding_options_alloc)                                                                     \
+    F(heif_decoding_options_free)                                                                      \
+    F(heif_decode_image)                                                                               \
+    F(heif_image_release)                                                                              \
+    F(heif_image_get_width)                                                                            \
+    F(heif_image_get_height)                                                                           \
+    F(heif_image_get_plane_readonly)
+
+struct Libheif {
+#define VELMORA_HEIF_POINTER(name) decltype(&::name) name = nullptr;
+    VELMORA_HEIF_FUNCTIONS(VELMORA_HEIF_POINTER)
+#undef VELMORA_HEIF_POINTER
+    std::string failure; // why the library could not be used; empty once it is loaded
+};
+
+Libheif OpenLibheif()
+{
+    Libheif api;
+    // Kept loaded for the rest of the run: the codecs it loads in turn are not meant to be unloaded.
+    void* library = dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        const char* reason = dlerror();
+        api.failure = reason != nullptr ? reason : "libheif.so.1 cannot be loaded";
+        return api;
+    }
+#define VELMORA_HEIF_RESOLVE(name)                                                                     \
+    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                            \
+    if (api.name == nullptr && api.failure.empty())                                                    \
+        api.failure = "libheif.so.1 has no function " #name;
+    VELMORA_HEIF_FUNCTIONS(VELMORA_HEIF_RESOLVE)
+#undef VELMORA_HEIF_RESOLVE
+    return api;
+}
+
+const Libheif& LoadedHeif()
+{
+    static const Libheif api = OpenLibheif();
+    return api;
+}
+
+// The library's functions, or a PictureError that says why the HEIF file cannot be read.
+const Libheif& Heif()
+{
+    const Libheif& api = LoadedHeif();
+    if (!api.failure.empty())
+        throw PictureError("the HEIF file cannot be read: the HEIF library is not available (" + api.failure + ")",
+                           PictureFault::Unsupported);
+    return api;
+}
+
 struct ContextDeleter {
-    void operator()(heif_context* context) const { heif_context_free(context); }
+    void operator()(heif_context* context) const { LoadedHeif().heif_context_free(context); }
 };
 struct HandleDeleter {
-    void operator()(const heif_image_handle* handle) const { heif_image_handle_release(handle); }
+    void operator()(const heif_image_handle* handle) const { LoadedHeif().heif_image_handle_release(handle); }
 };
 struct ImageDeleter {
-    void operator()(const heif_image* image) const { heif_image_release(image); }
+    void operator()(const heif_image* image) const { LoadedHeif().heif_image_release(image); }
 };
 struct OptionsDeleter {
-    void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
+    void operator()(heif_decoding_options* options) const { LoadedHeif().heif_decoding_options_free(options); }
 };
 
 // libheif decodes every tile of a grid on its own, at a cost of about half a millisecond a tile
@@ -130,31 +195,32 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> file)
 {
     if (file.size() > static_cast<std::size_t>(INT_MAX))
         throw PictureError("the HEIF file is too large", PictureFault::TooLarge);
-    const std::unique_ptr<heif_context, ContextDeleter> context(heif_context_alloc());
+    const Libheif& heif = Heif();
+    const std::unique_ptr<heif_context, ContextDeleter> context(heif.heif_context_alloc());
     if (!context)
         throw std::bad_alloc();
     // libheif refuses pictures (a grid of tiles included) wider or taller than this before it
     // allocates them.
-    heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
-    Check(heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr));
+    heif.heif_context_set_maximum_image_size_limit(context.get(), kMaxPictureSide);
+    Check(heif.heif_context_read_from_memory_without_copy(context.get(), file.data(), file.size(), nullptr));
 
     heif_image_handle* rawHandle = nullptr;
-    Check(heif_context_get_primary_image_handle(context.get(), &rawHandle));
+    Check(heif.heif_context_get_primary_image_handle(context.get(), &rawHandle));
     const std::unique_ptr<const heif_image_handle, HandleDeleter> handle(rawHandle);
 
     // Turning the picture swaps its sides but keeps its pixels. Besides the result: the decoder's
     // planes (up to 16 bits a sample), the interleaved RGBA, and a grid's assembled picture.
-    decoded::CheckDeclaredPicture("HEIF", heif_image_handle_get_width(handle.get()),
-                                  heif_image_handle_get_height(handle.get()), 16, file.size());
+    decoded::CheckDeclaredPicture("HEIF", heif.heif_image_handle_get_width(handle.get()),
+                                  heif.heif_image_handle_get_height(handle.get()), 16, file.size());
 
     if (const std::uint64_t tiles = CountDerivationTiles(file); tiles > kMaxGridTiles)
         throw PictureError("the HEIF picture is a grid of " + std::to_string(tiles) + " tiles (at most " +
                                std::to_string(kMaxGridTiles) + " are read)",
                            PictureFault::TooLarge);
 
-    const bool alpha = heif_image_handle_has_alpha_channel(handle.get()) != 0;
-    const bool premultiplied = alpha && heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
-    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
+    const bool alpha = heif.heif_image_handle_has_alpha_channel(handle.get()) != 0;
+    const bool premultiplied = alpha && heif.heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;
+    const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif.heif_decoding_options_alloc());
     if (!options)
         throw std::bad_alloc();
     options->ignore_transformations = 0; // turned and mirrored as the file says
@@ -162,14 +228,14 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> file)
     options->strict_decoding = 1;        // a damaged file is refused, not patched up
 
     heif_image* rawImage = nullptr;
-    Check(heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
+    Check(heif.heif_decode_image(handle.get(), &rawImage, heif_colorspace_RGB,
                             alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get()));
     const std::unique_ptr<const heif_image, ImageDeleter> image(rawImage);
 
-    const int width = heif_image_get_width(image.get(), heif_channel_interleaved);
-    const int height = heif_image_get_height(image.get(), heif_channel_interleaved);
+    const int width = heif.heif_image_get_width(image.get(), heif_channel_interleaved);
+    const int height = heif.heif_image_get_height(image.get(), heif_channel_interleaved);
     int stride = 0;
-    const std::uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
+    const std::uint8_t* plane = heif.heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     if (plane == nullptr || width <= 0 || height <= 0 || stride < (alpha ? 4 : 3) * width)
         throw PictureError("the HEIF file cannot be read: its picture did not decode to 8-bit RGB");
 

@@ -434,7 +434,9 @@ bool AllocateOutput(Decoding& d) noexcept
 {
     const jpeg_decompress_struct& cinfo = d.cinfo;
     try {
-        d.bitmap = Bitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height));
+        // Decompress stores every row before it reports success, and a failure drops the bitmap.
+        d.bitmap = Bitmap(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
+                          Bitmap::Unfilled{});
         d.bitmap.setSourceBitsPerPixel(24);
         d.rows.resize(std::size_t{cinfo.output_width} * static_cast<std::size_t>(cinfo.output_components) *
                       static_cast<std::size_t>(cinfo.rec_outbuf_height));

@@ -9,6 +9,7 @@
 #include "stretch.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <stdexcept>
 #include <string_view>
@@ -80,28 +81,29 @@ std::vector<Color> ThreadColors(const ColorFixUnit& reduction)
     return colors;
 }
 
-// Maps every distinct colour to the entry with the nearest thread colour, then every pixel by
-// its histogram index. Returns the palette entry of every pixel, row by row from the top.
-std::vector<int> MapPlain(Bitmap& working, ColorFixUnit& reduction)
+// Maps every distinct colour to the entry with the nearest thread colour. Returns the palette
+// entry of every distinct colour (at most 100, a byte each): a pixel's entry is that of its
+// histogram index.
+std::vector<std::uint8_t> MapPlain(ColorFixUnit& reduction)
 {
     const std::vector<Color> threads = ThreadColors(reduction);
     const NearestThread nearest(threads);
-    std::vector<int> histEntry(At(reduction.HistSize));
+    static_assert(kMaxColors <= 256, "a palette entry is kept in a byte");
+    std::vector<std::uint8_t> histEntry(At(reduction.HistSize));
     for (int h = reduction.HistSize - 1; h >= 0; --h) {
         const int q = nearest.Find(reduction.HistColors[At(h)]);
-        histEntry[At(h)] = q;
+        histEntry[At(h)] = static_cast<std::uint8_t>(q);
         reduction.HistMapped[At(h)] = threads[At(q)];
         reduction.PaletteStitches[At(q)] += reduction.HistCounts[At(h)];
     }
+    return histEntry;
+}
 
-    auto pixels = working.pixels();
-    std::vector<int> entries(pixels.size());
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-        const auto h = At(reduction.PixelHist[i]);
-        entries[i] = histEntry[h];
-        pixels[i] = reduction.HistMapped[h];
-    }
-    return entries;
+// Turns a picture of histogram indices into one of thread colours.
+void PaintMapped(Bitmap& indexed, const ColorFixUnit& reduction)
+{
+    for (Color& pixel : indexed.pixels())
+        pixel = reduction.HistMapped[At(static_cast<int>(pixel))];
 }
 
 std::vector<int> MapWithErrorDiffusion(Bitmap& working, ColorFixUnit& reduction)
@@ -145,13 +147,31 @@ std::vector<LegendEntry> LegendEntries(const ColorFixUnit& reduction, const std:
 
 } // namespace
 
+namespace {
+
 // Only the 24 colour bits of a pixel take part in the build.
-Bitmap WorkingPicture(const Bitmap& source, int width, int height)
+Bitmap ColourBitsOnly(Bitmap working)
 {
-    Bitmap working = StretchPointSampled(source, width, height);
     for (Color& pixel : working.pixels())
         pixel &= 0xFFFFFF;
     return working;
+}
+
+} // namespace
+
+Bitmap WorkingPicture(const Bitmap& source, int width, int height)
+{
+    return ColourBitsOnly(StretchPointSampled(source, width, height));
+}
+
+// A source of the chart's own size is sampled pixel for pixel: it becomes the working picture
+// itself rather than a copy of it.
+Bitmap WorkingPicture(Bitmap&& source, int width, int height)
+{
+    if (source.width() != width || source.height() != height)
+        return WorkingPicture(std::as_const(source), width, height);
+    source.setSourceBitsPerPixel(32);
+    return ColourBitsOnly(std::move(source));
 }
 
 std::vector<int> LightToDarkOrder(std::span<const int> threads)
@@ -205,18 +225,19 @@ CellTable NewChartFrame(int width, int height)
 
 namespace {
 
-// Each stitch takes the symbol of the palette entry its mapping chose. (Matching stitches to
-// entries by thread colour instead would give both threads of a colour pair — White and B5200,
-// 800 and 827 — the symbol of one of them.)
-void FillChart(CellTable& chart, int width, int height, const std::vector<int>& entries,
-               const std::vector<int>& originalOfSorted, const std::vector<std::string_view>& symbols)
+// Each stitch takes the symbol of the palette entry its mapping chose, entryOf(i) for the i-th
+// stitch row by row. (Matching stitches to entries by thread colour instead would give both
+// threads of a colour pair — White and B5200, 800 and 827 — the symbol of one of them.)
+template <typename EntryOf>
+void FillChart(CellTable& chart, int width, int height, EntryOf entryOf, const std::vector<int>& originalOfSorted,
+               const std::vector<std::string_view>& symbols)
 {
     std::vector<std::string_view> symbolOfEntry(originalOfSorted.size());
     for (std::size_t k = 0; k < originalOfSorted.size(); ++k)
         symbolOfEntry[At(originalOfSorted[k])] = symbols[k];
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
-            chart.setText(x + 1, y + 1, symbolOfEntry[At(entries[At(y) * At(width) + At(x)])]);
+            chart.setText(x + 1, y + 1, symbolOfEntry[At(entryOf(At(y) * At(width) + At(x)))]);
     }
 }
 
@@ -225,21 +246,49 @@ void FillChart(CellTable& chart, int width, int height, const std::vector<int>& 
 SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeRequest& request)
 {
     CheckRequest(source, request);
+    return Build(WorkingPicture(source, request.width, request.height), request);
+}
+
+SchemeDocument SchemeEngine::BuildScheme(Bitmap&& source, const SchemeRequest& request)
+{
+    CheckRequest(source, request);
+    return Build(WorkingPicture(std::move(source), request.width, request.height), request);
+}
+
+SchemeDocument SchemeEngine::Build(Bitmap working, const SchemeRequest& request)
+{
     SchemeDocument document;
     document.request = request;
-    document.picture = WorkingPicture(source, request.width, request.height);
+    document.picture = std::move(working);
 
+    // Without error diffusion the picture's colours are needed no longer once the histogram is made:
+    // the picture then holds each stitch's histogram index until the chart is filled.
     ColorFixUnit reduction;
     std::array<int, kDmcCount> used{};
-    reduction.ReduceColors(document.picture, request.colorCount);
+    if (request.dithering)
+        reduction.ReduceColors(document.picture, request.colorCount);
+    else
+        reduction.ReduceColorsInPlace(document.picture, request.colorCount);
     AssignThreads(reduction, used);
-    const std::vector<int> entries = request.dithering ? MapWithErrorDiffusion(document.picture, reduction)
-                                                       : MapPlain(document.picture, reduction);
+    std::vector<std::uint8_t> histEntry;
+    std::vector<int> entries;
+    if (request.dithering)
+        entries = MapWithErrorDiffusion(document.picture, reduction);
+    else
+        histEntry = MapPlain(reduction);
     const std::vector<int> originalOfSorted = SortByBrightness(reduction);
     const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
     document.legend = LegendTable(LegendEntries(reduction, symbols));
     document.chart = NewChartFrame(request.width, request.height);
-    FillChart(document.chart, request.width, request.height, entries, originalOfSorted, symbols);
+    if (request.dithering) {
+        FillChart(document.chart, request.width, request.height, [&](std::size_t i) { return entries[i]; },
+                  originalOfSorted, symbols);
+    } else {
+        const auto histIndex = std::as_const(document.picture).pixels();
+        FillChart(document.chart, request.width, request.height, [&](std::size_t i) { return histEntry[histIndex[i]]; },
+                  originalOfSorted, symbols);
+        PaintMapped(document.picture, reduction);
+    }
 
     Reduction = std::move(reduction);
     DMCUsed = used;
@@ -272,7 +321,7 @@ Bitmap MappedPicture(const CellTable& chart, const CellTable& legend)
     for (int y = 0; y < height; ++y) {
         auto out = picture.row(y);
         for (int x = 0; x < width; ++x) {
-            const std::string symbol = chart.text(x + 1, y + 1);
+            const std::string_view symbol = chart.textView(x + 1, y + 1);
             const auto code = symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front());
             if (!known[code])
                 throw std::invalid_argument("the stitch in row " + std::to_string(y + 1) + ", column " +

@@ -76,6 +76,8 @@ CellTable LegendTable(std::span<const LegendEntry> lightToDark);
 // The picture the build reduces: `source` point-sampled to one pixel per stitch, its colour bits
 // only. Beside the mapped picture it shows what the scheme was made from.
 Bitmap WorkingPicture(const Bitmap& source, int width, int height);
+// The same from a source the caller no longer needs: its pixels are reused where they can be.
+Bitmap WorkingPicture(Bitmap&& source, int width, int height);
 
 // The mapped picture of a chart and its legend: each stitch takes the catalogue colour of the
 // thread whose legend row has the stitch's symbol, an empty stitch White's. Throws
@@ -88,9 +90,15 @@ public:
     // Builds a new document from `source`. Throws std::invalid_argument for a request out of
     // range and PictureError for an empty source; the engine's state then stays as it was.
     SchemeDocument BuildScheme(const Bitmap& source, const SchemeRequest& request);
+    // The same from a source the caller no longer needs, which the build may take for its working
+    // picture.
+    SchemeDocument BuildScheme(Bitmap&& source, const SchemeRequest& request);
 
     ColorFixUnit Reduction;               // as left by the last build; the palette lists sorted
     std::array<int, kDmcCount> DMCUsed{}; // 1 for every thread given to a palette entry
+
+private:
+    SchemeDocument Build(Bitmap working, const SchemeRequest& request);
 };
 
 } // namespace velmora

@@ -12,6 +12,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <system_error>
 
@@ -401,7 +402,28 @@ std::vector<std::string> ReadSymbols(const Json& top, int colors, const CellTabl
 
 } // namespace
 
+namespace {
+
+// Chart rows go to the writer in pieces of about this many bytes.
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+// The chart's text: every stitch a code of at most three digits and a comma, each row framed.
+std::size_t ChartTextBound(const SchemeRequest& request)
+{
+    return static_cast<std::size_t>(request.height) * (4 * static_cast<std::size_t>(request.width) + 8) + 8;
+}
+
+} // namespace
+
 std::string SchemeFileText(const SchemeDocument& document)
+{
+    std::string text;
+    text.reserve(ChartTextBound(document.request) + 4096);
+    WriteSchemeFileText(document, [&](std::string_view piece) { text += piece; });
+    return text;
+}
+
+void WriteSchemeFileText(const SchemeDocument& document, const std::function<void(std::string_view)>& write)
 {
     const SchemeRequest& request = document.request;
     const auto dump = [](const Json& value) { return value.dump(-1, ' ', false, Json::error_handler_t::replace); };
@@ -447,15 +469,28 @@ std::string SchemeFileText(const SchemeDocument& document)
     out += uses.empty() ? "],\n" : "\n  ],\n";
     out += "  \"chart\": [\n";
     const CellTable& chart = document.chart;
-    Json cells = Json::array();
+    // The chart is most of the text: it goes out a piece at a time, each code written as the JSON
+    // writer writes a whole number.
+    out.reserve(out.size() + std::min(ChartTextBound(request), 2 * kPieceBytes));
     for (int y = 0; y < request.height; ++y) {
-        cells.clear();
-        for (int x = 0; x < request.width; ++x)
-            cells.push_back(code(chart.text(x + 1, y + 1)));
-        out += "    " + dump(cells) + (y + 1 < request.height ? ",\n" : "\n");
+        if (out.size() >= kPieceBytes) {
+            write(out);
+            out.clear();
+        }
+        out += "    [";
+        for (int x = 0; x < request.width; ++x) {
+            const std::string_view symbol = chart.textView(x + 1, y + 1);
+            char digits[4];
+            const auto written = std::to_chars(std::begin(digits), std::end(digits),
+                                               symbol.empty() ? 0 : static_cast<unsigned char>(symbol.front()));
+            if (x > 0)
+                out += ',';
+            out.append(digits, written.ptr);
+        }
+        out += y + 1 < request.height ? "],\n" : "]\n";
     }
     out += "  ]\n}\n";
-    return out;
+    write(out);
 }
 
 void WriteSchemeFile(const std::filesystem::path& path, const SchemeDocument& document)

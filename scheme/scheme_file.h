@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -52,6 +53,9 @@ private:
 
 // The file's text for `document`.
 std::string SchemeFileText(const SchemeDocument& document);
+// The same text handed to `write` in pieces, in order, as it is made: the chart of a large scheme,
+// most of the text, is never held whole.
+void WriteSchemeFileText(const SchemeDocument& document, const std::function<void(std::string_view)>& write);
 
 // Writes the file whole or not at all. Throws FileWriteError naming the file and the reason.
 void WriteSchemeFile(const std::filesystem::path& path, const SchemeDocument& document);

@@ -59,7 +59,7 @@ void StretchMonochromeShrink(const Bitmap& source, Bitmap& target)
 
 Bitmap StretchPointSampled(const Bitmap& source, int width, int height)
 {
-    Bitmap target(width, height);
+    Bitmap target(width, height, Bitmap::Unfilled{}); // every path below writes every pixel
     target.setSourceBitsPerPixel(32);
     const int sw = source.width(), sh = source.height();
     if (sw == width && sh == height) {

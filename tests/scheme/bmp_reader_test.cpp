@@ -14,6 +14,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -546,13 +547,17 @@ TEST(BmpReader, RefusesMalformedFilesWithAMessageNamingTheFault)
 
 TEST(BmpReader, ReadsWhatTheWriterWrites)
 {
-    Bitmap picture(7, 5);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 7; ++x)
-            picture.setPixel(x, y, MakeColor(x * 36, y * 60, (x * y * 17) % 256));
-    const Bitmap read = DecodeBmp(EncodeBmp24(picture));
-    EXPECT_EQ(read.sourceBitsPerPixel(), 24);
-    EXPECT_EQ(PixelsOf(read), PixelsOf(picture));
+    // Small, and padded rows over several of the writer's pieces.
+    for (const auto& [width, height] : {std::pair{7, 5}, std::pair{301, 250}}) {
+        SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height));
+        Bitmap picture(width, height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                picture.setPixel(x, y, MakeColor(x * 36 % 256, y * 60 % 256, (x * y * 17) % 256));
+        const Bitmap read = DecodeBmp(EncodeBmp24(picture));
+        EXPECT_EQ(read.sourceBitsPerPixel(), 24);
+        EXPECT_EQ(PixelsOf(read), PixelsOf(picture));
+    }
 }
 
 const std::filesystem::path kCorpus = VELMORA_CORPUS_DIR;

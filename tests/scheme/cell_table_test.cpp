@@ -53,6 +53,37 @@ TEST(CellTable, CountsKeepTheCellsThatRemain)
     EXPECT_EQ(table.rotation(1, 2), 0);
 }
 
+// A cell of one byte is kept apart from one of a longer text or a turned one; whichever way a cell
+// got its text, equal cells compare equal, and the byte 0 is a text, not an empty cell.
+TEST(CellTable, CellsAreEqualWhateverTheirHistory)
+{
+    CellTable direct, changed;
+    for (CellTable* table : {&direct, &changed}) {
+        table->setColumns(4);
+        table->setRows(2);
+    }
+    const std::string zero(1, '\0');
+    direct.setText(0, 0, "a");
+    direct.setText(1, 0, zero);
+    direct.setRotatedText(2, 0, "b");
+    changed.setText(0, 0, "long text");
+    changed.setText(0, 0, "a");
+    changed.setText(1, 0, zero);
+    changed.setRotatedText(2, 0, "12");
+    changed.setText(2, 0, "b");
+    EXPECT_EQ(changed, direct);
+    EXPECT_EQ(direct.text(1, 0), zero);
+    EXPECT_EQ(direct.textView(1, 1), "");
+    EXPECT_EQ(direct.rotation(2, 0), 90);
+
+    changed.setText(1, 0, "");
+    EXPECT_NE(changed, direct);
+    changed.setText(1, 0, zero);
+    changed.setRows(3); // a row more, then the same counts again
+    changed.setRows(2);
+    EXPECT_EQ(changed, direct);
+}
+
 TEST(CellTable, RefusesCellsOutsideAndHugeTables)
 {
     CellTable table;

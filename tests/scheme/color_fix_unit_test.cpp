@@ -132,6 +132,17 @@ TEST(Histogram, MatchesCountingOnePixelAtATime)
         for (std::size_t i = 0; i < unit.PixelHist.size(); ++i)
             ASSERT_EQ(unit.PixelHist[i], FindHistColor(unit, picture.pixels()[i])) << "pixel " << i;
         EXPECT_EQ(unit.HistMapped.size(), static_cast<std::size_t>(unit.HistSize));
+
+        // In place, the picture itself holds the indices, and the palette is the same.
+        Bitmap indexed = picture;
+        ColorFixUnit inPlace;
+        inPlace.ReduceColorsInPlace(indexed, 100);
+        EXPECT_EQ(inPlace.HistColors, unit.HistColors);
+        EXPECT_EQ(inPlace.HistCounts, unit.HistCounts);
+        EXPECT_EQ(inPlace.Palette, unit.Palette);
+        EXPECT_TRUE(inPlace.PixelHist.empty());
+        for (std::size_t i = 0; i < unit.PixelHist.size(); ++i)
+            ASSERT_EQ(static_cast<int>(indexed.pixels()[i]), unit.PixelHist[i]) << "pixel " << i;
     }
 }
 

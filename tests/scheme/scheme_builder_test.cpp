@@ -13,6 +13,7 @@
 #include <numeric>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -326,6 +327,35 @@ TEST_F(RealPictures, SchemesAreConsistent)
     }
     if (built == 0)
         GTEST_SKIP() << "the picture readers are not built yet";
+}
+
+// A source the caller gives up becomes the working picture when it has the chart's size: the
+// scheme must be the one built from a copy, the pixels' high bits still dropped.
+TEST_F(RealPictures, AGivenUpSourceBuildsTheSameScheme)
+{
+    Bitmap photo;
+    try {
+        photo = LoadPicture(std::filesystem::path(VELMORA_CORPUS_DIR) / "photos" / "photo-cat-chelsea-451x300.jpg");
+    } catch (const PictureError& error) {
+        GTEST_SKIP() << error.what();
+    }
+    for (const auto& [width, height] : {std::pair{451, 300}, std::pair{120, 80}}) {
+        for (const bool dithering : {false, true}) {
+            SCOPED_TRACE(std::to_string(width) + " x " + std::to_string(height) + (dithering ? ", dithering" : ""));
+            Bitmap source = photo;
+            for (std::size_t i = 0; i < source.pixels().size(); i += 7)
+                source.pixels()[i] |= 0xFF000000;
+            const SchemeRequest request = Request(width, height, 30, dithering);
+            SchemeEngine kept, given;
+            const SchemeDocument fromCopy = kept.BuildScheme(source, request);
+            const SchemeDocument fromSource = given.BuildScheme(std::move(source), request);
+            EXPECT_EQ(fromSource.picture, fromCopy.picture);
+            EXPECT_EQ(fromSource.chart, fromCopy.chart);
+            EXPECT_EQ(fromSource.legend, fromCopy.legend);
+            EXPECT_EQ(given.Reduction.HistColors, kept.Reduction.HistColors);
+            EXPECT_EQ(given.DMCUsed, kept.DMCUsed);
+        }
+    }
 }
 
 TEST_F(RealPictures, DitheringChangesTheMapping)

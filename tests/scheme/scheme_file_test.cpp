@@ -63,9 +63,14 @@ void ExpectSameScheme(const SchemeDocument& read, const SchemeDocument& saved)
 
 TEST(SchemeFileTest, ReadsBackWhatItWroteCellForCell)
 {
-    for (const auto& [dithering, white] : {std::pair{false, true}, {true, true}, {false, false}}) {
-        SCOPED_TRACE(testing::Message() << "dithering " << dithering << ", white " << white);
-        const SchemeDocument saved = Built(40, 30, 12, dithering, white);
+    struct Case {
+        bool dithering, white;
+        int width, height; // 300 × 250: a chart text of many of the writer's pieces
+    };
+    for (const auto& [dithering, white, width, height] :
+         {Case{false, true, 40, 30}, Case{true, true, 40, 30}, Case{false, false, 40, 30}, Case{false, true, 300, 250}}) {
+        SCOPED_TRACE(testing::Message() << "dithering " << dithering << ", white " << white << ", " << width);
+        const SchemeDocument saved = Built(width, height, 12, dithering, white);
         ASSERT_EQ(saved.legend.text(3, 1).empty(), !white);
         const std::string text = SchemeFileText(saved);
         const SchemeDocument read = ParseSchemeFile(text);
