@@ -225,11 +225,11 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
             argument == "--symbols")
             options.schemeOptions.push_back(argument);
         if (argument == "--width") {
-            options.width = ParseInt(argument, value(), 10, 1000);
+            options.width = ParseInt(argument, value(), kMinStitches, kMaxStitches);
         } else if (argument == "--height") {
-            options.height = ParseInt(argument, value(), 10, 1000);
+            options.height = ParseInt(argument, value(), kMinStitches, kMaxStitches);
         } else if (argument == "--colors") {
-            options.colors = ParseInt(argument, value(), 2, 100);
+            options.colors = ParseInt(argument, value(), kMinColors, kMaxColors);
         } else if (argument == "--dither") {
             options.dithering = true;
         } else if (argument == "--symbols") {

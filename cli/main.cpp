@@ -8,13 +8,11 @@
 
 #include "export/scheme_workbook.h"
 #include "scheme/bmp_codec.h"
-#include "scheme/chart_size.h"
 #include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
 #include "scheme/skeins.h"
-#include "scheme/symbol_spread.h"
 #include "scheme/thread_edit.h"
 #include "view/chart_look.h"
 #include "view/paint/qt_print_canvas.h"
@@ -49,30 +47,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The chart size as the wizard sets it: the picture's size held to the stitch range, or the
-// proportional partner of a side the user gave.
-void ChooseChartSize(const CliOptions& options, const Bitmap& picture, SchemeRequest& request)
-{
-    const int pw = picture.width(), ph = picture.height();
-    if (options.width && options.height) {
-        request.width = *options.width;
-        request.height = *options.height;
-    } else if (options.width) {
-        request.width = *options.width;
-        request.height = ProportionalSide(ph, request.width, pw);
-    } else if (options.height) {
-        request.height = *options.height;
-        request.width = ProportionalSide(pw, request.height, ph);
-    } else {
-        request.width = HoldToStitchRange(pw);
-        request.height = HoldToStitchRange(ph);
-    }
-}
-
 std::vector<std::string> SymbolTexts(const CliOptions& options)
 {
-    if (options.symbolCodes.empty())
-        return DefaultSymbolTexts(options.colors);
     std::vector<std::string> texts;
     for (const int code : options.symbolCodes)
         texts.emplace_back(1, static_cast<char>(code));
@@ -239,11 +215,8 @@ int Run(const CliOptions& options, char* programName)
         return 1;
     }
     try {
-        SchemeRequest request;
-        ChooseChartSize(options, picture, request);
-        request.colorCount = options.colors;
-        request.symbols = SymbolTexts(options);
-        request.dithering = options.dithering;
+        const SchemeRequest request = MakeSchemeRequest(
+            picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering});
 
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
