@@ -171,6 +171,29 @@ void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString
         std::cerr << "velmora-cli: " << message.toStdString() << '\n';
 }
 
+// Runs a step of the job: 0, or 1 with its failure on stderr after `context`.
+template <class Step>
+int RunStep(const std::string& context, Step&& step)
+{
+    try {
+        step();
+    } catch (const std::exception& e) {
+        std::cerr << "velmora-cli: " << context << ": " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+// The end of every job, from a picture or a scheme file: the cloth asked for (else the scheme's
+// own, 14 count for a new one), the threads replaced, the files written.
+void WriteScheme(const CliOptions& options, SchemeDocument& document, const PrintDateTime& started)
+{
+    if (options.fabricCount)
+        document.fabricCount = *options.fabricCount;
+    ReplaceThreads(options, document);
+    WriteOutputs(options, document, started);
+}
+
 int Run(const CliOptions& options, char* programName)
 {
     // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
@@ -187,49 +210,26 @@ int Run(const CliOptions& options, char* programName)
     }
     const PrintDateTime started = CurrentPrintDateTime();
 
+    const std::string name = options.picture.string();
     if (IsSchemeFile(options.picture)) {
         SchemeDocument document;
-        try {
-            document = ReadSchemeFile(options.picture);
-        } catch (const std::exception& e) {
-            std::cerr << "velmora-cli: cannot read the scheme " << options.picture.string() << ": " << e.what() << '\n';
+        if (RunStep("cannot read the scheme " + name, [&] { document = ReadSchemeFile(options.picture); }) != 0)
             return 1;
-        }
-        try {
-            if (options.fabricCount)
-                document.fabricCount = *options.fabricCount;
-            ReplaceThreads(options, document);
-            WriteOutputs(options, document, started);
-        } catch (const std::exception& e) {
-            std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
-            return 1;
-        }
-        return 0;
+        return RunStep(name, [&] { WriteScheme(options, document, started); });
     }
 
     Bitmap picture;
-    try {
-        picture = LoadPicture(options.picture);
-    } catch (const std::exception& e) {
-        std::cerr << "velmora-cli: cannot load " << options.picture.string() << ": " << e.what() << '\n';
+    if (RunStep("cannot load " + name, [&] { picture = LoadPicture(options.picture); }) != 0)
         return 1;
-    }
-    try {
+    return RunStep(name, [&] {
         const SchemeRequest request = MakeSchemeRequest(
             picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering});
-
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);
-        document.pictureName = options.picture.string();
-        document.fabricCount = options.fabricCount.value_or(kDefaultFabricCount);
-        ReplaceThreads(options, document);
-        WriteOutputs(options, document, started);
-    } catch (const std::exception& e) {
-        std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
-        return 1;
-    }
-    return 0;
+        document.pictureName = name;
+        WriteScheme(options, document, started);
+    });
 }
 
 // Writes `text` to standard output: 0, or 1 with a message when it cannot be written (a full disk,
