@@ -1,5 +1,6 @@
 #include "output_file.h"
 
+#include "file_system_calls.h"
 #include "random_name.h"
 #include "run_folder.h"
 
@@ -8,14 +9,6 @@
 #include <cstring>
 #include <system_error>
 #include <utility>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace velmora {
 

@@ -1,5 +1,6 @@
 #include "run_folder.h"
 
+#include "file_system_calls.h"
 #include "random_name.h"
 
 #include <cerrno>
@@ -8,16 +9,6 @@
 #include <mutex>
 #include <string>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#else
-#include <sys/file.h>
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
