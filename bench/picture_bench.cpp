@@ -8,6 +8,7 @@
 #include "scheme/picture_decoders.h"
 #include "scheme/picture_error.h"
 #include "scheme/picture_loader.h"
+#include "tests/file_helpers.h"
 #include "scheme/stretch.h"
 
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 // Saving and opening a scheme file of the largest chart: 1000 × 1000 stitches of 100 threads,
 // mapped with error diffusion from the corpus meadow photo, so that neighbouring stitches differ
 // as they do in a real scheme. The counter "file_MB" is the size of the file.
-#include "scheme/picture_loader.h"
+#include "largest_scheme.h"
+
 #include "scheme/scheme_file.h"
-#include "scheme/symbol_spread.h"
 
 #include <benchmark/benchmark.h>
 
@@ -11,20 +11,6 @@
 
 namespace velmora {
 namespace {
-
-constexpr int kSide = 1000;
-constexpr int kColors = 100;
-
-const SchemeDocument& LargestScheme()
-{
-    static const SchemeDocument scheme = [] {
-        const Bitmap photo =
-            LoadPicture(std::filesystem::path(VELMORA_CORPUS_DIR) / "photos" / "large-greenmeadow-1280x1024.jpg");
-        SchemeEngine engine;
-        return engine.BuildScheme(photo, {kSide, kSide, kColors, DefaultSymbolTexts(kColors), true});
-    }();
-    return scheme;
-}
 
 void BM_SaveSchemeFile(benchmark::State& state)
 {

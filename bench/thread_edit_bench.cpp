@@ -3,8 +3,8 @@
 // the next one of the legend, the worst case: every one of its stitches changes symbol. "Show"
 // adds what the window does after an edit: the picture into a pixmap and both tables into their
 // grids. An edit, its undo and showing either must take well under 100 ms.
-#include "scheme/picture_loader.h"
-#include "scheme/symbol_spread.h"
+#include "largest_scheme.h"
+
 #include "scheme/thread_edit.h"
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
@@ -20,20 +20,6 @@
 
 namespace velmora {
 namespace {
-
-constexpr int kSide = 1000;
-constexpr int kColors = 100;
-
-const SchemeDocument& LargestScheme()
-{
-    static const SchemeDocument scheme = [] {
-        const Bitmap photo =
-            LoadPicture(std::filesystem::path(VELMORA_CORPUS_DIR) / "photos" / "large-greenmeadow-1280x1024.jpg");
-        SchemeEngine engine;
-        return engine.BuildScheme(photo, {kSide, kSide, kColors, DefaultSymbolTexts(kColors), true});
-    }();
-    return scheme;
-}
 
 // The thread with the most stitches and the one the legend lists after it (or before it).
 std::pair<int, int> MostUsedAndNeighbour(const SchemeDocument& scheme)

@@ -6,6 +6,7 @@
 
 #include <charconv>
 #include <string>
+#include <utility>
 #include <string_view>
 #include <set>
 
@@ -190,86 +191,133 @@ void CheckSymbols(const CliOptions& options)
             throw UsageError("--symbols: code " + std::to_string(code) + " is given twice");
 }
 
+// The parse so far: the options, and what only the end of the command line can judge.
+struct ParseState {
+    CliOptions options;
+    bool symbolsGiven = false;
+    bool noPdf = false;
+};
+
+struct OptionRule {
+    std::string_view name;
+    bool shapesScheme; // recorded in schemeOptions: a scheme file takes none of them
+    bool takesValue;
+    void (*apply)(ParseState& state, const std::string& option, const std::string& value);
+};
+
+const OptionRule kOptionRules[] = {
+    {"--width", true, true,
+     [](ParseState& s, const std::string& o, const std::string& v) {
+         s.options.width = ParseInt(o, v, kMinStitches, kMaxStitches);
+     }},
+    {"--height", true, true,
+     [](ParseState& s, const std::string& o, const std::string& v) {
+         s.options.height = ParseInt(o, v, kMinStitches, kMaxStitches);
+     }},
+    {"--colors", true, true,
+     [](ParseState& s, const std::string& o, const std::string& v) {
+         s.options.colors = ParseInt(o, v, kMinColors, kMaxColors);
+     }},
+    {"--dither", true, false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.dithering = true; }},
+    {"--symbols", true, true,
+     [](ParseState& s, const std::string&, const std::string& v) {
+         s.options.symbolCodes = ParseSymbolCodes(v);
+         s.symbolsGiven = true;
+     }},
+    {"--replace-thread", false, true,
+     [](ParseState& s, const std::string&, const std::string& v) {
+         s.options.threadReplacements.push_back(ParseReplacement(v));
+     }},
+    {"--ten-lines", false, false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.tenLines = true; }},
+    {"--color-cells", false, false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.colorCells = true; }},
+    {"--skeins", false, false, [](ParseState& s, const std::string&, const std::string&) { s.options.skeins = true; }},
+    {"--fabric", false, true,
+     [](ParseState& s, const std::string& o, const std::string& v) {
+         s.options.fabricCount = ParseInt(o, v, kSmallestFabricCount, kLargestFabricCount);
+     }},
+    {"--formats", false, true,
+     [](ParseState& s, const std::string&, const std::string& v) { ParseFormats(v, s.options); }},
+    {"--no-pdf", false, false, [](ParseState& s, const std::string&, const std::string&) { s.noPdf = true; }},
+    {"--out", false, true,
+     [](ParseState& s, const std::string&, const std::string& v) {
+         s.options.outFolder = v;
+         if (s.options.outFolder.empty())
+             throw UsageError("--out: the folder's name is empty");
+     }},
+};
+
+const OptionRule* FindRule(std::string_view argument)
+{
+    for (const OptionRule& rule : kOptionRules)
+        if (rule.name == argument)
+            return &rule;
+    return nullptr;
+}
+
+void TakePicture(CliOptions& options, const std::string& argument)
+{
+    if (!options.picture.empty())
+        throw UsageError(Echo(argument) + ": only one picture can be given");
+    options.picture = argument;
+}
+
+// What only the whole command line shows.
+CliOptions Finish(ParseState state)
+{
+    CliOptions& options = state.options;
+    if (options.picture.empty())
+        throw UsageError("PICTURE: no picture given");
+    if (state.noPdf)
+        options.pdf = false;
+    if (!options.json && !options.bmp && !options.xlsx && !options.pdf)
+        throw UsageError("--no-pdf: --formats has no other file to write");
+    if (state.symbolsGiven)
+        CheckSymbols(options);
+    return std::move(options);
+}
+
 } // namespace
 
 CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
 {
-    CliOptions options;
-    bool symbolsGiven = false;
-    const auto takePicture = [&](const std::string& argument) {
-        if (!options.picture.empty())
-            throw UsageError(Echo(argument) + ": only one picture can be given");
-        options.picture = argument;
-    };
+    ParseState state;
     bool optionsEnded = false; // after "--" every argument is the picture's name, "-x.bmp" too
-    bool noPdf = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         if (optionsEnded) {
-            takePicture(argument);
+            TakePicture(state.options, argument);
             continue;
         }
-        const auto value = [&]() -> const std::string& {
-            if (i + 1 >= arguments.size())
-                throw UsageError(argument + ": a value is missing");
-            return arguments[++i];
-        };
         if (argument == "--help" || argument == "-h") {
-            options.help = true;
-            return options;
-        } else if (argument == "--version") {
-            options.version = true;
-            return options;
+            state.options.help = true;
+            return std::move(state.options);
         }
-        if (argument == "--width" || argument == "--height" || argument == "--colors" || argument == "--dither" ||
-            argument == "--symbols")
-            options.schemeOptions.push_back(argument);
-        if (argument == "--width") {
-            options.width = ParseInt(argument, value(), 10, 1000);
-        } else if (argument == "--height") {
-            options.height = ParseInt(argument, value(), 10, 1000);
-        } else if (argument == "--colors") {
-            options.colors = ParseInt(argument, value(), 2, 100);
-        } else if (argument == "--dither") {
-            options.dithering = true;
-        } else if (argument == "--symbols") {
-            options.symbolCodes = ParseSymbolCodes(value());
-            symbolsGiven = true;
-        } else if (argument == "--replace-thread") {
-            options.threadReplacements.push_back(ParseReplacement(value()));
-        } else if (argument == "--ten-lines") {
-            options.tenLines = true;
-        } else if (argument == "--color-cells") {
-            options.colorCells = true;
-        } else if (argument == "--skeins") {
-            options.skeins = true;
-        } else if (argument == "--fabric") {
-            options.fabricCount = ParseInt(argument, value(), kSmallestFabricCount, kLargestFabricCount);
-        } else if (argument == "--formats") {
-            ParseFormats(value(), options);
-        } else if (argument == "--no-pdf") {
-            noPdf = true;
-        } else if (argument == "--out") {
-            options.outFolder = value();
-            if (options.outFolder.empty())
-                throw UsageError("--out: the folder's name is empty");
-        } else if (argument == "--") {
+        if (argument == "--version") {
+            state.options.version = true;
+            return std::move(state.options);
+        }
+        if (argument == "--") {
             optionsEnded = true;
-        } else if (argument.starts_with("-") && argument != "-") {
-            throw UsageError(Echo(argument) + ": unknown option");
-        } else {
-            takePicture(argument);
+            continue;
         }
+        const OptionRule* rule = FindRule(argument);
+        if (rule == nullptr) {
+            if (argument.starts_with("-") && argument != "-")
+                throw UsageError(Echo(argument) + ": unknown option");
+            TakePicture(state.options, argument);
+            continue;
+        }
+        if (rule->shapesScheme)
+            state.options.schemeOptions.push_back(argument);
+        if (rule->takesValue && i + 1 >= arguments.size())
+            throw UsageError(argument + ": a value is missing");
+        static const std::string kNoValue;
+        rule->apply(state, argument, rule->takesValue ? arguments[++i] : kNoValue);
     }
-    if (options.picture.empty())
-        throw UsageError("PICTURE: no picture given");
-    if (noPdf)
-        options.pdf = false;
-    if (!options.json && !options.bmp && !options.xlsx && !options.pdf)
-        throw UsageError("--no-pdf: --formats has no other file to write");
-    if (symbolsGiven)
-        CheckSymbols(options);
-    return options;
+    return Finish(std::move(state));
 }
 
 } // namespace velmora::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scheme/request_limits.h"
+
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -21,7 +23,7 @@ struct CliOptions {
     std::filesystem::path picture;
     std::optional<int> width;
     std::optional<int> height;
-    int colors = 30;
+    int colors = kDefaultColors;
     bool dithering = false;
     std::vector<int> symbolCodes; // empty: the default spread
     // The chart's look in the PDFs and the workbook.

@@ -8,13 +8,11 @@
 
 #include "export/scheme_workbook.h"
 #include "scheme/bmp_codec.h"
-#include "scheme/chart_size.h"
 #include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
 #include "scheme/skeins.h"
-#include "scheme/symbol_spread.h"
 #include "scheme/thread_edit.h"
 #include "view/chart_look.h"
 #include "view/paint/qt_print_canvas.h"
@@ -49,30 +47,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The chart size as the wizard sets it: the picture's size held to the stitch range, or the
-// proportional partner of a side the user gave.
-void ChooseChartSize(const CliOptions& options, const Bitmap& picture, SchemeRequest& request)
-{
-    const int pw = picture.width(), ph = picture.height();
-    if (options.width && options.height) {
-        request.width = *options.width;
-        request.height = *options.height;
-    } else if (options.width) {
-        request.width = *options.width;
-        request.height = ProportionalSide(ph, request.width, pw);
-    } else if (options.height) {
-        request.height = *options.height;
-        request.width = ProportionalSide(pw, request.height, ph);
-    } else {
-        request.width = HoldToStitchRange(pw);
-        request.height = HoldToStitchRange(ph);
-    }
-}
-
 std::vector<std::string> SymbolTexts(const CliOptions& options)
 {
-    if (options.symbolCodes.empty())
-        return DefaultSymbolTexts(options.colors);
     std::vector<std::string> texts;
     for (const int code : options.symbolCodes)
         texts.emplace_back(1, static_cast<char>(code));
@@ -195,6 +171,29 @@ void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString
         std::cerr << "velmora-cli: " << message.toStdString() << '\n';
 }
 
+// Runs a step of the job: 0, or 1 with its failure on stderr after `context`.
+template <class Step>
+int RunStep(const std::string& context, Step&& step)
+{
+    try {
+        step();
+    } catch (const std::exception& e) {
+        std::cerr << "velmora-cli: " << context << ": " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+// The end of every job, from a picture or a scheme file: the cloth asked for (else the scheme's
+// own, 14 count for a new one), the threads replaced, the files written.
+void WriteScheme(const CliOptions& options, SchemeDocument& document, const PrintDateTime& started)
+{
+    if (options.fabricCount)
+        document.fabricCount = *options.fabricCount;
+    ReplaceThreads(options, document);
+    WriteOutputs(options, document, started);
+}
+
 int Run(const CliOptions& options, char* programName)
 {
     // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
@@ -211,52 +210,26 @@ int Run(const CliOptions& options, char* programName)
     }
     const PrintDateTime started = CurrentPrintDateTime();
 
+    const std::string name = options.picture.string();
     if (IsSchemeFile(options.picture)) {
         SchemeDocument document;
-        try {
-            document = ReadSchemeFile(options.picture);
-        } catch (const std::exception& e) {
-            std::cerr << "velmora-cli: cannot read the scheme " << options.picture.string() << ": " << e.what() << '\n';
+        if (RunStep("cannot read the scheme " + name, [&] { document = ReadSchemeFile(options.picture); }) != 0)
             return 1;
-        }
-        try {
-            if (options.fabricCount)
-                document.fabricCount = *options.fabricCount;
-            ReplaceThreads(options, document);
-            WriteOutputs(options, document, started);
-        } catch (const std::exception& e) {
-            std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
-            return 1;
-        }
-        return 0;
+        return RunStep(name, [&] { WriteScheme(options, document, started); });
     }
 
     Bitmap picture;
-    try {
-        picture = LoadPicture(options.picture);
-    } catch (const std::exception& e) {
-        std::cerr << "velmora-cli: cannot load " << options.picture.string() << ": " << e.what() << '\n';
+    if (RunStep("cannot load " + name, [&] { picture = LoadPicture(options.picture); }) != 0)
         return 1;
-    }
-    try {
-        SchemeRequest request;
-        ChooseChartSize(options, picture, request);
-        request.colorCount = options.colors;
-        request.symbols = SymbolTexts(options);
-        request.dithering = options.dithering;
-
+    return RunStep(name, [&] {
+        const SchemeRequest request = MakeSchemeRequest(
+            picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering});
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);
-        document.pictureName = options.picture.string();
-        document.fabricCount = options.fabricCount.value_or(kDefaultFabricCount);
-        ReplaceThreads(options, document);
-        WriteOutputs(options, document, started);
-    } catch (const std::exception& e) {
-        std::cerr << "velmora-cli: " << options.picture.string() << ": " << e.what() << '\n';
-        return 1;
-    }
-    return 0;
+        document.pictureName = name;
+        WriteScheme(options, document, started);
+    });
 }
 
 // Writes `text` to standard output: 0, or 1 with a message when it cannot be written (a full disk,

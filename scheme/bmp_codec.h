@@ -31,8 +31,4 @@ std::vector<std::uint8_t> EncodeBmp24(const Bitmap& bitmap);
 // The same bytes handed to `write` in pieces, in order: a large picture's file is never held whole.
 void EncodeBmp24(const Bitmap& bitmap, const std::function<void(std::span<const std::uint8_t>)>& write);
 
-// Writes EncodeBmp24(bitmap) to `path`, replacing the file whole or not at all. Throws
-// FileWriteError on failure.
-void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap);
-
 } // namespace velmora

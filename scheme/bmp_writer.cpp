@@ -1,7 +1,5 @@
 #include "bmp_codec.h"
 
-#include "output_file.h"
-
 #include <algorithm>
 
 namespace velmora {
@@ -76,13 +74,6 @@ void EncodeBmp24(const Bitmap& bitmap, const std::function<void(std::span<const 
         out.resize(out.size() + (stride - width * 3), 0);
     }
     write(out);
-}
-
-void WriteBmpFile(const std::filesystem::path& path, const Bitmap& bitmap)
-{
-    OutputFile file(path);
-    EncodeBmp24(bitmap, [&](std::span<const std::uint8_t> piece) { file.Write(piece.data(), piece.size()); });
-    file.Commit();
 }
 
 } // namespace velmora

@@ -1,10 +1,10 @@
 #pragma once
 
-namespace velmora {
+#include "request_limits.h"
 
-// A chart has 10 to 1000 stitches a side.
-constexpr int kMinStitches = 10;
-constexpr int kMaxStitches = 1000;
+#include <optional>
+
+namespace velmora {
 
 constexpr int HoldToStitchRange(int stitches)
 {
@@ -17,6 +17,26 @@ constexpr int HoldToStitchRange(int stitches)
 constexpr int ProportionalSide(int pictureSide, int chosen, int pictureOther)
 {
     return HoldToStitchRange(pictureSide * chosen / pictureOther);
+}
+
+struct ChartSize {
+    int width = 0;
+    int height = 0;
+};
+
+// The chart size for a picture of pictureWidth × pictureHeight pixels and the sides the user set:
+// both as given; one as given and the other its proportional partner; neither, the picture's own
+// size held to the stitch range. The wizard follows the same rule as its fields change.
+constexpr ChartSize ChooseChartSize(int pictureWidth, int pictureHeight, std::optional<int> width,
+                                    std::optional<int> height)
+{
+    if (width && height)
+        return {*width, *height};
+    if (width)
+        return {*width, ProportionalSide(pictureHeight, *width, pictureWidth)};
+    if (height)
+        return {ProportionalSide(pictureWidth, *height, pictureHeight), *height};
+    return {HoldToStitchRange(pictureWidth), HoldToStitchRange(pictureHeight)};
 }
 
 } // namespace velmora

@@ -279,7 +279,15 @@ ScanCensus ReadScanHeaders(std::span<const std::uint8_t> file)
 // Everything the decoding works on lives here, owned by DecodeJpeg and outside the frame that calls
 // setjmp: longjmp must not skip a destructor, and libjpeg's structures must keep their values
 // across it.
+// One decoding: libjpeg's state with our managers and what the file turns into. libjpeg's memory
+// goes with it however the decoding ends, a jump out of the library included.
 struct Decoding {
+    Decoding() = default;
+    Decoding(const Decoding&) = delete;
+    Decoding& operator=(const Decoding&) = delete;
+    // Also right before jpeg_create_decompress has run or when it failed: libjpeg frees nothing then.
+    ~Decoding() { jpeg_destroy_decompress(&cinfo); }
+
     jpeg_decompress_struct cinfo{};
     ErrorManager errors{};
     ProgressMonitor progress{};
@@ -476,48 +484,9 @@ void StoreRows(Decoding& d, int first, int count) noexcept
     }
 }
 
-// Runs libjpeg over d.file into d.bitmap. Returns false with d.errors.message (libjpeg's own
-// message) or d.refusal set. Only libjpeg and the noexcept helpers above run between setjmp and
-// the jumps back to it.
-bool Decompress(Decoding& d)
+// Reads libjpeg's output rows into d.bitmap, a few at a time.
+bool ReadRows(Decoding& d)
 {
-    d.cinfo.err = jpeg_std_error(&d.errors.pub);
-    d.errors.pub.error_exit = ExitWithMessage;
-    d.errors.pub.emit_message = OnMessage;
-    d.errors.pub.output_message = IgnoreMessage;
-    d.progress.pub.progress_monitor = WatchProgress;
-    d.progress.lastScan = -1;
-
-    if (setjmp(d.errors.jump)) {
-        jpeg_destroy_decompress(&d.cinfo);
-        return false;
-    }
-    jpeg_create_decompress(&d.cinfo);
-    d.cinfo.progress = &d.progress.pub;
-    d.cinfo.mem->max_memory_to_use = kMaxLibjpegMemoryMiB << 20;
-    jpeg_mem_src(&d.cinfo, d.file.data(), static_cast<unsigned long>(d.file.size()));
-
-    jpeg_read_header(&d.cinfo, TRUE);
-    d.errors.headerRead = true;
-    if (!AcceptHeader(d)) {
-        jpeg_destroy_decompress(&d.cinfo);
-        return false;
-    }
-
-    // A file of several scans is read whole here, a single scan row by row below.
-    const bool multipleScans = jpeg_has_multiple_scans(&d.cinfo);
-    d.progress.watchDataEnd = !multipleScans && !d.cinfo.arith_code;
-    jpeg_start_decompress(&d.cinfo);
-    if (multipleScans && d.errors.fileEnded && !AllScansArrived(d)) {
-        d.refusal = kFileEndsEarly;
-        jpeg_destroy_decompress(&d.cinfo);
-        return false;
-    }
-    if (!AllocateOutput(d)) {
-        jpeg_destroy_decompress(&d.cinfo);
-        return false;
-    }
-
     const std::size_t rowBytes =
         std::size_t{d.cinfo.output_width} * static_cast<std::size_t>(d.cinfo.output_components);
     JSAMPROW rowPointers[16]; // rec_outbuf_height is at most the largest sampling factor, 4
@@ -530,15 +499,55 @@ bool Decompress(Decoding& d)
         const JDIMENSION read = jpeg_read_scanlines(&d.cinfo, rowPointers, static_cast<JDIMENSION>(batch));
         if (read == 0) { // only a suspending data source returns no rows; ours never suspends
             d.refusal = "libjpeg returned no picture rows";
-            jpeg_destroy_decompress(&d.cinfo);
             return false;
         }
         StoreRows(d, first, static_cast<int>(read));
     }
-
-    jpeg_finish_decompress(&d.cinfo);
-    jpeg_destroy_decompress(&d.cinfo);
     return true;
+}
+
+// The decoding proper, from the header to the last row. Returns false with d.refusal set when one
+// of our checks turns the file down; libjpeg's own failures leave through the jump in Decompress.
+bool DecodeFile(Decoding& d)
+{
+    jpeg_mem_src(&d.cinfo, d.file.data(), static_cast<unsigned long>(d.file.size()));
+    jpeg_read_header(&d.cinfo, TRUE);
+    d.errors.headerRead = true;
+    if (!AcceptHeader(d))
+        return false;
+
+    // A file of several scans is read whole here, a single scan row by row in ReadRows.
+    const bool multipleScans = jpeg_has_multiple_scans(&d.cinfo);
+    d.progress.watchDataEnd = !multipleScans && !d.cinfo.arith_code;
+    jpeg_start_decompress(&d.cinfo);
+    if (multipleScans && d.errors.fileEnded && !AllScansArrived(d)) {
+        d.refusal = kFileEndsEarly;
+        return false;
+    }
+    if (!AllocateOutput(d) || !ReadRows(d))
+        return false;
+    jpeg_finish_decompress(&d.cinfo);
+    return true;
+}
+
+// Runs libjpeg over d.file into d.bitmap. Returns false with d.errors.message (libjpeg's own
+// message) or d.refusal set. Only libjpeg and the noexcept helpers above run between setjmp and
+// the jumps back to it, and no frame they leave holds anything to destroy.
+bool Decompress(Decoding& d)
+{
+    d.cinfo.err = jpeg_std_error(&d.errors.pub);
+    d.errors.pub.error_exit = ExitWithMessage;
+    d.errors.pub.emit_message = OnMessage;
+    d.errors.pub.output_message = IgnoreMessage;
+    d.progress.pub.progress_monitor = WatchProgress;
+    d.progress.lastScan = -1;
+
+    if (setjmp(d.errors.jump))
+        return false;
+    jpeg_create_decompress(&d.cinfo);
+    d.cinfo.progress = &d.progress.pub;
+    d.cinfo.mem->max_memory_to_use = kMaxLibjpegMemoryMiB << 20;
+    return DecodeFile(d);
 }
 
 } // namespace

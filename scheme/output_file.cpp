@@ -1,21 +1,14 @@
 #include "output_file.h"
 
+#include "file_system_calls.h"
+#include "random_name.h"
 #include "run_folder.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <random>
 #include <system_error>
 #include <utility>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
@@ -80,17 +73,6 @@ bool StillAt(std::uint64_t device, std::uint64_t inode, const fs::path& path)
 }
 #endif
 
-std::string RandomPart()
-{
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string part(10, ' ');
-    for (char& ch : part)
-        ch = kLetters[pick(random)];
-    return part;
-}
-
 // Creates a new file named prefix + random letters + suffix in `folder`; only this call can have
 // created it. Returns the descriptor, or -1 with errno set.
 int CreateUnique(const fs::path& folder, const fs::path::string_type& prefix, std::string_view suffix, int mode,
@@ -98,7 +80,7 @@ int CreateUnique(const fs::path& folder, const fs::path::string_type& prefix, st
 {
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
         fs::path name = prefix;
-        name += RandomPart();
+        name += RandomNamePart();
         name += std::string(suffix);
         created = folder / name;
         const int fd = OpenNew(created, mode);

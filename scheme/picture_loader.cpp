@@ -93,12 +93,6 @@ Bitmap LoadJpeg(const std::vector<std::uint8_t>& file)
 
 } // namespace
 
-std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path)
-{
-    PictureFile file(path);
-    return file.readAll();
-}
-
 Bitmap LoadPicture(const std::filesystem::path& path)
 {
     PictureFile file(path);

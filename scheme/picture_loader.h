@@ -8,9 +8,6 @@
 
 namespace velmora {
 
-// The whole content of a file. Throws PictureError when it cannot be read.
-std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path);
-
 // The kinds of picture LoadPicture reads, in words for messages and help texts.
 inline constexpr const char* kPictureKindsRead = "Windows bitmap, JPEG, PNG, WebP, GIF, TIFF or HEIC/HEIF";
 

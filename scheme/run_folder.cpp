@@ -1,22 +1,14 @@
 #include "run_folder.h"
 
+#include "file_system_calls.h"
+#include "random_name.h"
+
 #include <cerrno>
 #include <chrono>
 #include <map>
 #include <mutex>
-#include <random>
 #include <string>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#ifdef _WIN32
-#include <direct.h>
-#include <io.h>
-#else
-#include <sys/file.h>
-#include <unistd.h>
-#endif
 
 namespace velmora {
 
@@ -29,17 +21,6 @@ namespace {
 constexpr char kNewPrefix[] = ".velmora-new-";
 constexpr char kLockName[] = "lock";
 constexpr int kNameAttempts = 100;
-
-std::string RandomPart()
-{
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 random{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
-    std::string part(12, ' ');
-    for (char& ch : part)
-        ch = kLetters[pick(random)];
-    return part;
-}
 
 #ifdef _WIN32
 int MakePrivateFolder(const fs::path& path) { return _wmkdir(path.c_str()); }
@@ -130,7 +111,7 @@ std::shared_ptr<RunFolder> RunFolder::In(const fs::path& parent, std::error_code
     SweepLeftovers(key);
     int reason = 0;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string letters = RandomPart();
+        const std::string letters = RandomNamePart();
         const fs::path made = key / (kNewPrefix + letters);
         if (MakePrivateFolder(made) != 0) {
             reason = errno;

@@ -7,6 +7,7 @@
 #include "error_diffusion.h"
 #include "picture_error.h"
 #include "stretch.h"
+#include "symbol_spread.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,9 +18,6 @@
 
 namespace velmora {
 namespace {
-
-constexpr int kMinColors = 2;
-constexpr int kMaxColors = 100;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -206,6 +204,20 @@ CellTable LegendTable(std::span<const LegendEntry> lightToDark)
         legend.setText(LegendColumn::Count, row, std::to_string(entry.stitches));
     }
     return legend;
+}
+
+SchemeRequest MakeSchemeRequest(const Bitmap& picture, SchemeChoices choices)
+{
+    SchemeRequest request;
+    const ChartSize size = ChooseChartSize(picture.width(), picture.height(), choices.width, choices.height);
+    request.width = size.width;
+    request.height = size.height;
+    request.colorCount = choices.colorCount;
+    request.dithering = choices.dithering;
+    request.symbols = std::move(choices.symbols);
+    if (request.symbols.empty() && request.colorCount >= kMinColors && request.colorCount <= kMaxColors)
+        request.symbols = DefaultSymbolTexts(request.colorCount);
+    return request;
 }
 
 CellTable NewChartFrame(int width, int height)

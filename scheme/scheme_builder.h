@@ -5,9 +5,11 @@
 #include "color_fix_unit.h"
 #include "dmc_inc.h"
 #include "legend_columns.h"
+#include "request_limits.h"
 #include "skeins.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -16,14 +18,28 @@ namespace velmora {
 
 // What the new-scheme wizard collects for a build.
 struct SchemeRequest {
-    int width = 0;      // stitches, 10..1000
-    int height = 0;     // stitches, 10..1000
-    int colorCount = 0; // the largest palette asked for, 2..100
+    int width = 0;      // stitches, kMinStitches..kMaxStitches
+    int height = 0;     // stitches, kMinStitches..kMaxStitches
+    int colorCount = 0; // the largest palette asked for, kMinColors..kMaxColors
     // Rows 1..colorCount of the chosen symbol list: symbols[k − 1] stands for the k-th brightest
     // palette entry. One-byte texts of the symbol font.
     std::vector<std::string> symbols;
     bool dithering = false;
 };
+
+// What the user chose for a new scheme; the picture fills in what was left open.
+struct SchemeChoices {
+    std::optional<int> width; // unset: see ChooseChartSize
+    std::optional<int> height;
+    int colorCount = kDefaultColors;
+    std::vector<std::string> symbols; // empty: the default spread for colorCount
+    bool dithering = false;
+};
+
+// The request the wizard, velmora-cli and the demo tool build from: the chart size by
+// ChooseChartSize, the default symbol spread when none was chosen. Choices out of range are kept
+// as they are, for the build to reject with its message.
+SchemeRequest MakeSchemeRequest(const Bitmap& picture, SchemeChoices choices);
 
 // A built scheme: the request it came from and its three views. The window, velmora-cli and the
 // scheme file all keep a scheme as this.

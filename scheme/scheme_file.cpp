@@ -21,10 +21,6 @@ namespace {
 
 using Json = nlohmann::json;
 
-constexpr int kMinSide = 10;
-constexpr int kMaxSide = 1000;
-constexpr int kMinColors = 2;
-constexpr int kMaxColors = 100;
 constexpr int kLegendColumns = LegendColumn::kDesigned;
 
 // Bounds of the text before the JSON library sees it. Our file nests three deep and has about a
@@ -511,8 +507,8 @@ SchemeDocument ParseSchemeFile(std::string_view text)
 
     SchemeDocument document;
     SchemeRequest& request = document.request;
-    request.width = IntegerIn(Member(top, "width"), KeyPlace("width"), kMinSide, kMaxSide);
-    request.height = IntegerIn(Member(top, "height"), KeyPlace("height"), kMinSide, kMaxSide);
+    request.width = IntegerIn(Member(top, "width"), KeyPlace("width"), kMinStitches, kMaxStitches);
+    request.height = IntegerIn(Member(top, "height"), KeyPlace("height"), kMinStitches, kMaxStitches);
     request.colorCount = IntegerIn(Member(top, "colors"), KeyPlace("colors"), kMinColors, kMaxColors);
     const Json& dithering = Member(top, "dithering");
     if (!dithering.is_boolean())

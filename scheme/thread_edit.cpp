@@ -3,6 +3,7 @@
 #include "color_distance.h"
 #include "cp1251.h"
 #include "legend_columns.h"
+#include "request_limits.h"
 #include "symbol_spread.h"
 
 #include <algorithm>
@@ -11,8 +12,6 @@
 
 namespace velmora {
 namespace {
-
-constexpr int kMaxSchemeColors = 100;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -46,7 +45,7 @@ std::string FreeSymbol(const SchemeDocument& document, const std::vector<LegendE
         if (free(symbol))
             return symbol;
     }
-    for (const std::string& symbol : DefaultSymbolTexts(kMaxSchemeColors)) {
+    for (const std::string& symbol : DefaultSymbolTexts(kMaxColors)) {
         if (free(symbol))
             return symbol;
     }

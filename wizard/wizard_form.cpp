@@ -256,10 +256,10 @@ void Tfm_Wizard::CreateParamsPage()
     AddLabel(page, wizard_texts::kSizesLabel, 0, 128, 200, 14);
 
     AddLabel(page, wizard_texts::kWidthLabel, 8, 151, 82, 14);
-    ud_Width = AddUpDown(page, "ud_Width", kMinStitches, kMaxStitches, 100, 92, 148);
+    ud_Width = AddUpDown(page, "ud_Width", kMinStitches, kMaxStitches, kDefaultStitches, 92, 148);
     AddLabel(page, wizard_texts::kStitchesUnit, 154, 151, 46, 14);
     AddLabel(page, wizard_texts::kHeightLabel, 204, 151, 82, 14);
-    ud_Height = AddUpDown(page, "ud_Height", kMinStitches, kMaxStitches, 100, 288, 148);
+    ud_Height = AddUpDown(page, "ud_Height", kMinStitches, kMaxStitches, kDefaultStitches, 288, 148);
     // Typing 1000 beats 549 presses of an arrow.
     ud_Width->AcceptTyping();
     ud_Height->AcceptTyping();
@@ -275,7 +275,7 @@ void Tfm_Wizard::CreateParamsPage()
     Place(cb_Proportional, 8, 176, 240, 17);
 
     AddLabel(page, wizard_texts::kColorsLabel, 0, 207, 264, 14);
-    ud_Colors = AddUpDown(page, "ud_Colors", 2, 100, 30, 268, 204);
+    ud_Colors = AddUpDown(page, "ud_Colors", kMinColors, kMaxColors, kDefaultColors, 268, 204);
     ed_Colors = ud_Colors->Edit();
     AddLabel(page, wizard_texts::kThreadsUnit, 330, 207, 48, 14);
 
@@ -412,8 +412,10 @@ void Tfm_Wizard::sb_OpenFileClick()
             // user's next change.
             const QSignalBlocker detachWidth(ud_Width);
             const QSignalBlocker detachHeight(ud_Height);
-            ud_Width->SetPosition(HoldToStitchRange(services_.SourcePicture.width()));
-            ud_Height->SetPosition(HoldToStitchRange(services_.SourcePicture.height()));
+            const Bitmap& loaded = services_.SourcePicture;
+            const ChartSize size = ChooseChartSize(loaded.width(), loaded.height(), std::nullopt, std::nullopt);
+            ud_Width->SetPosition(size.width);
+            ud_Height->SetPosition(size.height);
         }
         services_.PictureLoaded = true;
         lb_PictureFault->clear();
@@ -435,7 +437,7 @@ void Tfm_Wizard::ud_WidthChangingEx(int newValue)
     const QSignalBlocker detach(ud_Height);
     const Bitmap& picture = services_.SourcePicture;
     if (cb_Proportional->isChecked() && picture.width() > 0)
-        ud_Height->SetPosition(ProportionalSide(picture.height(), newValue, picture.width()));
+        ud_Height->SetPosition(ChooseChartSize(picture.width(), picture.height(), newValue, std::nullopt).height);
 }
 
 void Tfm_Wizard::ud_HeightChangingEx(int newValue)
@@ -443,7 +445,7 @@ void Tfm_Wizard::ud_HeightChangingEx(int newValue)
     const QSignalBlocker detach(ud_Width);
     const Bitmap& picture = services_.SourcePicture;
     if (cb_Proportional->isChecked() && picture.height() > 0)
-        ud_Width->SetPosition(ProportionalSide(picture.width(), newValue, picture.height()));
+        ud_Width->SetPosition(ChooseChartSize(picture.width(), picture.height(), std::nullopt, newValue).width);
 }
 
 void Tfm_Wizard::bn_SelectClick()
@@ -471,13 +473,10 @@ void Tfm_Wizard::sb_DownClick()
 
 SchemeRequest Tfm_Wizard::Request() const
 {
-    SchemeRequest request;
-    request.width = ud_Width->Position();
-    request.height = ud_Height->Position();
-    request.colorCount = ud_Colors->Position();
-    request.dithering = cb_Dithering->isChecked();
-    request.symbols = ChosenSymbols(ChosenSymbolsGrid->model(), request.colorCount);
-    return request;
+    const int colorCount = ud_Colors->Position();
+    return MakeSchemeRequest(services_.SourcePicture,
+                             {ud_Width->Position(), ud_Height->Position(), colorCount,
+                              ChosenSymbols(ChosenSymbolsGrid->model(), colorCount), cb_Dithering->isChecked()});
 }
 
 } // namespace velmora

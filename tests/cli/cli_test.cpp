@@ -5,6 +5,7 @@
 #include "scheme/bmp_codec.h"
 #include "scheme/picture_loader.h"
 #include "tests/read_file.h"
+#include "tests/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -38,17 +39,8 @@ struct CliRun {
     std::string errors;
 };
 
-class CliTest : public ::testing::Test {
+class CliTest : public TempFolderTest {
 protected:
-    void SetUp() override
-    {
-        folder_ = fs::temp_directory_path() /
-                  ("velmora-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     // `shell` comes before the command: a change of folder, a limit.
     CliRun Cli(const std::string& arguments, const std::string& shell = "")
     {
@@ -73,8 +65,6 @@ protected:
                                     " 2>/dev/null";
         return std::system(command.c_str()) == 0 ? ReadFileText(out) : std::string();
     }
-
-    fs::path folder_;
 };
 
 TEST_F(CliTest, WritesTheSchemeOfTheSample)

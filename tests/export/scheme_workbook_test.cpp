@@ -3,6 +3,7 @@
 #include "export/workbook_text.h"
 
 #include "scheme/bmp_codec.h"
+#include "tests/file_helpers.h"
 #include "scheme/cp1251.h"
 #include "scheme/run_folder.h"
 #include "scheme/scheme_builder.h"
@@ -10,6 +11,7 @@
 #include "view/chart_look.h"
 #include "tests/file_size_limit.h"
 #include "tests/read_file.h"
+#include "tests/temp_folder.h"
 #include "view/scheme_grids.h"
 
 #include <gtest/gtest.h>
@@ -168,22 +170,18 @@ std::vector<int> EveryTenth(int from, int count)
     return lines;
 }
 
-class WorkbookTest : public ::testing::Test {
+class WorkbookTest : public TempFolderTest {
 protected:
     void SetUp() override
     {
-        folder_ = fs::temp_directory_path() / ("velmora-export-test-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
+        TempFolderTest::SetUp();
         fs::create_directories(folder_ / "tmp");
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
     // Writes the workbook of case c and reads it back through the package's XML (and a small one
     // through openpyxl too): texts of both tables, fonts, alignments, turned headings, sizes, the
     // silver hairlines and exactly the black lines listed, print titles, the embedded picture.
     void ExpectReadsBackAsWritten(const WorkbookCase& c);
-
-    fs::path folder_;
 };
 
 void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)

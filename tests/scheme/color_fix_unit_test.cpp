@@ -168,20 +168,17 @@ TEST(Histogram, CapacityGrowsInStepsOfHundred)
     }
 }
 
-TEST(Histogram, SearchInBothModes)
+// A small picture worked out by hand, apart from the counting oracle above: repeated colours are
+// counted once, the table is ascending, and every pixel points at its own colour.
+TEST(Histogram, CountsEachColourOnceInAscendingOrder)
 {
     ColorFixUnit unit;
-    ClearHistogram(unit);
-    for (Color c : {Color{30}, Color{10}, Color{20}, Color{10}})
-        AddHistColor(unit, c);
+    unit.ReduceColors(PictureOf({30, 10, 20, 10, 30, 10}, 3), 2);
     EXPECT_EQ(unit.HistSize, 3);
-    EXPECT_EQ(FindHistColor(unit, 20), 1);
-    EXPECT_EQ(FindHistColor(unit, 25), -1);
-    EXPECT_EQ(SearchHistColor(unit, 25, 0, 2, true), -1);
-    EXPECT_EQ(SearchHistColor(unit, 25, 0, 2, false), 2); // where 25 belongs
-    EXPECT_EQ(SearchHistColor(unit, 5, 0, 2, false), 0);
-    EXPECT_EQ(SearchHistColor(unit, 10, 0, 2, false), -1); // present: counted
-    EXPECT_EQ(unit.HistCounts[0], 3);
+    const auto used = [](const auto& table) { return std::vector(table.begin(), table.begin() + 3); };
+    EXPECT_EQ(used(unit.HistColors), (std::vector<Color>{10, 20, 30}));
+    EXPECT_EQ(used(unit.HistCounts), (std::vector<int>{3, 1, 2}));
+    EXPECT_EQ(unit.PixelHist, (std::vector<int>{2, 0, 1, 0, 2, 0}));
 }
 
 TEST(ReduceColors, FewColoursAreThePaletteInAscendingOrder)

@@ -2,6 +2,7 @@
 
 #include "scheme/picture_error.h"
 #include "scheme/picture_loader.h"
+#include "tests/file_helpers.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "scheme/output_file.h"
 #include "tests/file_size_limit.h"
 #include "tests/read_file.h"
+#include "tests/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -30,19 +31,16 @@ std::set<std::string> Names(const fs::path& folder)
     return names;
 }
 
-class OutputFileTest : public ::testing::Test {
+class OutputFileTest : public TempFolderTest {
 protected:
     void SetUp() override
     {
-        folder_ = fs::temp_directory_path() / ("velmora-output-test-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
+        TempFolderTest::SetUp();
         file_ = folder_ / "scheme.json";
         std::ofstream(file_) << "earlier";
     }
-    void TearDown() override { fs::remove_all(folder_); }
 
-    fs::path folder_, file_;
+    fs::path file_;
 };
 
 TEST_F(OutputFileTest, TheDestinationChangesOnlyOnCommit)

@@ -2,9 +2,8 @@
 
 #include "app/data_module.h"
 #include "app/main_form.h"
-#include "scheme/chart_size.h"
+#include "scheme/scheme_builder.h"
 #include "scheme/picture_loader.h"
-#include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 
@@ -30,6 +29,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -143,23 +143,18 @@ void ShowDemoSchemeFromEnvironment()
     DM->SourcePicture = LoadPicture(ToPath(path));
     DM->PictureLoaded = true;
 
-    SchemeRequest request;
-    request.width = HoldToStitchRange(DM->SourcePicture.width());
-    request.height = HoldToStitchRange(DM->SourcePicture.height());
+    SchemeChoices choices;
     const QString size = qEnvironmentVariable("VELMORA_DEMO_SIZE");
     if (!size.isEmpty()) {
         const QStringList sides = size.split(QLatin1Char('x'));
         if (sides.size() != 2)
             throw std::invalid_argument("VELMORA_DEMO_SIZE must read WxH, e.g. 120x80");
-        request.width = sides[0].toInt();
-        request.height = sides[1].toInt();
+        choices.width = sides[0].toInt();
+        choices.height = sides[1].toInt();
     }
-    request.colorCount = EnvInt("VELMORA_DEMO_COLORS", 30);
-    request.dithering = EnvInt("VELMORA_DEMO_DITHER", 0) == 1;
-    if (request.colorCount >= 2 && request.colorCount <= 100) {
-        request.symbols = DefaultSymbolTexts(request.colorCount);
-    }
-    fm_Main->BuildScheme(request);
+    choices.colorCount = EnvInt("VELMORA_DEMO_COLORS", kDefaultColors);
+    choices.dithering = EnvInt("VELMORA_DEMO_DITHER", 0) == 1;
+    fm_Main->BuildScheme(MakeSchemeRequest(DM->SourcePicture, std::move(choices)));
 
     const QString folder = qEnvironmentVariable("VELMORA_DEMO_SCREENSHOTS");
     if (!folder.isEmpty())
