@@ -8,6 +8,7 @@
 #include "view/chart_look.h"
 #include "view/print_layout.h"
 #include "view/scheme_grids.h"
+#include "tests/view/cell_by_cell_sink.h"
 
 #include <QGuiApplication>
 
@@ -79,7 +80,8 @@ void LayOutChart(benchmark::State& state, bool cellByCell)
 {
     const GridModel& chart = BigChart();
     PrintJobSetup setup = A4Landscape();
-    setup.cellByCell = cellByCell;
+    if (cellByCell)
+        PrintCellByCell(setup);
     int pages = 0;
     long long operations = 0;
     for (auto _ : state) {
@@ -111,7 +113,8 @@ void PrintToPdf(benchmark::State& state, const GridModel& grid, bool cellByCell)
     const fs::path pdf = folder / "print.pdf";
     PrintJobSetup setup = SystemPrintSetup();
     setup.clock = A4Landscape().clock;
-    setup.cellByCell = cellByCell;
+    if (cellByCell)
+        PrintCellByCell(setup);
     int pages = 0;
     for (auto _ : state)
         pages = PrintGridToPdf(grid, pdf.string(), setup);

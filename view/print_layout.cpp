@@ -2,6 +2,7 @@
 
 #include "scheme/cp1251.h"
 #include "view/cell_text_placement.h"
+#include "view/print_page_batch.h"
 #include "view/screen_units.h"
 
 #include <cctype>
@@ -140,8 +141,7 @@ PrintLayout::PrintLayout(const GridModel& grid, PrintCanvas& canvas, PrintJobSet
     if (setup_.pageWidth <= 0 || setup_.pageHeight <= 0)
         throw std::invalid_argument("The printer reports an empty printable area");
     tenthsMmPerScreenPixel_ = static_cast<double>(kTenthsMmPerInch) / setup_.screenDpi;
-    if (!setup_.cellByCell)
-        batch_.emplace(canvas_, settings_.ColourChart);
+    cells_ = setup_.cells ? setup_.cells(canvas_) : std::make_unique<PrintPageBatch>(canvas_, settings_.ColourChart);
 
     MeasureHeaderAndFooter();
     ConvertCellSizes();
@@ -275,8 +275,7 @@ void PrintLayout::StartPage(int page, int pageCount, int pageInStrip, int strip)
     if (page > 1)
         canvas_.NewPage();
     DrawHeaderFooter(page, pageCount, pageInStrip, strip);
-    if (batch_)
-        batch_->BeginPage(pageColumnX_);
+    cells_->BeginPage(pageColumnX_);
 }
 
 int PrintLayout::LayPageRows(const PrintStrip& strip, int row, bool drawing)
@@ -301,8 +300,7 @@ int PrintLayout::LayPageRows(const PrintStrip& strip, int row, bool drawing)
 
 void PrintLayout::FinishPage(int page, int pageCount)
 {
-    if (batch_)
-        batch_->EndPage();
+    cells_->EndPage();
     if (setup_.progress)
         setup_.progress(page, pageCount);
 }
@@ -367,8 +365,7 @@ void PrintLayout::DrawHeaderFooter(int page, int pageCount, int pageInStrip, int
 void PrintLayout::PrintRow(const PrintStrip& strip, int row, int y)
 {
     const int bottom = y + RowPitch(row);
-    if (batch_)
-        batch_->BeginRow(y, bottom);
+    cells_->BeginRow(y, bottom);
     int pageColumn = 0;
     if (strip.repeatsFixed)
         PrintCell(0, row, pageColumn++, {strip.left, y, strip.left + ColPitch(0), bottom});
@@ -421,7 +418,7 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
     GridBrush brush;
     GridFont font;
     grid_.PrintColors(col, row, brush, font);
-    FillCell(pageColumn, rect, brush.Color);
+    cells_->Fill(pageColumn, brush.Color);
 
     TAlignment hAlign = TAlignment::taLeftJustify;
     TVAlignment vAlign = TVAlignment::vtaTop;
@@ -434,15 +431,7 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
             PrintPlainText(text, OnPaper(font), hAlign, vAlign, rect);
     }
 
-    PrintCellBorders(col, row, pageColumn, rect);
-}
-
-void PrintLayout::FillCell(int pageColumn, const PaperRect& rect, TColor color)
-{
-    if (batch_)
-        batch_->Fill(pageColumn, color);
-    else
-        canvas_.FillRect(rect, color);
+    PrintCellBorders(col, row, pageColumn);
 }
 
 void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
@@ -459,7 +448,7 @@ void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font,
         clip.right = rect.right;
     else if (hAlign == TAlignment::taRightJustify)
         clip.left = rect.left;
-    DrawCellText(box.left, box.top, text, font, clip);
+    cells_->Text(box.left, box.top, text, font, clip);
 }
 
 void PrintLayout::PrintTurnedText(const std::string& text, const PaperFont& font, const PaperRect& rect)
@@ -467,18 +456,10 @@ void PrintLayout::PrintTurnedText(const std::string& text, const PaperFont& font
     // Whatever the alignment, a turned text starts one screen pixel in from the cell's left edge,
     // on its bottom edge, and is clipped to the cell less that pixel.
     const int inset = RoundEven(tenthsMmPerScreenPixel_);
-    DrawCellText(rect.left + inset, rect.bottom, text, font, {rect.left + inset, rect.top, rect.right, rect.bottom});
+    cells_->Text(rect.left + inset, rect.bottom, text, font, {rect.left + inset, rect.top, rect.right, rect.bottom});
 }
 
-void PrintLayout::DrawCellText(int x, int y, const std::string& text, const PaperFont& font, const PaperRect& clip)
-{
-    if (batch_)
-        batch_->Text(x, y, text, font, clip);
-    else
-        canvas_.Text(x, y, text, font, &clip);
-}
-
-void PrintLayout::PrintCellBorders(int col, int row, int pageColumn, const PaperRect& rect)
+void PrintLayout::PrintCellBorders(int col, int row, int pageColumn)
 {
     GridPen pen{clBlack, 2}; // 0.2 mm
     TCellBorders borders;
@@ -489,38 +470,10 @@ void PrintLayout::PrintCellBorders(int col, int row, int pageColumn, const Paper
     if (grid_.OnGetCellPrintEdgePens) {
         TCellEdgePens pens{pen, pen, pen, pen};
         grid_.OnGetCellPrintEdgePens(grid_, row, col, pens);
-        PrintCellEdges(pageColumn, rect, pens, borders);
-        return;
+        cells_->Borders(pageColumn, pens, settings_.BorderStyle, borders);
+    } else {
+        cells_->Borders(pageColumn, pen, settings_.BorderStyle, borders);
     }
-    if (batch_) {
-        batch_->Borders(pageColumn, pen, settings_.BorderStyle, borders);
-        return;
-    }
-    if (borders.cbLeft)
-        canvas_.Line(rect.left, rect.top, rect.left, rect.bottom, pen, settings_.BorderStyle);
-    if (borders.cbRight)
-        canvas_.Line(rect.right, rect.top, rect.right, rect.bottom, pen, settings_.BorderStyle);
-    if (borders.cbTop)
-        canvas_.Line(rect.left, rect.top, rect.right, rect.top, pen, settings_.BorderStyle);
-    if (borders.cbBottom)
-        canvas_.Line(rect.left, rect.bottom, rect.right, rect.bottom, pen, settings_.BorderStyle);
-}
-
-void PrintLayout::PrintCellEdges(int pageColumn, const PaperRect& rect, const TCellEdgePens& pens,
-                                 const TCellBorders& borders)
-{
-    if (batch_) {
-        batch_->Borders(pageColumn, pens, settings_.BorderStyle, borders);
-        return;
-    }
-    if (borders.cbLeft)
-        canvas_.Line(rect.left, rect.top, rect.left, rect.bottom, pens.left, settings_.BorderStyle);
-    if (borders.cbRight)
-        canvas_.Line(rect.right, rect.top, rect.right, rect.bottom, pens.right, settings_.BorderStyle);
-    if (borders.cbTop)
-        canvas_.Line(rect.left, rect.top, rect.right, rect.top, pens.top, settings_.BorderStyle);
-    if (borders.cbBottom)
-        canvas_.Line(rect.left, rect.bottom, rect.right, rect.bottom, pens.bottom, settings_.BorderStyle);
 }
 
 int PrintGridPages(const GridModel& grid, PrintCanvas& canvas, const PrintJobSetup& setup)

@@ -2,12 +2,12 @@
 
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
-#include "view/print_page_batch.h"
+#include "view/print_cell_sink.h"
 #include "view/screen_units.h"
 
 #include <array>
 #include <functional>
-#include <optional>
+#include <memory>
 #include <unordered_map>
 #include <string>
 #include <string_view>
@@ -54,10 +54,9 @@ struct PrintJobSetup {
     // Read anew for every page; empty gives a fixed moment.
     std::function<PrintDateTime()> clock;
     PrintLocale locale;
-    // Draws every cell as it is laid out, one call for each fill, text and line, instead of a
-    // page at a time with neighbouring lines and fills joined: the plain way, which the joined
-    // pages are checked against.
-    bool cellByCell = false;
+    // What the pages' cells are drawn through on the canvas; empty: a PrintPageBatch, which
+    // joins neighbouring fills, texts and lines a page at a time.
+    std::function<std::unique_ptr<PrintCellSink>(PrintCanvas& canvas)> cells;
     // Told after each page of the printing pass: the pages done and the page count.
     std::function<void(int done, int pageCount)> progress;
 };
@@ -122,13 +121,10 @@ private:
     // A row, and each of its cells in the painting order: fill, text, lines.
     void PrintRow(const PrintStrip& strip, int row, int y);
     void PrintCell(int col, int row, int pageColumn, const PaperRect& rect);
-    void FillCell(int pageColumn, const PaperRect& rect, TColor color);
     void PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
                         const PaperRect& rect);
     void PrintTurnedText(const std::string& text, const PaperFont& font, const PaperRect& rect);
-    void DrawCellText(int x, int y, const std::string& text, const PaperFont& font, const PaperRect& clip);
-    void PrintCellBorders(int col, int row, int pageColumn, const PaperRect& rect);
-    void PrintCellEdges(int pageColumn, const PaperRect& rect, const TCellEdgePens& pens, const TCellBorders& borders);
+    void PrintCellBorders(int col, int row, int pageColumn);
 
     int MeasureLineHeight(const PaperFont& font);
     int MeasureWidth(const PaperFont& font, const std::string& text);
@@ -159,7 +155,7 @@ private:
     std::vector<Measured> measured_;
     std::size_t lastMeasured_ = 0;
     std::vector<int> pageColumnX_; // the columns of the strip being printed, the repeated one first
-    std::optional<PrintPageBatch> batch_;
+    std::unique_ptr<PrintCellSink> cells_;
 };
 
 // The counting pass and then the printing pass; returns the number of pages.

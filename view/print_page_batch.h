@@ -2,6 +2,7 @@
 
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
+#include "view/print_cell_sink.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,10 +22,11 @@ namespace velmora {
 // drew there; so the page is all fills, then the texts in cell order, then on every edge the pen
 // that drew it last. Where lines of two pens cross, the wider stays on top, and of two pens of one
 // width the one whose last piece was drawn later, as it would cell by cell. (Cell by cell a thin
-// edge drawn after a heavier line across it would break that line; joined, it does not.) (A cell that left one of its edges out would, cell by
-// cell, have half covered its neighbour's line there with its fill; joined, that line shows whole.
-// The chart and the legend draw every edge of every cell.)
-class PrintPageBatch {
+// edge drawn after a heavier line across it would break that line; joined, it does not. A cell
+// that left one of its edges out would, cell by cell, have half covered its neighbour's line there
+// with its fill; joined, that line shows whole. The chart and the legend draw every edge of every
+// cell.)
+class PrintPageBatch final : public PrintCellSink {
 public:
     // `colourChart`: the page's fills go over one background of its commonest colour, and the
     // texts of each row font by font, in the order the fonts first appear in the row, instead of
@@ -33,18 +35,14 @@ public:
     {
     }
 
-    // Starts a page whose columns begin at `columnX` (one more entry: the last column's end).
-    void BeginPage(std::span<const int> columnX);
-    // Starts the next row of the page, from `top` to `bottom`.
-    void BeginRow(int top, int bottom);
-    // The cells of the current row, by column of the page (0 = the first column drawn).
-    void Fill(int column, TColor color);
-    void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip);
-    void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders);
-    // The same with a pen of its own for each edge.
-    void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders);
+    void BeginPage(std::span<const int> columnX) override;
+    void BeginRow(int top, int bottom) override;
+    void Fill(int column, TColor color) override;
+    void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip) override;
+    void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders) override;
+    void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders) override;
     // Draws what the page collected.
-    void EndPage();
+    void EndPage() override;
 
 private:
     struct Edge {

@@ -1,6 +1,7 @@
 #include "view/chart_look.h"
 #include "view/print_layout.h"
 #include "view/scheme_grids.h"
+#include "tests/view/cell_by_cell_sink.h"
 
 #include "scheme/cp1251.h"
 
@@ -330,7 +331,8 @@ TEST(PrintLayoutCells, ChartCellsWorkedOutByHand)
         SCOPED_TRACE(cellByCell ? "cell by cell" : "joined");
         RecordingCanvas canvas;
         PrintJobSetup setup = Landscape();
-        setup.cellByCell = cellByCell;
+        if (cellByCell)
+            PrintCellByCell(setup);
         EXPECT_EQ(PrintGridPages(chart, canvas, setup), 1);
 
         // Footer: date and time at the bottom left, the number at the bottom right.
@@ -498,9 +500,9 @@ TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         RecordingCanvas cells, joined;
-        c.setup.cellByCell = true;
-        const int pages = PrintGridPages(c.grid, cells, c.setup);
-        c.setup.cellByCell = false;
+        PrintJobSetup byCell = c.setup;
+        PrintCellByCell(byCell);
+        const int pages = PrintGridPages(c.grid, cells, byCell);
         ASSERT_EQ(PrintGridPages(c.grid, joined, c.setup), pages);
         EXPECT_LT(joined.lineCount * 10, cells.lineCount);
         EXPECT_LT(joined.fillCount * 4, cells.fillCount);

@@ -7,6 +7,7 @@
 #include "view/qt/grid_printer.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "tests/run_program.h"
+#include "tests/view/cell_by_cell_sink.h"
 
 #include "scheme/cp1251.h"
 
@@ -165,7 +166,8 @@ private slots:
         QList<QImage> pages[2];
         for (int i = 0; i < 2; ++i) {
             PrintJobSetup setup = FixedClock();
-            setup.cellByCell = i == 1;
+            if (i == 1)
+                PrintCellByCell(setup);
             const QString path = dir.filePath(QStringLiteral("chart%1.pdf").arg(i));
             QCOMPARE(PrintGridToPdf(grid.model(), path.toStdString(), setup), 4);
             texts[i] = RunProgram(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
