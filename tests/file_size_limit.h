@@ -1,6 +1,12 @@
 #pragma once
 
+#include "scheme/output_file.h"
+
+#include <gtest/gtest.h>
+
 #include <csignal>
+#include <filesystem>
+#include <string>
 #include <sys/resource.h>
 
 namespace velmora {
@@ -29,5 +35,29 @@ public:
 private:
     rlimit saved_{};
 };
+
+// A write that must fail: to `file`, with this process's files limited to `sizeLimit` bytes
+// (RLIM_INFINITY: no limit), for the system's `reason`.
+struct FailingWrite {
+    const char* name;
+    std::filesystem::path file;
+    rlim_t sizeLimit;
+    const char* reason;
+};
+
+// The message of the FileWriteError that `write(w.file)` throws under the size limit of `w`; a
+// write that succeeds is a test failure.
+template <class Write>
+std::string FailedWriteMessage(const FailingWrite& w, Write&& write)
+{
+    try {
+        const FileSizeLimit limit(w.sizeLimit);
+        write(w.file);
+        ADD_FAILURE() << "no error";
+    } catch (const FileWriteError& e) {
+        return e.what();
+    }
+    return {};
+}
 
 } // namespace velmora

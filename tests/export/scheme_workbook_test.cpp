@@ -306,13 +306,7 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
     fs::create_directories(folder_ / "blocked" / "book.xlsx");
     std::ofstream(folder_ / "file") << "x";
 
-    struct Case {
-        const char* name;
-        fs::path file;
-        rlim_t sizeLimit;
-        const char* reason;
-    };
-    const Case cases[] = {
+    const FailingWrite cases[] = {
         {"a full disk before the picture's own file is written", folder_ / "tmp" / RunFolder::kNamePrefix, 1000,
          "File too large"},
         {"a full disk, early", book, 4000, "File too large"},
@@ -320,17 +314,11 @@ TEST_F(WorkbookTest, AFailedWriteKeepsTheEarlierWorkbook)
         {"a folder in the way", folder_ / "blocked" / "book.xlsx", RLIM_INFINITY, "Is a directory"},
         {"a path under a file", folder_ / "file" / "book.xlsx", RLIM_INFINITY, "Not a directory"},
     };
-    for (const Case& c : cases) {
+    for (const FailingWrite& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string message;
         ::testing::internal::CaptureStderr();
-        try {
-            const FileSizeLimit limit(c.sizeLimit);
-            WriteSchemeWorkbook(c.file, input);
-            ADD_FAILURE() << "no error";
-        } catch (const FileWriteError& e) {
-            message = e.what();
-        }
+        const std::string message =
+            FailedWriteMessage(c, [&](const fs::path& file) { WriteSchemeWorkbook(file, input); });
         EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
         EXPECT_TRUE(message.starts_with("cannot write " + c.file.string()) && message.ends_with(c.reason)) << message;
         EXPECT_TRUE(ReadFileText(book) == "the earlier workbook");

@@ -76,30 +76,21 @@ TEST_F(OutputFileTest, FailuresKeepTheEarlierFileAndNameTheReason)
 {
     fs::create_directories(folder_ / "chart.pdf");
     std::ofstream(folder_ / "plain") << "x";
-    struct Case {
-        const char* name;
-        fs::path file;
-        rlim_t sizeLimit;
-        const char* reason;
-    };
-    const Case cases[] = {
+    const FailingWrite cases[] = {
         {"a full disk at the first flush", file_, 10, "File too large"},
         {"a full disk after some flushes", file_, 150000, "File too large"},
         {"a folder in the way", folder_ / "chart.pdf", RLIM_INFINITY, "Is a directory"},
         {"a path under a regular file", folder_ / "plain" / "a.pdf", RLIM_INFINITY, "Not a directory"},
         {"a missing folder", folder_ / "missing" / "a.pdf", RLIM_INFINITY, "No such file or directory"},
     };
-    for (const Case& c : cases) {
+    for (const FailingWrite& c : cases) {
         SCOPED_TRACE(c.name);
-        try {
-            const FileSizeLimit limit(c.sizeLimit);
-            OutputFile out(c.file);
+        const std::string message = FailedWriteMessage(c, [](const fs::path& file) {
+            OutputFile out(file);
             out.Write(std::string(200000, 'y'));
             out.Commit();
-            ADD_FAILURE() << "no error";
-        } catch (const FileWriteError& e) {
-            EXPECT_EQ(std::string(e.what()), "cannot write " + c.file.string() + ": " + c.reason);
-        }
+        });
+        EXPECT_EQ(message, "cannot write " + c.file.string() + ": " + c.reason);
         EXPECT_EQ(ReadFileText(file_), "earlier");
         EXPECT_EQ(Names(folder_), (std::set<std::string>{"chart.pdf", "plain", "scheme.json"}));
     }

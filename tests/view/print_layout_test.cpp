@@ -2,6 +2,7 @@
 #include "view/print_layout.h"
 #include "view/scheme_grids.h"
 #include "tests/view/cell_by_cell_sink.h"
+#include "tests/view/chart_cells.h"
 
 #include "scheme/cp1251.h"
 
@@ -140,18 +141,7 @@ GridModel Chart(int width, int height, bool symbols)
 {
     GridModel g;
     DesignChartGrid(g);
-    CellTable cells;
-    cells.setColumns(width + 1);
-    cells.setRows(height + 2);
-    for (int c = 1; c <= width; ++c)
-        cells.setRotatedText(c, 0, " " + std::to_string(c));
-    for (int r = 1; r <= height; ++r) {
-        cells.setText(0, r, std::to_string(r));
-        if (symbols)
-            for (int c = 1; c <= width; ++c)
-                cells.setText(c, r, "n");
-    }
-    g.setCellTable(std::move(cells));
+    g.setCellTable(ChartCells(width, height, [symbols](int, int) { return symbols ? "n" : ""; }));
     return g;
 }
 

@@ -8,6 +8,7 @@
 #include "view/qt/scheme_view_handlers.h"
 #include "tests/run_program.h"
 #include "tests/view/cell_by_cell_sink.h"
+#include "tests/view/chart_cells.h"
 
 #include "scheme/cp1251.h"
 
@@ -45,17 +46,8 @@ PrintJobSetup FixedClock()
 
 void FillChart(GridModel& model, int width, int height)
 {
-    CellTable cells;
-    cells.setColumns(width + 1);
-    cells.setRows(height + 2);
-    for (int c = 1; c <= width; ++c)
-        cells.setRotatedText(c, 0, " " + std::to_string(c));
-    for (int r = 1; r <= height; ++r) {
-        cells.setText(0, r, std::to_string(r));
-        for (int c = 1; c <= width; ++c)
-            cells.setText(c, r, std::string(1, static_cast<char>(0x6C + (c + r) % 4)));
-    }
-    model.setCellTable(std::move(cells));
+    model.setCellTable(
+        ChartCells(width, height, [](int c, int r) { return std::string(1, static_cast<char>(0x6C + (c + r) % 4)); }));
 }
 
 // The pages of a PDF as pictures, without anti-aliasing so that equal geometry gives equal pixels.
