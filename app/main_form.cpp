@@ -146,6 +146,22 @@ void Tfm_Main::CreateToolBars()
     tb_FileSaveSymbolsPdf = AddToolButton(*FileToolBar, "tb_FileSaveSymbolsPdf");
 }
 
+void Tfm_Main::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll,
+                              const char* imageName, QLabel*& image)
+{
+    scroll = new QScrollArea(ts_Picture);
+    scroll->setObjectName(QLatin1String(scrollName));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroll->setWidgetResizable(false);
+    layout.addWidget(scroll);
+    image = new QLabel;
+    image->setObjectName(QLatin1String(imageName));
+    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image->resize(0, 0);
+    scroll->setWidget(image);
+}
+
 QWidget* Tfm_Main::CreatePicturePage()
 {
     ts_Picture = new QWidget;
@@ -153,31 +169,10 @@ QWidget* Tfm_Main::CreatePicturePage()
     auto* layout = new QHBoxLayout(ts_Picture);
     layout->setContentsMargins(kPageBorder, kPageBorder, kPageBorder, kPageBorder);
 
-    sb_Picture = new QScrollArea(ts_Picture);
-    sb_Picture->setObjectName(QStringLiteral("sb_Picture"));
-    sb_Picture->setFrameShape(QFrame::NoFrame);
-    sb_Picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    sb_Picture->setWidgetResizable(false);
-    layout->addWidget(sb_Picture);
-
-    im_Picture = new QLabel;
-    im_Picture->setObjectName(QStringLiteral("im_Picture"));
-    im_Picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    im_Picture->resize(0, 0);
-    sb_Picture->setWidget(im_Picture);
-
-    sb_Source = new QScrollArea(ts_Picture);
-    sb_Source->setObjectName(QStringLiteral("sb_Source"));
-    sb_Source->setFrameShape(QFrame::NoFrame);
-    sb_Source->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    sb_Source->setWidgetResizable(false);
+    // The reduced picture, and the picture as loaded, beside it or instead of it on request.
+    AddPictureView(*layout, "sb_Picture", sb_Picture, "im_Picture", im_Picture);
+    AddPictureView(*layout, "sb_Source", sb_Source, "im_Source", im_Source);
     sb_Source->hide();
-    layout->addWidget(sb_Source);
-    im_Source = new QLabel;
-    im_Source->setObjectName(QStringLiteral("im_Source"));
-    im_Source->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    im_Source->resize(0, 0);
-    sb_Source->setWidget(im_Source);
     return ts_Picture;
 }
 

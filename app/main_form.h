@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QScrollArea;
 class QTabWidget;
@@ -85,6 +86,8 @@ private:
     QToolButton* AddToolButton(QToolBar& bar, const char* name);
     QWidget* AddToolSeparator(QToolBar& bar, const char* name);
     QWidget* CreatePicturePage();
+    void AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll, const char* imageName,
+                        QLabel*& image);
     QWidget* CreateGridPage(const char* name, QFrame*& panel, const char* panelName, TAdvStringGrid*& grid,
                             const char* gridName);
     void FormCreate();
