@@ -4,7 +4,7 @@
 #include "cli_options.h"
 #include "cli_version.h"
 #include "progress_line.h"
-#include "scheme_pdf.h"
+#include "qt_jobs.h"
 
 #include "export/scheme_workbook.h"
 #include "scheme/bmp_codec.h"
@@ -15,11 +15,7 @@
 #include "scheme/skeins.h"
 #include "scheme/thread_edit.h"
 #include "view/chart_look.h"
-#include "view/paint/qt_print_canvas.h"
-#include "view/paint/symbol_glyphs.h"
 #include "view/scheme_grids.h"
-
-#include <QGuiApplication>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -28,6 +24,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <exception>
 #include <filesystem>
 #include <future>
@@ -83,7 +80,8 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
     GridModel chartGrid;
     DesignChartGrid(chartGrid);
     // The symbol face is looked up here, on the thread of the application's fonts.
-    const SymbolAreaGlyphs symbolGlyphs = InstalledSymbolGlyphs(chartGrid.Font.name);
+    const SymbolAreaGlyphs symbolGlyphs = options.xlsx ? LoadQtJobs().installedSymbolGlyphs(chartGrid.Font.name)
+                                                       : SymbolAreaGlyphs{};
     ChartLook look = LookOf(options);
     look.fabricCount = document.fabricCount;
     const CellTable legendTable = LegendWithSkeins(document.legend, look.skeins, look.fabricCount);
@@ -105,10 +103,10 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
             chart.emplace(options.outFolder / "chart.pdf");
             legend.emplace(options.outFolder / "legend.pdf");
             ProgressLine line;
-            WriteSchemePdfs(*chart, *legend, document, started,
-                            {[&](const std::string& file) { line.Begin(file); },
-                             [&](int done, int count) { line.Pages(done, count); }},
-                            look);
+            LoadQtJobs().writeSchemePdfs(*chart, *legend, document, started,
+                                         {[&](const std::string& file) { line.Begin(file); },
+                                          [&](int done, int count) { line.Pages(done, count); }},
+                                         look);
         } catch (...) {
             pdfFailure = std::current_exception();
         }
@@ -163,12 +161,17 @@ void ReplaceThreads(const CliOptions& options, SchemeDocument& document)
     }
 }
 
-// Qt's notes about the environment (no runtime folder, a font it substituted) mean nothing to the
-// user of a tool that shows no window; its errors still reach stderr.
-void QtMessagesToStderr(QtMsgType type, const QMessageLogContext&, const QString& message)
+// The moment the job started, on the local clock, for the PDFs' footers.
+PrintDateTime Now()
 {
-    if (type == QtCriticalMsg || type == QtFatalMsg)
-        std::cerr << "velmora-cli: " << message.toStdString() << '\n';
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 // Runs a step of the job: 0, or 1 with its failure on stderr after `context`.
@@ -194,21 +197,31 @@ void WriteScheme(const CliOptions& options, SchemeDocument& document, const Prin
     WriteOutputs(options, document, started);
 }
 
+// Qt, started for the length of the job.
+class QtRunning {
+public:
+    QtRunning(const QtJobs& jobs, char* programName) : jobs_(jobs) { jobs_.start(programName); }
+    ~QtRunning() { jobs_.stop(); }
+    QtRunning(const QtRunning&) = delete;
+    QtRunning& operator=(const QtRunning&) = delete;
+
+private:
+    const QtJobs& jobs_;
+};
+
 int Run(const CliOptions& options, char* programName)
 {
-    // Fonts and the PDF writer need a GUI application, but nothing is shown: no display is needed.
-    // The workbook asks it too, whether the symbol face is installed; the picture and scheme.json
-    // do without its start-up. Qt gets the program's name only: the tool's own arguments are no
-    // options of Qt's.
-    int qtArgc = 1;
-    char* qtArgv[] = {programName, nullptr};
-    std::optional<QGuiApplication> application;
+    // The workbook and the PDFs need Qt; the picture and scheme.json do without its start-up.
+    std::optional<QtRunning> qt;
     if (options.xlsx || options.pdf) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        qInstallMessageHandler(QtMessagesToStderr);
-        application.emplace(qtArgc, qtArgv);
+        try {
+            qt.emplace(LoadQtJobs(), programName);
+        } catch (const std::exception& e) {
+            std::cerr << "velmora-cli: " << e.what() << '\n';
+            return 1;
+        }
     }
-    const PrintDateTime started = CurrentPrintDateTime();
+    const PrintDateTime started = Now();
 
     const std::string name = options.picture.string();
     if (IsSchemeFile(options.picture)) {

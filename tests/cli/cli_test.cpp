@@ -46,7 +46,7 @@ protected:
     {
         const fs::path errors = folder_ / "stderr.txt";
         const std::string command =
-            shell + std::string(VELMORA_CLI_PATH) + " " + arguments + " >/dev/null 2>" + errors.string();
+            shell + program_.string() + " " + arguments + " >/dev/null 2>" + errors.string();
         const int raw = std::system(command.c_str());
         std::ifstream in(errors);
         std::stringstream text;
@@ -55,6 +55,8 @@ protected:
     }
 
     std::string Json() { return ReadFileText(folder_ / "scheme.json"); }
+
+    fs::path program_ = VELMORA_CLI_PATH;
 
     // The output of a poppler tool on a PDF that the run wrote; empty when the tool failed.
     std::string Poppler(const char* tool, const fs::path& pdf)
@@ -129,6 +131,28 @@ TEST_F(CliTest, HeifFilesAloneNeedTheirLibrary)
               std::string::npos)
         << heif.errors;
     EXPECT_FALSE(fs::exists(folder_ / "heif" / "scheme.json"));
+}
+
+// Qt's libraries are loaded only for a job that writes a workbook or PDFs: without its module of
+// Qt parts, velmora-cli still writes the picture and scheme.json, and says what it misses for the
+// rest before it writes anything.
+TEST_F(CliTest, OnlyWorkbooksAndPdfsNeedTheQtModule)
+{
+    program_ = folder_ / "bin" / "velmora-cli";
+    fs::create_directories(program_.parent_path());
+    fs::copy_file(VELMORA_CLI_PATH, program_);
+    const CliRun plain = Cli(kSample.string() + " --formats json,bmp --out " + (folder_ / "plain").string());
+    EXPECT_EQ(plain.status, 0) << plain.errors;
+    EXPECT_TRUE(fs::exists(folder_ / "plain" / "scheme.json"));
+    for (const char* formats : {"xlsx", "pdf", "json,pdf"}) {
+        SCOPED_TRACE(formats);
+        const CliRun run = Cli(kSample.string() + " --formats " + formats + " --out " + (folder_ / "qt").string());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.errors.starts_with("velmora-cli: cannot load " + folder_.string() + "/") &&
+                    run.errors.find("/velmora-cli-qt.so, which writes workbooks and PDFs: ") != std::string::npos)
+            << run.errors;
+        EXPECT_FALSE(fs::exists(folder_ / "qt"));
+    }
 }
 
 // The look options reach the PDFs and the workbook; the cloth, the finished size and the skeins
