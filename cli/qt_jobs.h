@@ -22,8 +22,12 @@ struct QtJobs {
                             const PrintDateTime& when, const PdfProgress& progress, const ChartLook& look);
 };
 
-// The module's file name, and the folder it is installed in relative to the program's.
+// The module's file name.
+#ifdef _WIN32
+inline constexpr char kQtJobsModule[] = "velmora-cli-qt.dll";
+#else
 inline constexpr char kQtJobsModule[] = "velmora-cli-qt.so";
+#endif
 
 // Loads the module, from beside the program or from its installed folder, once. Throws
 // std::runtime_error naming the module and the system's reason when it cannot.
