@@ -10,6 +10,9 @@
 #include <climits>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 namespace {
@@ -174,6 +177,90 @@ std::uint64_t CountDerivationTiles(std::span<const std::uint8_t> file)
     return tiles;
 }
 
+// The canvas sizes that the file's grid and overlay images declare in their own data. libheif
+// allocates a derived image's canvas as its data declares it, whatever size the image's "ispe"
+// property (which the image handle reports) gives; each is weighed before decoding. Found through
+// the item types in "iinf" and the items' places in "iloc" (in the file or in "idat").
+std::vector<std::pair<std::uint64_t, std::uint64_t>> DerivedCanvasSizes(std::span<const std::uint8_t> file)
+{
+    const BoxReader reader(file);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> sizes;
+    reader.boxes(0, file.size(), [&](std::uint32_t type, std::size_t begin, std::size_t end) {
+        if (type != FourCc("meta") || end - begin < 4)
+            return;
+        begin += 4; // version and flags
+        std::unordered_map<std::uint64_t, std::uint32_t> derived; // item → "grid" or "iovl"
+        std::size_t idatBegin = 0, idatEnd = 0;
+        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
+            if (child == FourCc("idat")) {
+                idatBegin = from;
+                idatEnd = to;
+            }
+            if (child != FourCc("iinf") || to - from < 4)
+                return;
+            const std::size_t entries = from + 4 + (reader.u(from, 1) == 0 ? 2 : 4);
+            reader.boxes(entries, to, [&](std::uint32_t entry, std::size_t at, std::size_t) {
+                const std::uint64_t version = reader.u(at, 1);
+                if (entry != FourCc("infe") || version < 2)
+                    return;
+                const int idSize = version == 2 ? 2 : 4;
+                const std::uint64_t id = reader.u(at + 4, idSize);
+                const auto itemType = static_cast<std::uint32_t>(reader.u(at + 4 + static_cast<std::size_t>(idSize) + 2, 4));
+                if (itemType == FourCc("grid") || itemType == FourCc("iovl"))
+                    derived[id] = itemType;
+            });
+        });
+        if (derived.empty())
+            return;
+        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
+            if (child != FourCc("iloc") || to - from < 8)
+                return;
+            const std::uint64_t version = reader.u(from, 1);
+            const int offsetSize = static_cast<int>(reader.u(from + 4, 1) >> 4);
+            const int lengthSize = static_cast<int>(reader.u(from + 4, 1) & 15);
+            const int baseSize = static_cast<int>(reader.u(from + 5, 1) >> 4);
+            const int indexSize = version >= 1 ? static_cast<int>(reader.u(from + 5, 1) & 15) : 0;
+            const int countSize = version < 2 ? 2 : 4;
+            std::size_t at = from + 6;
+            const std::uint64_t items = reader.u(at, countSize);
+            at += static_cast<std::size_t>(countSize);
+            for (std::uint64_t i = 0; i < items && at < to; ++i) {
+                const std::uint64_t id = reader.u(at, countSize);
+                at += static_cast<std::size_t>(countSize);
+                const std::uint64_t method = version >= 1 ? reader.u(at, 2) & 15 : 0;
+                at += version >= 1 ? 2 : 0;
+                at += 2; // data reference index
+                const std::uint64_t base = reader.u(at, baseSize);
+                at += static_cast<std::size_t>(baseSize);
+                const std::uint64_t extents = reader.u(at, 2);
+                at += 2;
+                std::uint64_t firstOffset = 0;
+                for (std::uint64_t e = 0; e < extents && at < to; ++e) {
+                    at += static_cast<std::size_t>(indexSize);
+                    if (e == 0)
+                        firstOffset = reader.u(at, offsetSize);
+                    at += static_cast<std::size_t>(offsetSize + lengthSize);
+                }
+                const auto found = derived.find(id);
+                if (found == derived.end() || method > 1)
+                    continue;
+                // The descriptor lies at the start of the item's first extent.
+                const std::uint64_t start = (method == 1 ? idatBegin : 0) + base + firstOffset;
+                const std::uint64_t limit = method == 1 ? idatEnd : file.size();
+                if (start >= limit)
+                    continue;
+                const auto d = static_cast<std::size_t>(start);
+                std::size_t sizeAt = d + 4; // version, flags, rows - 1, columns - 1
+                if (found->second == FourCc("iovl"))
+                    sizeAt = d + 2 + 8; // version, flags, the fill colour's four samples
+                const int sideSize = (reader.u(d + 1, 1) & 1) != 0 ? 4 : 2;
+                sizes.emplace_back(reader.u(sizeAt, sideSize), reader.u(sizeAt + static_cast<std::size_t>(sideSize), sideSize));
+            }
+        });
+    });
+    return sizes;
+}
+
 void Check(const heif_error& error)
 {
     if (error.code == heif_error_Ok)
@@ -213,6 +300,9 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> file)
     decoded::CheckDeclaredPicture("HEIF", heif.heif_image_handle_get_width(handle.get()),
                                   heif.heif_image_handle_get_height(handle.get()), 16, file.size());
 
+    for (const auto& [width, height] : DerivedCanvasSizes(file))
+        decoded::CheckDeclaredPicture("HEIF", static_cast<std::int64_t>(width), static_cast<std::int64_t>(height), 16,
+                                      file.size());
     if (const std::uint64_t tiles = CountDerivationTiles(file); tiles > kMaxGridTiles)
         throw PictureError("the HEIF picture is a grid of " + std::to_string(tiles) + " tiles (at most " +
                                std::to_string(kMaxGridTiles) + " are read)",

@@ -213,6 +213,7 @@ TEST(PictureKinds, RefusalsNameTheirFault)
         {"broken/heic-grid-255x255-tiles-of-rose.heic", PictureFault::TooLarge},
         {"broken/heic-ispe-60000x60000-rose.heic", PictureFault::TooLarge},
         {"broken/heic-grid-40x40-tiles-for-70x46.heic", PictureFault::TooLarge},
+        {"broken/heic-grid-canvas-8552x25708-of-one-tile.heic", PictureFault::TooLarge},
         {"broken/gif-screen-65535x65535-rose.gif", PictureFault::TooLarge},
         {"broken/png-bad-crc-idat-rose.png", PictureFault::Damaged},
         {"broken/webp-truncated-half-rose.webp", PictureFault::Damaged},
