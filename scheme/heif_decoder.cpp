@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -149,113 +150,141 @@ constexpr std::uint32_t FourCc(const char (&name)[5])
            static_cast<std::uint32_t>(static_cast<unsigned char>(name[3]));
 }
 
+struct BoxRange {
+    std::size_t begin = 0; // the payload, after the box's header
+    std::size_t end = 0;
+};
+
+// Calls visit(children) with the range of the child boxes of each top-level "meta" box.
+template <typename Visit>
+void ForEachMetaBox(const BoxReader& reader, std::size_t fileSize, Visit visit)
+{
+    reader.boxes(0, fileSize, [&](std::uint32_t type, std::size_t begin, std::size_t end) {
+        if (type == FourCc("meta") && end - begin >= 4)
+            visit(BoxRange{begin + 4, end}); // after version and flags
+    });
+}
+
+// The first child box of `type` in `parent`, as libheif takes it.
+std::optional<BoxRange> FindChild(const BoxReader& reader, BoxRange parent, std::uint32_t type)
+{
+    std::optional<BoxRange> found;
+    reader.boxes(parent.begin, parent.end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
+        if (child == type && !found)
+            found = BoxRange{from, to};
+    });
+    return found;
+}
+
 // How many images the primary image is derived from (the tiles of a grid): the references of
 // type "dimg" from the item that "pitm" names, in the "iref" box of the top-level "meta" box.
 std::uint64_t CountDerivationTiles(std::span<const std::uint8_t> file)
 {
     const BoxReader reader(file);
     std::uint64_t tiles = 0;
-    reader.boxes(0, file.size(), [&](std::uint32_t type, std::size_t begin, std::size_t end) {
-        if (type != FourCc("meta") || end - begin < 4)
+    ForEachMetaBox(reader, file.size(), [&](BoxRange meta) {
+        const std::optional<BoxRange> pitm = FindChild(reader, meta, FourCc("pitm"));
+        const std::optional<BoxRange> iref = FindChild(reader, meta, FourCc("iref"));
+        if (!pitm || !iref || iref->end - iref->begin < 4)
             return;
-        begin += 4; // version and flags
-        std::uint64_t primary = 0;
-        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t) {
-            if (child == FourCc("pitm"))
-                primary = reader.u(from + 4, reader.u(from, 1) == 0 ? 2 : 4);
-        });
-        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
-            if (child != FourCc("iref") || to - from < 4)
-                return;
-            const int idSize = reader.u(from, 1) == 0 ? 2 : 4;
-            reader.boxes(from + 4, to, [&](std::uint32_t reference, std::size_t at, std::size_t) {
-                if (reference == FourCc("dimg") && reader.u(at, idSize) == primary)
-                    tiles += reader.u(at + static_cast<std::size_t>(idSize), 2);
-            });
+        const std::uint64_t primary = reader.u(pitm->begin + 4, reader.u(pitm->begin, 1) == 0 ? 2 : 4);
+        const int idSize = reader.u(iref->begin, 1) == 0 ? 2 : 4;
+        reader.boxes(iref->begin + 4, iref->end, [&](std::uint32_t reference, std::size_t at, std::size_t) {
+            if (reference == FourCc("dimg") && reader.u(at, idSize) == primary)
+                tiles += reader.u(at + static_cast<std::size_t>(idSize), 2);
         });
     });
     return tiles;
 }
 
+// The items of type "grid" or "iovl" that "iinf" lists, by item number.
+std::unordered_map<std::uint64_t, std::uint32_t> DerivedItemTypes(const BoxReader& reader, BoxRange iinf)
+{
+    std::unordered_map<std::uint64_t, std::uint32_t> derived;
+    if (iinf.end - iinf.begin < 4)
+        return derived;
+    const std::size_t entries = iinf.begin + 4 + (reader.u(iinf.begin, 1) == 0 ? 2 : 4);
+    reader.boxes(entries, iinf.end, [&](std::uint32_t entry, std::size_t at, std::size_t) {
+        const std::uint64_t version = reader.u(at, 1);
+        if (entry != FourCc("infe") || version < 2)
+            return;
+        const int idSize = version == 2 ? 2 : 4;
+        const std::uint64_t id = reader.u(at + 4, idSize);
+        const auto itemType = static_cast<std::uint32_t>(reader.u(at + 4 + static_cast<std::size_t>(idSize) + 2, 4));
+        if (itemType == FourCc("grid") || itemType == FourCc("iovl"))
+            derived[id] = itemType;
+    });
+    return derived;
+}
+
+// Calls visit(item, method, start) for each item that "iloc" places: the construction method
+// (0: in the file, 1: in "idat") and where its first extent starts, relative to the file or to
+// "idat"'s payload.
+template <typename Visit>
+void ForEachItemStart(const BoxReader& reader, BoxRange iloc, Visit visit)
+{
+    if (iloc.end - iloc.begin < 8)
+        return;
+    const std::uint64_t version = reader.u(iloc.begin, 1);
+    const int offsetSize = static_cast<int>(reader.u(iloc.begin + 4, 1) >> 4);
+    const int lengthSize = static_cast<int>(reader.u(iloc.begin + 4, 1) & 15);
+    const int baseSize = static_cast<int>(reader.u(iloc.begin + 5, 1) >> 4);
+    const int indexSize = version >= 1 ? static_cast<int>(reader.u(iloc.begin + 5, 1) & 15) : 0;
+    const int countSize = version < 2 ? 2 : 4;
+    std::size_t at = iloc.begin + 6;
+    const std::uint64_t items = reader.u(at, countSize);
+    at += static_cast<std::size_t>(countSize);
+    for (std::uint64_t i = 0; i < items && at < iloc.end; ++i) {
+        const std::uint64_t id = reader.u(at, countSize);
+        at += static_cast<std::size_t>(countSize);
+        const std::uint64_t method = version >= 1 ? reader.u(at, 2) & 15 : 0;
+        at += version >= 1 ? 2 : 0;
+        at += 2; // data reference index
+        const std::uint64_t base = reader.u(at, baseSize);
+        at += static_cast<std::size_t>(baseSize);
+        const std::uint64_t extents = reader.u(at, 2);
+        at += 2;
+        std::uint64_t firstOffset = 0;
+        for (std::uint64_t e = 0; e < extents && at < iloc.end; ++e) {
+            at += static_cast<std::size_t>(indexSize);
+            if (e == 0)
+                firstOffset = reader.u(at, offsetSize);
+            at += static_cast<std::size_t>(offsetSize + lengthSize);
+        }
+        visit(id, method, base + firstOffset);
+    }
+}
+
 // The canvas sizes that the file's grid and overlay images declare in their own data. libheif
 // allocates a derived image's canvas as its data declares it, whatever size the image's "ispe"
-// property (which the image handle reports) gives; each is weighed before decoding. Found through
-// the item types in "iinf" and the items' places in "iloc" (in the file or in "idat").
+// property (which the image handle reports) gives; each is weighed before decoding.
 std::vector<std::pair<std::uint64_t, std::uint64_t>> DerivedCanvasSizes(std::span<const std::uint8_t> file)
 {
     const BoxReader reader(file);
     std::vector<std::pair<std::uint64_t, std::uint64_t>> sizes;
-    reader.boxes(0, file.size(), [&](std::uint32_t type, std::size_t begin, std::size_t end) {
-        if (type != FourCc("meta") || end - begin < 4)
+    ForEachMetaBox(reader, file.size(), [&](BoxRange meta) {
+        const std::optional<BoxRange> iinf = FindChild(reader, meta, FourCc("iinf"));
+        const std::optional<BoxRange> iloc = FindChild(reader, meta, FourCc("iloc"));
+        if (!iinf || !iloc)
             return;
-        begin += 4; // version and flags
-        std::unordered_map<std::uint64_t, std::uint32_t> derived; // item → "grid" or "iovl"
-        std::size_t idatBegin = 0, idatEnd = 0;
-        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
-            if (child == FourCc("idat")) {
-                idatBegin = from;
-                idatEnd = to;
-            }
-            if (child != FourCc("iinf") || to - from < 4)
-                return;
-            const std::size_t entries = from + 4 + (reader.u(from, 1) == 0 ? 2 : 4);
-            reader.boxes(entries, to, [&](std::uint32_t entry, std::size_t at, std::size_t) {
-                const std::uint64_t version = reader.u(at, 1);
-                if (entry != FourCc("infe") || version < 2)
-                    return;
-                const int idSize = version == 2 ? 2 : 4;
-                const std::uint64_t id = reader.u(at + 4, idSize);
-                const auto itemType = static_cast<std::uint32_t>(reader.u(at + 4 + static_cast<std::size_t>(idSize) + 2, 4));
-                if (itemType == FourCc("grid") || itemType == FourCc("iovl"))
-                    derived[id] = itemType;
-            });
-        });
+        const auto derived = DerivedItemTypes(reader, *iinf);
         if (derived.empty())
             return;
-        reader.boxes(begin, end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
-            if (child != FourCc("iloc") || to - from < 8)
+        const BoxRange idat = FindChild(reader, meta, FourCc("idat")).value_or(BoxRange{});
+        ForEachItemStart(reader, *iloc, [&](std::uint64_t id, std::uint64_t method, std::uint64_t start) {
+            const auto found = derived.find(id);
+            if (found == derived.end() || method > 1)
                 return;
-            const std::uint64_t version = reader.u(from, 1);
-            const int offsetSize = static_cast<int>(reader.u(from + 4, 1) >> 4);
-            const int lengthSize = static_cast<int>(reader.u(from + 4, 1) & 15);
-            const int baseSize = static_cast<int>(reader.u(from + 5, 1) >> 4);
-            const int indexSize = version >= 1 ? static_cast<int>(reader.u(from + 5, 1) & 15) : 0;
-            const int countSize = version < 2 ? 2 : 4;
-            std::size_t at = from + 6;
-            const std::uint64_t items = reader.u(at, countSize);
-            at += static_cast<std::size_t>(countSize);
-            for (std::uint64_t i = 0; i < items && at < to; ++i) {
-                const std::uint64_t id = reader.u(at, countSize);
-                at += static_cast<std::size_t>(countSize);
-                const std::uint64_t method = version >= 1 ? reader.u(at, 2) & 15 : 0;
-                at += version >= 1 ? 2 : 0;
-                at += 2; // data reference index
-                const std::uint64_t base = reader.u(at, baseSize);
-                at += static_cast<std::size_t>(baseSize);
-                const std::uint64_t extents = reader.u(at, 2);
-                at += 2;
-                std::uint64_t firstOffset = 0;
-                for (std::uint64_t e = 0; e < extents && at < to; ++e) {
-                    at += static_cast<std::size_t>(indexSize);
-                    if (e == 0)
-                        firstOffset = reader.u(at, offsetSize);
-                    at += static_cast<std::size_t>(offsetSize + lengthSize);
-                }
-                const auto found = derived.find(id);
-                if (found == derived.end() || method > 1)
-                    continue;
-                // The descriptor lies at the start of the item's first extent.
-                const std::uint64_t start = (method == 1 ? idatBegin : 0) + base + firstOffset;
-                const std::uint64_t limit = method == 1 ? idatEnd : file.size();
-                if (start >= limit)
-                    continue;
-                const auto d = static_cast<std::size_t>(start);
-                std::size_t sizeAt = d + 4; // version, flags, rows - 1, columns - 1
-                if (found->second == FourCc("iovl"))
-                    sizeAt = d + 2 + 8; // version, flags, the fill colour's four samples
-                const int sideSize = (reader.u(d + 1, 1) & 1) != 0 ? 4 : 2;
-                sizes.emplace_back(reader.u(sizeAt, sideSize), reader.u(sizeAt + static_cast<std::size_t>(sideSize), sideSize));
-            }
+            // The descriptor lies at the start of the item's first extent.
+            const std::uint64_t from = (method == 1 ? idat.begin : 0) + start;
+            if (from >= (method == 1 ? idat.end : file.size()))
+                return;
+            const auto d = static_cast<std::size_t>(from);
+            std::size_t sizeAt = d + 4; // version, flags, rows - 1, columns - 1
+            if (found->second == FourCc("iovl"))
+                sizeAt = d + 2 + 8; // version, flags, the fill colour's four samples
+            const int sideSize = (reader.u(d + 1, 1) & 1) != 0 ? 4 : 2;
+            sizes.emplace_back(reader.u(sizeAt, sideSize), reader.u(sizeAt + static_cast<std::size_t>(sideSize), sideSize));
         });
     });
     return sizes;
