@@ -44,7 +44,7 @@ void CellTable::resize(int cols, int rows)
         if (c < newCols && r < static_cast<std::size_t>(rows)) {
             const std::size_t moved = r * newCols + c;
             sides.emplace(moved, std::move(side));
-            inSide_[moved / 64] |= std::uint64_t{1} << (moved % 64);
+            markSide(moved, true);
         }
     }
     bytes_ = std::move(bytes);

@@ -143,10 +143,6 @@ std::vector<LegendEntry> LegendEntries(const ColorFixUnit& reduction, const std:
     return entries;
 }
 
-} // namespace
-
-namespace {
-
 // Only the 24 colour bits of a pixel take part in the build.
 Bitmap ColourBitsOnly(Bitmap working)
 {
