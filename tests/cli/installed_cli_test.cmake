@@ -2,6 +2,7 @@
 # writes PDFs and a workbook: the program must find its module of Qt parts where the installation
 # put it. Called with -DBUILD=<build folder> -DPREFIX=<scratch folder> -DSAMPLE=<picture>.
 file(REMOVE_RECURSE "${PREFIX}")
+file(MAKE_DIRECTORY "$ENV{HOME}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}/usr"
                 OUTPUT_QUIET RESULT_VARIABLE installed)
 if(NOT installed EQUAL 0)
