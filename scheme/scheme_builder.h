@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backstitch.h"
 #include "bitmap.h"
 #include "cell_table.h"
 #include "color_fix_unit.h"
@@ -59,6 +60,9 @@ struct SchemeDocument {
     // 5 columns: the header row, the White row 1 (empty when no entry has White), one row per
     // other palette entry from light to dark, and an empty last row.
     CellTable legend;
+    // The lines drawn over the chart, in the order they were drawn. Each one's thread has a row in
+    // the legend.
+    std::vector<Backstitch> backstitches;
 };
 
 // Column headers of the legend.
