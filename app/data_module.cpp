@@ -30,6 +30,9 @@
 #include <QMenuBar>
 #include <QUndoStack>
 
+#include <algorithm>
+#include <iterator>
+
 namespace velmora {
 
 DataModule* DM = nullptr;
@@ -348,15 +351,23 @@ void DataModule::LoadSettings()
 {
     SettingsStore.Key = SettingsKey;
     SettingsStore.Section = SettingsSection;
-    SettingsStore.MoreValues = StoredViewValues(View);
+    SettingsStore.MoreValues = MoreStoredValues();
     SettingsStore.Load(FontDialog.Font, StoredDithering);
     View = ViewSettingsFromStored(SettingsStore.MoreValues);
+    Wizard = WizardSettingsFromStored(SettingsStore.MoreValues);
 }
 
 void DataModule::SaveSettings()
 {
-    SettingsStore.MoreValues = StoredViewValues(View);
+    SettingsStore.MoreValues = MoreStoredValues();
     SettingsStore.Save(FontDialog.Font, StoredDithering);
+}
+
+std::vector<StoredValue> DataModule::MoreStoredValues() const
+{
+    std::vector<StoredValue> values = StoredViewValues(View);
+    std::ranges::move(StoredWizardValues(Wizard), std::back_inserter(values));
+    return values;
 }
 
 void DataModule::UpdateActions()

@@ -109,6 +109,8 @@ public:
     std::string StoredDithering = "True";
     // The chart's look, the cloth, the zoom and the window's placement, kept after "Dithering".
     ViewSettings View;
+    // The wizard's "Точные цвета", kept after the view.
+    WizardSettings Wizard;
 
     SchemeEngine Engine;
     // The scheme builder's thread bookkeeping, one entry per catalogue thread.
@@ -198,6 +200,8 @@ private:
 
     void LoadSettings();
     void SaveSettings();
+    // The values kept after "Dithering": the view's, then the wizard's.
+    std::vector<StoredValue> MoreStoredValues() const;
 };
 
 extern DataModule* DM;

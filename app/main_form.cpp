@@ -85,6 +85,13 @@ void Tfm_Main::CreateControls()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->setSizeGripEnabled(true);
+    lb_Build = new QLabel(QStringLiteral("Точные цвета"), statusBar());
+    lb_Build->setObjectName(QStringLiteral("lb_Build"));
+    // Set apart from the finished size as a word of its own.
+    lb_Build->setContentsMargins(0, 0, 12, 0);
+    lb_Build->setToolTip(QStringLiteral("Нитки схемы подобраны так, как цвета видит глаз"));
+    statusBar()->addPermanentWidget(lb_Build);
+    lb_Build->hide();
     lb_FinishedSize = new QLabel(statusBar());
     lb_FinishedSize->setObjectName(QStringLiteral("lb_FinishedSize"));
     statusBar()->addPermanentWidget(lb_FinishedSize);
@@ -269,6 +276,7 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     DM->Editor->Forget();
     RefreshScheme();
     DM->SchemeReady = true;
+    ShowBuild();
     DM->UpdateActions();
     // The cloth is the scheme's own; the View menu shows it and keeps it as the last chosen.
     DM->View.look.fabricCount = DM->Scheme.fabricCount;
@@ -298,6 +306,12 @@ void Tfm_Main::ShowFinishedSize()
                                  .arg(count)
                                  .arg(number(widthCm), number(heightCm), number(widthCm / 2.54), number(heightCm / 2.54))
                                  .arg(DM->View.zoom));
+}
+
+void Tfm_Main::ShowBuild()
+{
+    // Hidden rather than empty: the status bar keeps the look it has for the usual build.
+    lb_Build->setVisible(DM != nullptr && DM->SchemeReady && DM->Scheme.request.perceptual);
 }
 
 void Tfm_Main::ShowSource(SourceView view)

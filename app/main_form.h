@@ -56,7 +56,9 @@ public:
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
     TAdvStringGrid* LegendGrid = nullptr;
-    // On the status bar's right: the scheme's finished size on the chosen cloth and the zoom.
+    // On the status bar's right: "Точные цвета" while the scheme shown is of the perceptual build
+    // (hidden otherwise), then the scheme's finished size on the chosen cloth and the zoom.
+    QLabel* lb_Build = nullptr;
     QLabel* lb_FinishedSize = nullptr;
 
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the
@@ -75,6 +77,8 @@ public:
 
     // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.
     void ShowFinishedSize();
+    // Says on the status bar which build made the scheme shown: only the perceptual one is named.
+    void ShowBuild();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

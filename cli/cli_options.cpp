@@ -13,7 +13,7 @@
 namespace velmora::cli {
 
 const char* const kCliUsage =
-    R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
+    R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither] [--perceptual]
                    [--symbols C1,C2,...] [--replace-thread OLD=NEW]... [--ten-lines]
                    [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf]
                    [--out DIR] [--] PICTURE
@@ -26,7 +26,7 @@ PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says),
 picture, told by its content whatever its name; transparency is laid on white. Given a scheme
 file instead (a scheme.json of an earlier run or a .velmora file the window saved, also told
 by its content), writes the same files as the run that made it; --width, --height, --colors,
---dither and --symbols do not apply to it.
+--dither, --perceptual and --symbols do not apply to it.
   scheme.json   the scheme file: the request, the cloth with the finished size ("fabric"),
                 the legend (every row, header first), each thread's stitches and skeins to
                 buy ("threads", in legend order) and the chart (a symbol code per stitch); in
@@ -47,6 +47,9 @@ Options:
                  the other follows the picture's proportions.
   --colors N     largest number of thread colours, 2..100 (default 30)
   --dither       map the stitches with error diffusion
+  --perceptual   choose the threads and match the stitches as the eye sees colours
+                 (CIELAB, CIEDE2000), from the picture averaged over each stitch: slower,
+                 closer to the picture; the scheme file records it ("perceptual")
   --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
   --replace-thread OLD=NEW
@@ -220,6 +223,8 @@ const OptionRule kOptionRules[] = {
      }},
     {"--dither", true, false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.dithering = true; }},
+    {"--perceptual", true, false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.perceptual = true; }},
     {"--symbols", true, true,
      [](ParseState& s, const std::string&, const std::string& v) {
          s.options.symbolCodes = ParseSymbolCodes(v);

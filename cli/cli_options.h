@@ -25,6 +25,7 @@ struct CliOptions {
     std::optional<int> height;
     int colors = kDefaultColors;
     bool dithering = false;
+    bool perceptual = false; // threads chosen and stitches matched as the eye sees colours
     std::vector<int> symbolCodes; // empty: the default spread
     // The chart's look in the PDFs and the workbook.
     bool tenLines = false;
@@ -42,7 +43,7 @@ struct CliOptions {
     // shows them, both in the catalogue.
     std::vector<std::pair<std::string, std::string>> threadReplacements;
     // The options given that shape a new scheme (--width, --height, --colors, --dither,
-    // --symbols), in the order given: a scheme file takes none of them.
+    // --perceptual, --symbols), in the order given: a scheme file takes none of them.
     std::vector<std::string> schemeOptions;
 };
 

@@ -210,6 +210,7 @@ SchemeRequest MakeSchemeRequest(const Bitmap& picture, SchemeChoices choices)
     request.height = size.height;
     request.colorCount = choices.colorCount;
     request.dithering = choices.dithering;
+    request.perceptual = choices.perceptual;
     request.symbols = std::move(choices.symbols);
     if (request.symbols.empty() && request.colorCount >= kMinColors && request.colorCount <= kMaxColors)
         request.symbols = DefaultSymbolTexts(request.colorCount);

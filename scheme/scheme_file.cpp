@@ -177,6 +177,13 @@ int IntegerIn(const Json& value, const Place& place, int low, int high)
     return static_cast<int>(number);
 }
 
+bool Boolean(const Json& value, const Place& place)
+{
+    if (!value.is_boolean())
+        FailAt(place, "not true or false", "не true и не false");
+    return value.get<bool>();
+}
+
 const std::string& Text(const Json& value, const Place& place)
 {
     if (!value.is_string())
@@ -429,6 +436,9 @@ void WriteSchemeFileText(const SchemeDocument& document, const std::function<voi
                       ",\n  \"picture\": " + dump(document.pictureName) + ",\n  \"width\": " + dump(request.width) +
                       ",\n  \"height\": " + dump(request.height) + ",\n  \"colors\": " + dump(request.colorCount) +
                       ",\n  \"dithering\": " + dump(request.dithering) + ",\n";
+    // Only a scheme of the perceptual build says so: a file of the usual build stays as it was.
+    if (request.perceptual)
+        out += "  \"perceptual\": true,\n";
     // A file from before the list was kept knows only the symbols its legend shows: it stays
     // without the list rather than with gaps in it.
     if (std::ranges::none_of(request.symbols, [](const std::string& symbol) { return symbol.empty(); })) {
@@ -510,10 +520,9 @@ SchemeDocument ParseSchemeFile(std::string_view text)
     request.width = IntegerIn(Member(top, "width"), KeyPlace("width"), kMinStitches, kMaxStitches);
     request.height = IntegerIn(Member(top, "height"), KeyPlace("height"), kMinStitches, kMaxStitches);
     request.colorCount = IntegerIn(Member(top, "colors"), KeyPlace("colors"), kMinColors, kMaxColors);
-    const Json& dithering = Member(top, "dithering");
-    if (!dithering.is_boolean())
-        FailAt(KeyPlace("dithering"), "not true or false", "не true и не false");
-    request.dithering = dithering.get<bool>();
+    request.dithering = Boolean(Member(top, "dithering"), KeyPlace("dithering"));
+    if (const auto perceptual = top.find("perceptual"); perceptual != top.end())
+        request.perceptual = Boolean(*perceptual, KeyPlace("perceptual"));
     if (const auto picture = top.find("picture"); picture != top.end())
         document.pictureName = Text(*picture, KeyPlace("picture"));
     // The cloth came later: a file without it is on the usual 14 count. Its sizes and "threads" are

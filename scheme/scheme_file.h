@@ -21,6 +21,8 @@ namespace velmora {
 //   "width", "height"   the chart in stitches, 10..1000
 //   "colors"     the largest palette asked for, 2..100
 //   "dithering"  whether error diffusion mapped the stitches
+//   "perceptual" true when the threads were chosen as the eye sees colours; written only then,
+//                so a file of the usual build has no such key and reads as false without it
 //   "symbols"    the symbol list asked for: one character code per colour (optional)
 //   "fabric"     the cloth: {"count": stitches per inch, 6..40, "width_mm", "height_mm": the
 //                finished size}; optional, 14 count without it; the sizes are not read

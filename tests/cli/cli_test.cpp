@@ -435,6 +435,17 @@ TEST_F(CliTest, ChosenSymbolsAndDithering)
     EXPECT_NE(json.find(", 67, \""), std::string::npos);
 }
 
+// The perceptual build is asked for by --perceptual alone, and the scheme file says which build
+// made it; without the option the file has no such key.
+TEST_F(CliTest, PerceptualBuildIsRecordedInTheSchemeFile)
+{
+    ASSERT_EQ(Cli(kSample.string() + " --width 20 --colors 6 --formats json --out " + folder_.string()).status, 0);
+    EXPECT_EQ(Json().find("perceptual"), std::string::npos);
+    const CliRun run = Cli(kSample.string() + " --width 20 --colors 6 --perceptual --formats json --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(Json().find("  \"dithering\": false,\n  \"perceptual\": true,\n"), std::string::npos) << Json();
+}
+
 TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
 {
     std::ofstream(folder_ / "text.jpg") << "not a picture";
@@ -501,7 +512,8 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_TRUE(ParseCliOptions({"--version"}).version);
     const CliOptions options = ParseCliOptions({"p.bmp"});
     EXPECT_EQ(options.colors, 30);
-    EXPECT_FALSE(options.width || options.height || options.dithering);
+    EXPECT_FALSE(options.width || options.height || options.dithering || options.perceptual);
+    EXPECT_TRUE(ParseCliOptions({"--perceptual", "p.bmp"}).perceptual);
     EXPECT_TRUE(options.symbolCodes.empty());
     EXPECT_EQ(options.outFolder, ".");
     EXPECT_TRUE(options.pdf);
@@ -564,6 +576,13 @@ TEST_F(SchemeInputTest, WritesTheSameFilesAsTheRunThatMadeIt)
     MadeAndAgain(kSample.string() + " --width 40 --colors 8 --dither");
 }
 
+// A scheme of the perceptual build, given back, is written as that build made it.
+TEST_F(SchemeInputTest, WritesTheSameFilesForThePerceptualBuild)
+{
+    MadeAndAgain(kSample.string() + " --width 40 --colors 8 --perceptual");
+    EXPECT_NE(ReadFileText(folder_ / "again" / "scheme.json").find("\"perceptual\": true"), std::string::npos);
+}
+
 // The largest chart: 1000 × 1000 stitches, 100 colours, error diffusion.
 TEST_F(SchemeInputTest, WritesTheSameFilesForTheLargestChart)
 {
@@ -581,7 +600,8 @@ TEST_F(SchemeInputTest, SchemeFilesOfEveryKindAndTheirFaults)
         EXPECT_TRUE(fs::exists(folder_ / name / "picture.bmp")) << name;
     }
     // Options that make a scheme do not apply to one made: a wrong command line.
-    for (const char* option : {"--width 20", "--height 20", "--colors 5", "--dither", "--colors 2 --symbols 50,51"}) {
+    for (const char* option : {"--width 20", "--height 20", "--colors 5", "--dither", "--perceptual",
+                               "--colors 2 --symbols 50,51"}) {
         const CliRun run = Cli((schemes / "rose-14x10.velmora").string() + " " + option + " --out " + folder_.string());
         EXPECT_EQ(run.status, 2) << option;
         EXPECT_NE(run.errors.find("is a scheme file"), std::string::npos) << run.errors;

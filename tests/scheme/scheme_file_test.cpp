@@ -51,6 +51,7 @@ void ExpectSameScheme(const SchemeDocument& read, const SchemeDocument& saved)
     EXPECT_EQ(read.request.height, saved.request.height);
     EXPECT_EQ(read.request.colorCount, saved.request.colorCount);
     EXPECT_EQ(read.request.dithering, saved.request.dithering);
+    EXPECT_EQ(read.request.perceptual, saved.request.perceptual);
     EXPECT_EQ(read.request.symbols, saved.request.symbols);
     EXPECT_EQ(read.pictureName, saved.pictureName);
     EXPECT_TRUE(read.chart == saved.chart);
@@ -77,6 +78,38 @@ TEST(SchemeFileTest, ReadsBackWhatItWroteCellForCell)
         ExpectSameScheme(read, saved);
         // Saved again, the file is the same to the byte.
         EXPECT_EQ(SchemeFileText(read), text);
+    }
+}
+
+// The build that made a scheme comes back with it, so that the file rebuilds the same. Only the
+// perceptual build is named: the file of the usual build is the same to the byte as before the key
+// existed, and one with the key differs from it by that line alone.
+TEST(SchemeFileTest, RecordsThePerceptualBuildOnlyWhenItMadeTheScheme)
+{
+    for (const bool dithering : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "dithering " << dithering);
+        const SchemeDocument usual = Built(12, 10, 6, dithering);
+        const std::string usualText = SchemeFileText(usual);
+        EXPECT_EQ(usualText.find("perceptual"), std::string::npos);
+        EXPECT_FALSE(ParseSchemeFile(usualText).request.perceptual);
+
+        SchemeDocument perceptual = usual;
+        perceptual.request.perceptual = true;
+        const std::string text = SchemeFileText(perceptual);
+        std::string expected = usualText;
+        const std::string dither = std::string("  \"dithering\": ") + (dithering ? "true" : "false") + ",\n";
+        expected.insert(expected.find(dither) + dither.size(), "  \"perceptual\": true,\n");
+        EXPECT_EQ(text, expected);
+        const SchemeDocument read = ParseSchemeFile(text);
+        ExpectSameScheme(read, perceptual);
+        EXPECT_EQ(SchemeFileText(read), text);
+
+        // Written false by hand, it reads as the usual build and is left out when saved again.
+        Json file = Json::parse(text);
+        file["perceptual"] = false;
+        const SchemeDocument off = ParseSchemeFile(file.dump());
+        EXPECT_FALSE(off.request.perceptual);
+        EXPECT_EQ(SchemeFileText(off), usualText);
     }
 }
 
@@ -219,6 +252,10 @@ TEST(SchemeFileTest, RefusesADamagedFileNamingTheFault)
         {"not an object", [](Json& f) { f = Json::array({1, 2}); }, "not a JSON object", "не объект JSON"},
         {"dithering a number", [](Json& f) { f["dithering"] = 1; }, "key \"dithering\": not true or false",
          "ключ «dithering»"},
+        {"perceptual a text", [](Json& f) { f["perceptual"] = "true"; }, "key \"perceptual\": not true or false",
+         "ключ «perceptual»: не true и не false"},
+        {"perceptual null", [](Json& f) { f["perceptual"] = nullptr; }, "key \"perceptual\": not true or false",
+         "ключ «perceptual»"},
         {"symbols too few", [](Json& f) { f["symbols"].erase(0); }, "key \"symbols\": 5 entries where 6 belong",
          "ключ «symbols»"},
         {"cloth too coarse", [](Json& f) { f["fabric"]["count"] = 5; }, "key \"fabric.count\": 5 is not in 6..40",
