@@ -320,6 +320,7 @@ void Tfm_Main::RefreshScheme()
     // The grids keep copies: their texts are what they draw and print. The legend keeps the row
     // the user was on.
     const int legendRow = LegendGrid->Row();
+    ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
     ChartGrid->setCellTable(scheme.chart);
     LegendGrid->setCellTable(scheme.legend);
     if (legendRow < LegendGrid->RowCount())
