@@ -399,8 +399,7 @@ bool ChartTools::ChartMouse(QMouseEvent& event)
         if (tool == Tool::Pencil && strokeThread_ && stitch) {
             PencilTo(*stitch);
         } else if (tool == Tool::Selection && dragFrom_ && stitch) {
-            SetSelectionRect(QRect(QPoint(std::min(dragFrom_->x(), stitch->x()), std::min(dragFrom_->y(), stitch->y())),
-                                   QPoint(std::max(dragFrom_->x(), stitch->x()), std::max(dragFrom_->y(), stitch->y()))));
+            SelectTo(*stitch);
         } else if (tool == Tool::Backstitch && dragFrom_) {
             overlay_->line = {*dragFrom_, CornerAt(pos)};
             overlay_->update();
@@ -410,6 +409,8 @@ bool ChartTools::ChartMouse(QMouseEvent& event)
         if (tool == Tool::Pencil) {
             EndStroke();
         } else if (tool == Tool::Selection) {
+            if (dragFrom_ && stitch)
+                SelectTo(*stitch);
             dragFrom_.reset();
         } else if (tool == Tool::Backstitch && dragFrom_ && event.button() == Qt::LeftButton) {
             EndLine(pos);
@@ -534,6 +535,12 @@ void ChartTools::EndLine(const QPoint& pos)
         return;
     const Backstitch line{thread_, from.x(), from.y(), to.x(), to.y()};
     Apply(QStringLiteral("линия бэкстича"), [line](SchemeDocument& document) { return AddBackstitch(document, line); });
+}
+
+void ChartTools::SelectTo(QPoint stitch)
+{
+    SetSelectionRect(QRect(QPoint(std::min(dragFrom_->x(), stitch.x()), std::min(dragFrom_->y(), stitch.y())),
+                           QPoint(std::max(dragFrom_->x(), stitch.x()), std::max(dragFrom_->y(), stitch.y()))));
 }
 
 void ChartTools::SetSelectionRect(QRect selection)

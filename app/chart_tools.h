@@ -92,6 +92,8 @@ private:
     void PickAt(QPoint stitch);
     void RemoveLineAt(const QPoint& pos);
     void EndLine(const QPoint& pos);
+    // The selection from the stitch where the drag began to `stitch`.
+    void SelectTo(QPoint stitch);
     void SetSelectionRect(QRect selection);
     void SetSelectionStitches(int dmc, const QString& text);
     void CropToSelection();

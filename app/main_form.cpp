@@ -340,8 +340,10 @@ void Tfm_Main::RefreshStitches(const StitchEdit& edit)
         ChartGrid->model().SetCell(col, row, scheme.chart.textView(col, row));
         changed |= QRect(col, row, 1, 1);
     }
-    if (edit.backstitchesChanged)
+    if (edit.backstitchesChanged) {
+        ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
         ChartGrid->viewport()->update();
+    }
     else if (!changed.isEmpty())
         ChartGrid->viewport()->update(ChartGrid->CellRect(changed.left(), changed.top())
                                           .united(ChartGrid->CellRect(changed.right(), changed.bottom())));
@@ -360,6 +362,7 @@ void Tfm_Main::RefreshScheme()
     const SchemeDocument& scheme = DM->Scheme;
     ShowPicture();
     // The grids keep copies: their texts are what they draw and print.
+    ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
     ChartGrid->setCellTable(scheme.chart);
     ShowLegend();
 }

@@ -253,6 +253,7 @@ private slots:
         // Smaller than a chart can be: refused with a message, nothing changed.
         Press(Qt::LeftButton, 0, 0);
         Release(Qt::LeftButton, 3, 3);
+        QCOMPARE(tools.Selection(), QRect(0, 0, 4, 4));
         tools.ac_ToolCrop->trigger();
         ExpectShown(cropped);
         QCOMPARE(prompter_.errors.size(), 1);
