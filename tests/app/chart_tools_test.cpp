@@ -11,10 +11,14 @@
 #include "scheme/crop_scheme.h"
 #include "scheme/stitch_edit.h"
 #include "scheme/thread_edit.h"
+#include "tests/read_file.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
+#include <QProcess>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -289,6 +293,47 @@ private slots:
         DM->Editor->UndoStack->undo();
         QVERIFY(DM->Scheme.backstitches.empty());
         QCOMPARE(DM->Scheme.legend, BandScheme().legend);
+    }
+
+    // A scheme file cropped in the window and saved gives velmora-cli the files that its --crop
+    // makes of the file as it was, its lines of backstitch clipped alike.
+    void croppedInTheWindowAsByTheTool()
+    {
+        const QString folder = QDir::tempPath() + QStringLiteral("/velmora-chart-tools");
+        QDir(folder).removeRecursively();
+        QVERIFY(QDir().mkpath(folder));
+        const std::filesystem::path rose =
+            std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10-backstitch.velmora";
+        DM->OpenScheme(rose);
+        QVERIFY(!DM->Scheme.backstitches.empty());
+        SetDrawing(true);
+        DM->Tools->ac_ToolSelection->trigger();
+        Press(Qt::LeftButton, 2, 0);
+        Move(13, 9);
+        Release(Qt::LeftButton, 13, 9);
+        DM->UpdateActions();
+        DM->Tools->ac_ToolCrop->trigger();
+        QCOMPARE(window_->ChartGrid->ColCount(), 13);
+        const std::filesystem::path edited = ToPath(folder + QStringLiteral("/cropped.velmora"));
+        DM->SaveScheme(edited);
+
+        const auto cli = [&](const QStringList& arguments) {
+            QProcess process;
+            process.start(QStringLiteral(VELMORA_CLI_PATH), arguments);
+            QVERIFY(process.waitForFinished(60000));
+            QCOMPARE(process.exitCode(), 0);
+        };
+        cli({QString::fromStdString(edited.string()), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
+             QStringLiteral("--out"), folder + QStringLiteral("/window")});
+        cli({QString::fromStdString(rose.string()), QStringLiteral("--crop"), QStringLiteral("3,1,12,10"),
+             QStringLiteral("--formats"), QStringLiteral("json,bmp"), QStringLiteral("--out"),
+             folder + QStringLiteral("/tool")});
+        for (const char* file : {"/scheme.json", "/picture.bmp"}) {
+            const std::string window = ReadFileText(ToPath(folder + "/window" + file));
+            QVERIFY(!window.empty());
+            QVERIFY2(window == ReadFileText(ToPath(folder + "/tool" + file)), file);
+        }
+        QDir(folder).removeRecursively();
     }
 
     // The window with each tool at 100 % and 400 %, for looking at (VELMORA_SCREENSHOT_DIR).
