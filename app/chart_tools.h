@@ -60,6 +60,9 @@ public:
     void SetCurrentThread(int dmc);
     // The selected stitches (x, y from 0, width, height), empty when none.
     QRect Selection() const { return selection_; }
+    // A stroke is under way: its pieces are in the scheme but not yet on the undo stack, so undo
+    // and redo must wait for its end.
+    bool Drawing() const { return strokeThread_.has_value(); }
     // Shows or hides the tool bar; hidden, no tool is chosen.
     void SetShown(bool shown);
     // A new scheme: no selection, nothing half drawn.

@@ -390,8 +390,8 @@ void DataModule::UpdateActions()
 
 void DataModule::ac_EditUpdate()
 {
-    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
-    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
+    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo() && !Tools->Drawing());
+    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo() && !Tools->Drawing());
     ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());

@@ -141,7 +141,12 @@ private slots:
 
         // The right button: back to the cloth.
         Press(Qt::RightButton, 6, 10);
+        // Undo waits for the stroke's end: its pieces are not a step yet.
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditUndo->isEnabled());
         Release(Qt::RightButton, 6, 10);
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditUndo->isEnabled());
         SchemeDocument erased = expected;
         SetStitches(erased, std::vector<StitchChange>{{10 * 20 + 6, kDmcWhite}});
         ExpectShown(erased);
