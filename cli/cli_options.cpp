@@ -17,8 +17,9 @@ const char* const kCliUsage =
                    [--symbols C1,C2,...] [--replace-thread OLD=NEW]... [--crop X,Y,W,H]
                    [--ten-lines] [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST]
                    [--no-pdf] [--out DIR] [--] PICTURE
-       velmora-cli [--replace-thread OLD=NEW]... [--crop X,Y,W,H] [--ten-lines] [--color-cells]
-                   [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf] [--out DIR] [--] SCHEME
+       velmora-cli [--replace-thread OLD=NEW]... [--crop X,Y,W,H] [--ten-lines]
+                   [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf]
+                   [--out DIR] [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE and writes it into DIR (default: the current folder).
 PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says), PNG, WebP
