@@ -1,6 +1,7 @@
 #include "data_module.h"
 
 #include "about_form.h"
+#include "chart_tools.h"
 #include "dmc_form.h"
 #include "error_box.h"
 #include "fabric_dialog.h"
@@ -80,6 +81,18 @@ DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
         [this] {
             SchemeModified = true;
             fm_Main->RefreshScheme();
+        });
+    Tools = new ChartTools(
+        *owner->ts_Image, *owner->ChartGrid, *owner->LegendGrid, [this]() -> SchemeDocument& { return Scheme; },
+        *Editor->UndoStack,
+        [this](const StitchEdit& edit) {
+            SchemeModified = true;
+            fm_Main->RefreshStitches(edit);
+        },
+        [this] {
+            SchemeModified = true;
+            fm_Main->RefreshScheme();
+            ApplyView();
         });
     CreateActions();
     CreateMainMenu(*owner);
@@ -190,6 +203,11 @@ void DataModule::CreateActions()
         "Исходное изображение вместо|Показать вместо изображения по схеме исходное изображение в размере схемы", -1,
         &DataModule::ac_EditSourceInsteadExecute);
     ac_EditSourceInstead->setCheckable(true);
+    ac_EditDrawTools = MakeAction(
+        "ac_EditDrawTools", "Рисование на схеме",
+        "Рисование на схеме|Показать над схемой инструменты: карандаш, заливку, пипетку, выделение и бэкстич", -1,
+        &DataModule::ac_EditDrawToolsExecute);
+    ac_EditDrawTools->setCheckable(true);
     // The toolbar's buttons are narrow: they carry the short part of the hint.
     ac_FileOpen = MakeAction("ac_FileOpen", "Открыть схему…",
                              "Открыть схему|Открыть схему вышивки, сохранённую в файле", imgOpen,
@@ -270,6 +288,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     EditUndoSeparator = mi_Edit->addSeparator();
     EditUndoSeparator->setObjectName(QStringLiteral("N4"));
     mi_Edit->addAction(ac_EditReplaceThread);
+    mi_Edit->addAction(ac_EditDrawTools);
     EditSourceSeparator = mi_Edit->addSeparator();
     EditSourceSeparator->setObjectName(QStringLiteral("N5"));
     mi_Edit->addAction(ac_EditSourceBeside);
@@ -382,11 +401,20 @@ void DataModule::UpdateActions()
 
 void DataModule::ac_EditUpdate()
 {
-    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
-    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
+    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo() && !Tools->Drawing());
+    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo() && !Tools->Drawing());
     ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
+    Tools->UpdateActions(SchemeReady);
+}
+
+void DataModule::ac_EditDrawToolsExecute()
+{
+    Tools->SetShown(ac_EditDrawTools->isChecked());
+    if (ac_EditDrawTools->isChecked())
+        fm_Main->PageControl->setCurrentWidget(fm_Main->ts_Image);
+    Tools->UpdateActions(SchemeReady);
 }
 
 void DataModule::ac_EditSourceBesideExecute()

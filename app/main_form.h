@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scheme/scheme_builder.h"
+#include "scheme/stitch_edit.h"
 
 #include <QMainWindow>
 
@@ -69,6 +70,10 @@ public:
     void ShowScheme(SchemeDocument document);
     // Puts the data module's scheme into the three views again, as after a change to it.
     void RefreshScheme();
+    // Shows again what an edit of the stitches or the lines changed: the chart grid takes and
+    // repaints only the stitches of `edit`, the legend its counts; the mapped picture follows when
+    // its page is shown.
+    void RefreshStitches(const StitchEdit& edit);
 
     // How the picture page shows the source picture beside the mapped one.
     enum class SourceView { Hidden, Beside, Instead };
@@ -97,6 +102,11 @@ private:
     void FormCreate();
     void BindToolBar();
     void FormCloseQuery(bool& canClose);
+    void ShowPicture();
+    void ShowLegend();
+
+    // The mapped picture lags behind the stitches drawn since its page was last shown.
+    bool picturePending_ = false;
 };
 
 extern Tfm_Main* fm_Main;

@@ -11,4 +11,8 @@ struct Backstitch {
     friend bool operator==(const Backstitch&, const Backstitch&) = default;
 };
 
+// The most lines a scheme holds. The outlines of a detailed 1000 × 1000 chart come to a few
+// thousand; the bound keeps a scheme file's text, and the work of reading it, bounded.
+inline constexpr int kMaxBackstitches = 20'000;
+
 } // namespace velmora

@@ -31,6 +31,9 @@ namespace velmora {
 //                texts but the symbol, which is a number (0 for none)
 //   "threads"    [{"thread", "stitches", "skeins"}] in legend order: what to buy on that cloth;
 //                derived from the legend, not read
+//   "backstitches" [{"thread": name, "from": [x, y], "to": [x, y]}] in drawing order: lines of
+//                backstitch between corners of the grid, x in 0..width, y in 0..height, each in a
+//                thread the legend has; only in a scheme that has lines (kMaxBackstitches at most)
 //   "chart"      H rows of W symbol codes, the top row first; 0 is a stitch of White (empty)
 //
 // The mapped picture is not stored: every stitch takes its thread's catalogue colour.

@@ -207,6 +207,9 @@ StitchEdit AddBackstitch(SchemeDocument& document, const Backstitch& line)
                               "линия бэкстича должна соединять углы клеток схемы");
     if (line.x1 == line.x2 && line.y1 == line.y2)
         throw ThreadEditError("a line of backstitch must have a length", "у линии бэкстича нет длины");
+    if (document.backstitches.size() >= static_cast<std::size_t>(kMaxBackstitches))
+        throw ThreadEditError("a scheme holds at most " + std::to_string(kMaxBackstitches) + " lines of backstitch",
+                              "в схеме может быть не больше " + std::to_string(kMaxBackstitches) + " линий бэкстича");
     StitchEdit edit = EditOfLines(document, line.dmc);
     document.backstitches.push_back(line);
     return edit;
