@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
-#include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -98,7 +96,8 @@ struct OptionsDeleter {
 // libheif decodes every tile of a grid on its own, at a cost of about half a millisecond a tile
 // besides its pixels, and a grid may name up to 65536 tiles, each as small as 8 × 8 pixels: a
 // file within the pixel budget could still cost half a minute. Phones tile a photo in 512 × 512
-// pixels (48 tiles for 12 megapixels); 1024 tiles hold a picture of 268 megapixels.
+// pixels (48 tiles for 12 megapixels); 1024 tiles hold a picture of 268 megapixels. Every decode
+// counts: a tile that a grid names twice, and the tiles of an alpha plane.
 constexpr std::uint64_t kMaxGridTiles = 1024;
 
 // Whether the decoder's picture can be the image its boxes declare: the coded picture may be larger
@@ -131,6 +130,10 @@ void WeighCodedImages(const HeifDecodingPlan& plan, std::uint64_t fileBytes)
         throw PictureError("the HEIF picture is derived from more than " + std::to_string(kMaxHeifDerivationSteps) +
                                " images",
                            PictureFault::TooLarge);
+    if (!plan.sourcesNoImage.empty())
+        throw PictureError("the HEIF file is damaged: its image " + std::to_string(plan.sourcesNoImage.front().first) +
+                           " is derived from item " + std::to_string(plan.sourcesNoImage.front().second) +
+                           ", which is no image");
     if (plan.codedDecodes > kMaxGridTiles)
         throw PictureError("the HEIF picture is a grid of " + std::to_string(plan.codedDecodes) + " tiles (at most " +
                                std::to_string(kMaxGridTiles) + " are read)",

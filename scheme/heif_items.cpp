@@ -376,6 +376,15 @@ HeifCodedImage ReadCodedImage(const BoxReader& reader, const ItemIndex& index, s
 
 bool HasType(const Item& item, std::uint32_t type) { return std::ranges::find(item.types, type) != item.types.end(); }
 
+// The item types libheif takes for images.
+bool IsImage(const Item& item)
+{
+    return std::ranges::any_of(item.types, [](std::uint32_t type) {
+        return type == FourCc("hvc1") || type == FourCc("av01") || type == FourCc("grid") || type == FourCc("iden") ||
+               type == FourCc("iovl");
+    });
+}
+
 // Whether an auxiliary image is one that libheif decodes along with its master: an alpha plane.
 bool IsAlphaPlane(const BoxReader& reader, const ItemIndex& index, const Item& item)
 {
@@ -418,8 +427,12 @@ void AddPlan(const BoxReader& reader, const ItemIndex& index, HeifDecodingPlan& 
         if (HasType(item, FourCc("grid")) || HasType(item, FourCc("iovl")) || HasType(item, FourCc("iden"))) {
             std::map<std::uint64_t, std::uint64_t> cells;
             if (const auto sources = index.derivedFrom.find(id); sources != index.derivedFrom.end())
-                for (const std::uint64_t source : sources->second)
+                for (const std::uint64_t source : sources->second) {
+                    // libheif 1.15 asserts, and so ends the program, when an identity names one.
+                    if (const auto s = index.items.find(source); s == index.items.end() || !IsImage(s->second))
+                        plan.sourcesNoImage.emplace_back(id, source);
                     ++cells[source];
+                }
             for (const auto& [source, count] : cells)
                 pending.emplace_back(source, std::min(decodes * count, kManyDecodes));
         }

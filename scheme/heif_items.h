@@ -40,6 +40,7 @@ struct HeifDecodingPlan {
     std::uint64_t codedDecodes = 0; // the decodes of all images, the same tile named twice counted twice
     bool derivationCut = false;     // more derived images than kMaxHeifDerivationSteps: not followed further
     std::uint64_t nalUnitsLeft = kMaxHeifNalUnits; // 0: the images' data was not read to its end
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> sourcesNoImage; // derived image, the item it names
 };
 
 // The images that decoding the primary image decodes: the image itself when it is coded, else

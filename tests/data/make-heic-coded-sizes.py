@@ -131,6 +131,12 @@ def main():
         [(1, b"iden", False, [(ispe(4096, 4096), False), (clap(64, 64), True)], b""),
          (2, b"hvc1", True, [(hvcc4096, True), (ispe(4096, 4096), False)], coded4096)],
         [(b"dimg", 1, [2])], 1))
+    # The same identity of an item whose type names no image (as libFuzzer made it from the file
+    # above): libheif 1.15 fails an assertion on it and ends the program.
+    write("heic-iden-of-item-that-is-no-image.heic", heif(
+        [(1, b"iden", False, [(ispe(4096, 4096), False), (clap(64, 64), True)], b""),
+         (2, b"hvc0", True, [(hvcc4096, True), (ispe(4096, 4096), False)], coded4096)],
+        [(b"dimg", 1, [2])], 1))
     # The decoder configuration of a 64 × 64 picture, but the item's own data starts with the
     # parameter sets of a 4096 × 4096 one, which replace it before the first slice.
     write("heic-sps-in-data-4096x4096-behind-hvcc-64x64.heic", heif(
