@@ -10,7 +10,7 @@
 namespace velmora {
 namespace {
 
-// The boxes of an ISO base media file, walked with every size checked against its parent's end.
+// The boxes of an ISO base media file, walked with every size held to its parent's end.
 class BoxReader {
 public:
     explicit BoxReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
@@ -42,8 +42,11 @@ public:
             } else if (size == 0) {
                 size = end - at; // to the end of the parent
             }
-            if (size < header || size > end - at)
+            if (size < header)
                 return;
+            // libheif reads a box that claims more than its parent holds as far as the parent goes,
+            // and takes what it finds there: so does the walk, and it ends with that box.
+            size = std::min<std::uint64_t>(size, end - at);
             const std::uint32_t type = static_cast<std::uint32_t>(u(at + 4, 4));
             visit(type, at + header, at + static_cast<std::size_t>(size));
             at += static_cast<std::size_t>(size);

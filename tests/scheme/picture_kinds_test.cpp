@@ -234,6 +234,8 @@ TEST(PictureKinds, RefusalsNameTheirFault)
          "the HEIF file is too short for a 4096 × 4096 picture"},
         {"broken/heic-iden-of-item-that-is-no-image.heic", PictureFault::Damaged,
          "its image 1 is derived from item 2, which is no image"},
+        {"broken/heic-iden-reference-box-beyond-its-parent.heic", PictureFault::Damaged,
+         "its image 1 is derived from item 2, which is no image"},
         {"broken/tiff-jpeg-arithmetic-empty-refinements-3344x3344.tif", PictureFault::Unsupported,
          "its JPEG data (strip 1) is progressive and arithmetic-coded"},
         {"broken/tiff-jpeg-progressive-cat-451x300.tif", PictureFault::Unsupported,
