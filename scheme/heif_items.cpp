@@ -407,18 +407,37 @@ bool IsAlphaPlane(const BoxReader& reader, const ItemIndex& index, const Item& i
 
 constexpr std::uint64_t kManyDecodes = std::uint64_t{1} << 40; // beyond any limit; keeps the products small
 
+// The images a derived image names, each with the number of its cells, in item order.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> Sources(const ItemIndex& index, std::uint64_t id,
+                                                             HeifDecodingPlan& plan)
+{
+    std::map<std::uint64_t, std::uint64_t> cells;
+    if (const auto sources = index.derivedFrom.find(id); sources != index.derivedFrom.end())
+        for (const std::uint64_t source : sources->second) {
+            // libheif 1.15 asserts, and so ends the program, when an identity names one.
+            if (const auto s = index.items.find(source); s == index.items.end() || !IsImage(s->second))
+                plan.sourcesNoImage.emplace_back(id, source);
+            ++cells[source];
+        }
+    return {cells.begin(), cells.end()};
+}
+
 void AddPlan(const BoxReader& reader, const ItemIndex& index, HeifDecodingPlan& plan)
 {
     // Items to visit, each with how often it is decoded. A tile named in many cells is visited once
-    // with the count of its cells.
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> pending{{index.primary, 1}};
-    std::map<std::uint64_t, std::uint64_t> codedDecodes;
+    // with the count of its cells; a derivation that names itself goes round until the steps run out.
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pending;
     std::uint64_t steps = 0;
-    while (!pending.empty()) {
-        if (++steps > kMaxHeifDerivationSteps) {
+    const auto visit = [&](std::uint64_t id, std::uint64_t decodes) {
+        if (++steps > kMaxHeifDerivationSteps)
             plan.derivationCut = true;
-            break;
-        }
+        else
+            pending.emplace_back(id, std::min(decodes, kManyDecodes));
+    };
+    std::unordered_map<std::uint64_t, std::vector<std::pair<std::uint64_t, std::uint64_t>>> sourcesOf;
+    std::map<std::uint64_t, std::uint64_t> codedDecodes;
+    visit(index.primary, 1);
+    while (!pending.empty()) {
         const auto [id, decodes] = pending.back();
         pending.pop_back();
         const auto found = index.items.find(id);
@@ -428,21 +447,16 @@ void AddPlan(const BoxReader& reader, const ItemIndex& index, HeifDecodingPlan& 
         if (HasType(item, FourCc("hvc1")))
             codedDecodes[id] = std::min(codedDecodes[id] + decodes, kManyDecodes);
         if (HasType(item, FourCc("grid")) || HasType(item, FourCc("iovl")) || HasType(item, FourCc("iden"))) {
-            std::map<std::uint64_t, std::uint64_t> cells;
-            if (const auto sources = index.derivedFrom.find(id); sources != index.derivedFrom.end())
-                for (const std::uint64_t source : sources->second) {
-                    // libheif 1.15 asserts, and so ends the program, when an identity names one.
-                    if (const auto s = index.items.find(source); s == index.items.end() || !IsImage(s->second))
-                        plan.sourcesNoImage.emplace_back(id, source);
-                    ++cells[source];
-                }
-            for (const auto& [source, count] : cells)
-                pending.emplace_back(source, std::min(decodes * count, kManyDecodes));
+            auto known = sourcesOf.find(id);
+            if (known == sourcesOf.end())
+                known = sourcesOf.emplace(id, Sources(index, id, plan)).first;
+            for (const auto& [source, cells] : known->second)
+                visit(source, decodes * cells);
         }
         if (const auto auxiliaries = index.auxiliaries.find(id); auxiliaries != index.auxiliaries.end())
             for (const std::uint64_t auxiliary : auxiliaries->second)
                 if (const auto a = index.items.find(auxiliary); a != index.items.end() && IsAlphaPlane(reader, index, a->second))
-                    pending.emplace_back(auxiliary, decodes);
+                    visit(auxiliary, decodes);
     }
     for (const auto& [id, decodes] : codedDecodes) {
         HeifCodedImage image = ReadCodedImage(reader, index, id, index.items.at(id), plan.nalUnitsLeft);
