@@ -261,7 +261,9 @@ constexpr int kFirstNonPictureNalType = 32;
 // An SPS is read from at most this many of its bytes (hevc_sps.cpp needs 160 after unescaping).
 constexpr std::size_t kSpsBytesRead = 256;
 
-// An item's data, its extents one after the other as libheif hands them to the decoder.
+// An item's data, its extents one after the other as libheif hands them to the decoder. Read from
+// front to back: a cursor keeps the extent it reached, so an item of many small extents costs no
+// more than one.
 class ItemBytes {
 public:
     explicit ItemBytes(const std::vector<std::span<const std::uint8_t>>& extents) : extents_(extents)
@@ -272,21 +274,21 @@ public:
 
     std::uint64_t size() const { return size_; }
 
-    // Copies up to out.size() bytes from `at` on; returns how many there were.
-    std::size_t read(std::uint64_t at, std::span<std::uint8_t> out) const
+    // Copies up to out.size() bytes from `at` on, `at` never below that of the call before;
+    // returns how many there were.
+    std::size_t read(std::uint64_t at, std::span<std::uint8_t> out)
     {
+        while (part_ < extents_.size() && at >= partStart_ + extents_[part_].size()) {
+            partStart_ += extents_[part_].size();
+            ++part_;
+        }
         std::size_t done = 0;
-        for (const auto& extent : extents_) {
-            if (done == out.size())
-                break;
-            if (at >= extent.size()) {
-                at -= extent.size();
-                continue;
-            }
-            const std::size_t take = std::min<std::size_t>(extent.size() - static_cast<std::size_t>(at), out.size() - done);
-            std::copy_n(extent.begin() + static_cast<std::ptrdiff_t>(at), take, out.begin() + static_cast<std::ptrdiff_t>(done));
+        std::uint64_t offset = at - std::min(at, partStart_);
+        for (std::size_t p = part_; p < extents_.size() && done < out.size(); ++p, offset = 0) {
+            const auto& extent = extents_[p];
+            const std::size_t take = std::min<std::size_t>(extent.size() - static_cast<std::size_t>(offset), out.size() - done);
+            std::copy_n(extent.begin() + static_cast<std::ptrdiff_t>(offset), take, out.begin() + static_cast<std::ptrdiff_t>(done));
             done += take;
-            at = 0;
         }
         return done;
     }
@@ -294,6 +296,8 @@ public:
 private:
     const std::vector<std::span<const std::uint8_t>>& extents_;
     std::uint64_t size_ = 0;
+    std::size_t part_ = 0;          // the extent that holds the last position read
+    std::uint64_t partStart_ = 0;   // where it starts in the item's data
 };
 
 void AddParameterSet(std::span<const std::uint8_t> nal, HeifCodedImage& image)
@@ -302,8 +306,9 @@ void AddParameterSet(std::span<const std::uint8_t> nal, HeifCodedImage& image)
         image.parameterSets.push_back(*size);
 }
 
-// The NAL units of an "hvcC" box: its arrays after 22 bytes of configuration.
-void ReadDecoderConfiguration(const BoxReader& reader, BoxRange hvcC, HeifCodedImage& image)
+// The NAL units of an "hvcC" box: its arrays after 22 bytes of configuration. Reads no more than
+// `budget` units, and takes what it reads from it.
+void ReadDecoderConfiguration(const BoxReader& reader, BoxRange hvcC, HeifCodedImage& image, std::uint64_t& budget)
 {
     std::size_t at = hvcC.begin + 22;
     const std::uint64_t arrays = reader.u(at, 1);
@@ -312,6 +317,9 @@ void ReadDecoderConfiguration(const BoxReader& reader, BoxRange hvcC, HeifCodedI
         const std::uint64_t units = reader.u(at + 1, 2);
         at += 3;
         for (std::uint64_t n = 0; n < units && at < hvcC.end; ++n) {
+            if (budget == 0)
+                return;
+            --budget;
             const auto length = static_cast<std::size_t>(reader.u(at, 2));
             at += 2;
             if (length > hvcC.end - std::min(at, hvcC.end))
@@ -326,7 +334,7 @@ void ReadDecoderConfiguration(const BoxReader& reader, BoxRange hvcC, HeifCodedI
 // no more than `budget` units, and takes what it reads from it.
 void ReadCodedData(const Item& item, HeifCodedImage& image, std::uint64_t& budget)
 {
-    const ItemBytes data(item.extents);
+    ItemBytes data(item.extents);
     std::uint64_t at = 0;
     std::array<std::uint8_t, kSpsBytesRead> head{};
     while (data.size() - at >= 4 && budget > 0) {
@@ -358,7 +366,7 @@ HeifCodedImage ReadCodedImage(const BoxReader& reader, const ItemIndex& index, s
         const Property& property = index.properties[p];
         const BoxRange box = property.payload;
         if (property.type == FourCc("hvcC")) {
-            ReadDecoderConfiguration(reader, box, image);
+            ReadDecoderConfiguration(reader, box, image, nalBudget);
         } else if (property.type == FourCc("ispe")) {
             image.declaredWidth = static_cast<std::uint32_t>(reader.u(box.begin + 4, 4));
             image.declaredHeight = static_cast<std::uint32_t>(reader.u(box.begin + 8, 4));

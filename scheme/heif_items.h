@@ -18,8 +18,9 @@ namespace velmora {
 // with their alpha tiles take 2050.
 constexpr std::uint64_t kMaxHeifDerivationSteps = 4096;
 
-// The NAL units of all images' data that a plan reads at most. A still picture has a handful, and
-// libde265 takes each unit on its own, so a few bytes of empty units are work out of proportion.
+// The NAL units of all images' data and decoder configurations that a plan reads at most. A still
+// picture has a handful, and libde265 takes each unit on its own, so a few bytes of empty units are
+// work out of proportion.
 constexpr std::uint64_t kMaxHeifNalUnits = 65536;
 
 // One HEVC-coded image item that the primary image is decoded from.
