@@ -184,25 +184,30 @@ struct ItemIndex {
     std::unordered_map<std::uint64_t, std::vector<std::uint64_t>> auxiliaries; // "auxl": target to items
 };
 
+// The references of "iref", read as libheif reads them: one after the other, each a box header,
+// the item it comes from, a count and the items it names, whatever size its header claims.
 void ReadReferences(const BoxReader& reader, BoxRange iref, ItemIndex& index)
 {
     if (iref.end - iref.begin < 4)
         return;
-    const int idSize = reader.u(iref.begin, 1) == 0 ? 2 : 4;
-    reader.boxes(iref.begin + 4, iref.end, [&](std::uint32_t type, std::size_t at, std::size_t end) {
-        if (type != FourCc("dimg") && type != FourCc("auxl"))
-            return;
-        const std::uint64_t from = reader.u(at, idSize);
-        const std::uint64_t count = reader.u(at + static_cast<std::size_t>(idSize), 2);
-        std::size_t next = at + static_cast<std::size_t>(idSize) + 2;
-        for (std::uint64_t i = 0; i < count && next < end; ++i, next += static_cast<std::size_t>(idSize)) {
-            const std::uint64_t to = reader.u(next, idSize);
+    const auto idSize = static_cast<std::size_t>(reader.u(iref.begin, 1) == 0 ? 2 : 4);
+    std::size_t at = iref.begin + 4;
+    while (at < iref.end && iref.end - at >= 8) {
+        const std::uint32_t type = static_cast<std::uint32_t>(reader.u(at + 4, 4));
+        at += reader.u(at, 4) == 1 ? 16 : 8; // a 64-bit size follows the type
+        if (type == FourCc("uuid"))
+            at += 16;
+        const std::uint64_t from = reader.u(at, static_cast<int>(idSize));
+        const std::uint64_t count = reader.u(at + idSize, 2);
+        at += idSize + 2;
+        for (std::uint64_t n = 0; n < count && at < iref.end; ++n, at += idSize) {
+            const std::uint64_t to = reader.u(at, static_cast<int>(idSize));
             if (type == FourCc("dimg"))
                 index.derivedFrom[from].push_back(to);
-            else
+            else if (type == FourCc("auxl"))
                 index.auxiliaries[to].push_back(from);
         }
-    });
+    }
 }
 
 void ReadProperties(const BoxReader& reader, BoxRange iprp, ItemIndex& index)

@@ -236,6 +236,8 @@ TEST(PictureKinds, RefusalsNameTheirFault)
          "its image 1 is derived from item 2, which is no image"},
         {"broken/heic-iden-reference-box-beyond-its-parent.heic", PictureFault::Damaged,
          "its image 1 is derived from item 2, which is no image"},
+        {"broken/heic-iden-reference-box-shorter-than-its-ids.heic", PictureFault::Damaged,
+         "its image 1 is derived from item 2, which is no image"},
         {"broken/heic-grid-naming-itself.heic", PictureFault::TooLarge, "is derived from more than 4096 images"},
         {"broken/tiff-jpeg-arithmetic-empty-refinements-3344x3344.tif", PictureFault::Unsupported,
          "its JPEG data (strip 1) is progressive and arithmetic-coded"},
