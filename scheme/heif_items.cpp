@@ -392,10 +392,10 @@ HeifCodedImage ReadCodedImage(const BoxReader& reader, const ItemIndex& index, s
 
 bool HasType(const Item& item, std::uint32_t type) { return std::ranges::find(item.types, type) != item.types.end(); }
 
-// The item types libheif takes for images.
+// Whether libheif takes the item for an image, whichever of its "iinf" entries it keeps.
 bool IsImage(const Item& item)
 {
-    return std::ranges::any_of(item.types, [](std::uint32_t type) {
+    return !item.types.empty() && std::ranges::all_of(item.types, [](std::uint32_t type) {
         return type == FourCc("hvc1") || type == FourCc("av01") || type == FourCc("grid") || type == FourCc("iden") ||
                type == FourCc("iovl");
     });
