@@ -1,6 +1,7 @@
 #include "picture_decoders.h"
 
 #include "decoded_pixels.h"
+#include "heif_items.h"
 
 #include <libheif/heif.h>
 
@@ -9,9 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <memory>
-#include <optional>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -97,197 +96,87 @@ struct OptionsDeleter {
 // libheif decodes every tile of a grid on its own, at a cost of about half a millisecond a tile
 // besides its pixels, and a grid may name up to 65536 tiles, each as small as 8 × 8 pixels: a
 // file within the pixel budget could still cost half a minute. Phones tile a photo in 512 × 512
-// pixels (48 tiles for 12 megapixels); 1024 tiles hold a picture of 268 megapixels.
+// pixels (48 tiles for 12 megapixels); 1024 tiles hold a picture of 268 megapixels. Every decode
+// counts: a tile that a grid names twice, and the tiles of an alpha plane.
 constexpr std::uint64_t kMaxGridTiles = 1024;
 
-// The boxes of an ISO base media file, walked with every size checked against its parent's end.
-class BoxReader {
-public:
-    explicit BoxReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+// Whether the decoder's picture can be the image its boxes declare: the coded picture may be larger
+// than the declared one by what its conformance window crops (encoders code whole blocks), and a
+// writer may have declared the picture as its clean aperture crops it; never smaller.
+bool CroppingExplains(const HeifCodedImage& image, const HevcPictureSize& coded)
+{
+    const auto explains = [](std::uint32_t declared, std::uint32_t codedSide, std::uint32_t shown, std::uint32_t aperture) {
+        const std::uint32_t smallest = aperture != 0 ? std::min(shown, aperture) : shown;
+        return declared >= smallest && declared <= codedSide;
+    };
+    return explains(image.declaredWidth, coded.codedWidth, coded.shownWidth, image.apertureWidth) &&
+           explains(image.declaredHeight, coded.codedHeight, coded.shownHeight, image.apertureHeight);
+}
 
-    std::uint64_t u(std::size_t at, int size) const
-    {
-        std::uint64_t value = 0;
-        for (int i = 0; i < size; ++i)
-            value = value << 8 | (at + static_cast<std::size_t>(i) < bytes_.size() ? bytes_[at + static_cast<std::size_t>(i)] : 0);
-        return value;
-    }
+std::string SizeText(std::uint64_t width, std::uint64_t height)
+{
+    return std::to_string(width) + " × " + std::to_string(height);
+}
 
-    // Calls visit(type, payloadBegin, payloadEnd) for each box between begin and end.
-    template <typename Visit>
-    void boxes(std::size_t begin, std::size_t end, Visit visit) const
-    {
-        end = std::min(end, bytes_.size());
-        std::size_t at = begin;
-        while (end - at >= 8) {
-            std::uint64_t size = u(at, 4);
-            std::size_t header = 8;
-            if (size == 1) {
-                if (end - at < 16)
-                    return;
-                size = u(at + 8, 8);
-                header = 16;
-            } else if (size == 0) {
-                size = end - at; // to the end of the parent
-            }
-            if (size < header || size > end - at)
-                return;
-            const std::uint32_t type = static_cast<std::uint32_t>(u(at + 4, 4));
-            visit(type, at + header, at + static_cast<std::size_t>(size));
-            at += static_cast<std::size_t>(size);
+// Weighs what libde265 will decode before libheif asks it to. libheif takes an image's size from
+// its "ispe" property, but the decoder allocates and decodes the picture its sequence parameter set
+// codes, and only then is it cropped: a few kilobytes that declare 16 × 16 pixels can code
+// 8192 × 8192. So each image counts at the larger of the two sizes, once for every time it is
+// decoded (every grid cell that names it, every picture its data holds), and all of them together
+// must be paid for by the file as one picture is.
+void WeighCodedImages(const HeifDecodingPlan& plan, std::uint64_t fileBytes)
+{
+    if (plan.derivationCut)
+        throw PictureError("the HEIF picture is derived from more than " + std::to_string(kMaxHeifDerivationSteps) +
+                               " images",
+                           PictureFault::TooLarge);
+    if (!plan.sourcesNoImage.empty())
+        throw PictureError("the HEIF file is damaged: its image " + std::to_string(plan.sourcesNoImage.front().first) +
+                           " is derived from item " + std::to_string(plan.sourcesNoImage.front().second) +
+                           ", which is no image");
+    if (plan.codedDecodes > kMaxGridTiles)
+        throw PictureError("the HEIF picture is a grid of " + std::to_string(plan.codedDecodes) + " tiles (at most " +
+                               std::to_string(kMaxGridTiles) + " are read)",
+                           PictureFault::TooLarge);
+    std::uint64_t nalUnits = 0;
+    for (const HeifCodedImage& image : plan.images)
+        nalUnits += image.decodes * image.nalUnits; // at most 1024 × 65536
+    if (plan.nalUnitsLeft == 0 || nalUnits > kMaxHeifNalUnits)
+        throw PictureError("the HEIF picture's HEVC data is split into more than " + std::to_string(kMaxHeifNalUnits) +
+                               " units",
+                           PictureFault::TooLarge);
+
+    std::uint64_t pixels = 0;
+    std::uint64_t pictures = 0;
+    for (const HeifCodedImage& image : plan.images) {
+        const std::string item = "its image " + std::to_string(image.item);
+        if (image.parameterSets.empty())
+            throw PictureError("the HEIF file is damaged: " + item + " has no HEVC sequence parameter set");
+        std::uint64_t width = image.declaredWidth;
+        std::uint64_t height = image.declaredHeight;
+        for (const HevcPictureSize& coded : image.parameterSets) {
+            if (image.declaredWidth != 0 && !CroppingExplains(image, coded))
+                throw PictureError("the HEIF file is damaged: " + item + " is declared as " +
+                                   SizeText(image.declaredWidth, image.declaredHeight) + " pixels but its HEVC data codes " +
+                                   SizeText(coded.codedWidth, coded.codedHeight));
+            width = std::max<std::uint64_t>(width, coded.codedWidth);
+            height = std::max<std::uint64_t>(height, coded.codedHeight);
         }
+        decoded::CheckDeclaredPicture("HEIF", static_cast<std::int64_t>(width), static_cast<std::int64_t>(height), 16,
+                                      fileBytes);
+        // Within the picture limits (2^28 pixels), decoded at most 1024 times, with at most 65536
+        // pictures: the sum stays below 2^54.
+        const std::uint64_t times = image.decodes * std::max<std::uint64_t>(image.pictures, 1);
+        pixels += times * width * height;
+        pictures += times;
     }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-};
-
-constexpr std::uint32_t FourCc(const char (&name)[5])
-{
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(name[0])) << 24 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(name[1])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(name[2])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(name[3]));
-}
-
-struct BoxRange {
-    std::size_t begin = 0; // the payload, after the box's header
-    std::size_t end = 0;
-};
-
-// Calls visit(children) with the range of the child boxes of each top-level "meta" box.
-template <typename Visit>
-void ForEachMetaBox(const BoxReader& reader, std::size_t fileSize, Visit visit)
-{
-    reader.boxes(0, fileSize, [&](std::uint32_t type, std::size_t begin, std::size_t end) {
-        if (type == FourCc("meta") && end - begin >= 4)
-            visit(BoxRange{begin + 4, end}); // after version and flags
-    });
-}
-
-// The first child box of `type` in `parent`, as libheif takes it.
-std::optional<BoxRange> FindChild(const BoxReader& reader, BoxRange parent, std::uint32_t type)
-{
-    std::optional<BoxRange> found;
-    reader.boxes(parent.begin, parent.end, [&](std::uint32_t child, std::size_t from, std::size_t to) {
-        if (child == type && !found)
-            found = BoxRange{from, to};
-    });
-    return found;
-}
-
-// How many images the primary image is derived from (the tiles of a grid): the references of
-// type "dimg" from the item that "pitm" names, in the "iref" box of the top-level "meta" box.
-std::uint64_t CountDerivationTiles(std::span<const std::uint8_t> file)
-{
-    const BoxReader reader(file);
-    std::uint64_t tiles = 0;
-    ForEachMetaBox(reader, file.size(), [&](BoxRange meta) {
-        const std::optional<BoxRange> pitm = FindChild(reader, meta, FourCc("pitm"));
-        const std::optional<BoxRange> iref = FindChild(reader, meta, FourCc("iref"));
-        if (!pitm || !iref || iref->end - iref->begin < 4)
-            return;
-        const std::uint64_t primary = reader.u(pitm->begin + 4, reader.u(pitm->begin, 1) == 0 ? 2 : 4);
-        const int idSize = reader.u(iref->begin, 1) == 0 ? 2 : 4;
-        reader.boxes(iref->begin + 4, iref->end, [&](std::uint32_t reference, std::size_t at, std::size_t) {
-            if (reference == FourCc("dimg") && reader.u(at, idSize) == primary)
-                tiles += reader.u(at + static_cast<std::size_t>(idSize), 2);
-        });
-    });
-    return tiles;
-}
-
-// The items of type "grid" or "iovl" that "iinf" lists, by item number.
-std::unordered_map<std::uint64_t, std::uint32_t> DerivedItemTypes(const BoxReader& reader, BoxRange iinf)
-{
-    std::unordered_map<std::uint64_t, std::uint32_t> derived;
-    if (iinf.end - iinf.begin < 4)
-        return derived;
-    const std::size_t entries = iinf.begin + 4 + (reader.u(iinf.begin, 1) == 0 ? 2 : 4);
-    reader.boxes(entries, iinf.end, [&](std::uint32_t entry, std::size_t at, std::size_t) {
-        const std::uint64_t version = reader.u(at, 1);
-        if (entry != FourCc("infe") || version < 2)
-            return;
-        const int idSize = version == 2 ? 2 : 4;
-        const std::uint64_t id = reader.u(at + 4, idSize);
-        const auto itemType = static_cast<std::uint32_t>(reader.u(at + 4 + static_cast<std::size_t>(idSize) + 2, 4));
-        if (itemType == FourCc("grid") || itemType == FourCc("iovl"))
-            derived[id] = itemType;
-    });
-    return derived;
-}
-
-// Calls visit(item, method, start) for each item that "iloc" places: the construction method
-// (0: in the file, 1: in "idat") and where its first extent starts, relative to the file or to
-// "idat"'s payload.
-template <typename Visit>
-void ForEachItemStart(const BoxReader& reader, BoxRange iloc, Visit visit)
-{
-    if (iloc.end - iloc.begin < 8)
-        return;
-    const std::uint64_t version = reader.u(iloc.begin, 1);
-    const int offsetSize = static_cast<int>(reader.u(iloc.begin + 4, 1) >> 4);
-    const int lengthSize = static_cast<int>(reader.u(iloc.begin + 4, 1) & 15);
-    const int baseSize = static_cast<int>(reader.u(iloc.begin + 5, 1) >> 4);
-    const int indexSize = version >= 1 ? static_cast<int>(reader.u(iloc.begin + 5, 1) & 15) : 0;
-    const int countSize = version < 2 ? 2 : 4;
-    std::size_t at = iloc.begin + 6;
-    const std::uint64_t items = reader.u(at, countSize);
-    at += static_cast<std::size_t>(countSize);
-    for (std::uint64_t i = 0; i < items && at < iloc.end; ++i) {
-        const std::uint64_t id = reader.u(at, countSize);
-        at += static_cast<std::size_t>(countSize);
-        const std::uint64_t method = version >= 1 ? reader.u(at, 2) & 15 : 0;
-        at += version >= 1 ? 2 : 0;
-        at += 2; // data reference index
-        const std::uint64_t base = reader.u(at, baseSize);
-        at += static_cast<std::size_t>(baseSize);
-        const std::uint64_t extents = reader.u(at, 2);
-        at += 2;
-        std::uint64_t firstOffset = 0;
-        for (std::uint64_t e = 0; e < extents && at < iloc.end; ++e) {
-            at += static_cast<std::size_t>(indexSize);
-            if (e == 0)
-                firstOffset = reader.u(at, offsetSize);
-            at += static_cast<std::size_t>(offsetSize + lengthSize);
-        }
-        visit(id, method, base + firstOffset);
-    }
-}
-
-// The canvas sizes that the file's grid and overlay images declare in their own data. libheif
-// allocates a derived image's canvas as its data declares it, whatever size the image's "ispe"
-// property (which the image handle reports) gives; each is weighed before decoding.
-std::vector<std::pair<std::uint64_t, std::uint64_t>> DerivedCanvasSizes(std::span<const std::uint8_t> file)
-{
-    const BoxReader reader(file);
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> sizes;
-    ForEachMetaBox(reader, file.size(), [&](BoxRange meta) {
-        const std::optional<BoxRange> iinf = FindChild(reader, meta, FourCc("iinf"));
-        const std::optional<BoxRange> iloc = FindChild(reader, meta, FourCc("iloc"));
-        if (!iinf || !iloc)
-            return;
-        const auto derived = DerivedItemTypes(reader, *iinf);
-        if (derived.empty())
-            return;
-        const BoxRange idat = FindChild(reader, meta, FourCc("idat")).value_or(BoxRange{});
-        ForEachItemStart(reader, *iloc, [&](std::uint64_t id, std::uint64_t method, std::uint64_t start) {
-            const auto found = derived.find(id);
-            if (found == derived.end() || method > 1)
-                return;
-            // The descriptor lies at the start of the item's first extent.
-            const std::uint64_t from = (method == 1 ? idat.begin : 0) + start;
-            if (from >= (method == 1 ? idat.end : file.size()))
-                return;
-            const auto d = static_cast<std::size_t>(from);
-            std::size_t sizeAt = d + 4; // version, flags, rows - 1, columns - 1
-            if (found->second == FourCc("iovl"))
-                sizeAt = d + 2 + 8; // version, flags, the fill colour's four samples
-            const int sideSize = (reader.u(d + 1, 1) & 1) != 0 ? 4 : 2;
-            sizes.emplace_back(reader.u(sizeAt, sideSize), reader.u(sizeAt + static_cast<std::size_t>(sideSize), sideSize));
-        });
-    });
-    return sizes;
+    const std::uint64_t memory = pixels * (4 + 16);
+    if (pictures > 1 && !CodedDataSuffices(memory, fileBytes))
+        throw PictureError("the HEIF file is too short for the " + std::to_string(pictures) +
+                               " pictures it decodes (" + std::to_string(pixels) + " pixels; " +
+                               std::to_string(fileBytes) + " bytes for " + std::to_string(memory >> 20) +
+                               " MiB of decoding)",
+                           PictureFault::TooLarge);
 }
 
 void Check(const heif_error& error)
@@ -329,13 +218,10 @@ Bitmap DecodeHeif(std::span<const std::uint8_t> file)
     decoded::CheckDeclaredPicture("HEIF", heif.heif_image_handle_get_width(handle.get()),
                                   heif.heif_image_handle_get_height(handle.get()), 16, file.size());
 
-    for (const auto& [width, height] : DerivedCanvasSizes(file))
+    for (const auto& [width, height] : HeifDerivedCanvasSizes(file))
         decoded::CheckDeclaredPicture("HEIF", static_cast<std::int64_t>(width), static_cast<std::int64_t>(height), 16,
                                       file.size());
-    if (const std::uint64_t tiles = CountDerivationTiles(file); tiles > kMaxGridTiles)
-        throw PictureError("the HEIF picture is a grid of " + std::to_string(tiles) + " tiles (at most " +
-                               std::to_string(kMaxGridTiles) + " are read)",
-                           PictureFault::TooLarge);
+    WeighCodedImages(PlanHeifDecoding(file), file.size());
 
     const bool alpha = heif.heif_image_handle_has_alpha_channel(handle.get()) != 0;
     const bool premultiplied = alpha && heif.heif_image_handle_is_premultiplied_alpha(handle.get()) != 0;

@@ -1,5 +1,6 @@
 #include "jpeg_decoder.h"
 
+#include "jpeg_markers.h"
 #include "picture_budget.h"
 #include "picture_error.h"
 
@@ -203,9 +204,7 @@ void WatchProgress(j_common_ptr cinfo)
 
 // ---- Weighing a file before decoding it ----
 
-// The scan headers of a file, found by walking its markers as libjpeg does: segments by their
-// length, the entropy-coded data after a scan header up to the first marker that is not a restart
-// marker, stuffed FF 00 and fill bytes FF FF skipped, and nothing after the end marker.
+// The scan headers of a file, found by walking its markers as libjpeg does (jpeg_markers.h).
 struct ScanHeader {
     std::vector<std::uint8_t> components; // identifiers, as in the frame header
     int ss = 0, se = 0, ah = 0, al = 0;   // spectral band and successive approximation bits
@@ -219,60 +218,27 @@ struct ScanCensus {
 ScanCensus ReadScanHeaders(std::span<const std::uint8_t> file)
 {
     constexpr std::uint8_t kSos = 0xDA;
-    constexpr std::uint8_t kEoi = 0xD9;
-    const auto standalone = [](std::uint8_t code) { return code == 0x01 || (code >= 0xD0 && code <= 0xD8); };
-    const std::size_t n = file.size();
     ScanCensus census;
-    std::size_t at = 2; // after the start marker
-    while (at < n) {
-        if (file[at] != 0xFF) { // bytes that belong to no segment; libjpeg skips them too
-            ++at;
-            continue;
+    ForEachJpegSegment(file, [&](std::uint8_t code, std::span<const std::uint8_t> rest) {
+        if (code != kSos || rest.empty())
+            return;
+        ++census.scans;
+        if (census.headers.size() > kMaxScans)
+            return;
+        ScanHeader header;
+        const std::size_t n = rest.size();
+        const std::size_t components = rest[0];
+        const std::size_t parameters = 1 + 2 * components;
+        for (std::size_t i = 0; i < components && 1 + 2 * i < n; ++i)
+            header.components.push_back(rest[1 + 2 * i]);
+        if (parameters + 2 < n) {
+            header.ss = rest[parameters];
+            header.se = rest[parameters + 1];
+            header.ah = rest[parameters + 2] >> 4;
+            header.al = rest[parameters + 2] & 15;
         }
-        while (at < n && file[at] == 0xFF)
-            ++at;
-        if (at >= n)
-            break;
-        const std::uint8_t code = file[at++];
-        if (code == kEoi)
-            break;
-        if (code == 0x00 || standalone(code))
-            continue;
-        if (n - at < 2)
-            break;
-        const std::size_t segmentEnd = at + (std::size_t{file[at]} << 8 | file[at + 1]);
-        if (code == kSos && n - at >= 3) {
-            ++census.scans;
-            if (census.headers.size() <= kMaxScans) {
-                ScanHeader header;
-                const std::size_t components = file[at + 2];
-                const std::size_t parameters = at + 3 + 2 * components;
-                for (std::size_t i = 0; i < components && at + 3 + 2 * i < n; ++i)
-                    header.components.push_back(file[at + 3 + 2 * i]);
-                if (parameters + 2 < n) {
-                    header.ss = file[parameters];
-                    header.se = file[parameters + 1];
-                    header.ah = file[parameters + 2] >> 4;
-                    header.al = file[parameters + 2] & 15;
-                }
-                census.headers.push_back(std::move(header));
-            }
-        }
-        at = std::min(segmentEnd, n);
-        if (code != kSos)
-            continue;
-        // Entropy-coded data: stop at the FF of the first real marker.
-        while (at < n) {
-            at = static_cast<std::size_t>(std::find(file.begin() + static_cast<std::ptrdiff_t>(at), file.end(), 0xFF) -
-                                          file.begin());
-            std::size_t next = at + 1;
-            while (next < n && file[next] == 0xFF)
-                ++next;
-            if (next >= n || (file[next] != 0x00 && !(file[next] >= 0xD0 && file[next] <= 0xD7)))
-                break;
-            at = next + 1;
-        }
-    }
+        census.headers.push_back(std::move(header));
+    });
     return census;
 }
 

@@ -1,6 +1,7 @@
 #include "picture_decoders.h"
 
 #include "decoded_pixels.h"
+#include "jpeg_markers.h"
 
 #include <tiffio.h>
 
@@ -9,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,97 @@ constexpr const char* kOverLimit = "byte limit defined in open options";
                        fault);
 }
 
+
+// ---- JPEG inside TIFF ----
+//
+// libtiff hands the JPEG data of each strip or tile to libjpeg as it stands, so the pricing of scans
+// that DecodeJpeg does never sees it, and libtiff lets libjpeg run up to 100 scans a strip. A
+// progressive or arithmetic-coded scan walks every block of its strip whatever its data holds (an
+// empty arithmetic-coded refinement costs up to 350 ns a block), so a 400 kB file of such scans took
+// seconds. No camera or scanner writes those modes into a TIFF file: they are refused before
+// decoding. What stays is sequential Huffman coding with each colour component in one scan, whose
+// work libtiff bounds to the strip's or tile's own pixels (it refuses JPEG data larger than them).
+
+constexpr std::uint8_t kSos = 0xDA;
+constexpr std::uint8_t kDac = 0xCC; // arithmetic conditioning tables
+
+bool IsFrameMarker(std::uint8_t code) { return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != kDac; }
+
+struct JpegStreamFault {
+    std::string what; // after "its JPEG data (strip 1) "; empty when libjpeg may be given the stream
+    PictureFault fault = PictureFault::Unsupported;
+};
+
+// Why libjpeg should not be given a strip's or tile's JPEG stream.
+JpegStreamFault FindJpegStreamFault(std::span<const std::uint8_t> stream)
+{
+    if (stream.size() < 2 || stream[0] != 0xFF || stream[1] != 0xD8)
+        return {}; // libjpeg refuses it at once
+    JpegStreamFault found;
+    int components = 0;
+    int scans = 0;
+    ForEachJpegSegment(stream, [&](std::uint8_t code, std::span<const std::uint8_t> rest) {
+        const bool arithmetic = code == kDac || (IsFrameMarker(code) && code >= 0xC9);
+        const bool progressive = code == 0xC2 || code == 0xC6 || code == 0xCA || code == 0xCE;
+        if (!found.what.empty())
+            return;
+        if (progressive || arithmetic)
+            found.what = progressive && arithmetic ? "is progressive and arithmetic-coded"
+                         : progressive             ? "is progressive"
+                                                   : "is arithmetic-coded";
+        else if (IsFrameMarker(code) && rest.size() > 5)
+            components = rest[5]; // after precision, height and width
+        else if (code == kSos)
+            ++scans;
+    });
+    if (found.what.empty() && components > 0 && scans > components)
+        found = {"has " + std::to_string(scans) + " scans for a frame of " + std::to_string(components) +
+                     (components == 1 ? " component" : " components"),
+                 PictureFault::Damaged};
+    return found;
+}
+
+// Refuses JPEG-compressed strips and tiles that libjpeg would decode at a cost out of proportion,
+// looking at the raw bytes before libtiff decodes any of them.
+void CheckJpegData(TIFF* tiff, std::span<const std::uint8_t> file)
+{
+    std::uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    if (compression != COMPRESSION_JPEG)
+        return; // old-style JPEG (6): libtiff's own reader takes only sequential Huffman coding
+    const auto refuse = [](const std::string& where, const JpegStreamFault& found) {
+        const std::string data = "its JPEG data (" + where + ") " + found.what;
+        if (found.fault == PictureFault::Damaged)
+            throw PictureError("the TIFF file is damaged: " + data);
+        throw PictureError("the TIFF picture is of a kind that cannot be shown: " + data, PictureFault::Unsupported);
+    };
+    std::uint32_t tablesSize = 0;
+    const void* tables = nullptr;
+    if (TIFFGetField(tiff, TIFFTAG_JPEGTABLES, &tablesSize, &tables) && tables != nullptr)
+        if (const JpegStreamFault found = FindJpegStreamFault({static_cast<const std::uint8_t*>(tables), tablesSize});
+            !found.what.empty())
+            refuse("tables", found);
+
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    // Strips that share their data are read once; data that overlaps over and over is refused.
+    std::set<std::uint64_t> seen;
+    std::uint64_t scanned = 0;
+    for (std::uint32_t i = 0; i < pieces; ++i) {
+        const std::uint64_t offset = TIFFGetStrileOffset(tiff, i);
+        const std::uint64_t count = TIFFGetStrileByteCount(tiff, i);
+        if (offset >= file.size() || !seen.insert(offset).second)
+            continue;
+        const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(count, file.size() - offset));
+        scanned += length;
+        if (scanned > 4 * file.size())
+            throw PictureError("the TIFF file is damaged: its JPEG strips or tiles overlap");
+        if (const JpegStreamFault found = FindJpegStreamFault(file.subspan(static_cast<std::size_t>(offset), length));
+            !found.what.empty())
+            refuse((tiled ? "tile " : "strip ") + std::to_string(i + 1), found);
+    }
+}
+
 } // namespace
 
 Bitmap DecodeTiff(std::span<const std::uint8_t> file)
@@ -122,6 +215,8 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> file)
     if (!TIFFRGBAImageOK(tiff.get(), why))
         throw PictureError(std::string("the TIFF picture is of a kind that cannot be shown: ") + why,
                            PictureFault::Unsupported);
+
+    CheckJpegData(tiff.get(), file);
 
     std::vector<std::uint32_t> raster(std::size_t{width} * height);
     // Stop at the first damaged strip or tile rather than show a picture with holes.
