@@ -50,6 +50,19 @@ double LabF(double t)
     return t > delta * delta * delta ? std::cbrt(t) : t / (3.0 * delta * delta) + 4.0 / 29.0;
 }
 
+double LabFInverse(double f)
+{
+    constexpr double delta = 6.0 / 29.0;
+    return f > delta ? f * f * f : 3.0 * delta * delta * (f - 4.0 / 29.0);
+}
+
+// The inverse of kM to the same seven places.
+constexpr double kMInverse[3][3] = {
+    {3.2404542, -1.5371385, -0.4985314},
+    {-0.9692660, 1.8760108, 0.0415560},
+    {0.0556434, -0.2040259, 1.0572252},
+};
+
 constexpr double kDegree = std::numbers::pi / 180.0;
 
 double Square(double v) { return v * v; }
@@ -87,6 +100,17 @@ Lab LinearToLab(float r, float g, float b)
     const double fx = LabF(x / kWhiteX), fy = LabF(y / kWhiteY), fz = LabF(z / kWhiteZ);
     return {static_cast<float>(116.0 * fy - 16.0), static_cast<float>(500.0 * (fx - fy)),
             static_cast<float>(200.0 * (fy - fz))};
+}
+
+void LabToLinear(const Lab& c, float& r, float& g, float& b)
+{
+    const double fy = (c.L + 16.0) / 116.0;
+    const double x = kWhiteX * LabFInverse(fy + c.a / 500.0);
+    const double y = kWhiteY * LabFInverse(fy);
+    const double z = kWhiteZ * LabFInverse(fy - c.b / 200.0);
+    r = static_cast<float>(kMInverse[0][0] * x + kMInverse[0][1] * y + kMInverse[0][2] * z);
+    g = static_cast<float>(kMInverse[1][0] * x + kMInverse[1][1] * y + kMInverse[1][2] * z);
+    b = static_cast<float>(kMInverse[2][0] * x + kMInverse[2][1] * y + kMInverse[2][2] * z);
 }
 
 Lab ColorToLab(Color c) { return LinearToLab(SrgbToLinear(Red(c)), SrgbToLinear(Green(c)), SrgbToLinear(Blue(c))); }

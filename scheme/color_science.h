@@ -19,6 +19,9 @@ int LinearToSrgb(float v);
 // Linear-light sRGB (each 0..1) to CIELAB.
 Lab LinearToLab(float r, float g, float b);
 
+// CIELAB to linear-light sRGB; components outside the sRGB gamut come out below 0 or above 1.
+void LabToLinear(const Lab& c, float& r, float& g, float& b);
+
 // A colour value (R + 256·G + 65536·B, sRGB) to CIELAB.
 Lab ColorToLab(Color c);
 
