@@ -103,10 +103,10 @@ std::vector<WeightedLab> GatherColours(std::span<const Color> colors, std::span<
             points.push_back({labs[i], static_cast<double>(counts[i])});
         return points;
     }
-    constexpr std::size_t kCells = std::size_t{1} << 18;
+    constexpr std::size_t kCells = std::size_t{1} << 15;
     std::vector<Sum> cells(kCells);
     auto cellOf = [](Color c) {
-        return static_cast<std::size_t>((Red(c) >> 2) | ((Green(c) >> 2) << 6) | ((Blue(c) >> 2) << 12));
+        return static_cast<std::size_t>((Red(c) >> 3) | ((Green(c) >> 3) << 5) | ((Blue(c) >> 3) << 10));
     };
     for (std::size_t i = 0; i < colors.size(); ++i)
         cells[cellOf(colors[i])].Add(labs[i], counts[i]);

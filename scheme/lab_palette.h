@@ -15,8 +15,8 @@ struct WeightedLab {
 };
 
 // The points the palette is fitted to: the distinct colours themselves while they are few, and
-// otherwise one point per cell of 6 bits a component (64 sRGB steps of 4) at the mean CIELAB of
-// the colours in it, weighted by their stitches. A cell is at most some two ΔE00 across, far
+// otherwise one point per cell of 5 bits a component (32 sRGB steps of 8) at the mean CIELAB of
+// the colours in it, weighted by their stitches. A cell is at most a few ΔE00 across, well
 // below a palette step, and a photograph of a million colours shrinks to tens of thousands of
 // points. `colors` ascending, with their stitch counts and CIELAB colours.
 std::vector<WeightedLab> GatherColours(std::span<const Color> colors, std::span<const int> counts,

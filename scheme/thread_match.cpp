@@ -18,8 +18,8 @@ const std::array<Lab, kDmcCount>& CatalogueLabs()
     return labs;
 }
 
-NearestByDeltaE::NearestByDeltaE(std::span<const Lab> references)
-    : references_(references.begin(), references.end())
+NearestByDeltaE::NearestByDeltaE(std::span<const Lab> references, int candidates)
+    : references_(references.begin(), references.end()), candidates_(std::clamp(candidates, 1, kMaxCandidates))
 {
     if (references.empty() || references.size() > static_cast<std::size_t>(kDmcCount))
         throw std::invalid_argument("a colour match needs 1 to 391 reference colours");
@@ -44,7 +44,8 @@ std::array<NearestByDeltaE::Match, 2> NearestByDeltaE::FindTwo(const Lab& c) con
             best[1] = {q, d};
         }
     };
-    if (n <= static_cast<std::size_t>(kCandidates)) {
+    const int wanted = candidates_;
+    if (n <= static_cast<std::size_t>(wanted)) {
         for (std::size_t q = 0; q < n; ++q)
             consider(static_cast<int>(q));
         return best;
@@ -56,15 +57,15 @@ std::array<NearestByDeltaE::Match, 2> NearestByDeltaE::FindTwo(const Lab& c) con
         const float dL = L_[q] - c.L, da = a_[q] - c.a, db = b_[q] - c.b;
         plain[q] = dL * dL + da * da + db * db;
     }
-    // The kCandidates smallest plain distances, lower index first among equals.
-    std::array<int, kCandidates> candidates{};
-    std::array<float, kCandidates> candidateDistance{};
+    // The `wanted` smallest plain distances, lower index first among equals.
+    std::array<int, kMaxCandidates> candidates{};
+    std::array<float, kMaxCandidates> candidateDistance{};
     int found = 0;
     for (std::size_t q = 0; q < count; ++q) {
         const float d = plain[q];
-        if (found == kCandidates && d >= candidateDistance[kCandidates - 1])
+        if (found == wanted && d >= candidateDistance[static_cast<std::size_t>(wanted - 1)])
             continue;
-        int at = found < kCandidates ? found++ : kCandidates - 1;
+        int at = found < wanted ? found++ : wanted - 1;
         while (at > 0 && candidateDistance[static_cast<std::size_t>(at - 1)] > d) {
             candidateDistance[static_cast<std::size_t>(at)] = candidateDistance[static_cast<std::size_t>(at - 1)];
             candidates[static_cast<std::size_t>(at)] = candidates[static_cast<std::size_t>(at - 1)];
