@@ -115,6 +115,7 @@ const std::vector<PictureCase>& Pictures()
         {"slate-blue sky, 120 wide, 60 threads", SlateBlueSky, 120, 80, 60},
         {"spectrum enlarged, 300 wide, 60 threads", Spectrum, 300, 50, 60},
         {"spectrum, 2 threads", Spectrum, 40, 20, 2},
+        {"one off-white colour", [] { return Bitmap(30, 20, MakeColor(250, 250, 247)); }, 30, 20, 10},
     };
     return cases;
 }
@@ -147,6 +148,9 @@ TEST(PerceptualBuild, EveryStitchHasALegendThreadAndTheCountsAddUp)
             for (const int used : engine.DMCUsed)
                 threads += used;
             EXPECT_EQ(threads, engine.Reduction.PaletteSize); // no thread twice
+            if (c.colors == 10 && c.width == 30) { // the one colour is the cloth: White, every cell empty
+                EXPECT_EQ(MappedPicture(document.chart, document.legend), Bitmap(30, 20, kWhite));
+            }
         }
     }
 }
