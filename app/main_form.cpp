@@ -323,6 +323,9 @@ void Tfm_Main::RefreshScheme()
     ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
     ChartGrid->setCellTable(scheme.chart);
     LegendGrid->setCellTable(scheme.legend);
+    // The skeins column and the backstitch section as the view shows them.
+    ApplyLegendLook(LegendGrid->model(), DM->View.look, scheme.backstitches);
+    LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
 }
