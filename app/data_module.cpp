@@ -570,7 +570,7 @@ void DataModule::ApplyView()
     ac_ViewColorCells->setChecked(View.look.colorCells);
     ac_ViewSkeins->setChecked(View.look.skeins);
     velmora::ApplyChartLook(*fm_Main->ChartGrid, View.look, fm_Main->LegendGrid->cellTable());
-    ApplyLegendLook(fm_Main->LegendGrid->model(), View.look);
+    ApplyLegendLook(fm_Main->LegendGrid->model(), View.look, Scheme.backstitches);
     fm_Main->LegendGrid->Refresh();
     fm_Main->ChartGrid->SetZoom(View.zoom);
     fm_Main->ShowFinishedSize();

@@ -114,7 +114,7 @@ void RunExcelCommand(const Tfm_Main& main)
         const GridModel& chart = main.ChartGrid->model();
         WriteSchemeWorkbook(ToPath(workbook->path()),
                             {scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
-                             InstalledSymbolGlyphs(chart.Font.name)});
+                             InstalledSymbolGlyphs(chart.Font.name), scheme.backstitches, scheme.fabricCount});
     }
     try {
         CurrentOpen()(workbook->path());

@@ -386,6 +386,9 @@ void Tfm_Main::ShowLegend()
     // The legend keeps the row the user was on.
     const int legendRow = LegendGrid->Row();
     LegendGrid->setCellTable(DM->Scheme.legend);
+    // The skeins column and the backstitch section as the view shows them.
+    ApplyLegendLook(LegendGrid->model(), DM->View.look, DM->Scheme.backstitches);
+    LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
 }

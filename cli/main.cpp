@@ -88,7 +88,8 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
     const CellTable legendTable = LegendWithSkeins(document.legend, look.skeins, look.fabricCount);
     const auto writeWorkbook = [&] {
         WriteSchemeWorkbook(*workbook, {document.chart, legendTable, document.picture, chartGrid.Font,
-                                        chartGrid.FixedFont.name, {}, symbolGlyphs});
+                                        chartGrid.FixedFont.name, {}, symbolGlyphs, document.backstitches,
+                                        document.fabricCount});
     };
     std::future<void> workbookWritten;
     if (options.xlsx) {

@@ -33,7 +33,8 @@ void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument
     }
     GridModel grid;
     DesignLegendGrid(grid, nullptr);
-    grid.setCellTable(LegendWithSkeins(document.legend, look.skeins, look.fabricCount));
+    grid.setCellTable(LegendWithBackstitch(LegendWithSkeins(document.legend, look.skeins, look.fabricCount),
+                                           document.backstitches, look.fabricCount));
     WritePdf(legend, grid, setup, progress);
 }
 

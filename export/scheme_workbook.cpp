@@ -5,6 +5,7 @@
 #include "workbook_text.h"
 
 #include "scheme/cp1251.h"
+#include "scheme/dmc_inc.h"
 #include "scheme/legend_columns.h"
 #include "view/chart_look.h"
 
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <atomic>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -233,6 +235,43 @@ private:
     std::array<lxw_format*, 64> formats_{};
 };
 
+// The lines of backstitch below the chart, after an empty row: a heading "Бэкстич", a row of
+// column titles, then a line a row in drawing order: its thread, its two corners as "x, y" (counted
+// from the chart's top-left corner, as the scheme file counts them) and its length on the cloth.
+// The chart's columns are a character wide: each text starts a few columns apart and runs on
+// over the empty cells to its right.
+void WriteBackstitchTable(lxw_workbook* workbook, lxw_worksheet* sheet, const SchemeWorkbookInput& input, int firstRow)
+{
+    lxw_format* text = workbook_add_format(workbook);
+    format_set_font_name(text, input.fixedFontName.c_str());
+    format_set_align(text, LXW_ALIGN_LEFT);
+    lxw_format* heading = workbook_add_format(workbook);
+    format_set_font_name(heading, input.fixedFontName.c_str());
+    format_set_align(heading, LXW_ALIGN_LEFT);
+    format_set_bold(heading);
+    const auto put = [&](int row, int col, const std::string& cp1251, lxw_format* format) {
+        Check(worksheet_write_string(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(col),
+                                     Cp1251ToUtf8(cp1251).c_str(), format),
+              "write a cell");
+    };
+    // "Бэкстич"; "Нитка", "От", "До", "Длина"
+    put(firstRow, 0, "\xc1\xfd\xea\xf1\xf2\xe8\xf7", heading);
+    constexpr int kFromColumn = 3, kToColumn = 8, kLengthColumn = 13;
+    put(firstRow + 1, 0, "\xcd\xe8\xf2\xea\xe0", heading);
+    put(firstRow + 1, kFromColumn, "\xce\xf2", heading);
+    put(firstRow + 1, kToColumn, "\xc4\xee", heading);
+    put(firstRow + 1, kLengthColumn, "\xc4\xeb\xe8\xed\xe0", heading);
+    const double stitch = FinishedMillimetres(1, input.fabricCount);
+    for (std::size_t i = 0; i < input.backstitches.size(); ++i) {
+        const Backstitch& line = input.backstitches[i];
+        const int row = firstRow + 2 + static_cast<int>(i);
+        put(row, 0, DMCTable[static_cast<std::size_t>(line.dmc)].Name, text);
+        put(row, kFromColumn, std::to_string(line.x1) + ", " + std::to_string(line.y1), text);
+        put(row, kToColumn, std::to_string(line.x2) + ", " + std::to_string(line.y2), text);
+        put(row, kLengthColumn, CentimetresText(stitch * std::hypot(line.x2 - line.x1, line.y2 - line.y1)), text);
+    }
+}
+
 // The legend's sheet: every sent row centred with silver hairlines, the symbols in the chart's
 // face at 12 points, the colour column empty below its heading.
 void WriteLegendSheet(lxw_workbook* workbook, lxw_worksheet* sheet, const SchemeWorkbookInput& input)
@@ -273,6 +312,11 @@ void CheckInput(const SchemeWorkbookInput& input)
     if (w + 1 > kMaxSheetColumns || h + 1 > kMaxSheetRows || input.legend.rows() - 1 > kMaxSheetRows ||
         input.legend.columns() > kMaxSheetColumns)
         throw std::invalid_argument("the scheme is larger than a spreadsheet sheet");
+    if (!input.backstitches.empty() && h + 3 + std::ssize(input.backstitches) > kMaxSheetRows)
+        throw std::invalid_argument("the lines of backstitch do not fit below the chart on its sheet");
+    for (const Backstitch& line : input.backstitches)
+        if (line.dmc < 0 || line.dmc >= kDmcCount)
+            throw std::invalid_argument("a line of backstitch has no catalogue thread");
     if (input.chartFont.size <= 0 || input.chartFont.size > 409)
         throw std::invalid_argument("the chart font's size " + std::to_string(input.chartFont.size) +
                                     " is not a size a spreadsheet takes");
@@ -327,6 +371,8 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
     lxw_worksheet* picture = AddSheet(workbook.get(), kPictureSheetName);
 
     ChartSheet(workbook.get(), input, input.picture.width(), input.picture.height()).Write(chart);
+    if (!input.backstitches.empty())
+        WriteBackstitchTable(workbook.get(), chart, input, input.picture.height() + 2);
     WriteLegendSheet(workbook.get(), legend, input);
     {
         QuietStderr quiet;

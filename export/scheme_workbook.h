@@ -1,12 +1,15 @@
 #pragma once
 
+#include "scheme/backstitch.h"
 #include "scheme/bitmap.h"
 #include "scheme/cell_table.h"
 #include "scheme/output_file.h"
+#include "scheme/skeins.h"
 #include "view/grid_model.h"
 #include "view/symbol_text.h"
 
 #include <filesystem>
+#include <span>
 #include <string>
 
 namespace velmora {
@@ -29,10 +32,14 @@ struct SchemeWorkbookInput {
     // U+F000 + b; none where it is missing. The symbol cells carry the characters that the screen
     // and the PDFs show (see WorkbookSymbolText).
     SymbolAreaGlyphs symbolAreaGlyphs{};
+    // The lines of backstitch, listed below the chart, and the cloth their lengths are measured on.
+    std::span<const Backstitch> backstitches{};
+    int fabricCount = kDefaultFabricCount;
 };
 
-// Writes the scheme's workbook to `file` whole or not at all: the chart on "Схема вишивки", the
-// legend on "Список символов" and the reduced picture on "Картинка". Throws std::invalid_argument
+// Writes the scheme's workbook to `file` whole or not at all: the chart on "Схема вишивки" (with
+// a table of the lines of backstitch below it when the scheme has lines), the legend on "Список
+// символов" and the reduced picture on "Картинка". Throws std::invalid_argument
 // when the tables do not fit the picture, and FileWriteError or ExportError, naming the file and
 // the reason, when it cannot be written; `file` then keeps what it held.
 void WriteSchemeWorkbook(const std::filesystem::path& file, const SchemeWorkbookInput& input);

@@ -263,12 +263,16 @@ Legend ReadLegend(const Json& value, int colors)
 {
     if (!value.is_array())
         FailAt(KeyPlace("legend"), "not an array", "не массив");
-    // The header, White's row, at most `colors` other rows and the empty last row.
+    // The header, White's row, the other threads' rows and the empty last row. A build gives at
+    // most `colors` other threads; drawing brings more in, each with a symbol of its own, and there
+    // are 255 symbols.
+    const int maxThreads = std::max(colors, 255);
     const std::size_t rowCount = value.size();
-    if (rowCount < 3 || rowCount > At(colors) + 3)
+    if (rowCount < 3 || rowCount > At(maxThreads) + 3)
         FailAt(KeyPlace("legend"),
-               std::to_string(rowCount) + " rows where 3.." + std::to_string(colors + 3) + " belong",
-               std::to_string(rowCount) + " строк вместо 3.." + std::to_string(colors + 3));
+               std::to_string(rowCount) + " rows where 3.." + std::to_string(maxThreads + 3) + " belong",
+               std::to_string(rowCount) + " строк вместо 3.." + std::to_string(maxThreads + 3));
+    const int threadRows = static_cast<int>(rowCount) - 2;
     Legend legend;
     legend.rowOfSymbol.fill(-1);
     legend.table.setColumns(kLegendColumns);
@@ -334,10 +338,10 @@ Legend ReadLegend(const Json& value, int colors)
                        std::to_string(DMCTable[At(dmc)].Color) + ")");
         const std::int64_t number =
             DecimalText(*texts[LegendColumn::Number], CellPlace("legend", row + 1, LegendColumn::Number + 1));
-        if (number < 1 || number > colors || !numbers.insert(static_cast<int>(number)).second)
+        if (number < 1 || number > threadRows || !numbers.insert(static_cast<int>(number)).second)
             FailAt(CellPlace("legend", row + 1, LegendColumn::Number + 1),
-                   "number " + std::to_string(number) + " is out of 1.." + std::to_string(colors) + " or given twice",
-                   "номер " + std::to_string(number) + " вне 1.." + std::to_string(colors) + " или повторён");
+                   "number " + std::to_string(number) + " is out of 1.." + std::to_string(threadRows) + " or given twice",
+                   "номер " + std::to_string(number) + " вне 1.." + std::to_string(threadRows) + " или повторён");
         const std::int64_t count =
             DecimalText(*texts[LegendColumn::Count], CellPlace("legend", row + 1, LegendColumn::Count + 1));
         if (count < 0)

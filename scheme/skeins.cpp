@@ -2,6 +2,7 @@
 
 #include "legend_columns.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -78,6 +79,18 @@ std::vector<ThreadUse> ThreadUses(const CellTable& legend, int count)
         uses.push_back(std::move(use));
     }
     return uses;
+}
+
+std::vector<BackstitchLength> BackstitchLengths(std::span<const Backstitch> lines, int count)
+{
+    std::vector<BackstitchLength> lengths;
+    for (const Backstitch& line : lines) {
+        auto it = std::find_if(lengths.begin(), lengths.end(), [&](const BackstitchLength& l) { return l.dmc == line.dmc; });
+        if (it == lengths.end())
+            it = lengths.insert(lengths.end(), {line.dmc, 0});
+        it->millimetres += FinishedMillimetres(1, count) * std::hypot(line.x2 - line.x1, line.y2 - line.y1);
+    }
+    return lengths;
 }
 
 } // namespace velmora

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "backstitch.h"
 #include "cell_table.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,14 @@ void CheckFabricCount(int count);
 
 // The length of `stitches` stitches on cloth of `count` stitches per inch, in millimetres.
 double FinishedMillimetres(int stitches, int count);
+
+// The thread of backstitch each line thread takes on cloth of `count`: the lines' lengths from
+// corner to corner, summed per thread, in the order the threads first appear among `lines`.
+struct BackstitchLength {
+    int dmc = 0;
+    double millimetres = 0;
+};
+std::vector<BackstitchLength> BackstitchLengths(std::span<const Backstitch> lines, int count);
 
 // The stitches one skein covers on cloth of `count`: an 8 m skein of six strands stitched two at a
 // time, full crosses, with an allowance for starting, ending and travelling (README, "Skeins").

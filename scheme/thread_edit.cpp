@@ -143,6 +143,9 @@ ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to)
                 edit.stitches.push_back(y * width + x);
         }
     }
+    for (std::size_t i = 0; i < document.backstitches.size(); ++i)
+        if (document.backstitches[i].dmc == from)
+            edit.lines.push_back(i);
     const int moved = static_cast<int>(edit.stitches.size());
     if (edit.merged) {
         threads[At(toPlace)].stitches += moved;
@@ -161,6 +164,8 @@ ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to)
         for (const std::int32_t stitch : edit.stitches)
             pixels[At(stitch)] = color;
     }
+    for (const std::size_t line : edit.lines)
+        document.backstitches[line].dmc = to;
     return edit;
 }
 
@@ -169,6 +174,8 @@ void UndoThreadEdit(SchemeDocument& document, const ThreadEdit& edit)
     CellTable& chart = document.chart;
     const int width = chart.columns() - 1;
     document.legend = edit.legendBefore;
+    for (const std::size_t line : edit.lines)
+        document.backstitches[line].dmc = edit.from;
     for (const std::int32_t stitch : edit.stitches)
         chart.setText(stitch % width + 1, stitch / width + 1, edit.symbolBefore);
     if (document.picture.width() == width && document.picture.height() == chart.rows() - 2) {

@@ -33,6 +33,7 @@ struct ThreadEdit {
     CellTable legendBefore;             // the legend as it was
     std::string symbolBefore;           // the replaced stitches' symbol, empty for White
     std::vector<std::int32_t> stitches; // y · W + x of every stitch of `from`
+    std::vector<std::size_t> lines;     // the places in the document's list of `from`'s backstitches
 };
 
 // The threads of the scheme from light to dark, as the legend numbers them. Throws
@@ -53,8 +54,8 @@ CellTable SortedLegend(std::span<const LegendEntry> threads);
 // distance; equally near ones in catalogue order. The order in which to offer a replacement.
 std::vector<int> ThreadsNearestFirst(int dmc);
 
-// Replaces thread `from` of the scheme by catalogue thread `to`, in the chart, the legend and the
-// mapped picture. A thread new to the scheme takes the stitches and the symbol of `from` (White,
+// Replaces thread `from` of the scheme by catalogue thread `to`, in the chart, the legend, the
+// mapped picture and the lines of backstitch. A thread new to the scheme takes the stitches and the symbol of `from` (White,
 // which has no symbol, gives the first symbol of the request's list that no thread uses, else the
 // first free one of the default spread); a thread the scheme has already takes the stitches into
 // its own row and keeps its symbol, and the row of `from` leaves. Stitches given to White become
@@ -63,8 +64,8 @@ std::vector<int> ThreadsNearestFirst(int dmc);
 // `from` itself; the document then stays as it was.
 ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to);
 
-// Takes back `edit`, the last edit made to `document`: chart, legend and picture become cell for
-// cell what they were before it.
+// Takes back `edit`, the last edit made to `document`: chart, legend, picture and lines become cell
+// for cell what they were before it.
 void UndoThreadEdit(SchemeDocument& document, const ThreadEdit& edit);
 
 } // namespace velmora

@@ -18,6 +18,21 @@ namespace {
 
 // "Мотков"
 constexpr char kSkeinsHeader[] = "\xcc\xee\xf2\xea\xee\xe2";
+// "Бэкстич", "Длина", " см"
+constexpr char kBackstitchHeading[] = "\xc1\xfd\xea\xf1\xf2\xe8\xf7";
+constexpr char kLengthHeading[] = "\xc4\xeb\xe8\xed\xe0";
+constexpr char kCentimetres[] = " \xf1\xec";
+
+// The row of the backstitch section's heading, or the row count when the legend has none.
+int BackstitchSectionRow(const CellTable& legend)
+{
+    if (legend.columns() < LegendColumn::kDesigned)
+        return legend.rows();
+    for (int row = 2; row < legend.rows(); ++row)
+        if (legend.textView(LegendColumn::Name, row) == kBackstitchHeading)
+            return row;
+    return legend.rows();
+}
 
 double Linear(int channel)
 {
@@ -75,6 +90,10 @@ ChartCellColours::ChartCellColours(const CellTable& legend)
             continue;
         const std::string symbol = legend.text(LegendColumn::Symbol, row);
         const Paint paint{*colour, InkOn(*colour)};
+        // Only White's row, the first, stands for the empty cells; the rows of the backstitch
+        // section below the legend have no symbol either.
+        if (symbol.empty() && row != 1)
+            continue;
         if (symbol.empty())
             empty_ = paint;
         else
@@ -146,6 +165,49 @@ void ApplyLegendLook(GridModel& legend, const ChartLook& look)
     if (!look.skeins && !shown)
         return;
     legend.setCellTable(LegendWithSkeins(legend.cellTable(), look.skeins, look.fabricCount));
+}
+
+std::string CentimetresText(double millimetres)
+{
+    const long long tenths = std::llround(millimetres);
+    return std::to_string(tenths / 10) + "," + std::to_string(tenths % 10) + kCentimetres;
+}
+
+CellTable LegendWithBackstitch(const CellTable& legend, std::span<const Backstitch> lines, int fabricCount)
+{
+    if (lines.empty() || legend.columns() < LegendColumn::kDesigned)
+        return legend;
+    std::vector<BackstitchLength> lengths = BackstitchLengths(lines, fabricCount);
+    // Legend order: light to dark, as the rows above.
+    const auto rowOf = [&](int dmc) {
+        for (int row = 1; row < legend.rows(); ++row)
+            if (legend.textView(LegendColumn::Name, row) == DMCTable[static_cast<std::size_t>(dmc)].Name)
+                return row;
+        return legend.rows();
+    };
+    std::stable_sort(lengths.begin(), lengths.end(),
+                     [&](const BackstitchLength& a, const BackstitchLength& b) { return rowOf(a.dmc) < rowOf(b.dmc); });
+    CellTable table = legend;
+    const int heading = table.rows();
+    table.setRows(heading + 1 + static_cast<int>(lengths.size()));
+    table.setText(LegendColumn::Name, heading, kBackstitchHeading);
+    table.setText(LegendColumn::Count, heading, kLengthHeading);
+    for (std::size_t i = 0; i < lengths.size(); ++i) {
+        const int row = heading + 1 + static_cast<int>(i);
+        const TDMC& thread = DMCTable[static_cast<std::size_t>(lengths[i].dmc)];
+        table.setText(LegendColumn::Colour, row, std::to_string(thread.Color));
+        table.setText(LegendColumn::Name, row, thread.Name);
+        table.setText(LegendColumn::Count, row, CentimetresText(lengths[i].millimetres));
+    }
+    return table;
+}
+
+void ApplyLegendLook(GridModel& legend, const ChartLook& look, std::span<const Backstitch> lines)
+{
+    CellTable table = legend.cellTable();
+    table.setRows(BackstitchSectionRow(table));
+    table = LegendWithSkeins(table, look.skeins, look.fabricCount);
+    legend.setCellTable(LegendWithBackstitch(table, lines, look.fabricCount));
 }
 
 int NearestZoom(int percent)

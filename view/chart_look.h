@@ -8,6 +8,7 @@
 #include <array>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -102,6 +103,19 @@ void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& le
 CellTable LegendWithSkeins(const CellTable& legend, bool skeins, int fabricCount);
 // The same on a legend grid; a new column takes the legend's default width.
 void ApplyLegendLook(GridModel& legend, const ChartLook& look);
+
+// The legend with a section for the lines of backstitch below its last row: a heading row
+// ("Бэкстич" over the thread column, "Длина" over the count column), then one row for each line
+// thread in legend order, with its colour, its name and the length of its lines on cloth of
+// `fabricCount` in centimetres to a millimetre ("12,5 см"). Without lines, the legend as it is.
+// The section is the view's: the scheme's legend and its file never hold it.
+CellTable LegendWithBackstitch(const CellTable& legend, std::span<const Backstitch> lines, int fabricCount);
+// The legend grid with the skeins column as `look` says and the section of `lines`, in place of
+// the section it showed before.
+void ApplyLegendLook(GridModel& legend, const ChartLook& look, std::span<const Backstitch> lines);
+// A length in centimetres as the legend shows it (Windows-1251, as its cells), from millimetres:
+// one decimal, a decimal comma.
+std::string CentimetresText(double millimetres);
 
 // The zoom of the chart on screen, in per cent: steps whose cells come out whole pixels.
 inline constexpr std::array<int, 9> kZoomSteps = {50, 75, 100, 125, 150, 200, 250, 300, 400};

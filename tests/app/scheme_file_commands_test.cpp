@@ -6,7 +6,11 @@
 #include "app/new_scheme_command.h"
 #include "main_window_fixture.h"
 #include "scheme/bmp_codec.h"
+#include "scheme/cp1251.h"
 #include "scheme/scheme_file.h"
+#include "scheme/stitch_edit.h"
+#include "app/scheme_editor.h"
+#include "view/chart_look.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
@@ -18,6 +22,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 using namespace velmora;
@@ -71,6 +76,24 @@ private:
         QCOMPARE(shown.size(), QSize(scheme.picture.width(), scheme.picture.height()));
         QCOMPARE(ToBitmap(shown).pixels().size(), scheme.picture.pixels().size());
         QVERIFY(std::ranges::equal(ToBitmap(shown).pixels(), scheme.picture.pixels()));
+    }
+
+    // Opens `text` as a damaged file over the scheme shown, not saving it: the lines of the one error
+    // box it gives.
+    QStringList OpenDamaged(const std::string& text)
+    {
+        QFile damaged(File("damaged.velmora"));
+        if (!damaged.open(QIODevice::WriteOnly))
+            return {QStringLiteral("cannot write ") + damaged.fileName()};
+        damaged.write(text.data(), static_cast<qint64>(text.size()));
+        damaged.close();
+        prompter_.saveAnswer = Prompter::Answer::No;
+        prompter_.openFiles = {damaged.fileName()};
+        const qsizetype before = prompter_.errors.size();
+        DM->ac_FileOpen->trigger();
+        if (prompter_.errors.size() != before + 1)
+            return {QStringLiteral("%1 error boxes").arg(prompter_.errors.size() - before)};
+        return prompter_.errors.last().split(QLatin1Char('\n'));
     }
 
     // A scheme as the New command leaves it: shown and not saved.
@@ -150,18 +173,9 @@ private slots:
         ShowNewScheme(shown);
         std::string text = SchemeFileText(SmallScheme(20, 10));
         text.replace(text.find("\"width\": 20"), 11, "\"width\": 2000");
-        QFile damaged(File("damaged.velmora"));
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write(text.data(), static_cast<qint64>(text.size()));
-        damaged.close();
-
-        prompter_.saveAnswer = Prompter::Answer::No;
-        prompter_.openFiles = {damaged.fileName()};
-        DM->ac_FileOpen->trigger();
-        QCOMPARE(prompter_.errors.size(), 1);
-        const QStringList lines = prompter_.errors.first().split(QLatin1Char('\n'));
-        QCOMPARE(lines, QStringList({QStringLiteral("Не удалось открыть схему"), QDir::toNativeSeparators(damaged.fileName()),
-                                     QStringLiteral("ключ «width»: 2000 вне пределов 10..1000")}));
+        QCOMPARE(OpenDamaged(text), QStringList({QStringLiteral("Не удалось открыть схему"),
+                                                 QDir::toNativeSeparators(File("damaged.velmora")),
+                                                 QStringLiteral("ключ «width»: 2000 вне пределов 10..1000")}));
         ExpectShown(shown);
         QVERIFY(DM->SchemeModified);
     }
@@ -247,6 +261,49 @@ private slots:
             QVERIFY2(window.count(QLatin1Char('\f')) >= (std::string_view(pdf) == "chart.pdf" ? 2 : 1), pdf);
             QCOMPARE(window, PdfText(File(QStringLiteral("cli/") + QString::fromLatin1(pdf))));
         }
+    }
+
+    // A scheme with lines of backstitch: the chart grid draws them, the legend lists their threads,
+    // the PDFs of the window are velmora-cli's, a replaced thread takes its lines along and the
+    // undo brings them back, and a file with a line off the grid is refused in Russian.
+    void linesOfBackstitchGoWhereTheChartGoes()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("poppler-utils are not installed");
+        SchemeDocument scheme = SmallScheme(150, 60);
+        const int black = FindDmc("310"), red = FindDmc("321");
+        AddBackstitch(scheme, {black, 60, 10, 70, 58}); // across the strips of the printed chart
+        AddBackstitch(scheme, {red, 0, 0, 150, 0});
+        ShowNewScheme(scheme);
+        QCOMPARE(window_->ChartGrid->model().OverLines, BackstitchOverLines(scheme.backstitches));
+        const CellTable& legend = window_->LegendGrid->model().cellTable();
+        QCOMPARE(legend.rows(), scheme.legend.rows() + 3);
+        QCOMPARE(QString::fromStdString(Cp1251ToUtf8(legend.text(3, scheme.legend.rows()))), QStringLiteral("Бэкстич"));
+
+        prompter_.saveFiles = {File("lines.velmora"), File("chart.pdf"), File("legend.pdf")};
+        DM->ac_FileSave->trigger();
+        DM->ac_FileSavePdf->trigger();
+        DM->ac_FileSaveSymbolsPdf->trigger();
+        QVERIFY2(prompter_.errors.isEmpty(), qPrintable(prompter_.errors.join('\n')));
+        QProcess cli;
+        cli.start(QStringLiteral(VELMORA_CLI_PATH), {File("lines.velmora"), QStringLiteral("--formats"), QStringLiteral("pdf"),
+                                                     QStringLiteral("--out"), File("cli")});
+        QVERIFY(cli.waitForFinished(120000));
+        QCOMPARE(cli.exitCode(), 0);
+        for (const char* pdf : {"chart.pdf", "legend.pdf"})
+            QCOMPARE(PdfText(File(QString::fromLatin1(pdf))), PdfText(File(QStringLiteral("cli/") + QString::fromLatin1(pdf))));
+        QVERIFY(PdfText(File(QStringLiteral("legend.pdf"))).contains(QStringLiteral("Бэкстич")));
+
+        DM->Editor->ReplaceThread(red, FindDmc("700"));
+        QCOMPARE(DM->Scheme.backstitches[1].dmc, FindDmc("700"));
+        QCOMPARE(window_->ChartGrid->model().OverLines, BackstitchOverLines(DM->Scheme.backstitches));
+        DM->Editor->UndoStack->undo();
+        QCOMPARE(window_->ChartGrid->model().OverLines, BackstitchOverLines(scheme.backstitches));
+
+        std::string text = SchemeFileText(scheme);
+        const std::string end = "\"to\": [150, 0]";
+        text.replace(text.find(end), end.size(), "\"to\": [151, 0]");
+        QCOMPARE(OpenDamaged(text).value(2), QStringLiteral("ключ «backstitches», элемент 2, «to» x: 151 вне пределов 0..150"));
     }
 
     // `velmora FILE`: a scheme opens; a picture starts the wizard with it loaded; anything else

@@ -629,6 +629,48 @@ TEST_F(SchemeInputTest, SchemeFilesOfEveryKindAndTheirFaults)
     EXPECT_FALSE(fs::exists(folder_ / "out" / "picture.bmp"));
 }
 
+// The rose with four lines of backstitch: every output carries them but picture.bmp, which is the
+// rose's own; a run on the scheme.json it writes writes the same files again. On 14 count the
+// lines of 645 come to 3 + √130 stitches (26.1 mm), of 3328 √18 (7.7 mm), of 341 √8 (5.1 mm).
+TEST_F(SchemeInputTest, ASchemeWithLinesOfBackstitch)
+{
+    const fs::path schemes = fs::path(VELMORA_TEST_DATA_DIR) / "schemes";
+    const CliRun plain = Cli((schemes / "rose-14x10.velmora").string() + " --formats bmp --out " + (folder_ / "plain").string());
+    ASSERT_EQ(plain.status, 0) << plain.errors;
+    MadeAndAgain((schemes / "rose-14x10-backstitch.velmora").string());
+    const fs::path made = folder_ / "made";
+    EXPECT_EQ(ReadFileText(made / "picture.bmp"), ReadFileText(folder_ / "plain" / "picture.bmp"));
+    const std::string input = ReadFileText(schemes / "rose-14x10-backstitch.velmora");
+    const auto lines = [](const std::string& text) {
+        const std::size_t from = text.find("  \"backstitches\": ["), to = text.find("  ],", from);
+        return from == std::string::npos ? std::string() : text.substr(from, to - from);
+    };
+    EXPECT_FALSE(lines(input).empty());
+    EXPECT_EQ(lines(ReadFileText(made / "scheme.json")), lines(input));
+
+    const std::string legend = PdfText(made / "legend.pdf");
+    for (const char* text : {"Бэкстич", "Длина", "2,6 см", "0,8 см", "0,5 см"})
+        EXPECT_NE(legend.find(text), std::string::npos) << text << " in\n" << legend;
+    const char* check = "import sys, zipfile\n"
+                        "sheet = zipfile.ZipFile(sys.argv[1]).read('xl/worksheets/sheet1.xml').decode()\n"
+                        "sys.exit(0 if all(t in sheet for t in ('Бэкстич', '645', '5, 3', '14, 10', '2,1 см')) else 1)";
+    const std::string command =
+        std::string(VELMORA_PYTHON3) + " -c \"" + check + "\" " + (made / "scheme.xlsx").string();
+    EXPECT_EQ(std::system(command.c_str()), 0) << "the workbook's chart sheet lists the lines";
+
+    // A line off the grid: the message names the entry, and nothing is written.
+    std::string text = input;
+    const std::string end = "\"to\": [3, 7]";
+    text.replace(text.find(end), end.size(), "\"to\": [3, 11]");
+    const fs::path damaged = folder_ / "damaged.velmora";
+    std::ofstream(damaged, std::ios::binary) << text;
+    const CliRun run = Cli(damaged.string() + " --out " + (folder_ / "out").string());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.errors.find(": key \"backstitches\", entry 3, \"to\" y: 11 is not in 0..10"), std::string::npos)
+        << run.errors;
+    EXPECT_FALSE(fs::exists(folder_ / "out" / "picture.bmp"));
+}
+
 // Replacements apply in the order given: 3328 merged into 356, then 356 (now both) into White,
 // and 645 replaced by 310, which moves to its own place, last, with 645's symbol.
 TEST_F(SchemeInputTest, ThreadsReplacedInTheOrderGiven)

@@ -132,6 +132,12 @@ def check_chart(cells, heights, widths, e):
     font = (e["chart_font"], float(e["chart_size"]), None)
     fixed = (e["fixed_font"], float(e["chart_size"]), None)
     rows_below, cols_right = set(e["black_rows"]), set(e["black_columns"])
+    # Below the chart, the table of the lines of backstitch and nothing else.
+    below = {rc: value for rc, (value, _) in cells.items() if rc[0] > h + 1}
+    want_below = {(r, c): text for r, c, text in e.get("backstitch_cells", [])}
+    if below != want_below:
+        fail(f"chart: below it {sorted(below.items())[:8]} instead of {sorted(want_below.items())[:8]}")
+    cells = {rc: got for rc, got in cells.items() if rc[0] <= h + 1}
     if len(cells) != (w + 1) * (h + 1):
         fail(f"chart: {len(cells)} cells, expected {(w + 1) * (h + 1)}")
     expected_looks = {}
@@ -231,6 +237,9 @@ def check_with_openpyxl(path, e):
             value = float(value) if isinstance(value, (int, float)) else value
             if not same_text(value, text):
                 fail(f"openpyxl chart ({r}, {c}): {cell.value!r}")
+    for r, c, text in e.get("backstitch_cells", []):
+        if chart.cell(r, c).value != text:
+            fail(f"openpyxl chart ({r}, {c}): {chart.cell(r, c).value!r} instead of {text!r}")
     if chart.cell(1, 2).alignment.textRotation != 90 or chart.cell(2, 2).font.name != e["chart_font"]:
         fail("openpyxl: heading rotation or chart font")
     if plain(wb.worksheets[1].print_title_rows) != "1:1":

@@ -5,6 +5,7 @@
 #include "scheme/bmp_codec.h"
 #include "tests/file_helpers.h"
 #include "scheme/cp1251.h"
+#include "scheme/dmc_inc.h"
 #include "scheme/run_folder.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
@@ -17,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -160,6 +162,8 @@ struct WorkbookCase {
     std::vector<int> blackRows, blackColumns;
     // The legend with its column of skeins to buy.
     bool skeins = false;
+    // Lines of backstitch, listed below the chart.
+    bool lines = false;
 };
 
 std::vector<int> EveryTenth(int from, int count)
@@ -197,7 +201,35 @@ void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)
     SymbolAreaGlyphs installed;
     if (c.installed)
         installed.set();
-    WriteSchemeWorkbook(xlsx, {document.chart, legend, document.picture, font, "Arial", folder_ / "tmp", installed});
+    // On 18 count: 310 from corner (0, 0) to (3, 4), 5 stitches of 25.4 / 18 mm, 7.1 mm; White
+    // across the chart from its bottom-right corner.
+    const std::vector<Backstitch> lines = {{FindDmc("310"), 0, 0, 3, 4}, {kDmcWhite, c.width, c.height, 0, 0}};
+    const int count = 18;
+    const double across = std::hypot(c.width, c.height) * 25.4 / count;
+    std::string backstitchCells = "[";
+    if (c.lines) {
+        const int top = c.height + 3; // the sheet's rows count from 1, the chart takes H + 1
+        const auto cell = [&](int r, int col, const std::string& text) {
+            backstitchCells += (backstitchCells.size() > 1 ? ",[" : "[") + std::to_string(r) + "," +
+                               std::to_string(col) + "," + Json(text) + "]";
+        };
+        cell(top, 1, "Бэкстич");
+        cell(top + 1, 1, "Нитка");
+        cell(top + 1, 4, "От");
+        cell(top + 1, 9, "До");
+        cell(top + 1, 14, "Длина");
+        cell(top + 2, 1, "310");
+        cell(top + 2, 4, "0, 0");
+        cell(top + 2, 9, "3, 4");
+        cell(top + 2, 14, "0,7 см");
+        cell(top + 3, 1, "White");
+        cell(top + 3, 4, std::to_string(c.width) + ", " + std::to_string(c.height));
+        cell(top + 3, 9, "0, 0");
+        cell(top + 3, 14, Cp1251ToUtf8(CentimetresText(across)));
+    }
+    backstitchCells += "]";
+    WriteSchemeWorkbook(xlsx, {document.chart, legend, document.picture, font, "Arial", folder_ / "tmp", installed,
+                               c.lines ? std::span<const Backstitch>(lines) : std::span<const Backstitch>(), count});
     EXPECT_TRUE(fs::is_empty(folder_ / "tmp")) << "the picture's file goes with the workbook";
 
     // The sheet embeds the reduced picture as a Windows bitmap.
@@ -214,7 +246,8 @@ void WorkbookTest::ExpectReadsBackAsWritten(const WorkbookCase& c)
              << Json(sheetNames[2]) << "]"
              << ",\"bitmap\":" << Json(bitmap.string())
              << ",\"chart\":" << JsonTable(document.chart, c.height + 1, 1, c.width, c.symbolsAs)
-             << ",\"legend\":" << JsonTable(legend, legend.rows() - 1, 1, 1, c.symbolsAs) << "}";
+             << ",\"legend\":" << JsonTable(legend, legend.rows() - 1, 1, 1, c.symbolsAs)
+             << ",\"backstitch_cells\":" << backstitchCells << "}";
     expected.close();
     const std::string command = std::string(VELMORA_PYTHON3) + " " + VELMORA_WORKBOOK_CHECK + " " + xlsx.string() + " " +
                                 (folder_ / "expected.json").string();
@@ -231,6 +264,8 @@ TEST_F(WorkbookTest, ReadsBackAsWritten)
          SymbolsAs::CodePage, {1, 11, 21}, {1, 11}},
         {"12 x 12 with the skeins column", 12, 12, "Wingdings", 2, false, SymbolsAs::WingdingsEquivalents, {1, 11},
          {1, 11}, true},
+        {"12 x 14 with two lines of backstitch listed below", 12, 14, "Wingdings", 2, false,
+         SymbolsAs::WingdingsEquivalents, {1, 11}, {1, 11}, false, true},
     };
     for (const WorkbookCase& c : cases)
         ExpectReadsBackAsWritten(c);

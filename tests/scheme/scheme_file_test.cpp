@@ -133,6 +133,14 @@ TEST(SchemeFileTest, KeepsTheLinesOfBackstitch)
     EXPECT_EQ(read.backstitches, saved.backstitches);
     EXPECT_EQ(SchemeFileText(read), text);
 
+    // Threads drawn in come beyond the colours asked for: a scheme of two colours with three more.
+    SchemeDocument few = Built(12, 10, 2, false);
+    for (const char* name : {"321", "700", "3371"})
+        AddBackstitch(few, {FindDmc(name), 0, 0, 12, 10});
+    const SchemeDocument fewRead = ParseSchemeFile(SchemeFileText(few));
+    ExpectSameScheme(fewRead, few);
+    EXPECT_EQ(fewRead.backstitches, few.backstitches);
+
     // The most lines a scheme holds pass the reader's bounds on the text.
     saved.backstitches.assign(kMaxBackstitches, {black, 40, 30, 39, 29});
     EXPECT_EQ(ParseSchemeFile(SchemeFileText(saved)).backstitches.size(), std::size_t{kMaxBackstitches});
@@ -277,6 +285,8 @@ TEST(SchemeFileTest, RefusesADamagedFileNamingTheFault)
         {"number given twice", [](Json& f) { f["legend"][3][0] = ThreadRow(f)[0]; }, "or given twice", "или повторён"},
         {"legend row of four cells", [](Json& f) { ThreadRow(f).erase(4); },
          "key \"legend\", row 3: 4 entries where 5 belong", "ключ «legend», строка 3"},
+        {"more rows than symbols", [](Json& f) { f["legend"] = Json(std::vector<Json>(259, f["legend"].back())); },
+         "key \"legend\": 259 rows where 3..258 belong", "259 строк вместо 3..258"},
         {"heading changed", [](Json& f) { f["legend"][0][3] = "Thread"; }, "the heading is not", "заголовок не"},
         {"last row not empty", [](Json& f) { f["legend"].back()[3] = "310"; }, "the last row must be empty",
          "последняя строка"},

@@ -6,6 +6,7 @@
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
+#include "scheme/stitch_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -171,29 +172,64 @@ const std::vector<EditCase> kEditCases = {
       {}}},
 };
 
+// The fixture has lines of backstitch in 310, 644 and White: each edit carries a replaced thread's
+// lines to the new thread, and its undo brings them back.
 TEST(ReplaceThread, TableOfEditsAndTheirUndo)
 {
-    const SchemeDocument built = BuildFixture();
+    SchemeDocument built = BuildFixture();
     ASSERT_EQ(Rows(built.legend), kEditCases.back().legend) << "the fixture's build";
+    built.backstitches = {{Dmc("310"), 0, 0, 10, 10}, {Dmc("644"), 1, 1, 2, 1}, {Dmc("White"), 3, 0, 3, 4},
+                          {Dmc("310"), 10, 0, 0, 10}};
     for (const EditCase& c : kEditCases) {
         SCOPED_TRACE(c.name);
         SchemeDocument doc = built;
         std::vector<int> threads = StitchThreads();
+        std::vector<int> lineThreads;
+        for (const Backstitch& line : built.backstitches)
+            lineThreads.push_back(line.dmc);
         std::vector<ThreadEdit> edits;
         for (const auto& [from, to] : c.edits) {
             edits.push_back(ReplaceThread(doc, Dmc(from), Dmc(to)));
-            for (int& t : threads)
-                t = t == Dmc(from) ? Dmc(to) : t;
+            for (std::vector<int>* list : {&threads, &lineThreads})
+                for (int& t : *list)
+                    t = t == Dmc(from) ? Dmc(to) : t;
             ExpectConsistent(doc, threads);
+            for (std::size_t i = 0; i < lineThreads.size(); ++i)
+                EXPECT_EQ(doc.backstitches[i], (Backstitch{lineThreads[i], built.backstitches[i].x1, built.backstitches[i].y1,
+                                                           built.backstitches[i].x2, built.backstitches[i].y2}));
         }
         EXPECT_EQ(Rows(doc.legend), c.legend);
-        // The edited scheme is one the scheme file keeps as it is.
-        ExpectSameScheme(ParseSchemeFile(SchemeFileText(doc)), doc);
+        // The edited scheme is one the scheme file keeps as it is: every line's thread has a row.
+        const SchemeDocument read = ParseSchemeFile(SchemeFileText(doc));
+        ExpectSameScheme(read, doc);
+        EXPECT_EQ(read.backstitches, doc.backstitches);
 
         for (auto it = edits.rbegin(); it != edits.rend(); ++it)
             UndoThreadEdit(doc, *it);
         ExpectSameScheme(doc, built);
+        EXPECT_EQ(doc.backstitches, built.backstitches);
     }
+}
+
+// A thread of lines only: its row (no crosses) and its lines go to the new thread, and come back.
+TEST(ReplaceThread, AThreadOfLinesOnly)
+{
+    SchemeDocument doc = BuildFixture();
+    doc.backstitches = {{Dmc("433"), 0, 0, 1, 1}};
+    AddBackstitch(doc, {Dmc("321"), 2, 2, 5, 2});
+    const SchemeDocument before = doc;
+    const ThreadEdit edit = ReplaceThread(doc, Dmc("321"), Dmc("700"));
+    EXPECT_EQ(doc.backstitches, (std::vector<Backstitch>{{Dmc("433"), 0, 0, 1, 1}, {Dmc("700"), 2, 2, 5, 2}}));
+    const auto rows = Rows(doc.legend);
+    EXPECT_TRUE(std::ranges::any_of(rows, [](const Row& r) { return r.thread == "700" && r.count == "0"; }));
+    try {
+        ParseSchemeFile(SchemeFileText(doc));
+    } catch (const SchemeFileError& e) {
+        ADD_FAILURE() << e.what();
+    }
+    UndoThreadEdit(doc, edit);
+    ExpectSameScheme(doc, before);
+    EXPECT_EQ(doc.backstitches, before.backstitches);
 }
 
 TEST(ReplaceThread, RefusedEditsLeaveTheSchemeAsItWas)

@@ -732,6 +732,49 @@ TEST(PrintLayoutLines, ALineCrossingPagesIsDrawnOnEachAndLeavesTheCellsAlone)
               std::make_tuple(173, 167, 173 + 41 * 37 + 3, 167 + 31 * 49 + 3));
 }
 
+// Lines of 310 of 5 and 10 stitches and one of White of 1 stitch, on 14 count (25.4 / 14 mm a
+// stitch): 27.2 mm and 1.8 mm, listed in legend order below the legend, whatever the skeins column
+// does; a legend without lines stays as it is.
+TEST(PrintLayoutLook, LegendWithBackstitchSection)
+{
+    GridModel legend = Legend(3);
+    legend.SetCell(3, 1, "White");
+    legend.SetCell(3, 2, "310");
+    legend.SetCell(3, 3, "321");
+    const CellTable designed = legend.cellTable();
+    const int black = FindDmc("310"), white = FindDmc("White");
+    const std::vector<Backstitch> lines = {{black, 0, 0, 3, 4}, {white, 5, 5, 5, 6}, {black, 0, 0, 10, 0}};
+    EXPECT_EQ(LegendWithBackstitch(designed, {}, 14), designed);
+
+    for (const bool skeins : {false, true, false}) {
+        SCOPED_TRACE(skeins);
+        ApplyLegendLook(legend, {false, false, skeins, 14}, lines);
+        ASSERT_EQ(legend.RowCount(), 5 + 3);
+        EXPECT_EQ(legend.ColCount(), skeins ? 6 : 5);
+        EXPECT_EQ(Cp1251ToUtf8(legend.Cells(3, 5)), "Бэкстич");
+        EXPECT_EQ(Cp1251ToUtf8(legend.Cells(4, 5)), "Длина");
+        EXPECT_EQ(legend.Cells(3, 6), "White");
+        EXPECT_EQ(legend.Cells(2, 6), std::to_string(DMCTable[white].Color));
+        EXPECT_EQ(Cp1251ToUtf8(legend.Cells(4, 6)), "0,2 см");
+        EXPECT_EQ(legend.Cells(3, 7), "310");
+        EXPECT_EQ(Cp1251ToUtf8(legend.Cells(4, 7)), "2,7 см");
+        EXPECT_EQ(legend.Cells(0, 7) + legend.Cells(1, 7), "") << "no number, no symbol";
+    }
+    // The chart's colours read White's row only for the empty cells, not the section's rows.
+    const ChartCellColours colours(legend.cellTable()), plain(designed);
+    EXPECT_EQ(colours.ForCell("").fill, plain.ForCell("").fill);
+
+    RecordingCanvas canvas;
+    ASSERT_EQ(PrintGridPages(legend, canvas, Portrait()), 1);
+    EXPECT_NE(canvas.FindText(1, Utf8ToCp1251("Бэкстич")), nullptr);
+    EXPECT_NE(canvas.FindText(1, Utf8ToCp1251("2,7 см")), nullptr);
+
+    ApplyLegendLook(legend, {}, {});
+    EXPECT_EQ(legend.cellTable(), designed);
+    EXPECT_EQ(Cp1251ToUtf8(CentimetresText(0.04)), "0,0 см");
+    EXPECT_EQ(Cp1251ToUtf8(CentimetresText(1234.56)), "123,5 см");
+}
+
 TEST(PrintLayoutLook, LegendWithSkeinsColumn)
 {
     GridModel legend = Legend(30);

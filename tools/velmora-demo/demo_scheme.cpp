@@ -135,8 +135,28 @@ void TakeTour(const QString& folder)
 
 } // namespace
 
+// The screenshots or the tour of the scheme shown, as the environment asks, at the zoom it names.
+void LookAtTheScheme()
+{
+    if (const int zoom = EnvInt("VELMORA_DEMO_ZOOM", 0); zoom > 0) {
+        DM->View.zoom = zoom;
+        DM->ApplyView();
+    }
+    const QString folder = qEnvironmentVariable("VELMORA_DEMO_SCREENSHOTS");
+    if (!folder.isEmpty())
+        QTimer::singleShot(500, fm_Main, [folder] { SaveScreenshots(folder); });
+    const QString tour = qEnvironmentVariable("VELMORA_DEMO_TOUR");
+    if (!tour.isEmpty())
+        QTimer::singleShot(500, fm_Main, [tour] { TakeTour(tour); });
+}
+
 void ShowDemoSchemeFromEnvironment()
 {
+    if (const QString scheme = qEnvironmentVariable("VELMORA_DEMO_SCHEME"); !scheme.isEmpty()) {
+        DM->OpenFromCommandLine(scheme);
+        LookAtTheScheme();
+        return;
+    }
     const QString path = qEnvironmentVariable("VELMORA_DEMO_PICTURE");
     if (path.isEmpty())
         return;
@@ -156,13 +176,7 @@ void ShowDemoSchemeFromEnvironment()
     choices.dithering = EnvInt("VELMORA_DEMO_DITHER", 0) == 1;
     choices.perceptual = EnvInt("VELMORA_DEMO_PERCEPTUAL", 0) == 1;
     fm_Main->BuildScheme(MakeSchemeRequest(DM->SourcePicture, std::move(choices)));
-
-    const QString folder = qEnvironmentVariable("VELMORA_DEMO_SCREENSHOTS");
-    if (!folder.isEmpty())
-        QTimer::singleShot(500, fm_Main, [folder] { SaveScreenshots(folder); });
-    const QString tour = qEnvironmentVariable("VELMORA_DEMO_TOUR");
-    if (!tour.isEmpty())
-        QTimer::singleShot(500, fm_Main, [tour] { TakeTour(tour); });
+    LookAtTheScheme();
 }
 
 } // namespace velmora
