@@ -28,6 +28,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QUndoStack>
 
 namespace velmora {
@@ -373,7 +374,7 @@ void DataModule::ac_EditUpdate()
 {
     ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
     ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
-    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
+    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(LegendRowToReplace()) >= 0);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
 }
@@ -474,9 +475,17 @@ void DataModule::ac_EditRedoExecute()
     Editor->UndoStack->redo();
 }
 
+int DataModule::LegendRowToReplace() const
+{
+    // The chart page replaces the thread of its current cell; any other page, the legend's row.
+    if (fm_Main->PageControl->currentWidget() == fm_Main->ts_Image)
+        return Editor->LegendRowOfChartCell(fm_Main->ChartGrid->Col(), fm_Main->ChartGrid->Row());
+    return fm_Main->LegendGrid->Row();
+}
+
 void DataModule::ac_EditReplaceThreadExecute()
 {
-    Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->LegendGrid->Row());
+    Editor->ReplaceThreadOfLegendRow(fm_Main, LegendRowToReplace());
 }
 
 void DataModule::ac_ViewTenLinesExecute()
@@ -499,9 +508,10 @@ void DataModule::ac_ViewSkeinsExecute()
 
 void DataModule::ac_ViewFabricExecute()
 {
-    Tfm_Fabric fm_Fabric(View.look.fabricCount, fm_Main);
+    Tfm_Fabric fm_Fabric(ShownLook().fabricCount, fm_Main);
     if (fm_Fabric.exec() != QDialog::Accepted)
         return;
+    // The choice is the setting that new schemes take, and the cloth of the scheme shown.
     View.look.fabricCount = fm_Fabric.Count();
     // The cloth belongs to the scheme shown, which keeps it in its file.
     if (SchemeReady && Scheme.fabricCount != View.look.fabricCount) {
@@ -525,16 +535,31 @@ void DataModule::ZoomBy(int steps)
     fm_Main->ShowFinishedSize();
 }
 
+ChartLook DataModule::ShownLook() const
+{
+    ChartLook look = View.look;
+    if (SchemeReady)
+        look.fabricCount = Scheme.fabricCount;
+    return look;
+}
+
 void DataModule::ApplyView()
 {
     ac_ViewTenLines->setChecked(View.look.tenLines);
     ac_ViewColorCells->setChecked(View.look.colorCells);
     ac_ViewSkeins->setChecked(View.look.skeins);
-    velmora::ApplyChartLook(*fm_Main->ChartGrid, View.look, fm_Main->LegendGrid->cellTable());
-    ApplyLegendLook(fm_Main->LegendGrid->model(), View.look);
-    fm_Main->LegendGrid->Refresh();
+    ApplyLook();
     fm_Main->ChartGrid->SetZoom(View.zoom);
     fm_Main->ShowFinishedSize();
+}
+
+void DataModule::ApplyLook()
+{
+    const ChartLook look = ShownLook();
+    // The legend first: the chart's colours are read from its rows.
+    ApplyLegendLook(fm_Main->LegendGrid->model(), look);
+    fm_Main->LegendGrid->Refresh();
+    velmora::ApplyChartLook(*fm_Main->ChartGrid, look, fm_Main->LegendGrid->cellTable());
 }
 
 void DataModule::ac_HelpAboutExecute()

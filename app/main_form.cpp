@@ -270,8 +270,7 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     RefreshScheme();
     DM->SchemeReady = true;
     DM->UpdateActions();
-    // The cloth is the scheme's own; the View menu shows it and keeps it as the last chosen.
-    DM->View.look.fabricCount = DM->Scheme.fabricCount;
+    // The cloth is the scheme's own; the setting stays the cloth last chosen, for the next new one.
     DM->ApplyView();
     // A new scheme is shown from its top-left corner.
     for (TAdvStringGrid* grid : {ChartGrid, LegendGrid}) {
@@ -289,7 +288,7 @@ void Tfm_Main::ShowFinishedSize()
         lb_FinishedSize->clear();
         return;
     }
-    const int count = DM->View.look.fabricCount;
+    const int count = DM->ShownLook().fabricCount;
     const int width = ChartGrid->ColCount() - 1;
     const int height = ChartGrid->RowCount() - 2;
     const auto number = [](double value) { return QString::number(value, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')); };
@@ -322,6 +321,7 @@ void Tfm_Main::RefreshScheme()
     const int legendRow = LegendGrid->Row();
     ChartGrid->setCellTable(scheme.chart);
     LegendGrid->setCellTable(scheme.legend);
+    DM->ApplyLook();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
 }

@@ -8,6 +8,7 @@
 #include "scheme/cp1251.h"
 #include "scheme/picture_loader.h"
 #include "scheme/symbol_spread.h"
+#include "view/chart_look.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QComboBox>
@@ -17,7 +18,10 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
+
+#include <filesystem>
 
 #include <charconv>
 
@@ -193,6 +197,42 @@ private slots:
         dialog.ed_Count->setValue(99);
         QCOMPARE(dialog.Count(), 40);
         QCOMPARE(Tfm_Fabric(3).Count(), 6);
+    }
+
+    // The cloth chosen in "Ткань…" is the setting a new scheme takes; an opened scheme shows its
+    // own cloth and leaves that setting alone.
+    void newSchemeTakesTheChosenCloth()
+    {
+        auto* answer = new QTimer(this);
+        connect(answer, &QTimer::timeout, this, [answer] {
+            auto* dialog = qobject_cast<Tfm_Fabric*>(QApplication::activeModalWidget());
+            if (dialog == nullptr)
+                return;
+            answer->deleteLater();
+            answer->stop();
+            dialog->ed_Count->setValue(18);
+            dialog->accept();
+        });
+        answer->start(10);
+        DM->ac_ViewFabric->trigger();
+        QCOMPARE(DM->Scheme.fabricCount, 18);
+
+        DM->OpenScheme(std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora");
+        QCOMPARE(DM->Scheme.fabricCount, 14);
+        QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 14:")));
+        DM->ac_ViewSkeins->trigger();
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 14));
+        QCOMPARE(DM->View.look.fabricCount, 18);
+
+        SchemeRequest request;
+        request.width = 20;
+        request.height = 20;
+        request.colorCount = 4;
+        request.symbols = DefaultSymbolTexts(request.colorCount);
+        window_->BuildScheme(request);
+        QCOMPARE(DM->Scheme.fabricCount, 18);
+        QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 18:")));
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 18));
     }
 
     // What the user chose comes back at the next start: the look, the cloth, the zoom, the

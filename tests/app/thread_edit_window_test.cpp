@@ -10,6 +10,9 @@
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
 #include "scheme/thread_edit.h"
+#include "scheme/color_text.h"
+#include "scheme/legend_columns.h"
+#include "view/chart_look.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
@@ -154,6 +157,81 @@ private slots:
         window_->ShowScheme(BandScheme());
         DM->UpdateActions();
         QVERIFY(!DM->ac_EditUndo->isEnabled());
+    }
+
+    // The look the View menu asks for stays on through every edit: the legend keeps its column
+    // of skeins (which the legend PDF prints) and the chart's cells take their new threads' colours.
+    void lookFollowsEditsAndUndo()
+    {
+        TAdvStringGrid& legend = *window_->LegendGrid;
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        DM->ac_ViewSkeins->trigger();
+        DM->ac_ViewColorCells->trigger();
+        const auto expectLook = [&] {
+            QCOMPARE(legend.ColCount(), 6);
+            QCOMPARE(legend.cellTable(), LegendWithSkeins(DM->Scheme.legend, true, DM->Scheme.fabricCount));
+            // Cell (1, 4) holds a stitch of the band that was 644.
+            std::optional<Color> thread;
+            for (int row = 1; row < DM->Scheme.legend.rows(); ++row)
+                if (DM->Scheme.legend.text(LegendColumn::Symbol, row) == DM->Scheme.chart.text(1, 4))
+                    thread = ColorFromText(DM->Scheme.legend.text(LegendColumn::Colour, row));
+            QVERIFY(thread.has_value());
+            const QImage screen = chart.viewport()->grab().toImage();
+            QCOMPARE(screen.pixelColor(chart.CellRect(1, 4).topLeft() + QPoint(2, 2)),
+                     QColor(Red(*thread), Green(*thread), Blue(*thread)));
+        };
+        window_->PageControl->setCurrentWidget(window_->ts_Image);
+        QCoreApplication::processEvents();
+        expectLook();
+        DM->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
+        expectLook();
+        prompter_.answer = true;
+        DM->Editor->ReplaceThread(Dmc("433"), Dmc("3747"));
+        expectLook();
+        DM->ac_EditUndo->trigger();
+        DM->ac_EditUndo->trigger();
+        expectLook();
+        SaveScreenshot(*window_, "look-after-undo");
+        DM->ac_EditRedo->trigger();
+        expectLook();
+    }
+
+    // With the chart page showing, the command replaces the thread of the chart's current cell
+    // (an empty cell is White's); with the legend showing, the thread of the legend's row.
+    void replaceFromTheChartsCurrentCell()
+    {
+        SchemeDocument expected = BandScheme();
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        TAdvStringGrid& legend = *window_->LegendGrid;
+        legend.SetRow(2); // 3747
+        window_->PageControl->setCurrentWidget(window_->ts_Image);
+        chart.SetCurrent(3, 5); // a stitch of 644
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditReplaceThread->isEnabled());
+        ChooseInNextChooser("Ecru");
+        DM->ac_EditReplaceThread->trigger();
+        ReplaceThread(expected, Dmc("644"), Dmc("Ecru"));
+        ExpectShown(expected);
+
+        chart.SetCurrent(2, 1); // White's
+        ChooseInNextChooser("746");
+        DM->ac_EditReplaceThread->trigger();
+        ReplaceThread(expected, kDmcWhite, Dmc("746"));
+        ExpectShown(expected);
+
+        // The chart's empty last row holds no stitch.
+        chart.SetCurrent(2, chart.RowCount() - 1);
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditReplaceThread->isEnabled());
+
+        window_->PageControl->setCurrentWidget(window_->ts_Symbols);
+        legend.SetRow(3);
+        const int from = DM->Editor->ThreadOfLegendRow(3);
+        DM->UpdateActions();
+        ChooseInNextChooser("820");
+        DM->ac_EditReplaceThread->trigger();
+        ReplaceThread(expected, from, Dmc("820"));
+        ExpectShown(expected);
     }
 
     void onlyThreadRowsOfferTheReplacement()
