@@ -236,7 +236,8 @@ int Run(const CliOptions& options, char* programName)
         return 1;
     return RunStep(name, [&] {
         const SchemeRequest request = MakeSchemeRequest(
-            picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering});
+            picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering,
+                      OpenSides::Proportional});
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);

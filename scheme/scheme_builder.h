@@ -2,6 +2,7 @@
 
 #include "bitmap.h"
 #include "cell_table.h"
+#include "chart_size.h"
 #include "color_fix_unit.h"
 #include "dmc_inc.h"
 #include "legend_columns.h"
@@ -34,6 +35,8 @@ struct SchemeChoices {
     int colorCount = kDefaultColors;
     std::vector<std::string> symbols; // empty: the default spread for colorCount
     bool dithering = false;
+    // With neither side set: the picture's size held to the range side by side, or proportionally.
+    OpenSides openSides = OpenSides::EachHeld;
 };
 
 // The request the wizard, velmora-cli and the demo tool build from: the chart size by
