@@ -40,6 +40,14 @@ TColor ColourAt(const QImage& image, QPoint p)
     return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
 }
 
+// VELMORA_SCREENSHOT_DIR, when set, receives the main window as a test leaves it.
+void SaveScreenshotOf(QWidget& widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget.grab().save(folder + QLatin1Char('/') + name);
+}
+
 } // namespace
 
 class ChartLookTest : public velmora::test::MainWindowFixture {
@@ -118,6 +126,43 @@ private slots:
             action->trigger();
         QCOMPARE(legend.ColCount(), 5);
         QCOMPARE(Screen(chart), designed);
+    }
+
+    // Over dark stitches the ten-stitch lines turn white, on screen as on paper, at any zoom;
+    // between light ones they stay black.
+    void tenLinesShowOverDarkCells()
+    {
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        // Black on the left half, white on the right: 310 and White.
+        Bitmap source(30, 20, MakeColor(255, 255, 255));
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 15; ++x)
+                source.setPixel(x, y, MakeColor(0, 0, 0));
+        DM->SourcePicture = source;
+        window_->BuildScheme({30, 20, 2, DefaultSymbolTexts(2), false});
+        DM->ac_ViewTenLines->trigger();
+        DM->ac_ViewColorCells->trigger();
+        for (const int zoom : {100, 400}) {
+            DM->ZoomBy(zoom == 100 ? 0 : 6);
+            QCOMPARE(DM->View.zoom, zoom);
+            chart.horizontalScrollBar()->setValue(0);
+            chart.verticalScrollBar()->setValue(0);
+            chart.ScrollInView(10, 11);
+            const QImage screen = Screen(chart);
+            // The edge after stitch 10, on both sides, in row 8: between black stitches.
+            const QRect tenth = chart.CellRect(10, 8);
+            QCOMPARE(ColourAt(screen, {tenth.right(), tenth.center().y()}), clWhite);
+            QCOMPARE(ColourAt(screen, {tenth.right() + 1, tenth.center().y()}), clWhite);
+            QCOMPARE(ColourAt(screen, tenth.topLeft() + QPoint(2, 2)), clBlack); // the stitch itself
+            // The edge under row 10: white under the black stitches, black under the white ones.
+            const QRect under = chart.CellRect(3, 10);
+            QCOMPARE(ColourAt(screen, {under.center().x(), under.bottom()}), clWhite);
+            if (zoom == 100) {
+                const QRect light = chart.CellRect(20, 10);
+                QCOMPARE(ColourAt(screen, {light.center().x(), light.bottom()}), clBlack);
+            }
+            SaveScreenshot(QStringLiteral("ten-lines-dark-%1.png").arg(zoom));
+        }
     }
 
     // Ctrl+= and Ctrl+− step the zoom; cells, numbers and symbols grow together, the model (which
@@ -257,6 +302,8 @@ private slots:
     }
 
 private:
+    void SaveScreenshot(const QString& name) { SaveScreenshotOf(*window_, name); }
+
     MemorySettingsRegistry registry_;
 };
 
