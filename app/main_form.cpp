@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "chart_cell_hint.h"
 #include "hourglass_cursor.h"
 #include "data_module.h"
 #include "error_box.h"
@@ -76,6 +77,9 @@ void Tfm_Main::CreateControls()
                         QStringLiteral("Символы"));
     PageControl->setCurrentWidget(ts_Picture);
     SetUpChartGrid(*ChartGrid);
+    ChartGrid->OnCellHint = [this](int col, int row) {
+        return DM != nullptr && DM->SchemeReady ? ChartCellHint(DM->Scheme, ChartGrid->Font(), col, row) : QString();
+    };
     // The legend reads the symbol font each time it draws a symbol.
     SetUpLegendGrid(*LegendGrid, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
     setCentralWidget(PageControl);

@@ -13,6 +13,7 @@
 #include "scheme/color_text.h"
 #include "scheme/legend_columns.h"
 #include "view/chart_look.h"
+#include "view/symbol_text.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
@@ -26,6 +27,8 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
+#include <QScreen>
+#include <QToolTip>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -232,6 +235,42 @@ private slots:
         DM->ac_EditReplaceThread->trigger();
         ReplaceThread(expected, from, Dmc("820"));
         ExpectShown(expected);
+    }
+
+    // Hovering over a stitch names its thread, symbol, column, row and crosses; an empty cell is
+    // White's cloth; the headings and the empty last row say nothing.
+    void chartCellTooltip()
+    {
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        window_->PageControl->setCurrentWidget(window_->ts_Image);
+        window_->activateWindow();
+        QCoreApplication::processEvents();
+        const auto tipAt = [&](int col, int row) {
+            QToolTip::hideText();
+            const QPoint at = chart.CellRect(col, row).center();
+            QHelpEvent help(QEvent::ToolTip, at, chart.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(chart.viewport(), &help);
+            // A cell without a tip leaves the event unhandled.
+            return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        const auto symbolOf = [&](int col, int row) {
+            const char32_t shown = WingdingsEquivalent(static_cast<unsigned char>(DM->Scheme.chart.text(col, row)[0]));
+            return QString::fromUcs4(&shown, 1);
+        };
+        // Rows 4 to 6 are 644's 30 stitches, row 10 half 310's.
+        QCOMPARE(tipAt(3, 5), QStringLiteral("Нитка 644, символ %1, столбец 3, строка 5, крестиков 30").arg(symbolOf(3, 5)));
+        QCOMPARE(tipAt(10, 10), QStringLiteral("Нитка 310, символ %1, столбец 10, строка 10, крестиков 15").arg(symbolOf(10, 10)));
+        // The whole screen: the tip is a window of its own.
+        if (const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            QTest::qWait(300);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/tooltip.png");
+        }
+        QCOMPARE(tipAt(2, 1), QStringLiteral("Нитка White, пустая клетка (ткань), столбец 2, строка 1, крестиков 10"));
+        for (const QPoint cell : {QPoint(0, 3), QPoint(3, 0), QPoint(3, chart.RowCount() - 1)})
+            QCOMPARE(tipAt(cell.x(), cell.y()), QString());
+        // An edit shows at once.
+        DM->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
+        QVERIFY(tipAt(3, 5).startsWith(QStringLiteral("Нитка Ecru, символ")));
     }
 
     void onlyThreadRowsOfferTheReplacement()
