@@ -41,17 +41,6 @@ const QString kSchemeSuffix = QStringLiteral("velmora");
 
 QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSeparators(ToQString(file)); }
 
-// A file that could not be written, said in the window's language: the file, then the system's
-// reason as the writer gave it.
-[[noreturn]] void ThrowNotWritten(const FileWriteError& error, const std::filesystem::path& file)
-{
-    std::string reason = error.what();
-    const std::string prefix = "cannot write " + file.string() + ": ";
-    if (reason.starts_with(prefix))
-        reason.erase(0, prefix.size());
-    throw std::runtime_error(("Не удалось записать файл\n" + ShownPath(file) + "\n" + MessageText(reason)).toStdString());
-}
-
 // The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
 // `ending` in place of its extension.
 QString SuggestedName(const DataModule& dm, const QString& ending)
