@@ -142,6 +142,8 @@ private slots:
         Tfm_About box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
+        if (const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !shots.isEmpty())
+            box.grab().save(shots + QStringLiteral("/about.png"));
         QCOMPARE(box.windowTitle(), QStringLiteral("О программе"));
         QCOMPARE(box.size(), QSize(313, 253));
         QCOMPARE(box.minimumSize(), box.maximumSize());
