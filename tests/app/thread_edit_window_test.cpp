@@ -191,10 +191,16 @@ private slots:
         prompter_.answer = true;
         DM->Editor->ReplaceThread(Dmc("433"), Dmc("3747"));
         expectLook();
+        // A disabled action does not run: the commands' states as the idle update leaves them.
+        DM->UpdateActions();
         DM->ac_EditUndo->trigger();
+        DM->UpdateActions();
         DM->ac_EditUndo->trigger();
+        QCOMPARE(DM->Scheme.chart, BandScheme().chart);
+        QCOMPARE(DM->Scheme.legend, BandScheme().legend);
         expectLook();
         SaveScreenshot(*window_, "look-after-undo");
+        DM->UpdateActions();
         DM->ac_EditRedo->trigger();
         expectLook();
     }
@@ -217,6 +223,7 @@ private slots:
         ExpectShown(expected);
 
         chart.SetCurrent(2, 1); // White's
+        DM->UpdateActions();
         ChooseInNextChooser("746");
         DM->ac_EditReplaceThread->trigger();
         ReplaceThread(expected, kDmcWhite, Dmc("746"));
