@@ -269,12 +269,7 @@ private slots:
         QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 14));
         QCOMPARE(DM->View.look.fabricCount, 18);
 
-        SchemeRequest request;
-        request.width = 20;
-        request.height = 20;
-        request.colorCount = 4;
-        request.symbols = DefaultSymbolTexts(request.colorCount);
-        window_->BuildScheme(request);
+        window_->BuildScheme({20, 20, 4, DefaultSymbolTexts(4), false});
         QCOMPARE(DM->Scheme.fabricCount, 18);
         QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 18:")));
         QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 18));
