@@ -125,7 +125,10 @@ TEST(MakeSchemeRequest, OpenSidesCanKeepTheProportions)
         EXPECT_EQ(request.height, c.wantHeight) << c.pictureWidth << "x" << c.pictureHeight;
     }
     // One side set: as ever, the other follows.
-    SchemeChoices widthOnly{.width = 500, .colorCount = 4, .openSides = OpenSides::Proportional};
+    SchemeChoices widthOnly;
+    widthOnly.width = 500;
+    widthOnly.colorCount = 4;
+    widthOnly.openSides = OpenSides::Proportional;
     EXPECT_EQ(MakeSchemeRequest(Bitmap(1920, 1280), widthOnly).height, 333);
 }
 
