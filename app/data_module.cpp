@@ -29,6 +29,7 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -43,17 +44,6 @@ namespace {
 const QString kSchemeSuffix = QStringLiteral("velmora");
 
 QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSeparators(ToQString(file)); }
-
-// A file that could not be written, said in the window's language: the file, then the system's
-// reason as the writer gave it.
-[[noreturn]] void ThrowNotWritten(const FileWriteError& error, const std::filesystem::path& file)
-{
-    std::string reason = error.what();
-    const std::string prefix = "cannot write " + file.string() + ": ";
-    if (reason.starts_with(prefix))
-        reason.erase(0, prefix.size());
-    throw std::runtime_error(("Не удалось записать файл\n" + ShownPath(file) + "\n" + MessageText(reason)).toStdString());
-}
 
 // The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
 // `ending` in place of its extension.
@@ -403,7 +393,7 @@ void DataModule::ac_EditUpdate()
 {
     ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo() && !Tools->Drawing());
     ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo() && !Tools->Drawing());
-    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
+    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(LegendRowToReplace()) >= 0);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
     Tools->UpdateActions(SchemeReady);
@@ -513,9 +503,17 @@ void DataModule::ac_EditRedoExecute()
     Editor->UndoStack->redo();
 }
 
+int DataModule::LegendRowToReplace() const
+{
+    // The chart page replaces the thread of its current cell; any other page, the legend's row.
+    if (fm_Main->PageControl->currentWidget() == fm_Main->ts_Image)
+        return Editor->LegendRowOfChartCell(fm_Main->ChartGrid->Col(), fm_Main->ChartGrid->Row());
+    return fm_Main->LegendGrid->Row();
+}
+
 void DataModule::ac_EditReplaceThreadExecute()
 {
-    Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->LegendGrid->Row());
+    Editor->ReplaceThreadOfLegendRow(fm_Main, LegendRowToReplace());
 }
 
 void DataModule::ac_ViewTenLinesExecute()
@@ -538,9 +536,10 @@ void DataModule::ac_ViewSkeinsExecute()
 
 void DataModule::ac_ViewFabricExecute()
 {
-    Tfm_Fabric fm_Fabric(View.look.fabricCount, fm_Main);
+    Tfm_Fabric fm_Fabric(ShownLook().fabricCount, fm_Main);
     if (fm_Fabric.exec() != QDialog::Accepted)
         return;
+    // The choice is the setting that new schemes take, and the cloth of the scheme shown.
     View.look.fabricCount = fm_Fabric.Count();
     // The cloth belongs to the scheme shown, which keeps it in its file.
     if (SchemeReady && Scheme.fabricCount != View.look.fabricCount) {
@@ -564,16 +563,31 @@ void DataModule::ZoomBy(int steps)
     fm_Main->ShowFinishedSize();
 }
 
+ChartLook DataModule::ShownLook() const
+{
+    ChartLook look = View.look;
+    if (SchemeReady)
+        look.fabricCount = Scheme.fabricCount;
+    return look;
+}
+
 void DataModule::ApplyView()
 {
     ac_ViewTenLines->setChecked(View.look.tenLines);
     ac_ViewColorCells->setChecked(View.look.colorCells);
     ac_ViewSkeins->setChecked(View.look.skeins);
-    velmora::ApplyChartLook(*fm_Main->ChartGrid, View.look, fm_Main->LegendGrid->cellTable());
-    ApplyLegendLook(fm_Main->LegendGrid->model(), View.look, Scheme.backstitches);
-    fm_Main->LegendGrid->Refresh();
+    ApplyLook();
     fm_Main->ChartGrid->SetZoom(View.zoom);
     fm_Main->ShowFinishedSize();
+}
+
+void DataModule::ApplyLook()
+{
+    const ChartLook look = ShownLook();
+    // The legend first: the chart's colours are read from its rows.
+    ApplyLegendLook(fm_Main->LegendGrid->model(), look, Scheme.backstitches);
+    fm_Main->LegendGrid->Refresh();
+    velmora::ApplyChartLook(*fm_Main->ChartGrid, look, fm_Main->LegendGrid->cellTable());
 }
 
 void DataModule::ac_HelpAboutExecute()

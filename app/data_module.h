@@ -156,6 +156,9 @@ public:
     void ac_EditUndoExecute();
     void ac_EditRedoExecute();
     void ac_EditReplaceThreadExecute();
+    // The legend row whose thread "Заменить нитку…" replaces: the thread of the chart's current
+    // cell while the chart page shows, else the legend's current row.
+    int LegendRowToReplace() const;
     void ac_EditUpdate();
     void ac_EditSourceBesideExecute();
     void ac_EditSourceInsteadExecute();
@@ -187,6 +190,12 @@ public:
 
     // Shows the chart and the legend with View: look, skeins column, zoom, the finished size.
     void ApplyView();
+    // The look alone, on the grids as they hold the scheme now: after the scheme's tables were put
+    // into them again (an edit, undo, redo), the skeins column and the cells' colours follow.
+    void ApplyLook();
+    // View's look for the scheme shown: its cloth is the scheme's own; without a scheme, the
+    // cloth last chosen in "Ткань…", which a new scheme takes.
+    ChartLook ShownLook() const;
     void ZoomBy(int steps);
 
     // Start-up step and font command: the chart grid takes the face name, style, size and

@@ -1,12 +1,18 @@
 #include "error_box.h"
 
 #include "prompter.h"
+#include "scheme/output_file.h"
+#include "scheme/system_reason.h"
+#include "view/paint/qt_bridge.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QRegularExpression>
 #include <QStringList>
 
 #include <exception>
+#include <stdexcept>
+#include <string>
 
 namespace velmora {
 namespace {
@@ -32,6 +38,21 @@ QString ErrorBoxText(const QString& message)
 QString MessageText(std::string_view message)
 {
     return QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size()));
+}
+
+QString SystemReasonText(int errorNumber, std::string_view systemText)
+{
+    const std::string russian = RussianSystemReason(errorNumber);
+    return MessageText(russian.empty() ? systemText : std::string_view(russian));
+}
+
+void ThrowNotWritten(const FileWriteError& error, const std::filesystem::path& file)
+{
+    QString text = QStringLiteral("Не удалось записать файл\n") + QDir::toNativeSeparators(ToQString(file));
+    const QString reason = SystemReasonText(error.errorNumber(), error.reason());
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    throw std::runtime_error(text.toStdString());
 }
 
 bool RunGuarded(const std::function<void()>& step)

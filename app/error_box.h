@@ -2,10 +2,13 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <string_view>
 
 namespace velmora {
+
+class FileWriteError;
 
 // The application's title: the caption of the error box and the name the desktop shows.
 inline constexpr char kApplicationTitle[] = "Velmora 2";
@@ -19,6 +22,14 @@ bool RunGuarded(const std::function<void()>& step);
 // A message as the error box shows it: rich text in which every line stays a line, and a line that
 // is a file's path (it begins with "/", "X:\" or "\\") is never broken, however narrow the box.
 QString ErrorBoxText(const QString& message);
+
+// A system's reason for the screen: in Russian where the error number has a translation, else the
+// system's own text.
+QString SystemReasonText(int errorNumber, std::string_view systemText);
+
+// A file that could not be written, said in the window's language: "Не удалось записать файл",
+// the file on a line of its own, then the reason (SystemReasonText).
+[[noreturn]] void ThrowNotWritten(const FileWriteError& error, const std::filesystem::path& file);
 
 // The text of an exception's message for the screen. Every message is UTF-8: where a message takes
 // in one of the scheme's Windows-1251 texts, the code that builds it converts that text.

@@ -4,9 +4,11 @@
 #include "hourglass_cursor.h"
 #include "main_form.h"
 
+#include "error_box.h"
 #include "export/export_error.h"
 #include "export/scheme_workbook.h"
 #include "view/paint/qt_bridge.h"
+#include "scheme/output_file.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/qt/adv_string_grid.h"
 
@@ -112,9 +114,13 @@ void RunExcelCommand(const Tfm_Main& main)
         // The scheme from the data module; the fonts are the chart grid's, as the user set them.
         const SchemeDocument& scheme = DM->Scheme;
         const GridModel& chart = main.ChartGrid->model();
-        WriteSchemeWorkbook(ToPath(workbook->path()),
-                            {scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
-                             InstalledSymbolGlyphs(chart.Font.name), scheme.backstitches, scheme.fabricCount});
+        try {
+            WriteSchemeWorkbook(ToPath(workbook->path()),
+                                {scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
+                                 InstalledSymbolGlyphs(chart.Font.name), scheme.backstitches, scheme.fabricCount});
+        } catch (const FileWriteError& e) {
+            ThrowNotWritten(e, ToPath(workbook->path()));
+        }
     }
     try {
         CurrentOpen()(workbook->path());

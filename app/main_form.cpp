@@ -1,5 +1,6 @@
 #include "main_form.h"
 
+#include "chart_cell_hint.h"
 #include "hourglass_cursor.h"
 #include "data_module.h"
 #include "error_box.h"
@@ -81,6 +82,9 @@ void Tfm_Main::CreateControls()
             ShowPicture();
     });
     SetUpChartGrid(*ChartGrid);
+    ChartGrid->OnCellHint = [this](int col, int row) {
+        return DM != nullptr && DM->SchemeReady ? ChartCellHint(DM->Scheme, ChartGrid->Font(), col, row) : QString();
+    };
     // The legend reads the symbol font each time it draws a symbol.
     SetUpLegendGrid(*LegendGrid, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
     setCentralWidget(PageControl);
@@ -284,8 +288,7 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     DM->SchemeReady = true;
     ShowBuild();
     DM->UpdateActions();
-    // The cloth is the scheme's own; the View menu shows it and keeps it as the last chosen.
-    DM->View.look.fabricCount = DM->Scheme.fabricCount;
+    // The cloth is the scheme's own; the setting stays the cloth last chosen, for the next new one.
     DM->ApplyView();
     // A new scheme is shown from its top-left corner.
     for (TAdvStringGrid* grid : {ChartGrid, LegendGrid}) {
@@ -303,7 +306,7 @@ void Tfm_Main::ShowFinishedSize()
         lb_FinishedSize->clear();
         return;
     }
-    const int count = DM->View.look.fabricCount;
+    const int count = DM->ShownLook().fabricCount;
     const int width = ChartGrid->ColCount() - 1;
     const int height = ChartGrid->RowCount() - 2;
     const auto number = [](double value) { return QString::number(value, 'f', 1).replace(QLatin1Char('.'), QLatin1Char(',')); };
@@ -379,6 +382,8 @@ void Tfm_Main::RefreshScheme()
     ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
     ChartGrid->setCellTable(scheme.chart);
     ShowLegend();
+    // The chart's cell colours follow the legend's threads.
+    DM->ApplyLook();
 }
 
 void Tfm_Main::ShowLegend()
@@ -387,7 +392,7 @@ void Tfm_Main::ShowLegend()
     const int legendRow = LegendGrid->Row();
     LegendGrid->setCellTable(DM->Scheme.legend);
     // The skeins column and the backstitch section as the view shows them.
-    ApplyLegendLook(LegendGrid->model(), DM->View.look, DM->Scheme.backstitches);
+    ApplyLegendLook(LegendGrid->model(), DM->ShownLook(), DM->Scheme.backstitches);
     LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);

@@ -2,6 +2,7 @@
 
 #include "prompter.h"
 #include "thread_chooser.h"
+#include "scheme/legend_columns.h"
 #include "scheme/thread_edit.h"
 
 #include "view/qt/adv_string_grid.h"
@@ -70,6 +71,20 @@ int SchemeEditor::ThreadOfLegendRow(int row) const
         return -1;
     const std::string name = legend.text(kNameColumn, row);
     return name.empty() ? -1 : FindDmc(name);
+}
+
+int SchemeEditor::LegendRowOfChartCell(int col, int row) const
+{
+    const SchemeDocument& scheme = document_();
+    // Row 0 and column 0 hold the numbers; the last row is empty.
+    if (col < 1 || row < 1 || col >= scheme.chart.columns() || row >= scheme.chart.rows() - 1)
+        return -1;
+    const std::string symbol = scheme.chart.text(col, row);
+    for (int legendRow = 1; legendRow < scheme.legend.rows(); ++legendRow)
+        if (scheme.legend.text(LegendColumn::Symbol, legendRow) == symbol &&
+            !scheme.legend.text(LegendColumn::Name, legendRow).empty())
+            return legendRow;
+    return -1;
 }
 
 void SchemeEditor::ReplaceThreadOfLegendRow(QWidget* parent, int row)

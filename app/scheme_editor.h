@@ -29,6 +29,9 @@ public:
     // The thread (catalogue index) of a row of the legend, or −1 for the header, an empty row or
     // a row of no catalogue thread.
     int ThreadOfLegendRow(int row) const;
+    // The legend row of the thread of a stitch of the chart (an empty cell is White's), or −1 for
+    // a cell that holds no stitch.
+    int LegendRowOfChartCell(int col, int row) const;
 
     // "Заменить нитку…" for a row of the legend: the chooser, a question before a merge, then the
     // edit. Nothing changes when the user cancels. A refused edit throws with the Russian message.

@@ -44,8 +44,10 @@ that fails leaves the files of the previous run as they were.
 Options:
   --width N      chart width in stitches, 10..1000
   --height N     chart height in stitches, 10..1000
-                 Without either, the picture's own size held to 10..1000. Given only one,
-                 the other follows the picture's proportions.
+                 Without either, the picture's own size with its proportions, within
+                 10..1000: a longer side over 1000 becomes 1000, else a shorter side under
+                 10 becomes 10, the other side scaled to match. Given only one, the other
+                 follows the picture's proportions.
   --colors N     largest number of thread colours, 2..100 (default 30)
   --dither       map the stitches with error diffusion
   --perceptual   choose the threads and match the stitches as the eye sees colours

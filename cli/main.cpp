@@ -258,7 +258,7 @@ int Run(const CliOptions& options, char* programName)
     return RunStep(name, [&] {
         const SchemeRequest request = MakeSchemeRequest(
             picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering,
-                      options.perceptual});
+                      options.perceptual, OpenSides::Proportional});
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);

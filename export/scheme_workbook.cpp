@@ -390,8 +390,11 @@ void WriteSchemeWorkbook(OutputFile& file, const SchemeWorkbookInput& input)
         closed = workbook_close(workbook.release());
         reason = errno;
     }
-    if (closed != LXW_NO_ERROR)
-        file.Fail(reason != 0 ? std::strerror(reason) : lxw_strerror(closed));
+    if (closed != LXW_NO_ERROR) {
+        if (reason != 0)
+            file.FailWithErrno(reason);
+        file.Fail(lxw_strerror(closed));
+    }
     file.CheckUnreplaced();
     file.Finish();
 }

@@ -3,6 +3,7 @@
 #include "file_system_calls.h"
 #include "random_name.h"
 #include "run_folder.h"
+#include "system_reason.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -109,7 +110,7 @@ OutputFile::OutputFile(fs::path destination) : destination_(std::move(destinatio
     std::error_code error;
     runFolder_ = RunFolder::In(folder, error);
     if (!runFolder_)
-        Fail(error.message());
+        Fail(error.message(), SystemErrorNumber(error));
     fd_ = CreateUnique(runFolder_->path(), prefix, ".part", 0666, path_);
     if (fd_ < 0)
         FailWithErrno(errno);
@@ -125,13 +126,14 @@ OutputFile OutputFile::Private(std::string_view prefix, std::string_view suffix,
         std::error_code error;
         where = fs::temp_directory_path(error);
         if (error)
-            throw FileWriteError("cannot find the temporary folder: " + error.message());
+            throw FileWriteError("cannot find the temporary folder: " + error.message(), error.message(),
+                                 SystemErrorNumber(error));
     }
     file.destination_ = where / (std::string(prefix) + "*" + std::string(suffix));
     std::error_code error;
     file.runFolder_ = RunFolder::In(where, error);
     if (!file.runFolder_)
-        file.Fail(error.message());
+        file.Fail(error.message(), SystemErrorNumber(error));
     file.fd_ = CreateUnique(file.runFolder_->path(), fs::path(std::string(prefix)).native(), suffix, 0600, file.path_);
     if (file.fd_ < 0) {
         const int reason = errno;
@@ -225,7 +227,7 @@ void OutputFile::MoveIntoPlace()
     std::error_code error;
     fs::rename(path_, destination_, error);
     if (error)
-        Fail(error.message());
+        Fail(error.message(), SystemErrorNumber(error));
     committed_ = true;
 }
 
@@ -235,12 +237,15 @@ void OutputFile::CheckUnreplaced() const
         Fail("its unfinished file " + path_.string() + " was replaced while it was written");
 }
 
-void OutputFile::Fail(std::string_view reason) const
+void OutputFile::Fail(std::string_view reason) const { Fail(reason, 0); }
+
+void OutputFile::Fail(std::string_view reason, int errorNumber) const
 {
-    throw FileWriteError("cannot write " + destination_.string() + ": " + std::string(reason));
+    throw FileWriteError("cannot write " + destination_.string() + ": " + std::string(reason), std::string(reason),
+                         errorNumber);
 }
 
-void OutputFile::FailWithErrno(int error) const { Fail(std::strerror(error)); }
+void OutputFile::FailWithErrno(int error) const { Fail(std::strerror(error), error); }
 
 void SyncFolder(const fs::path& folder)
 {
@@ -254,7 +259,7 @@ void SyncFolder(const fs::path& folder)
     const int error = errno;
     ::close(fd);
     if (synced != 0 && error != EINVAL)
-        throw FileWriteError("cannot write " + folder.string() + ": " + std::strerror(error));
+        throw FileWriteError("cannot write " + folder.string() + ": " + std::strerror(error), std::strerror(error), error);
 #else
     (void)folder;
 #endif

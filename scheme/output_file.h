@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmora {
@@ -14,10 +15,22 @@ namespace velmora {
 class RunFolder;
 
 // A file that cannot be written. The message names the file and gives the system's reason:
-// "cannot write out/chart.pdf: No space left on device".
+// "cannot write out/chart.pdf: No space left on device". The reason alone and, where the system
+// gave one, its error number go with it, for a shell that says the reason in its own language.
 class FileWriteError : public std::runtime_error {
 public:
-    explicit FileWriteError(const std::string& message) : std::runtime_error(message) {}
+    explicit FileWriteError(const std::string& message, std::string reason = {}, int errorNumber = 0)
+        : std::runtime_error(message), reason_(std::move(reason)), errorNumber_(errorNumber)
+    {
+    }
+    // The system's reason as the message gives it after the file's name; empty when unknown.
+    const std::string& reason() const { return reason_; }
+    // errno's value for the reason, or 0 where the reason is no system error.
+    int errorNumber() const { return errorNumber_; }
+
+private:
+    std::string reason_;
+    int errorNumber_ = 0;
 };
 
 // Every file the programs write goes through this, so that a file is written whole or not at all.
@@ -73,10 +86,12 @@ public:
     void CheckUnreplaced() const;
 
     [[noreturn]] void Fail(std::string_view reason) const;
+    // The system's reason: errno's value.
+    [[noreturn]] void FailWithErrno(int error) const;
 
 private:
     OutputFile() = default;
-    [[noreturn]] void FailWithErrno(int error) const;
+    [[noreturn]] void Fail(std::string_view reason, int errorNumber) const;
     void Flush();
     void WriteAll(const char* data, std::size_t size);
 

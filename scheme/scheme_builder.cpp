@@ -210,7 +210,8 @@ CellTable LegendTable(std::span<const LegendEntry> lightToDark)
 SchemeRequest MakeSchemeRequest(const Bitmap& picture, SchemeChoices choices)
 {
     SchemeRequest request;
-    const ChartSize size = ChooseChartSize(picture.width(), picture.height(), choices.width, choices.height);
+    const ChartSize size =
+        ChooseChartSize(picture.width(), picture.height(), choices.width, choices.height, choices.openSides);
     request.width = size.width;
     request.height = size.height;
     request.colorCount = choices.colorCount;

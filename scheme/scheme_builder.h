@@ -3,6 +3,7 @@
 #include "backstitch.h"
 #include "bitmap.h"
 #include "cell_table.h"
+#include "chart_size.h"
 #include "color_fix_unit.h"
 #include "dmc_inc.h"
 #include "legend_columns.h"
@@ -39,6 +40,8 @@ struct SchemeChoices {
     std::vector<std::string> symbols; // empty: the default spread for colorCount
     bool dithering = false;
     bool perceptual = false; // the build that matches colours as the eye sees them
+    // With neither side set: the picture's size held to the range side by side, or proportionally.
+    OpenSides openSides = OpenSides::EachHeld;
 };
 
 // The request the wizard, velmora-cli and the demo tool build from: the chart size by

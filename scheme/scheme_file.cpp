@@ -4,6 +4,7 @@
 #include "legend_columns.h"
 #include "output_file.h"
 #include "skeins.h"
+#include "system_reason.h"
 
 #include <nlohmann/json.hpp>
 
@@ -644,13 +645,23 @@ SchemeDocument ParseSchemeFile(std::string_view text)
     return document;
 }
 
+namespace {
+
+std::string RussianReason(const std::error_code& error)
+{
+    const std::string russian = RussianSystemReason(SystemErrorNumber(error));
+    return russian.empty() ? error.message() : russian;
+}
+
+} // namespace
+
 SchemeDocument ReadSchemeFile(const std::filesystem::path& path)
 {
     std::error_code error;
     // A pipe or a device would keep the reader waiting or reading for ever.
     if (!std::filesystem::is_regular_file(path, error))
         Fail(error ? "cannot open the file: " + error.message() : "not a regular file",
-             error ? "не удаётся открыть файл: " + error.message() : "это не обычный файл");
+             error ? "не удаётся открыть файл: " + RussianReason(error) : "это не обычный файл");
     if (std::filesystem::file_size(path, error) > kMaxSchemeFileSize && !error)
         Fail("the file is larger than " + std::to_string(kMaxSchemeFileSize / (1024 * 1024)) + " MB",
              "файл больше " + std::to_string(kMaxSchemeFileSize / (1024 * 1024)) + " МБ");

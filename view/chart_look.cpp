@@ -101,6 +101,26 @@ ChartCellColours::ChartCellColours(const CellTable& legend)
     }
 }
 
+TenStitchLines TenStitchLinesOf(const CellTable& chart, int col, int row, const ChartCellColours* colours)
+{
+    const int width = chart.columns() - 1;
+    const int height = chart.rows() - 2;
+    TenStitchLines lines;
+    lines.heavy = TenStitchEdges(col, row, width, height);
+    if (colours == nullptr || !lines.heavy.any())
+        return lines;
+    // The headings and the empty last row keep their white.
+    const auto fill = [&](int c, int r) {
+        return c > 0 && r > 0 && c <= width && r <= height ? colours->ForCell(chart.text(c, r)).fill : clWhite;
+    };
+    const TColor own = fill(col, row);
+    lines.left = TenStitchLineColour(fill(col - 1, row), own);
+    lines.right = TenStitchLineColour(own, fill(col + 1, row));
+    lines.top = TenStitchLineColour(fill(col, row - 1), own);
+    lines.bottom = TenStitchLineColour(own, fill(col, row + 1));
+    return lines;
+}
+
 void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& legend)
 {
     // Symbols in black and in white alternate along a row; drawn ink by ink they make few runs.
@@ -120,16 +140,19 @@ void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& le
         chart.OnGetCellPrintColor = nullptr;
     }
     if (look.tenLines) {
-        chart.OnGetCellPrintEdgePens = [](const GridModel& sender, int row, int col, TCellEdgePens& pens) {
-            const HeavyEdges heavy = TenStitchEdges(col, row, sender.ColCount() - 1, sender.RowCount() - 2);
-            if (heavy.left)
-                pens.left = kTenStitchPen;
-            if (heavy.right)
-                pens.right = kTenStitchPen;
-            if (heavy.top)
-                pens.top = kTenStitchPen;
-            if (heavy.bottom)
-                pens.bottom = kTenStitchPen;
+        std::shared_ptr<const ChartCellColours> colours;
+        if (look.colorCells)
+            colours = std::make_shared<const ChartCellColours>(legend);
+        chart.OnGetCellPrintEdgePens = [colours](const GridModel& sender, int row, int col, TCellEdgePens& pens) {
+            const TenStitchLines lines = TenStitchLinesOf(sender.cellTable(), col, row, colours.get());
+            if (lines.heavy.left)
+                pens.left = {lines.left, kTenStitchPen.Width};
+            if (lines.heavy.right)
+                pens.right = {lines.right, kTenStitchPen.Width};
+            if (lines.heavy.top)
+                pens.top = {lines.top, kTenStitchPen.Width};
+            if (lines.heavy.bottom)
+                pens.bottom = {lines.bottom, kTenStitchPen.Width};
         };
     } else {
         chart.OnGetCellPrintEdgePens = nullptr;

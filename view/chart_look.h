@@ -69,6 +69,13 @@ struct OverLineWidths {
     int outline = 3; // the whole width of the outline stroke, the line included
 };
 OverLineWidths OverLineWidthsFor(int cellSide);
+// The colour of a ten-stitch line along the edge between cells of fills `before` and `after`:
+// black, or white between two cells dark enough to take white symbols, where black would vanish
+// into the stitches. Everything but coloured cells is white, so the designed line is black.
+inline TColor TenStitchLineColour(TColor before, TColor after)
+{
+    return InkOn(before) == clWhite && InkOn(after) == clWhite ? clWhite : kTenStitchLineColor;
+}
 
 // The thread colour of each symbol of a chart, read from its legend (symbol in column 1, colour
 // value in column 2); a cell without a symbol is White's.
@@ -93,6 +100,16 @@ private:
     std::array<Paint, 256> bySymbol_;
     Paint empty_;
 };
+
+// The ten-stitch lines along the edges of chart cell (col, row), each in the colour its two cells
+// give it (TenStitchLineColour), for the screen and the paper alike. `colours` is null where the
+// cells keep their designed white.
+struct TenStitchLines {
+    HeavyEdges heavy;
+    TColor left = kTenStitchLineColor, right = kTenStitchLineColor;
+    TColor top = kTenStitchLineColor, bottom = kTenStitchLineColor;
+};
+TenStitchLines TenStitchLinesOf(const CellTable& chart, int col, int row, const ChartCellColours* colours);
 
 // Binds the chart grid's print callbacks to `look`: the ten-stitch lines and the cells' colours of
 // `legend`. With everything off the grid prints exactly as designed.

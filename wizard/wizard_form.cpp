@@ -282,6 +282,7 @@ void Tfm_Wizard::CreateParamsPage()
 
     AddLabel(page, wizard_texts::kColorsLabel, 0, 207, 264, 14);
     ud_Colors = AddUpDown(page, "ud_Colors", kMinColors, kMaxColors, kDefaultColors, 268, 204);
+    ud_Colors->AcceptTyping();
     ed_Colors = ud_Colors->Edit();
     AddLabel(page, wizard_texts::kThreadsUnit, 330, 207, 48, 14);
 
@@ -415,7 +416,6 @@ void Tfm_Wizard::sb_OpenFileClick()
     const std::optional<QString> file = ChoosePictureFile ? ChoosePictureFile() : std::nullopt;
     if (!file)
         return;
-    ed_FileName->setText(*file);
     try {
         Bitmap picture = LoadPicture(ToPath(*file));
         services_.SourcePicture = std::move(picture);
@@ -430,18 +430,23 @@ void Tfm_Wizard::sb_OpenFileClick()
             ud_Height->SetPosition(size.height);
         }
         services_.PictureLoaded = true;
+        ed_FileName->setText(*file);
         lb_PictureFault->clear();
     } catch (const PictureError& e) {
-        // No message box: the page says why on its own line, and the user picks another file.
-        ed_FileName->clear();
-        services_.PictureLoaded = false;
-        lb_PictureFault->setText(FaultText(e.fault()));
+        RefusePicture(FaultText(e.fault()));
     } catch (const std::bad_alloc&) {
-        ed_FileName->clear();
-        services_.PictureLoaded = false;
-        lb_PictureFault->setText(Text(wizard_texts::kPictureNoMemory));
+        RefusePicture(Text(wizard_texts::kPictureNoMemory));
     }
     UpdateActions();
+}
+
+void Tfm_Wizard::RefusePicture(const QString& reason)
+{
+    // No message box: the page says why on its own line, and the user picks another file. A
+    // picture loaded before stays, with its name; before the first, there is none to go on with.
+    if (!services_.PictureLoaded)
+        ed_FileName->clear();
+    lb_PictureFault->setText(reason);
 }
 
 void Tfm_Wizard::ud_WidthChangingEx(int newValue)

@@ -64,7 +64,8 @@ public:
 
     QLineEdit* ed_FileName = nullptr;
     QToolButton* sb_OpenFile = nullptr;
-    // Under the file name: why the last picture chosen could not be loaded; empty otherwise.
+    // Under the file name: why the last picture chosen could not be loaded (the one loaded before,
+    // if any, stays); empty otherwise.
     QLabel* lb_PictureFault = nullptr;
 
     TUpDownEdit* ud_Width = nullptr;
@@ -122,6 +123,7 @@ private:
     void FormCreate();
     void ShowPage(int index);
     void EnterSymbolsPage();
+    void RefusePicture(const QString& reason);
 
     WizardServices services_;
 };

@@ -3,6 +3,7 @@
 #include "app/about_form.h"
 #include "app/version_record.h"
 #include "scheme/cp1251.h"
+#include "view/paint/qt_bridge.h"
 
 #include <QFile>
 #include <QLabel>
@@ -61,10 +62,15 @@ private slots:
     void programRecordFillsTheBox()
     {
         Tfm_About box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
+        // The trademarks and the legal notice as the record holds them.
+        const std::optional<VersionRecord> record = ReadVersionRecord(VELMORA_EXECUTABLE);
+        QVERIFY(record.has_value());
+        const std::optional<std::string> trademarks = record->Query("StringFileInfo\\041904E3\\LegalTrademarks");
+        QVERIFY(trademarks.has_value());
         CompareShown(TextsOf(box), {"Вельмора", "версия 2.1", "(2.1.3.11)", "(Velmora)", "Mirvane",
-                                    // The record has no trademark entry.
-                                    "lb_CopyRight, © 2026 Mirvane",
+                                    Cp1251ToQString(*trademarks) + QStringLiteral(", © 2026 Mirvane"),
                                     "Программа подготовки схемы для вышивания крестиком."});
+        QCOMPARE(box.lb_CopyRight->text(), QStringLiteral("Вельмора™, © 2026 Mirvane"));
         // The version grows to the left of its fixed right edge.
         QCOMPARE(box.lb_Version->geometry().right() + 1, 237);
         QCOMPARE(box.lb_Version->y(), 44);
@@ -136,6 +142,8 @@ private slots:
         Tfm_About box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
+        if (const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !shots.isEmpty())
+            box.grab().save(shots + QStringLiteral("/about.png"));
         QCOMPARE(box.windowTitle(), QStringLiteral("О программе"));
         QCOMPARE(box.size(), QSize(313, 253));
         QCOMPARE(box.minimumSize(), box.maximumSize());

@@ -8,6 +8,7 @@
 #include "scheme/cp1251.h"
 #include "scheme/picture_loader.h"
 #include "scheme/symbol_spread.h"
+#include "view/chart_look.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QComboBox>
@@ -17,7 +18,10 @@
 #include <QLabel>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QtTest>
+
+#include <filesystem>
 
 #include <charconv>
 
@@ -34,6 +38,14 @@ TColor ColourAt(const QImage& image, QPoint p)
 {
     const QRgb rgb = image.pixel(p);
     return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
+}
+
+// VELMORA_SCREENSHOT_DIR, when set, receives the main window as a test leaves it.
+void SaveScreenshotOf(QWidget& widget, const QString& name)
+{
+    const QString folder = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget.grab().save(folder + QLatin1Char('/') + name);
 }
 
 } // namespace
@@ -116,6 +128,43 @@ private slots:
         QCOMPARE(Screen(chart), designed);
     }
 
+    // Over dark stitches the ten-stitch lines turn white, on screen as on paper, at any zoom;
+    // between light ones they stay black.
+    void tenLinesShowOverDarkCells()
+    {
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        // Black on the left half, white on the right: 310 and White.
+        Bitmap source(30, 20, MakeColor(255, 255, 255));
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 15; ++x)
+                source.setPixel(x, y, MakeColor(0, 0, 0));
+        DM->SourcePicture = source;
+        window_->BuildScheme({30, 20, 2, DefaultSymbolTexts(2), false});
+        DM->ac_ViewTenLines->trigger();
+        DM->ac_ViewColorCells->trigger();
+        for (const int zoom : {100, 400}) {
+            DM->ZoomBy(zoom == 100 ? 0 : 6);
+            QCOMPARE(DM->View.zoom, zoom);
+            chart.horizontalScrollBar()->setValue(0);
+            chart.verticalScrollBar()->setValue(0);
+            chart.ScrollInView(10, 11);
+            const QImage screen = Screen(chart);
+            // The edge after stitch 10, on both sides, in row 8: between black stitches.
+            const QRect tenth = chart.CellRect(10, 8);
+            QCOMPARE(ColourAt(screen, {tenth.right(), tenth.center().y()}), clWhite);
+            QCOMPARE(ColourAt(screen, {tenth.right() + 1, tenth.center().y()}), clWhite);
+            QCOMPARE(ColourAt(screen, tenth.topLeft() + QPoint(2, 2)), clBlack); // the stitch itself
+            // The edge under row 10: white under the black stitches, black under the white ones.
+            const QRect under = chart.CellRect(3, 10);
+            QCOMPARE(ColourAt(screen, {under.center().x(), under.bottom()}), clWhite);
+            if (zoom == 100) {
+                const QRect light = chart.CellRect(20, 10);
+                QCOMPARE(ColourAt(screen, {light.center().x(), light.bottom()}), clBlack);
+            }
+            SaveScreenshot(QStringLiteral("ten-lines-dark-%1.png").arg(zoom));
+        }
+    }
+
     // Ctrl+= and Ctrl+− step the zoom; cells, numbers and symbols grow together, the model (which
     // printing reads) keeps its sizes, and 100 % is the designed screen again.
     void zoom()
@@ -195,6 +244,37 @@ private slots:
         QCOMPARE(Tfm_Fabric(3).Count(), 6);
     }
 
+    // The cloth chosen in "Ткань…" is the setting a new scheme takes; an opened scheme shows its
+    // own cloth and leaves that setting alone.
+    void newSchemeTakesTheChosenCloth()
+    {
+        auto* answer = new QTimer(this);
+        connect(answer, &QTimer::timeout, this, [answer] {
+            auto* dialog = qobject_cast<Tfm_Fabric*>(QApplication::activeModalWidget());
+            if (dialog == nullptr)
+                return;
+            answer->deleteLater();
+            answer->stop();
+            dialog->ed_Count->setValue(18);
+            dialog->accept();
+        });
+        answer->start(10);
+        DM->ac_ViewFabric->trigger();
+        QCOMPARE(DM->Scheme.fabricCount, 18);
+
+        DM->OpenScheme(std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora");
+        QCOMPARE(DM->Scheme.fabricCount, 14);
+        QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 14:")));
+        DM->ac_ViewSkeins->trigger();
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 14));
+        QCOMPARE(DM->View.look.fabricCount, 18);
+
+        window_->BuildScheme({20, 20, 4, DefaultSymbolTexts(4), false});
+        QCOMPARE(DM->Scheme.fabricCount, 18);
+        QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 18:")));
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 18));
+    }
+
     // What the user chose comes back at the next start: the look, the cloth, the zoom, the
     // window's size and position.
     void keptInTheSettings()
@@ -217,6 +297,8 @@ private slots:
     }
 
 private:
+    void SaveScreenshot(const QString& name) { SaveScreenshotOf(*window_, name); }
+
     MemorySettingsRegistry registry_;
 };
 

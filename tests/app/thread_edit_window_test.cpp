@@ -10,6 +10,10 @@
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
 #include "scheme/thread_edit.h"
+#include "scheme/color_text.h"
+#include "scheme/legend_columns.h"
+#include "view/chart_look.h"
+#include "view/symbol_text.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
@@ -23,6 +27,8 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
+#include <QScreen>
+#include <QToolTip>
 #include <QUndoStack>
 #include <QtTest>
 
@@ -154,6 +160,124 @@ private slots:
         window_->ShowScheme(BandScheme());
         DM->UpdateActions();
         QVERIFY(!DM->ac_EditUndo->isEnabled());
+    }
+
+    // The look the View menu asks for stays on through every edit: the legend keeps its column
+    // of skeins (which the legend PDF prints) and the chart's cells take their new threads' colours.
+    void lookFollowsEditsAndUndo()
+    {
+        TAdvStringGrid& legend = *window_->LegendGrid;
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        DM->ac_ViewSkeins->trigger();
+        DM->ac_ViewColorCells->trigger();
+        const auto expectLook = [&] {
+            QCOMPARE(legend.ColCount(), 6);
+            QCOMPARE(legend.cellTable(), LegendWithSkeins(DM->Scheme.legend, true, DM->Scheme.fabricCount));
+            // Cell (1, 4) holds a stitch of the band that was 644.
+            std::optional<Color> thread;
+            for (int row = 1; row < DM->Scheme.legend.rows(); ++row)
+                if (DM->Scheme.legend.text(LegendColumn::Symbol, row) == DM->Scheme.chart.text(1, 4))
+                    thread = ColorFromText(DM->Scheme.legend.text(LegendColumn::Colour, row));
+            QVERIFY(thread.has_value());
+            const QImage screen = chart.viewport()->grab().toImage();
+            QCOMPARE(screen.pixelColor(chart.CellRect(1, 4).topLeft() + QPoint(2, 2)),
+                     QColor(Red(*thread), Green(*thread), Blue(*thread)));
+        };
+        window_->PageControl->setCurrentWidget(window_->ts_Image);
+        QCoreApplication::processEvents();
+        expectLook();
+        DM->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
+        expectLook();
+        prompter_.answer = true;
+        DM->Editor->ReplaceThread(Dmc("433"), Dmc("3747"));
+        expectLook();
+        // A disabled action does not run: the commands' states as the idle update leaves them.
+        DM->UpdateActions();
+        DM->ac_EditUndo->trigger();
+        DM->UpdateActions();
+        DM->ac_EditUndo->trigger();
+        QCOMPARE(DM->Scheme.chart, BandScheme().chart);
+        QCOMPARE(DM->Scheme.legend, BandScheme().legend);
+        expectLook();
+        SaveScreenshot(*window_, "look-after-undo");
+        DM->UpdateActions();
+        DM->ac_EditRedo->trigger();
+        expectLook();
+    }
+
+    // With the chart page showing, the command replaces the thread of the chart's current cell
+    // (an empty cell is White's); with the legend showing, the thread of the legend's row.
+    void replaceFromTheChartsCurrentCell()
+    {
+        SchemeDocument expected = BandScheme();
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        TAdvStringGrid& legend = *window_->LegendGrid;
+        legend.SetRow(2); // 3747
+        window_->PageControl->setCurrentWidget(window_->ts_Image);
+        chart.SetCurrent(3, 5); // a stitch of 644
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditReplaceThread->isEnabled());
+        ChooseInNextChooser("Ecru");
+        DM->ac_EditReplaceThread->trigger();
+        ReplaceThread(expected, Dmc("644"), Dmc("Ecru"));
+        ExpectShown(expected);
+
+        chart.SetCurrent(2, 1); // White's
+        DM->UpdateActions();
+        ChooseInNextChooser("746");
+        DM->ac_EditReplaceThread->trigger();
+        ReplaceThread(expected, kDmcWhite, Dmc("746"));
+        ExpectShown(expected);
+
+        // The chart's empty last row holds no stitch.
+        chart.SetCurrent(2, chart.RowCount() - 1);
+        DM->UpdateActions();
+        QVERIFY(!DM->ac_EditReplaceThread->isEnabled());
+
+        window_->PageControl->setCurrentWidget(window_->ts_Symbols);
+        legend.SetRow(3);
+        const int from = DM->Editor->ThreadOfLegendRow(3);
+        DM->UpdateActions();
+        ChooseInNextChooser("820");
+        DM->ac_EditReplaceThread->trigger();
+        ReplaceThread(expected, from, Dmc("820"));
+        ExpectShown(expected);
+    }
+
+    // Hovering over a stitch names its thread, symbol, column, row and crosses; an empty cell is
+    // White's cloth; the headings and the empty last row say nothing.
+    void chartCellTooltip()
+    {
+        TAdvStringGrid& chart = *window_->ChartGrid;
+        window_->PageControl->setCurrentWidget(window_->ts_Image);
+        window_->activateWindow();
+        QCoreApplication::processEvents();
+        const auto tipAt = [&](int col, int row) {
+            QToolTip::hideText();
+            const QPoint at = chart.CellRect(col, row).center();
+            QHelpEvent help(QEvent::ToolTip, at, chart.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(chart.viewport(), &help);
+            // A cell without a tip leaves the event unhandled.
+            return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        const auto symbolOf = [&](int col, int row) {
+            const char32_t shown = WingdingsEquivalent(static_cast<unsigned char>(DM->Scheme.chart.text(col, row)[0]));
+            return QString::fromUcs4(&shown, 1);
+        };
+        // Rows 4 to 6 are 644's 30 stitches, row 10 half 310's.
+        QCOMPARE(tipAt(3, 5), QStringLiteral("Нитка 644, символ %1, столбец 3, строка 5, крестиков 30").arg(symbolOf(3, 5)));
+        QCOMPARE(tipAt(10, 10), QStringLiteral("Нитка 310, символ %1, столбец 10, строка 10, крестиков 15").arg(symbolOf(10, 10)));
+        // The whole screen: the tip is a window of its own.
+        if (const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            QTest::qWait(300);
+            QGuiApplication::primaryScreen()->grabWindow(0).save(QString::fromLocal8Bit(folder) + "/tooltip.png");
+        }
+        QCOMPARE(tipAt(2, 1), QStringLiteral("Нитка White, пустая клетка (ткань), столбец 2, строка 1, крестиков 10"));
+        for (const QPoint cell : {QPoint(0, 3), QPoint(3, 0), QPoint(3, chart.RowCount() - 1)})
+            QCOMPARE(tipAt(cell.x(), cell.y()), QString());
+        // An edit shows at once.
+        DM->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
+        QVERIFY(tipAt(3, 5).startsWith(QStringLiteral("Нитка Ecru, символ")));
     }
 
     void onlyThreadRowsOfferTheReplacement()

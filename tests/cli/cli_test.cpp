@@ -7,6 +7,7 @@
 #include "scheme/scheme_file.h"
 #include "scheme/thread_edit.h"
 #include "scheme/picture_loader.h"
+#include "tests/file_helpers.h"
 #include "tests/read_file.h"
 #include "tests/temp_folder.h"
 
@@ -71,6 +72,30 @@ protected:
         return std::system(command.c_str()) == 0 ? ReadFileText(out) : std::string();
     }
 };
+
+// Without a size the chart keeps the picture's proportions; given one side, the other follows.
+TEST_F(CliTest, ChartSizeKeepsThePicturesProportions)
+{
+    const fs::path photo = folder_ / "photo-1920x1280.bmp";
+    WriteBmpFile(photo, Bitmap(1920, 1280, MakeColor(200, 120, 60)));
+    const struct {
+        std::string size;
+        const char* width;
+        const char* height;
+    } cases[] = {
+        {"", "\"width\": 1000,", "\"height\": 666,"},
+        {"--height 600", "\"width\": 900,", "\"height\": 600,"},
+        {"--width 300", "\"width\": 300,", "\"height\": 200,"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const CliRun run = Cli(photo.string() + " " + c.size + " --colors 2 --formats json --out " + folder_.string());
+        ASSERT_EQ(run.status, 0) << run.errors;
+        const std::string json = Json();
+        EXPECT_NE(json.find(c.width), std::string::npos);
+        EXPECT_NE(json.find(c.height), std::string::npos);
+    }
+}
 
 TEST_F(CliTest, WritesTheSchemeOfTheSample)
 {

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -91,6 +93,16 @@ TEST_F(OutputFileTest, FailuresKeepTheEarlierFileAndNameTheReason)
             out.Commit();
         });
         EXPECT_EQ(message, "cannot write " + c.file.string() + ": " + c.reason);
+        // The reason and its error number go with the message, for the window to translate.
+        try {
+            const FileSizeLimit limit(c.sizeLimit);
+            OutputFile out(c.file);
+            out.Write(std::string(200000, 'y'));
+            out.Commit();
+        } catch (const FileWriteError& e) {
+            EXPECT_EQ(e.reason(), c.reason);
+            EXPECT_EQ(std::string(std::strerror(e.errorNumber())), c.reason);
+        }
         EXPECT_EQ(ReadFileText(file_), "earlier");
         EXPECT_EQ(Names(folder_), (std::set<std::string>{"chart.pdf", "plain", "scheme.json"}));
     }

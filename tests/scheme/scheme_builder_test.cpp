@@ -97,6 +97,41 @@ TEST(MakeSchemeRequest, ChartSizeFollowsThePictureWhereASideIsOpen)
     }
 }
 
+// velmora-cli's choice with no side set: the picture's proportions within the stitch range.
+TEST(MakeSchemeRequest, OpenSidesCanKeepTheProportions)
+{
+    struct Case {
+        int pictureWidth, pictureHeight;
+        int wantWidth, wantHeight;
+    };
+    const Case cases[] = {
+        {1920, 1280, 1000, 666}, // the longer side brought to 1000, the other truncated
+        {1280, 1920, 666, 1000},
+        {451, 300, 451, 300},    // within the range: the picture's own size
+        {1000, 1000, 1000, 1000},
+        {5, 3, 16, 10},          // the shorter side brought up to 10
+        {3, 2000, 10, 1000},     // the shorter side held to 10 where the longer reached 1000
+        {8, 2000, 10, 1000},
+        {5, 5, 10, 10},
+        {1, 1, 10, 10},
+        {32768, 1, 1000, 10},
+    };
+    for (const Case& c : cases) {
+        SchemeChoices choices;
+        choices.colorCount = 4;
+        choices.openSides = OpenSides::Proportional;
+        const SchemeRequest request = MakeSchemeRequest(Bitmap(c.pictureWidth, c.pictureHeight), choices);
+        EXPECT_EQ(request.width, c.wantWidth) << c.pictureWidth << "x" << c.pictureHeight;
+        EXPECT_EQ(request.height, c.wantHeight) << c.pictureWidth << "x" << c.pictureHeight;
+    }
+    // One side set: as ever, the other follows.
+    SchemeChoices widthOnly;
+    widthOnly.width = 500;
+    widthOnly.colorCount = 4;
+    widthOnly.openSides = OpenSides::Proportional;
+    EXPECT_EQ(MakeSchemeRequest(Bitmap(1920, 1280), widthOnly).height, 333);
+}
+
 TEST(MakeSchemeRequest, SymbolsAreTheDefaultSpreadUnlessChosen)
 {
     const Bitmap picture(20, 20);

@@ -116,8 +116,9 @@ private slots:
         QCOMPARE(w.pn_Buttons->geometry(), QRect(0, 280, 404, 41));
         QCOMPARE(w.sb_OpenFile->toolTip(), QStringLiteral("Выбрать файл"));
         QCOMPARE(w.ed_FileName->width(), 373);
-        QVERIFY(w.ed_FileName->isReadOnly() && w.ed_Colors->isReadOnly());
-        QVERIFY(!w.ed_Width->isReadOnly() && !w.ed_Height->isReadOnly()); // the sizes take typed numbers
+        QVERIFY(w.ed_FileName->isReadOnly());
+        // The sizes and the colour count take typed numbers.
+        QVERIFY(!w.ed_Width->isReadOnly() && !w.ed_Height->isReadOnly() && !w.ed_Colors->isReadOnly());
         QVERIFY(w.lb_PictureFault->text().isEmpty());
         QCOMPARE(w.ud_Width->Position(), 100);
         QCOMPARE(w.ud_Height->Position(), 100);
@@ -140,6 +141,20 @@ private slots:
         QVERIFY(w.SymbolsPending);
         QVERIFY(w.AllSymbolsGrid->Font().name == "Wingdings" && w.ChosenSymbolsGrid->Font().charset == kSymbolCharset);
         QCOMPARE(w.AllSymbolsGrid->FixedFont().name, std::string("Arial"));
+    }
+
+    // The picture page names the kinds the program reads, and its text fits its label.
+    void picturePageNamesTheKindsRead()
+    {
+        QLabel* text = nullptr;
+        for (QLabel* label : wizard_->ts_SourcePicture->findChildren<QLabel*>())
+            if (label->text().startsWith(QStringLiteral("Сейчас Вы должны указать")))
+                text = label;
+        QVERIFY(text != nullptr);
+        QVERIFY(!text->text().contains(QStringLiteral("должен быть в формате Windows Bitmap")));
+        for (const char* kind : {"Windows Bitmap", "JPEG", "PNG", "WebP", "GIF", "TIFF", "HEIC"})
+            QVERIFY2(text->text().contains(QLatin1String(kind)), kind);
+        QVERIFY(text->heightForWidth(text->width()) <= text->height());
     }
 
     // Every page, with and without a picture; a disabled button does nothing when clicked.
@@ -229,8 +244,9 @@ private slots:
         QVERIFY(wizard_->bn_Next->isEnabled());
     }
 
-    // A failure shows no message box: the name goes, Next is disabled, the picture read before
-    // stays, and a line under the name says why.
+    // A failure shows no message box: a line under the name says why. As the first picture the
+    // name goes and Next stays disabled; after a good picture, that picture stays with its name
+    // and Next.
     void brokenFileAfterGoodOne_data()
     {
         QTest::addColumn<QString>("file");
@@ -257,13 +273,21 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QString, reason);
         GoTo(1);
-        Load(kCatBmp);
-        const Bitmap good = picture_;
         Load(file);
         QVERIFY(!loaded_);
         QVERIFY(wizard_->ed_FileName->text().isEmpty());
         QVERIFY(!wizard_->bn_Next->isEnabled());
+        QCOMPARE(wizard_->lb_PictureFault->text(), reason);
+
+        Load(kCatBmp);
+        const Bitmap good = picture_;
+        const QSize stitches(wizard_->ud_Width->Position(), wizard_->ud_Height->Position());
+        Load(file);
+        QVERIFY(loaded_);
+        QCOMPARE(wizard_->ed_FileName->text(), kCatBmp);
+        QVERIFY(wizard_->bn_Next->isEnabled());
         QVERIFY(picture_ == good);
+        QCOMPARE(QSize(wizard_->ud_Width->Position(), wizard_->ud_Height->Position()), stitches);
         QVERIFY(warnings_.isEmpty());
         QCOMPARE(wizard_->lb_PictureFault->text(), reason);
         QVERIFY(wizard_->lb_PictureFault->isVisible());
@@ -347,10 +371,30 @@ private slots:
         QCOMPARE(w.ud_Width->Position(), 601);
         type(w.ud_Width, QStringLiteral("2000")); // the edit takes no more digits than 1000 has
         QVERIFY(w.ud_Width->Position() <= 1000);
-        // The colour count still steps by one only.
-        QVERIFY(w.ed_Colors->isReadOnly());
+        // The colour count as the sizes: typed, Backspace, the page keys by ten, held to 2..100.
+        type(w.ud_Colors, QStringLiteral("75"));
+        QCOMPARE(w.ud_Colors->Position(), 75);
         QTest::keyClick(w.ud_Colors, Qt::Key_PageUp);
-        QCOMPARE(w.ud_Colors->Position(), 30);
+        QCOMPARE(w.ud_Colors->Position(), 85);
+        QTest::keyClick(w.ud_Colors, Qt::Key_PageUp);
+        QTest::keyClick(w.ud_Colors, Qt::Key_PageUp);
+        QCOMPARE(w.ud_Colors->Position(), 100);
+        w.ud_Colors->Edit()->end(false);
+        QTest::keyClick(w.ud_Colors->Edit(), Qt::Key_Backspace);
+        QTest::keyClick(w.ud_Colors->Edit(), Qt::Key_Return);
+        QCOMPARE(w.ud_Colors->Position(), 10);
+        type(w.ud_Colors, QStringLiteral("1")); // below 2: not taken
+        QCOMPARE(w.ud_Colors->Position(), 10);
+        QTest::keyClick(w.ud_Colors, Qt::Key_PageDown);
+        QTest::keyClick(w.ud_Colors, Qt::Key_PageDown);
+        QCOMPARE(w.ud_Colors->Position(), 2);
+        // A typed count takes effect on leaving the field as well.
+        w.ud_Colors->setFocus();
+        w.ud_Colors->Edit()->selectAll();
+        QTest::keyClicks(w.ud_Colors->Edit(), QStringLiteral("42"));
+        w.ud_Width->setFocus();
+        QCOMPARE(w.ud_Colors->Position(), 42);
+        w.ud_Colors->SetPosition(30);
         w.ud_Width->SetPosition(398);
         w.ud_Height->SetPosition(299);
 

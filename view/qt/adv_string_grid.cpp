@@ -4,7 +4,9 @@
 #include "view/chart_look.h"
 #include "view/paint/symbol_glyphs.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
+#include <QToolTip>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -402,6 +404,23 @@ void TAdvStringGrid::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update(CellRect(model_.Col(), model_.Row()));
+}
+
+bool TAdvStringGrid::viewportEvent(QEvent* event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return QAbstractScrollArea::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QPoint cell = CellAt(help->pos());
+    const QString hint = OnCellHint && cell.x() >= 0 ? OnCellHint(cell.x(), cell.y()) : QString();
+    if (hint.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    // The tip goes as soon as the mouse leaves the cell it describes.
+    QToolTip::showText(help->globalPos(), hint, viewport(), CellRect(cell.x(), cell.y()));
+    return true;
 }
 
 void TAdvStringGrid::paintEvent(QPaintEvent* event)

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QRect>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -107,6 +108,8 @@ public:
     void SetZoom(int percent);
 
     TDrawCellEvent OnDrawCell;
+    // The tooltip of the cell under the mouse; empty, or unset, for none.
+    std::function<QString(int col, int row)> OnCellHint;
 
 signals:
     void currentCellChanged(int col, int row);
@@ -114,6 +117,7 @@ signals:
     void zoomStepsRequested(int steps);
 
 protected:
+    bool viewportEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;

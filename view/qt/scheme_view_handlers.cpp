@@ -24,23 +24,24 @@ void DrawChartSymbol(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Re
 }
 
 // The ten-stitch lines along the cell's edges, one pixel on each side of an edge: the cell's own
-// line and the first pixel of the cell beyond it. `Rect` is the cell less one pixel all round.
-void PaintTenStitchLines(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas)
+// line and the first pixel of the cell beyond it, in the colours the paper gives them. `Rect` is
+// the cell less one pixel all round.
+void PaintTenStitchLines(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas,
+                         const ChartCellColours* colours)
 {
-    const HeavyEdges heavy = TenStitchEdges(ACol, ARow, Sender.ColCount() - 1, Sender.RowCount() - 2);
-    if (!heavy.any())
+    const TenStitchLines lines = TenStitchLinesOf(Sender.cellTable(), ACol, ARow, colours);
+    if (!lines.heavy.any())
         return;
     const QRect cell = Rect.adjusted(-1, -1, 1, 1);
-    const QColor black = Canvas.Resolve(kTenStitchLineColor);
     QPainter& painter = Canvas.Painter();
-    if (heavy.left)
-        painter.fillRect(QRect(cell.left(), cell.top(), 1, cell.height()), black);
-    if (heavy.right)
-        painter.fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), black);
-    if (heavy.top)
-        painter.fillRect(QRect(cell.left(), cell.top(), cell.width(), 1), black);
-    if (heavy.bottom)
-        painter.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), black);
+    if (lines.heavy.left)
+        painter.fillRect(QRect(cell.left(), cell.top(), 1, cell.height()), Canvas.Resolve(lines.left));
+    if (lines.heavy.right)
+        painter.fillRect(QRect(cell.right(), cell.top(), 1, cell.height()), Canvas.Resolve(lines.right));
+    if (lines.heavy.top)
+        painter.fillRect(QRect(cell.left(), cell.top(), cell.width(), 1), Canvas.Resolve(lines.top));
+    if (lines.heavy.bottom)
+        painter.fillRect(QRect(cell.left(), cell.bottom(), cell.width(), 1), Canvas.Resolve(lines.bottom));
 }
 
 } // namespace
@@ -81,7 +82,7 @@ void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable
             DrawChartCell(Sender, ACol, ARow, Rect, State, Canvas);
         }
         if (tenLines)
-            PaintTenStitchLines(Sender, ACol, ARow, Rect, Canvas);
+            PaintTenStitchLines(Sender, ACol, ARow, Rect, Canvas, colours.get());
     };
     grid.Refresh();
 }
