@@ -1,0 +1,94 @@
+#pragma once
+
+// Small schemes drawn by letter for the tests of the chart's edits, and the checks those tests
+// share: chart, legend and picture agree, and an undo gives the scheme back cell for cell.
+#include "scheme/dmc_inc.h"
+#include "scheme/scheme_builder.h"
+#include "scheme/stitch_edit.h"
+#include "scheme/symbol_spread.h"
+#include "scheme/thread_edit.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace velmora::test {
+
+inline int Dmc(const char* name)
+{
+    const int dmc = FindDmc(name);
+    EXPECT_GE(dmc, 0) << name;
+    return dmc;
+}
+
+// A small scheme drawn by letter, row by row, with a legend row for each of `threads`.
+inline SchemeDocument Scheme(const std::vector<std::string>& rows, const std::map<char, const char*>& threads)
+{
+    const int width = static_cast<int>(rows.front().size()), height = static_cast<int>(rows.size());
+    SchemeDocument doc;
+    doc.request.symbols = DefaultSymbolTexts(static_cast<int>(threads.size()));
+    std::vector<LegendEntry> entries;
+    std::map<char, std::string> symbolOf;
+    for (const auto& [letter, name] : threads) {
+        const int dmc = Dmc(name);
+        symbolOf[letter] = dmc == kDmcWhite ? std::string() : doc.request.symbols[entries.size()];
+        int count = 0;
+        for (const std::string& row : rows)
+            count += static_cast<int>(std::count(row.begin(), row.end(), letter));
+        entries.push_back({dmc, symbolOf[letter], count});
+    }
+    doc.legend = SortedLegend(entries);
+    doc.chart = NewChartFrame(width, height);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            doc.chart.setText(x + 1, y + 1, symbolOf.at(rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)]));
+    }
+    doc.picture = MappedPicture(doc.chart, doc.legend);
+    return doc;
+}
+
+// The thread of every stitch, read back through the legend.
+inline std::vector<int> Threads(const SchemeDocument& doc)
+{
+    std::vector<int> threads;
+    for (int y = 0; y < doc.chart.rows() - 2; ++y) {
+        for (int x = 0; x < doc.chart.columns() - 1; ++x)
+            threads.push_back(ThreadOfStitch(doc, x, y));
+    }
+    return threads;
+}
+
+// Chart, legend and picture agree: every row's count is its stitches, the counts add up to W × H,
+// and each stitch shows its thread's colour.
+inline void ExpectConsistent(const SchemeDocument& doc)
+{
+    std::map<int, int> counted;
+    for (const int dmc : Threads(doc))
+        ++counted[dmc];
+    int total = 0;
+    for (const LegendEntry& entry : SchemeThreads(doc)) {
+        EXPECT_EQ(entry.stitches, counted[entry.dmc]) << DMCTable[static_cast<std::size_t>(entry.dmc)].Name;
+        total += entry.stitches;
+    }
+    EXPECT_EQ(total, (doc.chart.columns() - 1) * (doc.chart.rows() - 2));
+    EXPECT_EQ(doc.picture, MappedPicture(doc.chart, doc.legend));
+}
+
+struct Snapshot {
+    CellTable chart, legend;
+    Bitmap picture;
+    std::vector<Backstitch> lines;
+    explicit Snapshot(const SchemeDocument& d) : chart(d.chart), legend(d.legend), picture(d.picture), lines(d.backstitches) {}
+    void ExpectSame(const SchemeDocument& d) const
+    {
+        EXPECT_EQ(d.chart, chart);
+        EXPECT_EQ(d.legend, legend);
+        EXPECT_EQ(d.picture, picture);
+        EXPECT_EQ(d.backstitches, lines);
+    }
+};
+
+} // namespace velmora::test
