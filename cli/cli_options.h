@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scheme/request_limits.h"
+#include "scheme/scheme_cleanup.h"
 
 #include <filesystem>
 #include <optional>
@@ -41,6 +42,9 @@ struct CliOptions {
     // --replace-thread OLD=NEW in the order given: thread names as the legend's "Нитка" column
     // shows them, both in the catalogue.
     std::vector<std::pair<std::string, std::string>> threadReplacements;
+    // --drop-unused, --min-stitches K, --remove-confetti[=M]: the clean-up passes, made after the
+    // replacements.
+    CleanupOptions cleanup;
     // The options given that shape a new scheme (--width, --height, --colors, --dither,
     // --symbols), in the order given: a scheme file takes none of them.
     std::vector<std::string> schemeOptions;

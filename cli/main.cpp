@@ -11,8 +11,10 @@
 #include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
+#include "scheme/scheme_cleanup.h"
 #include "scheme/scheme_file.h"
 #include "scheme/skeins.h"
+#include "scheme/source_picture.h"
 #include "scheme/thread_edit.h"
 #include "view/chart_look.h"
 #include "view/scheme_grids.h"
@@ -188,12 +190,15 @@ int RunStep(const std::string& context, Step&& step)
 }
 
 // The end of every job, from a picture or a scheme file: the cloth asked for (else the scheme's
-// own, 14 count for a new one), the threads replaced, the files written.
-void WriteScheme(const CliOptions& options, SchemeDocument& document, const PrintDateTime& started)
+// own, 14 count for a new one), the threads replaced, the scheme cleaned up, the files written.
+// `source` is the picture as the build sampled it, for the confetti; empty when not at hand.
+void WriteScheme(const CliOptions& options, SchemeDocument& document, const Bitmap& source,
+                 const PrintDateTime& started)
 {
     if (options.fabricCount)
         document.fabricCount = *options.fabricCount;
     ReplaceThreads(options, document);
+    CleanUpScheme(document, options.cleanup, source);
     WriteOutputs(options, document, started);
 }
 
@@ -228,7 +233,12 @@ int Run(const CliOptions& options, char* programName)
         SchemeDocument document;
         if (RunStep("cannot read the scheme " + name, [&] { document = ReadSchemeFile(options.picture); }) != 0)
             return 1;
-        return RunStep(name, [&] { WriteScheme(options, document, started); });
+        return RunStep(name, [&] {
+            // As the window finds the picture of a scheme it opens.
+            const Bitmap source = options.cleanup.confettiGroup > 0 ? RecordedSourcePicture(document, options.picture)
+                                                                    : Bitmap();
+            WriteScheme(options, document, source, started);
+        });
     }
 
     Bitmap picture;
@@ -237,11 +247,15 @@ int Run(const CliOptions& options, char* programName)
     return RunStep(name, [&] {
         const SchemeRequest request = MakeSchemeRequest(
             picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering});
+        // The confetti looks at the picture as the build samples it, as the window keeps it.
+        const Bitmap source = options.cleanup.confettiGroup > 0
+                                  ? WorkingPicture(picture, request.width, request.height)
+                                  : Bitmap();
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);
         document.pictureName = name;
-        WriteScheme(options, document, started);
+        WriteScheme(options, document, source, started);
     });
 }
 
