@@ -1,9 +1,11 @@
 #include "data_module.h"
 
 #include "about_form.h"
+#include "cleanup_dialog.h"
 #include "dmc_form.h"
 #include "error_box.h"
 #include "fabric_dialog.h"
+#include "hourglass_cursor.h"
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
@@ -177,6 +179,11 @@ void DataModule::CreateActions()
         "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
         -1, &DataModule::ac_EditReplaceThreadExecute);
 
+    ac_EditCleanUp = MakeAction(
+        "ac_EditCleanUp", "Очистить схему…",
+        "Очистить схему|Убрать из схемы неиспользуемые нитки, нитки с малым числом крестиков и одиночные крестики",
+        -1, &DataModule::ac_EditCleanUpExecute);
+
     ac_EditSourceBeside = MakeAction(
         "ac_EditSourceBeside", "Исходное изображение рядом",
         "Исходное изображение рядом|Показать рядом с изображением по схеме исходное изображение в размере схемы", -1,
@@ -267,6 +274,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     EditUndoSeparator = mi_Edit->addSeparator();
     EditUndoSeparator->setObjectName(QStringLiteral("N4"));
     mi_Edit->addAction(ac_EditReplaceThread);
+    mi_Edit->addAction(ac_EditCleanUp);
     EditSourceSeparator = mi_Edit->addSeparator();
     EditSourceSeparator->setObjectName(QStringLiteral("N5"));
     mi_Edit->addAction(ac_EditSourceBeside);
@@ -374,6 +382,7 @@ void DataModule::ac_EditUpdate()
     ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
     ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
     ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
+    ac_EditCleanUp->setEnabled(SchemeReady);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
 }
@@ -477,6 +486,16 @@ void DataModule::ac_EditRedoExecute()
 void DataModule::ac_EditReplaceThreadExecute()
 {
     Editor->ReplaceThreadOfLegendRow(fm_Main, fm_Main->LegendGrid->Row());
+}
+
+void DataModule::ac_EditCleanUpExecute()
+{
+    Tfm_Cleanup fm_Cleanup(Scheme, SchemeSource, Cleanup, fm_Main);
+    if (fm_Cleanup.exec() != QDialog::Accepted)
+        return;
+    Cleanup = fm_Cleanup.Options();
+    const HourglassCursor hourglass;
+    Editor->CleanUp(Cleanup, SchemeSource);
 }
 
 void DataModule::ac_ViewTenLinesExecute()

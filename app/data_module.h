@@ -6,6 +6,7 @@
 #include "scheme/bitmap.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
+#include "scheme/scheme_cleanup.h"
 
 #include <QIcon>
 #include <QObject>
@@ -63,6 +64,7 @@ public:
     TAction* ac_EditUndo = nullptr;
     TAction* ac_EditRedo = nullptr;
     TAction* ac_EditReplaceThread = nullptr;
+    TAction* ac_EditCleanUp = nullptr;
     // The source picture beside or in place of the mapped picture; checkable, at most one on.
     TAction* ac_EditSourceBeside = nullptr;
     TAction* ac_EditSourceInstead = nullptr;
@@ -127,6 +129,8 @@ public:
     Bitmap SchemeSource;
     // The edits of Scheme and their undo stack.
     SchemeEditor* Editor = nullptr;
+    // The clean-up passes last chosen in this run, offered again.
+    CleanupOptions Cleanup{true, 0, kDefaultConfettiGroup};
     // The file the scheme was last saved to or opened from; empty for one not saved yet.
     std::filesystem::path SchemeFileName;
 
@@ -149,6 +153,7 @@ public:
     void ac_EditUndoExecute();
     void ac_EditRedoExecute();
     void ac_EditReplaceThreadExecute();
+    void ac_EditCleanUpExecute();
     void ac_EditUpdate();
     void ac_EditSourceBesideExecute();
     void ac_EditSourceInsteadExecute();

@@ -1,6 +1,7 @@
 #include "main_form.h"
 
 #include "hourglass_cursor.h"
+#include "cleanup_dialog.h"
 #include "data_module.h"
 #include "error_box.h"
 #include "prompter.h"
@@ -85,6 +86,11 @@ void Tfm_Main::CreateControls()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->setSizeGripEnabled(true);
+    lb_SingleStitches = new QLabel(statusBar());
+    lb_SingleStitches->setObjectName(QStringLiteral("lb_SingleStitches"));
+    lb_SingleStitches->setToolTip(
+        QStringLiteral("Доля крестиков без соседей своей нитки среди восьми вокруг; их убирает «Очистить схему…»"));
+    statusBar()->addPermanentWidget(lb_SingleStitches);
     lb_FinishedSize = new QLabel(statusBar());
     lb_FinishedSize->setObjectName(QStringLiteral("lb_FinishedSize"));
     statusBar()->addPermanentWidget(lb_FinishedSize);
@@ -324,6 +330,7 @@ void Tfm_Main::RefreshScheme()
     LegendGrid->setCellTable(scheme.legend);
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
+    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(scheme)));
 }
 
 } // namespace velmora

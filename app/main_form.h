@@ -56,6 +56,8 @@ public:
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
     TAdvStringGrid* LegendGrid = nullptr;
+    // On the status bar's right: the share of single stitches of the scheme shown.
+    QLabel* lb_SingleStitches = nullptr;
     // On the status bar's right: the scheme's finished size on the chosen cloth and the zoom.
     QLabel* lb_FinishedSize = nullptr;
 
