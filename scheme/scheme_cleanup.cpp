@@ -37,6 +37,13 @@ struct StitchGrid {
     void forNeighbours(std::int32_t stitch, Visit&& visit) const
     {
         const int x = stitch % width, y = stitch / width;
+        // Most stitches are inside the chart, where all eight are there: no test for each.
+        if (x > 0 && y > 0 && x + 1 < width && y + 1 < height) {
+            const std::int32_t up = stitch - width, down = stitch + width;
+            for (const std::int32_t n : {up - 1, up, up + 1, stitch - 1, stitch + 1, down - 1, down, down + 1})
+                visit(n);
+            return;
+        }
         for (int dy = -1; dy <= 1; ++dy) {
             if (y + dy < 0 || y + dy >= height)
                 continue;
@@ -208,20 +215,31 @@ bool MergeThread(StitchGrid& grid, int merged, std::vector<std::vector<std::int3
 class GroupFinder {
 public:
     GroupFinder(const StitchGrid& grid, int largest)
-        : grid_(grid), largest_(largest), seen_(At(grid.size()), 0), large_(At(grid.size()), 0)
+        : grid_(grid), largest_(largest)
     {
+        if (largest > 1) {
+            seen_.assign(At(grid.size()), 0);
+            large_.assign(At(grid.size()), 0);
+        }
     }
 
-    bool inLargeArea(std::int32_t stitch) const { return large_[At(stitch)] != 0; }
+    bool inLargeArea(std::int32_t stitch) const { return largest_ > 1 && large_[At(stitch)] != 0; }
 
     // The area of `stitch`'s thread through sides and corners, when it has at most `largest`
     // stitches; else empty.
     const std::vector<std::int32_t>& find(std::int32_t stitch)
     {
+        const int place = grid_.place[At(stitch)];
+        if (largest_ == 1) {
+            // A single stitch is known from its eight neighbours alone.
+            bool alone = true;
+            grid_.forNeighbours(stitch, [&](std::int32_t n) { alone = alone && grid_.place[At(n)] != place; });
+            group_.assign(alone ? 1 : 0, stitch);
+            return group_;
+        }
         ++stamp_;
         group_.assign(1, stitch);
         seen_[At(stitch)] = stamp_;
-        const int place = grid_.place[At(stitch)];
         bool large = false;
         for (std::size_t next = 0; next < group_.size() && !large; ++next) {
             grid_.forNeighbours(group_[next], [&](std::int32_t n) {
@@ -250,11 +268,12 @@ private:
 };
 
 // The thread a group of confetti takes, or −1 when it has no neighbour of another thread.
+// `candidates` is room for the threads around, kept from group to group.
 int ThreadForGroup(const StitchGrid& grid, const std::vector<std::int32_t>& group, const Bitmap& source,
-                   const ColourDistanceFunction& distance)
+                   const ColourDistanceFunction& distance, std::vector<int>& candidates)
 {
     const int own = grid.place[At(group.front())];
-    std::vector<int> candidates;
+    candidates.clear();
     for (const std::int32_t s : group) {
         grid.forNeighbours(s, [&](std::int32_t n) {
             const int place = grid.place[At(n)];
@@ -356,6 +375,7 @@ std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGrou
     std::vector<std::uint8_t> taken(At(grid.size()), 0); // looked at in the first sweep
     // Groups that took a thread and may still be confetti in their new area.
     std::vector<std::int32_t> again;
+    std::vector<int> candidates;
     const auto clean = [&](std::int32_t stitch) {
         if (groups.inLargeArea(stitch))
             return;
@@ -364,7 +384,7 @@ std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGrou
             return;
         for (const std::int32_t s : group)
             taken[At(s)] = 1;
-        const int thread = ThreadForGroup(grid, group, source, distance);
+        const int thread = ThreadForGroup(grid, group, source, distance, candidates);
         if (thread < 0)
             return; // the whole chart
         grid.count[grid.place[At(stitch)]] -= static_cast<int>(group.size());
