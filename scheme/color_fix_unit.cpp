@@ -42,6 +42,17 @@ void ColorFixUnit::ReduceColorsInPlace(Bitmap& picture, int n)
     ReducePalette(n);
 }
 
+void ColorFixUnit::CountColors(const Bitmap& picture)
+{
+    PixelHist.resize(picture.pixels().size());
+    BuildHistogram(picture.pixels(), std::span<int>(PixelHist));
+    Palette.clear();
+    PaletteSize = 0;
+    PaletteDMC.clear();
+    PaletteStitches.clear();
+    HistMapped.assign(static_cast<std::size_t>(HistSize), 0);
+}
+
 void ColorFixUnit::ReducePalette(int n)
 {
     if (HistSize > n) {

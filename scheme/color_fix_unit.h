@@ -35,6 +35,10 @@ public:
     // empty. A colour is HistColors[index] again.
     void ReduceColorsInPlace(Bitmap& picture, int n);
 
+    // Builds only the histogram of `picture` and PixelHist, for a build that finds its palette
+    // another way; the palette lists are left empty and HistMapped zero.
+    void CountColors(const Bitmap& picture);
+
     // Reduces a histogram of more than n colours to n palette colours.
     void MedianCut(int n);
     void UpdateGroupBounds(int g);

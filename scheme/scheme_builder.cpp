@@ -5,6 +5,7 @@
 #include "cp1251.h"
 #include "legend_columns.h"
 #include "error_diffusion.h"
+#include "perceptual_build.h"
 #include "picture_error.h"
 #include "stretch.h"
 #include "symbol_spread.h"
@@ -251,17 +252,48 @@ void FillChart(CellTable& chart, int width, int height, EntryOf entryOf, const s
 
 } // namespace
 
+namespace {
+
+// The request's working picture: area averaged for the perceptual build, point sampled otherwise.
+Bitmap Working(const Bitmap& source, const SchemeRequest& request)
+{
+    if (request.perceptual)
+        return PerceptualWorkingPicture(source, request.width, request.height);
+    return WorkingPicture(source, request.width, request.height);
+}
+
+} // namespace
+
 SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeRequest& request)
 {
     CheckRequest(source, request);
-    return Build(WorkingPicture(source, request.width, request.height), request);
+    return Build(Working(source, request), request);
 }
 
 SchemeDocument SchemeEngine::BuildScheme(Bitmap&& source, const SchemeRequest& request)
 {
     CheckRequest(source, request);
+    if (request.perceptual)
+        return Build(Working(source, request), request);
     return Build(WorkingPicture(std::move(source), request.width, request.height), request);
 }
+
+namespace {
+
+// The tail every build shares: the palette sorted light to dark, the legend, and the chart, whose
+// stitch i (row by row) has the palette entry entryOf(i).
+template <typename EntryOf>
+void FillLegendAndChart(SchemeDocument& document, ColorFixUnit& reduction, const SchemeRequest& request,
+                        EntryOf entryOf)
+{
+    const std::vector<int> originalOfSorted = SortByBrightness(reduction);
+    const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
+    document.legend = LegendTable(LegendEntries(reduction, symbols));
+    document.chart = NewChartFrame(request.width, request.height);
+    FillChart(document.chart, request.width, request.height, entryOf, originalOfSorted, symbols);
+}
+
+} // namespace
 
 SchemeDocument SchemeEngine::Build(Bitmap working, const SchemeRequest& request)
 {
@@ -269,33 +301,32 @@ SchemeDocument SchemeEngine::Build(Bitmap working, const SchemeRequest& request)
     document.request = request;
     document.picture = std::move(working);
 
-    // Without error diffusion the picture's colours are needed no longer once the histogram is made:
-    // the picture then holds each stitch's histogram index until the chart is filled.
     ColorFixUnit reduction;
     std::array<int, kDmcCount> used{};
-    if (request.dithering)
-        reduction.ReduceColors(document.picture, request.colorCount);
-    else
-        reduction.ReduceColorsInPlace(document.picture, request.colorCount);
-    AssignThreads(reduction, used);
-    std::vector<std::uint8_t> histEntry;
-    std::vector<int> entries;
-    if (request.dithering)
-        entries = MapWithErrorDiffusion(document.picture, reduction);
-    else
-        histEntry = MapPlain(reduction);
-    const std::vector<int> originalOfSorted = SortByBrightness(reduction);
-    const std::vector<std::string_view> symbols = SymbolsBySortedPosition(reduction, request.symbols);
-    document.legend = LegendTable(LegendEntries(reduction, symbols));
-    document.chart = NewChartFrame(request.width, request.height);
-    if (request.dithering) {
-        FillChart(document.chart, request.width, request.height, [&](std::size_t i) { return entries[i]; },
-                  originalOfSorted, symbols);
+    if (request.perceptual) {
+        const std::vector<std::uint8_t> entries =
+            MapPerceptually(document.picture, request.colorCount, request.dithering, reduction);
+        for (const int dmc : reduction.PaletteDMC)
+            used[At(dmc)] = 1;
+        FillLegendAndChart(document, reduction, request, [&](std::size_t i) { return entries[i]; });
     } else {
-        const auto histIndex = std::as_const(document.picture).pixels();
-        FillChart(document.chart, request.width, request.height, [&](std::size_t i) { return histEntry[histIndex[i]]; },
-                  originalOfSorted, symbols);
-        PaintMapped(document.picture, reduction);
+        // Without error diffusion the picture's colours are needed no longer once the histogram is
+        // made: the picture then holds each stitch's histogram index until the chart is filled.
+        if (request.dithering)
+            reduction.ReduceColors(document.picture, request.colorCount);
+        else
+            reduction.ReduceColorsInPlace(document.picture, request.colorCount);
+        AssignThreads(reduction, used);
+        if (request.dithering) {
+            const std::vector<int> entries = MapWithErrorDiffusion(document.picture, reduction);
+            FillLegendAndChart(document, reduction, request, [&](std::size_t i) { return entries[i]; });
+        } else {
+            const std::vector<std::uint8_t> histEntry = MapPlain(reduction);
+            const auto histIndex = std::as_const(document.picture).pixels();
+            FillLegendAndChart(document, reduction, request,
+                               [&](std::size_t i) { return histEntry[histIndex[i]]; });
+            PaintMapped(document.picture, reduction);
+        }
     }
 
     Reduction = std::move(reduction);

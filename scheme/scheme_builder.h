@@ -26,6 +26,9 @@ struct SchemeRequest {
     // palette entry. One-byte texts of the symbol font.
     std::vector<std::string> symbols;
     bool dithering = false;
+    // Threads chosen and stitches matched as the eye sees colours (CIELAB, CIEDE2000), from a
+    // picture resampled by area average; off: the build as it always was.
+    bool perceptual = false;
 };
 
 // What the user chose for a new scheme; the picture fills in what was left open.

@@ -57,6 +57,8 @@ void StretchMonochromeShrink(const Bitmap& source, Bitmap& target)
 
 } // namespace
 
+int PointSampleOf(int t, int targetSize, int sourceSize) { return SampleOf(t, targetSize, sourceSize); }
+
 Bitmap StretchPointSampled(const Bitmap& source, int width, int height)
 {
     Bitmap target(width, height, Bitmap::Unfilled{}); // every path below writes every pixel

@@ -10,4 +10,7 @@ namespace velmora {
 // source pixels it stands for is black.
 Bitmap StretchPointSampled(const Bitmap& source, int width, int height);
 
+// The source index (column or row) that target index t of targetSize samples from sourceSize.
+int PointSampleOf(int t, int targetSize, int sourceSize);
+
 } // namespace velmora

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "color.h"
+#include "color_science.h"
+
+#include <span>
+#include <vector>
+
+namespace velmora {
+
+// A colour and how many stitches it stands for.
+struct WeightedLab {
+    Lab lab;
+    double weight;
+};
+
+// The points the palette is fitted to: the distinct colours themselves while they are few, and
+// otherwise one point per cell of 6 bits a component (64 sRGB steps of 4) at the mean CIELAB of
+// the colours in it, weighted by their stitches. A cell is at most some two ΔE00 across, far
+// below a palette step, and a photograph of a million colours shrinks to tens of thousands of
+// points. `colors` ascending, with their stitch counts and CIELAB colours.
+std::vector<WeightedLab> GatherColours(std::span<const Color> colors, std::span<const int> counts,
+                                       std::span<const Lab> labs);
+
+// At most n colours that stand for `points` with the least weighted squared CIELAB error:
+// k-means++ seeds drawn with a fixed seed, then k-means rounds (Lloyd) until no point changes its
+// colour. Each result carries the weight of the points it stands for, none is empty, and the same
+// points give the same palette on every machine. With no more points than n the points are the
+// palette.
+std::vector<WeightedLab> LabPalette(std::span<const WeightedLab> points, int n);
+
+} // namespace velmora

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "color_science.h"
+#include "lab_palette.h"
+
+#include <span>
+#include <vector>
+
+namespace velmora {
+
+// The threads of a perceptual build: one catalogue thread per palette entry, no thread twice,
+// and the colour each entry's stitches are matched against.
+struct ThreadChoice {
+    std::vector<int> dmc;       // catalogue index of each entry
+    std::vector<Lab> reference; // the thread's colour; for White standing for a page, the page's
+};
+
+// A palette colour that lies within this ΔE00 of White and covers at least kPageShare of the
+// stitches is taken for the page or cloth around a picture. A scanned page is seldom whiter than
+// 240 (ΔE00 about 4 from White) and its nearest threads are pale greys, which would have the
+// whole background stitched.
+inline constexpr double kPageDeltaE = 7.0;
+inline constexpr double kPageShare = 0.05;
+
+// Gives each colour of `palette` its own catalogue thread nearest by ΔE00, the heaviest colours
+// choosing first, and a page colour White, which then stands for the page's colour. Then, for a
+// few rounds while the mean ΔE00 of `points` to their nearest thread falls, each entry tries the
+// free threads nearest to the colours it covers and takes the one that serves them best (a
+// k-medoids swap over the catalogue).
+ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points);
+
+// The weighted mean ΔE00 of `points` to the nearest reference of `choice`.
+double MeanDeltaE(const ThreadChoice& choice, std::span<const WeightedLab> points);
+
+} // namespace velmora
