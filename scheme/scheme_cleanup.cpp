@@ -1,6 +1,7 @@
 #include "scheme_cleanup.h"
 
 #include "color_distance.h"
+#include "color_science.h"
 #include "dmc_inc.h"
 #include "thread_edit.h"
 
@@ -318,8 +319,10 @@ CleanupPassChanges ChangesOf(const std::vector<LegendEntry>& before, const std::
 
 } // namespace
 
-ColourDistanceFunction BuildColourDistance(const SchemeRequest&)
+ColourDistanceFunction BuildColourDistance(const SchemeRequest& request)
 {
+    if (request.perceptual)
+        return [](Color a, Color b) { return DeltaE2000(ColorToLab(a), ColorToLab(b)); };
     return [](Color a, Color b) { return static_cast<double>(ColorDistance(a, b)); };
 }
 

@@ -29,7 +29,8 @@ inline constexpr int kDefaultConfettiGroup = 1;
 // matched colours by, so that they agree with it on which thread is nearest.
 using ColourDistanceFunction = std::function<double(Color, Color)>;
 
-// The build's colour distance: squared RGB distance (ColorDistance).
+// The colour distance of the build that made a scheme of `request`: CIEDE2000 for the perceptual
+// build, else squared RGB distance (ColorDistance).
 ColourDistanceFunction BuildColourDistance(const SchemeRequest& request);
 
 // Rows whose thread has no stitch on the chart and draws no line of backstitch leave the legend

@@ -108,6 +108,18 @@ TEST(SchemeCleanup, ConfettiTakesTheNearestThreadAround)
     }
 }
 
+// White is nearer 797 than 321 in RGB, and nearer 321 by ΔE00: a hole in the cloth between the
+// two is filled as the build that made the scheme weighs colours.
+TEST(SchemeCleanup, ThePerceptualBuildsSchemesWeighColoursByDeltaE)
+{
+    for (const bool perceptual : {false, true}) {
+        SchemeDocument doc = Scheme({"rrbb", "r.bb", "rrbb"}, kThreads);
+        doc.request.perceptual = perceptual;
+        CleanUpScheme(doc, {false, 0, 1}, {});
+        EXPECT_EQ(Rows(doc)[1], perceptual ? "rrbb" : "rbbb");
+    }
+}
+
 TEST(SchemeCleanup, ConfettiThatEmptiesAThreadTakesItsRow)
 {
     SchemeDocument doc = Scheme({".....", "..k..", "....."}, {{'.', "White"}, {'k', "310"}});
