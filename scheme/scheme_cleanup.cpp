@@ -33,6 +33,23 @@ struct StitchGrid {
     std::int32_t size() const { return static_cast<std::int32_t>(place.size()); }
     int dmcAt(std::int32_t stitch) const { return threads[place[At(stitch)]].dmc; }
 
+    // Whether a stitch around `stitch` has its thread. Most have one beside them: those are
+    // looked at first, and the look ends at the first found.
+    bool hasNeighbourOfItsThread(std::int32_t stitch) const
+    {
+        const std::uint8_t own = place[At(stitch)];
+        const int x = stitch % width, y = stitch / width;
+        if (x > 0 && y > 0 && x + 1 < width && y + 1 < height) {
+            const std::uint8_t* p = place.data() + stitch;
+            const std::ptrdiff_t w = width;
+            return p[-1] == own || p[1] == own || p[-w] == own || p[w] == own || p[-w - 1] == own ||
+                   p[-w + 1] == own || p[w - 1] == own || p[w + 1] == own;
+        }
+        bool found = false;
+        forNeighbours(stitch, [&](std::int32_t n) { found = found || place[At(n)] == own; });
+        return found;
+    }
+
     // Calls visit(neighbour) for each of the up to eight stitches around `stitch`.
     template <class Visit>
     void forNeighbours(std::int32_t stitch, Visit&& visit) const
@@ -113,9 +130,16 @@ void DropRows(SchemeDocument& document, Leaving&& leaving, std::vector<StitchEdi
     edits.push_back(std::move(edit));
 }
 
+// What the grid was before a pass, to tell what the pass changed.
+struct GridState {
+    std::vector<std::uint8_t> place;
+    std::vector<int> count;
+    explicit GridState(const StitchGrid& grid) : place(grid.place), count(grid.count) {}
+};
+
 // Gives the document the threads of `grid` where they differ from `before`, then lets the rows
 // the pass emptied leave.
-std::vector<StitchEdit> Apply(SchemeDocument& document, const StitchGrid& grid, const StitchGrid& before)
+std::vector<StitchEdit> Apply(SchemeDocument& document, const StitchGrid& grid, const GridState& before)
 {
     std::vector<StitchEdit> edits;
     std::vector<StitchChange> changes;
@@ -233,9 +257,7 @@ public:
         const int place = grid_.place[At(stitch)];
         if (largest_ == 1) {
             // A single stitch is known from its eight neighbours alone.
-            bool alone = true;
-            grid_.forNeighbours(stitch, [&](std::int32_t n) { alone = alone && grid_.place[At(n)] != place; });
-            group_.assign(alone ? 1 : 0, stitch);
+            group_.assign(grid_.hasNeighbourOfItsThread(stitch) ? 0 : 1, stitch);
             return group_;
         }
         ++stamp_;
@@ -326,9 +348,13 @@ ColourDistanceFunction BuildColourDistance(const SchemeRequest& request)
     return [](Color a, Color b) { return static_cast<double>(ColorDistance(a, b)); };
 }
 
-std::vector<StitchEdit> RemoveUnusedThreads(SchemeDocument& document)
+namespace {
+
+// The passes on a grid read once: a pass keeps the grid as the chart it leaves, so that the next
+// pass need not read the chart again. The grid's places stay those of the legend first read.
+
+std::vector<StitchEdit> RemoveUnused(SchemeDocument& document, const StitchGrid& grid)
 {
-    const StitchGrid grid = ReadGrid(document);
     std::set<int> unused;
     for (std::size_t k = 0; k < grid.threads.size(); ++k) {
         if (grid.count[k] == 0)
@@ -340,14 +366,23 @@ std::vector<StitchEdit> RemoveUnusedThreads(SchemeDocument& document)
     return edits;
 }
 
-std::vector<StitchEdit> MergeSmallThreads(SchemeDocument& document, int fewest, const ColourDistanceFunction& distance)
+std::vector<StitchEdit> MergeSmall(SchemeDocument& document, StitchGrid& grid, int fewest,
+                                   const ColourDistanceFunction& distance)
 {
     CheckRange("fewest stitches per thread:", "наименьшее число крестиков нитки:", fewest, kMaxFewestStitches);
-    const StitchGrid before = ReadGrid(document);
-    StitchGrid grid = before;
+    const GridState before(grid);
+    // Only threads under `fewest` are ever merged: a thread's count only grows until it is.
     std::vector<std::vector<std::int32_t>> stitchesOf(grid.threads.size());
-    for (std::int32_t s = 0; s < grid.size(); ++s)
-        stitchesOf[grid.place[At(s)]].push_back(s);
+    bool anyUnder = false;
+    for (std::size_t k = 0; k < grid.threads.size(); ++k)
+        anyUnder = anyUnder || (grid.count[k] > 0 && grid.count[k] < fewest && grid.threads[k].dmc != kDmcWhite);
+    if (!anyUnder)
+        return {};
+    for (std::int32_t s = 0; s < grid.size(); ++s) {
+        const int place = grid.place[At(s)];
+        if (grid.count[At(place)] < fewest)
+            stitchesOf[At(place)].push_back(s);
+    }
     std::vector<std::uint8_t> queued(At(grid.size()), 0);
     std::vector<bool> settled(grid.threads.size(), false); // merged, or alone on the chart
     while (true) {
@@ -368,14 +403,14 @@ std::vector<StitchEdit> MergeSmallThreads(SchemeDocument& document, int fewest, 
     return Apply(document, grid, before);
 }
 
-std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGroup, const Bitmap& source,
-                                       const ColourDistanceFunction& distance)
+std::vector<StitchEdit> Confetti(SchemeDocument& document, StitchGrid& grid, int largestGroup, const Bitmap& source,
+                                 const ColourDistanceFunction& distance)
 {
     CheckRange("confetti group:", "размер группы одиночных крестиков:", largestGroup, kMaxConfettiGroup);
-    const StitchGrid before = ReadGrid(document);
-    StitchGrid grid = before;
+    const GridState before(grid);
     GroupFinder groups(grid, largestGroup);
-    std::vector<std::uint8_t> taken(At(grid.size()), 0); // looked at in the first sweep
+    // Stitches of groups looked at in the first sweep; a single stitch is its own group.
+    std::vector<std::uint8_t> taken(largestGroup > 1 ? At(grid.size()) : 0, 0);
     // Groups that took a thread and may still be confetti in their new area.
     std::vector<std::int32_t> again;
     std::vector<int> candidates;
@@ -385,8 +420,10 @@ std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGrou
         const std::vector<std::int32_t>& group = groups.find(stitch);
         if (group.empty())
             return;
-        for (const std::int32_t s : group)
-            taken[At(s)] = 1;
+        if (!taken.empty()) {
+            for (const std::int32_t s : group)
+                taken[At(s)] = 1;
+        }
         const int thread = ThreadForGroup(grid, group, source, distance, candidates);
         if (thread < 0)
             return; // the whole chart
@@ -397,7 +434,7 @@ std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGrou
         again.push_back(stitch);
     };
     for (std::int32_t s = 0; s < grid.size(); ++s) {
-        if (taken[At(s)] == 0)
+        if (taken.empty() || taken[At(s)] == 0)
             clean(s);
     }
     // Each group taken joins another area, so there are fewer areas every time: this ends.
@@ -406,17 +443,34 @@ std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGrou
     return Apply(document, grid, before);
 }
 
+} // namespace
+
+std::vector<StitchEdit> RemoveUnusedThreads(SchemeDocument& document)
+{
+    return RemoveUnused(document, ReadGrid(document));
+}
+
+std::vector<StitchEdit> MergeSmallThreads(SchemeDocument& document, int fewest, const ColourDistanceFunction& distance)
+{
+    StitchGrid grid = ReadGrid(document);
+    return MergeSmall(document, grid, fewest, distance);
+}
+
+std::vector<StitchEdit> RemoveConfetti(SchemeDocument& document, int largestGroup, const Bitmap& source,
+                                       const ColourDistanceFunction& distance)
+{
+    StitchGrid grid = ReadGrid(document);
+    return Confetti(document, grid, largestGroup, source, distance);
+}
+
 double SingleStitchShare(const SchemeDocument& document)
 {
     const StitchGrid grid = ReadGrid(document);
     if (grid.size() == 0)
         return 0;
     std::int64_t single = 0;
-    for (std::int32_t s = 0; s < grid.size(); ++s) {
-        bool alone = true;
-        grid.forNeighbours(s, [&](std::int32_t n) { alone = alone && grid.place[At(n)] != grid.place[At(s)]; });
-        single += alone ? 1 : 0;
-    }
+    for (std::int32_t s = 0; s < grid.size(); ++s)
+        single += grid.hasNeighbourOfItsThread(s) ? 0 : 1;
     return static_cast<double>(single) / static_cast<double>(grid.size());
 }
 
@@ -432,12 +486,15 @@ CleanupResult CleanUpScheme(SchemeDocument& document, const CleanupOptions& opti
             result.edits.push_back(std::move(e));
     };
     try {
+        if (options == CleanupOptions{})
+            return result;
+        StitchGrid grid = ReadGrid(document);
         if (options.removeUnused)
-            run(0, [&] { return RemoveUnusedThreads(document); });
+            run(0, [&] { return RemoveUnused(document, grid); });
         if (options.fewestStitches > 0)
-            run(1, [&] { return MergeSmallThreads(document, options.fewestStitches, distance); });
+            run(1, [&] { return MergeSmall(document, grid, options.fewestStitches, distance); });
         if (options.confettiGroup > 0)
-            run(2, [&] { return RemoveConfetti(document, options.confettiGroup, source, distance); });
+            run(2, [&] { return Confetti(document, grid, options.confettiGroup, source, distance); });
     } catch (...) {
         UndoStitchEdits(document, result.edits);
         throw;
