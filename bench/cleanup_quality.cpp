@@ -1,11 +1,12 @@
 // How much the clean-up costs in likeness: for each photo of the corpus at 150 stitches wide and
-// 30 threads, built plainly and with error diffusion, the share of single stitches before and
+// 30 threads, built plainly, with error diffusion and by the perceptual build, the share of single stitches before and
 // after confetti removal (M = 1), and the mean CIEDE2000 difference of the chart's picture to the
 // photo averaged over each stitch's area, before and after, and after all three passes (unused
 // rows, at least 20 crosses a thread, confetti). Prints a Markdown table; run from the release
 // build: build/release/bench/cleanup_quality [CORPUS_PHOTOS_FOLDER]
 #include "scheme/area_average.h"
 #include "scheme/color_science.h"
+#include "scheme/perceptual_build.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"
@@ -43,11 +44,17 @@ struct Figures {
     std::size_t rowsBefore, rowsAll;
 };
 
-Figures Measure(const Bitmap& photo, bool dithering)
+enum class Mapping { Plain, Diffusion, Perceptual };
+constexpr const char* kMappingNames[] = {"plain", "diffusion", "perceptual"};
+
+Figures Measure(const Bitmap& photo, Mapping mapping)
 {
-    const SchemeRequest request = MakeSchemeRequest(photo, {150, {}, 30, {}, dithering});
+    SchemeRequest request = MakeSchemeRequest(photo, {150, {}, 30, {}, mapping == Mapping::Diffusion});
+    request.perceptual = mapping == Mapping::Perceptual;
     const SchemeDocument built = SchemeEngine().BuildScheme(photo, request);
-    const Bitmap source = WorkingPicture(photo, request.width, request.height);
+    // The picture as the build sampled it.
+    const Bitmap source = request.perceptual ? PerceptualWorkingPicture(photo, request.width, request.height)
+                                             : WorkingPicture(photo, request.width, request.height);
     const Bitmap averaged = StretchAreaAverage(photo, request.width, request.height);
     Figures figures{};
     figures.singleBefore = SingleStitchShare(built);
@@ -81,22 +88,23 @@ int main(int argc, char** argv)
     std::sort(photos.begin(), photos.end());
     std::printf("| picture | mapping | single before | single after | ΔE00 before | ΔE00 after | rise | "
                 "ΔE00 all three | rows before → after |\n|---|---|---|---|---|---|---|---|---|\n");
-    double rises[2] = {0, 0};
+    double rises[3] = {0, 0, 0};
     double worstAfter = 0;
-    int count[2] = {0, 0};
+    int count[3] = {0, 0, 0};
     for (const auto& path : photos) {
         try {
             const Bitmap photo = LoadPicture(path);
             if (photo.width() < 150)
                 continue; // enlarged, it is no photo at the chart's size
-            for (const bool dithering : {false, true}) {
-                const Figures f = Measure(photo, dithering);
+            for (const Mapping mapping : {Mapping::Plain, Mapping::Diffusion, Mapping::Perceptual}) {
+                const Figures f = Measure(photo, mapping);
                 const double rise = f.deltaAfter / f.deltaBefore - 1;
-                rises[dithering] += rise;
-                ++count[dithering];
+                const auto m = static_cast<std::size_t>(mapping);
+                rises[m] += rise;
+                ++count[m];
                 worstAfter = std::max(worstAfter, f.singleAfter);
                 std::printf("| %s | %s | %.1f %% | %.1f %% | %.2f | %.2f | %+.1f %% | %.2f | %zu → %zu |\n",
-                            path.filename().string().c_str(), dithering ? "diffusion" : "plain", f.singleBefore * 100,
+                            path.filename().string().c_str(), kMappingNames[m], f.singleBefore * 100,
                             f.singleAfter * 100, f.deltaBefore, f.deltaAfter, rise * 100, f.deltaAll, f.rowsBefore,
                             f.rowsAll);
             }
@@ -105,9 +113,9 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    std::printf("\nMean rise of ΔE00: %+.1f %% plain, %+.1f %% with error diffusion; most single stitches left: "
-                "%.1f %%\n",
-                count[0] ? rises[0] / count[0] * 100 : 0.0, count[1] ? rises[1] / count[1] * 100 : 0.0,
-                worstAfter * 100);
+    const auto mean = [&](std::size_t m) { return count[m] ? rises[m] / count[m] * 100 : 0.0; };
+    std::printf("\nMean rise of ΔE00: %+.1f %% plain, %+.1f %% with error diffusion, %+.1f %% perceptual; most single "
+                "stitches left: %.1f %%\n",
+                mean(0), mean(1), mean(2), worstAfter * 100);
     return 0;
 }
