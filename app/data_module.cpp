@@ -2,9 +2,11 @@
 
 #include "about_form.h"
 #include "chart_tools.h"
+#include "cleanup_dialog.h"
 #include "dmc_form.h"
 #include "error_box.h"
 #include "fabric_dialog.h"
+#include "hourglass_cursor.h"
 #include "excel_command.h"
 #include "main_form.h"
 #include "new_scheme_command.h"
@@ -183,6 +185,11 @@ void DataModule::CreateActions()
         "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
         -1, &DataModule::ac_EditReplaceThreadExecute);
 
+    ac_EditCleanUp = MakeAction(
+        "ac_EditCleanUp", "Очистить схему…",
+        "Очистить схему|Убрать из схемы неиспользуемые нитки, нитки с малым числом крестиков и одиночные крестики",
+        -1, &DataModule::ac_EditCleanUpExecute);
+
     ac_EditSourceBeside = MakeAction(
         "ac_EditSourceBeside", "Исходное изображение рядом",
         "Исходное изображение рядом|Показать рядом с изображением по схеме исходное изображение в размере схемы", -1,
@@ -278,6 +285,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     EditUndoSeparator = mi_Edit->addSeparator();
     EditUndoSeparator->setObjectName(QStringLiteral("N4"));
     mi_Edit->addAction(ac_EditReplaceThread);
+    mi_Edit->addAction(ac_EditCleanUp);
     mi_Edit->addAction(ac_EditDrawTools);
     EditSourceSeparator = mi_Edit->addSeparator();
     EditSourceSeparator->setObjectName(QStringLiteral("N5"));
@@ -394,6 +402,7 @@ void DataModule::ac_EditUpdate()
     ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo() && !Tools->Drawing());
     ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo() && !Tools->Drawing());
     ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(LegendRowToReplace()) >= 0);
+    ac_EditCleanUp->setEnabled(SchemeReady);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
     Tools->UpdateActions(SchemeReady);
@@ -514,6 +523,16 @@ int DataModule::LegendRowToReplace() const
 void DataModule::ac_EditReplaceThreadExecute()
 {
     Editor->ReplaceThreadOfLegendRow(fm_Main, LegendRowToReplace());
+}
+
+void DataModule::ac_EditCleanUpExecute()
+{
+    Tfm_Cleanup fm_Cleanup(Scheme, SchemeSource, Cleanup, fm_Main);
+    if (fm_Cleanup.exec() != QDialog::Accepted)
+        return;
+    Cleanup = fm_Cleanup.Options();
+    const HourglassCursor hourglass;
+    Editor->CleanUp(Cleanup, SchemeSource);
 }
 
 void DataModule::ac_ViewTenLinesExecute()

@@ -6,6 +6,7 @@
 #include "scheme/bitmap.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
+#include "scheme/scheme_cleanup.h"
 
 #include <QIcon>
 #include <QObject>
@@ -64,6 +65,7 @@ public:
     TAction* ac_EditUndo = nullptr;
     TAction* ac_EditRedo = nullptr;
     TAction* ac_EditReplaceThread = nullptr;
+    TAction* ac_EditCleanUp = nullptr;
     // The source picture beside or in place of the mapped picture; checkable, at most one on.
     TAction* ac_EditSourceBeside = nullptr;
     TAction* ac_EditSourceInstead = nullptr;
@@ -134,6 +136,8 @@ public:
     SchemeEditor* Editor = nullptr;
     // The drawing tools of the chart page, whose edits go on Editor's undo stack.
     ChartTools* Tools = nullptr;
+    // The clean-up passes last chosen in this run, offered again.
+    CleanupOptions Cleanup{true, 0, kDefaultConfettiGroup};
     // The file the scheme was last saved to or opened from; empty for one not saved yet.
     std::filesystem::path SchemeFileName;
 
@@ -159,6 +163,7 @@ public:
     // The legend row whose thread "Заменить нитку…" replaces: the thread of the chart's current
     // cell while the chart page shows, else the legend's current row.
     int LegendRowToReplace() const;
+    void ac_EditCleanUpExecute();
     void ac_EditUpdate();
     void ac_EditSourceBesideExecute();
     void ac_EditSourceInsteadExecute();

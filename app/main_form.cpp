@@ -2,6 +2,7 @@
 
 #include "chart_cell_hint.h"
 #include "hourglass_cursor.h"
+#include "cleanup_dialog.h"
 #include "data_module.h"
 #include "error_box.h"
 #include "prompter.h"
@@ -101,6 +102,11 @@ void Tfm_Main::CreateControls()
     lb_Build->setToolTip(QStringLiteral("Нитки схемы подобраны так, как цвета видит глаз"));
     statusBar()->addPermanentWidget(lb_Build);
     lb_Build->hide();
+    lb_SingleStitches = new QLabel(statusBar());
+    lb_SingleStitches->setObjectName(QStringLiteral("lb_SingleStitches"));
+    lb_SingleStitches->setToolTip(
+        QStringLiteral("Доля крестиков без соседей своей нитки среди восьми вокруг; их убирает «Очистить схему…»"));
+    statusBar()->addPermanentWidget(lb_SingleStitches);
     lb_FinishedSize = new QLabel(statusBar());
     lb_FinishedSize->setObjectName(QStringLiteral("lb_FinishedSize"));
     statusBar()->addPermanentWidget(lb_FinishedSize);
@@ -271,7 +277,7 @@ void Tfm_Main::BuildScheme(const SchemeRequest& request)
     // A new scheme is for the cloth last chosen.
     document.fabricCount = DM->View.look.fabricCount;
     ShowScheme(std::move(document));
-    DM->SchemeSource = WorkingPicture(DM->SourcePicture, request.width, request.height);
+    DM->SchemeSource = WorkingPicture(DM->SourcePicture, request);
     DM->ShowSourceAsChosen();
 }
 
@@ -396,6 +402,7 @@ void Tfm_Main::ShowLegend()
     LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
+    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(scheme)));
 }
 
 } // namespace velmora

@@ -58,8 +58,10 @@ public:
     QFrame* pn_Symbols = nullptr;
     TAdvStringGrid* LegendGrid = nullptr;
     // On the status bar's right: "Точные цвета" while the scheme shown is of the perceptual build
-    // (hidden otherwise), then the scheme's finished size on the chosen cloth and the zoom.
+    // (hidden otherwise), the share of single stitches of the scheme shown, then the scheme's
+    // finished size on the chosen cloth and the zoom.
     QLabel* lb_Build = nullptr;
+    QLabel* lb_SingleStitches = nullptr;
     QLabel* lb_FinishedSize = nullptr;
 
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the

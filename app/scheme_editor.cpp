@@ -55,6 +55,41 @@ private:
     std::function<void()> changed_;
 };
 
+// The clean-up passes on the undo stack, as one step. Made before they are pushed; a redo after an
+// undo makes them again, on the scheme they were first made on, to the same result.
+class CleanupCommand final : public QUndoCommand {
+public:
+    CleanupCommand(CleanupResult result, CleanupOptions options, Bitmap source,
+                   std::function<SchemeDocument&()> document, std::function<void()> changed)
+        : result_(std::move(result)), options_(options), source_(std::move(source)), document_(std::move(document)),
+          changed_(std::move(changed))
+    {
+        setText(QStringLiteral("очистка схемы"));
+    }
+
+    void undo() override
+    {
+        UndoStitchEdits(document_(), result_.edits);
+        changed_();
+    }
+
+    void redo() override
+    {
+        if (!made_)
+            result_ = CleanUpScheme(document_(), options_, source_);
+        made_ = false;
+        changed_();
+    }
+
+private:
+    CleanupResult result_;
+    CleanupOptions options_;
+    Bitmap source_;
+    bool made_ = true;
+    std::function<SchemeDocument&()> document_;
+    std::function<void()> changed_;
+};
+
 } // namespace
 
 SchemeEditor::SchemeEditor(QObject* parent, std::function<SchemeDocument&()> document, std::function<void()> changed)
@@ -114,6 +149,19 @@ void SchemeEditor::ReplaceThread(int from, int to)
         throw std::runtime_error(e.russian());
     }
     UndoStack->push(new ThreadEditCommand(std::move(edit), document_, changed_));
+}
+
+void SchemeEditor::CleanUp(const CleanupOptions& options, const Bitmap& source)
+{
+    CleanupResult result;
+    try {
+        result = CleanUpScheme(document_(), options, source);
+    } catch (const ThreadEditError& e) {
+        throw std::runtime_error(e.russian());
+    }
+    if (result.edits.empty())
+        return;
+    UndoStack->push(new CleanupCommand(std::move(result), options, source, document_, changed_));
 }
 
 void SchemeEditor::AttachLegend(TAdvStringGrid& legend, QAction& replace, std::function<void()> update)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "scheme/bitmap.h"
 #include "scheme/scheme_builder.h"
+#include "scheme/scheme_cleanup.h"
 
 #include <QObject>
 
@@ -40,6 +42,11 @@ public:
     // Replaces `from` by `to` as one step that can be undone. Throws, with the Russian message,
     // what ReplaceThread refuses; the scheme then stays as it was.
     void ReplaceThread(int from, int to);
+
+    // Makes the clean-up passes of `options` as one step that can be undone; `source` is the
+    // picture as the build sampled it, or empty. Nothing reaches the stack when nothing changes.
+    // Throws, with the Russian message, what the passes refuse; the scheme then stays as it was.
+    void CleanUp(const CleanupOptions& options, const Bitmap& source);
 
     // The legend's context menu offers `replace` for the row under the mouse, and a double click
     // on a thread row runs it. `update` sets the commands' enabled states.

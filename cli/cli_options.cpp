@@ -15,11 +15,12 @@ namespace velmora::cli {
 const char* const kCliUsage =
     R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither] [--perceptual]
                    [--symbols C1,C2,...] [--replace-thread OLD=NEW]... [--crop X,Y,W,H]
-                   [--ten-lines] [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST]
-                   [--no-pdf] [--out DIR] [--] PICTURE
-       velmora-cli [--replace-thread OLD=NEW]... [--crop X,Y,W,H] [--ten-lines]
+                   [--drop-unused] [--min-stitches K] [--remove-confetti[=M]] [--ten-lines]
                    [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf]
-                   [--out DIR] [--] SCHEME
+                   [--out DIR] [--] PICTURE
+       velmora-cli [--replace-thread OLD=NEW]... [--crop X,Y,W,H] [--drop-unused]
+                   [--min-stitches K] [--remove-confetti[=M]] [--ten-lines] [--color-cells]
+                   [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf] [--out DIR] [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE and writes it into DIR (default: the current folder).
 PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says), PNG, WebP
@@ -65,6 +66,19 @@ Options:
                  and row Y as the chart numbers them (from 1); after --replace-thread. The
                  crosses are counted again, a thread left with none keeps its row; lines of
                  backstitch keep their part between their grid corners in the window
+  --drop-unused  legend rows of threads with no cross and no line of backstitch leave,
+                 with their symbols
+  --min-stitches K
+                 every thread with fewer than K crosses, 1..10000, is merged stitch by
+                 stitch into the neighbouring thread nearest in colour, the fewest first,
+                 until none is left under K; White, the cloth, is never merged away
+  --remove-confetti[=M]
+                 a group of at most M stitches of one thread (1..20, default 1) with no
+                 stitch of its thread among the eight around takes, of the threads around
+                 it, the one nearest in colour to the picture there (the thread's own
+                 colour when the picture is not at hand); empty cells count as a thread,
+                 lines a stitch wide stay. Repeated until none is left
+                 The three are made after --replace-thread and --crop, in this order
   --ten-lines    a heavier line after every tenth stitch in chart.pdf
   --color-cells  each stitch of chart.pdf on its thread's colour, its symbol black or white
   --skeins       the legend (legend.pdf, the workbook's legend sheet) gets a column of the
@@ -227,6 +241,10 @@ struct ParseState {
     bool noPdf = false;
 };
 
+// Its group size is attached, "--remove-confetti=M": a size of its own would read the picture's
+// name that follows the plain option as one.
+constexpr std::string_view kConfettiOption = "--remove-confetti";
+
 struct OptionRule {
     std::string_view name;
     bool shapesScheme; // recorded in schemeOptions: a scheme file takes none of them
@@ -262,6 +280,16 @@ const OptionRule kOptionRules[] = {
      }},
     {"--crop", false, true,
      [](ParseState& s, const std::string&, const std::string& v) { s.options.crop = ParseCropWindow(v); }},
+    {"--drop-unused", false, false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.cleanup.removeUnused = true; }},
+    {"--min-stitches", false, true,
+     [](ParseState& s, const std::string& o, const std::string& v) {
+         s.options.cleanup.fewestStitches = ParseInt(o, v, 1, kMaxFewestStitches);
+     }},
+    {kConfettiOption, false, false,
+     [](ParseState& s, const std::string&, const std::string&) {
+         s.options.cleanup.confettiGroup = kDefaultConfettiGroup;
+     }},
     {"--ten-lines", false, false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.tenLines = true; }},
     {"--color-cells", false, false,
@@ -334,6 +362,12 @@ CliOptions ParseCliOptions(const std::vector<std::string>& arguments)
         }
         if (argument == "--") {
             optionsEnded = true;
+            continue;
+        }
+        if (argument.starts_with(std::string(kConfettiOption) + "=")) {
+            state.options.cleanup.confettiGroup = ParseInt(std::string(kConfettiOption),
+                                                           argument.substr(kConfettiOption.size() + 1), 1,
+                                                           kMaxConfettiGroup);
             continue;
         }
         const OptionRule* rule = FindRule(argument);

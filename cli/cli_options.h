@@ -2,6 +2,7 @@
 
 #include "scheme/crop_scheme.h"
 #include "scheme/request_limits.h"
+#include "scheme/scheme_cleanup.h"
 
 #include <filesystem>
 #include <optional>
@@ -46,6 +47,9 @@ struct CliOptions {
     // --crop X,Y,W,H: the window of the chart to keep, counted from 0 here (the option counts
     // columns and rows from 1, as the chart numbers them).
     std::optional<CropWindow> crop;
+    // --drop-unused, --min-stitches K, --remove-confetti[=M]: the clean-up passes, made after the
+    // replacements.
+    CleanupOptions cleanup;
     // The options given that shape a new scheme (--width, --height, --colors, --dither,
     // --perceptual, --symbols), in the order given: a scheme file takes none of them.
     std::vector<std::string> schemeOptions;

@@ -12,8 +12,10 @@
 #include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
+#include "scheme/scheme_cleanup.h"
 #include "scheme/scheme_file.h"
 #include "scheme/skeins.h"
+#include "scheme/source_picture.h"
 #include "scheme/thread_edit.h"
 #include "view/chart_look.h"
 #include "view/scheme_grids.h"
@@ -163,14 +165,18 @@ void ReplaceThreads(const CliOptions& options, SchemeDocument& document)
     }
 }
 
-// --crop, once the chart's size is known: a window off it is a wrong command line.
-void Crop(const CliOptions& options, SchemeDocument& document)
+// --crop, once the chart's size is known: a window off it is a wrong command line. The picture
+// the build sampled, when at hand, is cut alike.
+void Crop(const CliOptions& options, SchemeDocument& document, Bitmap& source)
 {
     if (!options.crop)
         return;
     const CropWindow& w = *options.crop;
     try {
+        const int width = document.chart.columns() - 1, height = document.chart.rows() - 2;
         document = CropScheme(document, w);
+        if (source.width() == width && source.height() == height)
+            source = CropPicture(source, w);
     } catch (const ThreadEditError& e) {
         throw UsageError("--crop " + std::to_string(w.x + 1) + "," + std::to_string(w.y + 1) + "," +
                          std::to_string(w.width) + "," + std::to_string(w.height) + ": " + e.what());
@@ -208,13 +214,16 @@ int RunStep(const std::string& context, Step&& step)
 }
 
 // The end of every job, from a picture or a scheme file: the cloth asked for (else the scheme's
-// own, 14 count for a new one), the threads replaced, the chart cropped, the files written.
-void WriteScheme(const CliOptions& options, SchemeDocument& document, const PrintDateTime& started)
+// own, 14 count for a new one), the threads replaced, the chart cropped, the scheme cleaned up, the
+// files written. `source` is the picture as the build sampled it, for the confetti; empty when not
+// at hand.
+void WriteScheme(const CliOptions& options, SchemeDocument& document, Bitmap source, const PrintDateTime& started)
 {
     if (options.fabricCount)
         document.fabricCount = *options.fabricCount;
     ReplaceThreads(options, document);
-    Crop(options, document);
+    Crop(options, document, source);
+    CleanUpScheme(document, options.cleanup, source);
     WriteOutputs(options, document, started);
 }
 
@@ -249,7 +258,12 @@ int Run(const CliOptions& options, char* programName)
         SchemeDocument document;
         if (RunStep("cannot read the scheme " + name, [&] { document = ReadSchemeFile(options.picture); }) != 0)
             return 1;
-        return RunStep(name, [&] { WriteScheme(options, document, started); });
+        return RunStep(name, [&] {
+            // As the window finds the picture of a scheme it opens.
+            Bitmap source = options.cleanup.confettiGroup > 0 ? RecordedSourcePicture(document, options.picture)
+                                                                    : Bitmap();
+            WriteScheme(options, document, std::move(source), started);
+        });
     }
 
     Bitmap picture;
@@ -259,11 +273,15 @@ int Run(const CliOptions& options, char* programName)
         const SchemeRequest request = MakeSchemeRequest(
             picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering,
                       options.perceptual, OpenSides::Proportional});
+        // The confetti looks at the picture as the build samples it, as the window keeps it.
+        Bitmap source = options.cleanup.confettiGroup > 0
+                                  ? WorkingPicture(picture, request)
+                                  : Bitmap();
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);
         document.pictureName = name;
-        WriteScheme(options, document, started);
+        WriteScheme(options, document, std::move(source), started);
     });
 }
 

@@ -63,6 +63,17 @@ std::optional<Backstitch> ClippedLine(const Backstitch& line, const CropWindow& 
 
 } // namespace
 
+Bitmap CropPicture(const Bitmap& picture, const CropWindow& window)
+{
+    Bitmap cropped(window.width, window.height, Bitmap::Unfilled{});
+    cropped.setSourceBitsPerPixel(picture.sourceBitsPerPixel());
+    for (int y = 0; y < window.height; ++y) {
+        const auto from = picture.row(window.y + y).subspan(At(window.x), At(window.width));
+        std::copy(from.begin(), from.end(), cropped.row(y).begin());
+    }
+    return cropped;
+}
+
 SchemeDocument CropScheme(const SchemeDocument& document, const CropWindow& window)
 {
     const int chartWidth = document.chart.columns() - 1, chartHeight = document.chart.rows() - 2;
@@ -99,16 +110,9 @@ SchemeDocument CropScheme(const SchemeDocument& document, const CropWindow& wind
     }
     cropped.legend = SortedLegend(threads);
 
-    if (document.picture.width() == chartWidth && document.picture.height() == chartHeight) {
-        cropped.picture = Bitmap(window.width, window.height, Bitmap::Unfilled{});
-        cropped.picture.setSourceBitsPerPixel(document.picture.sourceBitsPerPixel());
-        for (int y = 0; y < window.height; ++y) {
-            const auto from = document.picture.row(window.y + y).subspan(At(window.x), At(window.width));
-            std::copy(from.begin(), from.end(), cropped.picture.row(y).begin());
-        }
-    } else {
-        cropped.picture = MappedPicture(cropped.chart, cropped.legend);
-    }
+    cropped.picture = document.picture.width() == chartWidth && document.picture.height() == chartHeight
+                          ? CropPicture(document.picture, window)
+                          : MappedPicture(cropped.chart, cropped.legend);
 
     for (const Backstitch& line : document.backstitches) {
         if (const std::optional<Backstitch> kept = ClippedLine(line, window))

@@ -25,4 +25,7 @@ struct CropWindow {
 // not touched.
 SchemeDocument CropScheme(const SchemeDocument& document, const CropWindow& window);
 
+// The pixels of `picture` (one a stitch, as large as the chart) in `window`, which lies within it.
+Bitmap CropPicture(const Bitmap& picture, const CropWindow& window);
+
 } // namespace velmora

@@ -258,29 +258,24 @@ void FillChart(CellTable& chart, int width, int height, EntryOf entryOf, const s
 
 } // namespace
 
-namespace {
-
-// The request's working picture: area averaged for the perceptual build, point sampled otherwise.
-Bitmap Working(const Bitmap& source, const SchemeRequest& request)
+Bitmap WorkingPicture(const Bitmap& source, const SchemeRequest& request)
 {
     if (request.perceptual)
         return PerceptualWorkingPicture(source, request.width, request.height);
     return WorkingPicture(source, request.width, request.height);
 }
 
-} // namespace
-
 SchemeDocument SchemeEngine::BuildScheme(const Bitmap& source, const SchemeRequest& request)
 {
     CheckRequest(source, request);
-    return Build(Working(source, request), request);
+    return Build(WorkingPicture(source, request), request);
 }
 
 SchemeDocument SchemeEngine::BuildScheme(Bitmap&& source, const SchemeRequest& request)
 {
     CheckRequest(source, request);
     if (request.perceptual)
-        return Build(Working(source, request), request);
+        return Build(WorkingPicture(source, request), request);
     return Build(WorkingPicture(std::move(source), request.width, request.height), request);
 }
 

@@ -105,6 +105,9 @@ CellTable LegendTable(std::span<const LegendEntry> lightToDark);
 Bitmap WorkingPicture(const Bitmap& source, int width, int height);
 // The same from a source the caller no longer needs: its pixels are reused where they can be.
 Bitmap WorkingPicture(Bitmap&& source, int width, int height);
+// The picture the build of `request` reduces: area averaged for the perceptual build, point
+// sampled as above otherwise.
+Bitmap WorkingPicture(const Bitmap& source, const SchemeRequest& request);
 
 // The mapped picture of a chart and its legend: each stitch takes the catalogue colour of the
 // thread whose legend row has the stitch's symbol, an empty stitch White's. Throws

@@ -13,7 +13,7 @@ Bitmap RecordedSourcePicture(const SchemeDocument& document, const std::filesyst
     const std::filesystem::path recorded(document.pictureName);
     for (const std::filesystem::path& candidate : {recorded, schemeFile.parent_path() / recorded.filename()}) {
         try {
-            return WorkingPicture(LoadPicture(candidate), document.request.width, document.request.height);
+            return WorkingPicture(LoadPicture(candidate), document.request);
         } catch (const std::exception&) {
             // Not this one: moved, removed, damaged, or no picture at all.
         }

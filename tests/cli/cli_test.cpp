@@ -8,6 +8,10 @@
 #include "scheme/thread_edit.h"
 #include "scheme/picture_loader.h"
 #include "tests/file_helpers.h"
+#include "scheme/scheme_cleanup.h"
+#include "scheme/scheme_file.h"
+#include "scheme/source_picture.h"
+#include "scheme/thread_edit.h"
 #include "tests/read_file.h"
 #include "tests/temp_folder.h"
 
@@ -514,6 +518,12 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"crop not a number", sample + " --crop 1,1,10,ten", 2, "--crop H: \"ten\" is not a whole number"},
         {"crop off the chart", sample + " --width 12 --height 10 --crop 4,1,10,10", 2,
          "--crop 4,1,10,10: the window 4,1,10,10 does not lie on the chart of 12 × 10 stitches"},
+        {"fewest stitches 0", sample + " --min-stitches 0", 2, "--min-stitches: 0 is outside 1..10000"},
+        {"fewest stitches not a number", sample + " --min-stitches 5k", 2, "--min-stitches: \"5k\" is not a whole number"},
+        {"fewest stitches missing", sample + " --min-stitches", 2, "--min-stitches: a value is missing"},
+        {"confetti group too large", sample + " --remove-confetti=21", 2, "--remove-confetti: 21 is outside 1..20"},
+        {"confetti group empty", sample + " --remove-confetti=", 2, "--remove-confetti: \"\" is not a whole number"},
+        {"confetti group not attached", sample + " --remove-confetti 2", 2, "only one picture"},
         {"cloth too coarse", sample + " --fabric 5", 2, "--fabric: 5 is outside 6..40"},
         {"cloth too fine", sample + " --fabric 41", 2, "--fabric"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
@@ -557,6 +567,10 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_EQ(ParseCliOptions({"--", "--help"}).picture, "--help");
     const CliOptions some = ParseCliOptions({"p.bmp", "--formats", "pdf,xlsx,pdf"});
     EXPECT_TRUE(some.pdf && some.xlsx && !some.json && !some.bmp);
+    EXPECT_EQ(options.cleanup, CleanupOptions{});
+    EXPECT_EQ(ParseCliOptions({"p.bmp", "--remove-confetti"}).cleanup, (CleanupOptions{false, 0, 1}));
+    EXPECT_EQ(ParseCliOptions({"--remove-confetti=3", "--min-stitches", "20", "--drop-unused", "p.bmp"}).cleanup,
+              (CleanupOptions{true, 20, 3}));
 }
 
 // The files of a run from a scheme file against those of the run that made it: picture.bmp and
@@ -736,6 +750,41 @@ TEST_F(SchemeInputTest, CropKeepsTheWindowAfterTheReplacements)
     EXPECT_EQ(off.status, 2);
     EXPECT_NE(off.errors.find("does not lie on the chart of 14 × 10 stitches"), std::string::npos) << off.errors;
     EXPECT_FALSE(fs::exists(folder_ / "off" / "scheme.json"));
+}
+
+// The clean-up of a scheme file comes after the replacements, in the order unused rows, fewest
+// stitches, confetti, whatever the order of the options: the file written is the one the core
+// makes of the same scheme.
+TEST_F(SchemeInputTest, CleanedUpAfterTheReplacements)
+{
+    const fs::path rose = fs::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
+    const CliRun run = Cli("--remove-confetti=2 " + rose.string() + " --min-stitches 20 --replace-thread 3328=356" +
+                           " --drop-unused --formats json --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    SchemeDocument expected = ReadSchemeFile(rose);
+    ReplaceThread(expected, FindDmc("3328"), FindDmc("356"));
+    const CleanupResult result = CleanUpScheme(expected, {true, 20, 2}, RecordedSourcePicture(expected, rose));
+    EXPECT_GT(result.passes[1].rowsRemoved, 0);
+    EXPECT_GT(result.passes[2].stitches, 0);
+    EXPECT_EQ(Json(), SchemeFileText(expected));
+}
+
+// From a picture, the confetti is judged against the picture as the build sampled it, and none is
+// left.
+TEST_F(CliTest, ConfettiLeavesAPictureWithNoSingleStitch)
+{
+    const CliRun run = Cli(kSample.string() + " --width 80 --dither --remove-confetti --formats json --out " +
+                           folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const SchemeDocument cleaned = ReadSchemeFile(folder_ / "scheme.json");
+    EXPECT_EQ(SingleStitchShare(cleaned), 0.0);
+    const Bitmap photo = LoadPicture(kSample);
+    SchemeDocument built = SchemeEngine().BuildScheme(photo, MakeSchemeRequest(photo, {80, {}, 30, {}, true}));
+    EXPECT_GT(SingleStitchShare(built), 0.1);
+    built.pictureName = kSample.string();
+    RemoveConfetti(built, 1, WorkingPicture(photo, built.request.width, built.request.height),
+                   BuildColourDistance(built.request));
+    EXPECT_EQ(SchemeFileText(built), Json());
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "scheme/crop_scheme.h"
 
-#include "drawn_scheme.h"
+#include "letter_scheme.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,10 @@
 
 namespace velmora {
 namespace {
+
+using test::Dmc;
+using test::ExpectConsistent;
+using test::Scheme;
 
 // 12 × 11: a red block at the top left, a black column at the right edge, brown at the bottom.
 const std::vector<std::string> kRows = {

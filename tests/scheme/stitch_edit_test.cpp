@@ -7,6 +7,8 @@
 #include "scheme/symbol_spread.h"
 #include "scheme/thread_edit.h"
 
+#include "letter_scheme.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,19 +19,12 @@
 namespace velmora {
 namespace {
 
-struct Snapshot {
-    CellTable chart, legend;
-    Bitmap picture;
-    std::vector<Backstitch> lines;
-    explicit Snapshot(const SchemeDocument& d) : chart(d.chart), legend(d.legend), picture(d.picture), lines(d.backstitches) {}
-    void ExpectSame(const SchemeDocument& d) const
-    {
-        EXPECT_EQ(d.chart, chart);
-        EXPECT_EQ(d.legend, legend);
-        EXPECT_EQ(d.picture, picture);
-        EXPECT_EQ(d.backstitches, lines);
-    }
-};
+using test::Dmc;
+using test::ExpectConsistent;
+using test::Scheme;
+using test::Snapshot;
+
+const std::map<char, const char*> kThreads = {{'.', "White"}, {'r', "321"}, {'b', "797"}, {'k', "310"}};
 
 TEST(StitchEdit, SetStitchesKeepsLegendCountsAndUndoesCellForCell)
 {

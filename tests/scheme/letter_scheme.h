@@ -1,7 +1,7 @@
 #pragma once
 
-// A small scheme drawn by letter for the tests of the stitch edits, and the checks that its
-// chart, legend and picture agree.
+// Small schemes drawn by letter for the tests of the chart's edits, and the checks those tests
+// share: chart, legend and picture agree, and an undo gives the scheme back cell for cell.
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/stitch_edit.h"
@@ -15,10 +15,9 @@
 #include <string>
 #include <vector>
 
-namespace velmora {
-namespace {
+namespace velmora::test {
 
-int Dmc(const char* name)
+inline int Dmc(const char* name)
 {
     const int dmc = FindDmc(name);
     EXPECT_GE(dmc, 0) << name;
@@ -26,7 +25,7 @@ int Dmc(const char* name)
 }
 
 // A small scheme drawn by letter, row by row, with a legend row for each of `threads`.
-SchemeDocument Scheme(const std::vector<std::string>& rows, const std::map<char, const char*>& threads)
+inline SchemeDocument Scheme(const std::vector<std::string>& rows, const std::map<char, const char*>& threads)
 {
     const int width = static_cast<int>(rows.front().size()), height = static_cast<int>(rows.size());
     SchemeDocument doc;
@@ -51,10 +50,8 @@ SchemeDocument Scheme(const std::vector<std::string>& rows, const std::map<char,
     return doc;
 }
 
-const std::map<char, const char*> kThreads = {{'.', "White"}, {'r', "321"}, {'b', "797"}, {'k', "310"}};
-
 // The thread of every stitch, read back through the legend.
-std::vector<int> Threads(const SchemeDocument& doc)
+inline std::vector<int> Threads(const SchemeDocument& doc)
 {
     std::vector<int> threads;
     for (int y = 0; y < doc.chart.rows() - 2; ++y) {
@@ -66,7 +63,7 @@ std::vector<int> Threads(const SchemeDocument& doc)
 
 // Chart, legend and picture agree: every row's count is its stitches, the counts add up to W × H,
 // and each stitch shows its thread's colour.
-void ExpectConsistent(const SchemeDocument& doc)
+inline void ExpectConsistent(const SchemeDocument& doc)
 {
     std::map<int, int> counted;
     for (const int dmc : Threads(doc))
@@ -80,5 +77,18 @@ void ExpectConsistent(const SchemeDocument& doc)
     EXPECT_EQ(doc.picture, MappedPicture(doc.chart, doc.legend));
 }
 
-} // namespace
-} // namespace velmora
+struct Snapshot {
+    CellTable chart, legend;
+    Bitmap picture;
+    std::vector<Backstitch> lines;
+    explicit Snapshot(const SchemeDocument& d) : chart(d.chart), legend(d.legend), picture(d.picture), lines(d.backstitches) {}
+    void ExpectSame(const SchemeDocument& d) const
+    {
+        EXPECT_EQ(d.chart, chart);
+        EXPECT_EQ(d.legend, legend);
+        EXPECT_EQ(d.picture, picture);
+        EXPECT_EQ(d.backstitches, lines);
+    }
+};
+
+} // namespace velmora::test

@@ -1,0 +1,174 @@
+// "Очистить схему…" in the window: the dialog shows what each pass changes before anything does,
+// "Применить" is one step of the undo stack, the status bar shows the share of single stitches,
+// and the scheme saved is byte for byte velmora-cli's with the same options.
+// VELMORA_SCREENSHOT_DIR, when set, receives a picture of the dialog and of the window.
+#include "app/cleanup_dialog.h"
+#include "app/data_module.h"
+#include "app/main_form.h"
+#include "app/scheme_editor.h"
+#include "main_window_fixture.h"
+#include "scheme/picture_loader.h"
+#include "scheme/scheme_cleanup.h"
+#include "tests/read_file.h"
+#include "view/paint/qt_bridge.h"
+#include "view/qt/adv_string_grid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QUndoStack>
+#include <QtTest>
+
+#include <filesystem>
+#include <functional>
+
+using namespace velmora;
+
+namespace {
+
+const std::filesystem::path kSample = std::filesystem::path(VELMORA_SAMPLES_DIR) / "cat-chelsea-451x300.jpg";
+
+void SaveScreenshot(QWidget& widget, const char* name)
+{
+    const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR");
+    if (!folder.isEmpty())
+        widget.grab().save(QString::fromLocal8Bit(folder) + '/' + QString::fromLatin1(name) + ".png");
+}
+
+// Runs `answer` on the next clean-up dialog once it is shown.
+void AnswerNextDialog(std::function<void(Tfm_Cleanup&)> answer)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
+        auto* dialog = qobject_cast<Tfm_Cleanup*>(QApplication::activeModalWidget());
+        if (dialog == nullptr)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(*dialog);
+    });
+    poll->start(10);
+}
+
+} // namespace
+
+class CleanupWindowTest : public test::MainWindowFixture {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        OpenWindow();
+        window_->resize(1000, 700);
+        // As the New command builds: the picture loaded, the scheme built, the picture's name kept.
+        DM->SourcePicture = LoadPicture(kSample);
+        window_->BuildScheme(MakeSchemeRequest(DM->SourcePicture, {80, {}, 30, {}, true}));
+        DM->Scheme.pictureName = kSample.string();
+        DM->SchemeModified = false;
+    }
+
+    void cleanup() { CloseWindow(); }
+
+    void applyIsOneUndoableStepAndMatchesTheTool()
+    {
+        const SchemeDocument built = DM->Scheme;
+        const double shareBuilt = SingleStitchShare(built);
+        QVERIFY(shareBuilt > 0.1);
+        QCOMPARE(window_->lb_SingleStitches->text(), SingleStitchText(shareBuilt));
+        QVERIFY(window_->lb_SingleStitches->text().startsWith(QStringLiteral("Одиночных крестиков: ")));
+        DM->UpdateActions();
+        QVERIFY(DM->ac_EditCleanUp->isEnabled());
+        QCOMPARE(DM->ac_EditCleanUp->text(), QStringLiteral("Очистить схему…"));
+
+        const CleanupOptions chosen{true, 20, 2};
+        AnswerNextDialog([&](Tfm_Cleanup& dialog) {
+            dialog.cb_Unused->setChecked(true);
+            dialog.cb_Fewest->setChecked(true);
+            dialog.ed_Fewest->setValue(20);
+            dialog.cb_Confetti->setChecked(true);
+            dialog.ed_Confetti->setValue(2);
+            QCOMPARE(dialog.Options(), chosen);
+            // What the passes change, before they do.
+            SchemeDocument preview = built;
+            const CleanupResult result = CleanUpScheme(preview, chosen, DM->SchemeSource);
+            QVERIFY(dialog.lb_Confetti->text().startsWith(
+                QStringLiteral("изменится крестиков: %1").arg(QLocale(QLocale::Russian).toString(result.passes[2].stitches))));
+            QVERIFY(dialog.lb_Share->text().endsWith(QStringLiteral("после очистки: 0,0 %")));
+            QCOMPARE(DM->Scheme.chart, built.chart); // nothing yet
+            SaveScreenshot(dialog, "cleanup-dialog");
+            dialog.Buttons->button(QDialogButtonBox::Ok)->click();
+        });
+        DM->ac_EditCleanUp->trigger();
+
+        SchemeDocument expected = built;
+        CleanUpScheme(expected, chosen, DM->SchemeSource);
+        QCOMPARE(DM->Scheme.chart, expected.chart);
+        QCOMPARE(DM->Scheme.legend, expected.legend);
+        QVERIFY(DM->Scheme.picture == expected.picture);
+        QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
+        QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
+        QCOMPARE(window_->lb_SingleStitches->text(), QStringLiteral("Одиночных крестиков: 0,0 %"));
+        QVERIFY(DM->SchemeModified);
+        QCOMPARE(DM->Editor->UndoStack->count(), 1);
+        SaveScreenshot(*window_, "cleanup-window");
+
+        // One undo takes the whole clean-up back, cell for cell; redo makes it again.
+        DM->UpdateActions();
+        DM->ac_EditUndo->trigger();
+        QCOMPARE(DM->Scheme.chart, built.chart);
+        QCOMPARE(DM->Scheme.legend, built.legend);
+        QVERIFY(DM->Scheme.picture == built.picture);
+        QCOMPARE(window_->lb_SingleStitches->text(), SingleStitchText(shareBuilt));
+        DM->UpdateActions();
+        DM->ac_EditRedo->trigger();
+        QCOMPARE(DM->Scheme.chart, expected.chart);
+        QCOMPARE(DM->Scheme.legend, expected.legend);
+
+        // Saved, it is the scheme velmora-cli makes with the same options, to the byte.
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const std::filesystem::path saved = ToPath(folder.filePath(QStringLiteral("cat.velmora")));
+        DM->SaveScheme(saved);
+        QProcess tool;
+        tool.start(QStringLiteral(VELMORA_CLI_PATH),
+                   {QString::fromStdString(kSample.string()), QStringLiteral("--width"), QStringLiteral("80"),
+                    QStringLiteral("--dither"), QStringLiteral("--fabric"), QString::number(DM->Scheme.fabricCount),
+                    QStringLiteral("--drop-unused"), QStringLiteral("--min-stitches"), QStringLiteral("20"),
+                    QStringLiteral("--remove-confetti=2"), QStringLiteral("--formats"), QStringLiteral("json"),
+                    QStringLiteral("--out"), folder.filePath(QStringLiteral("tool"))});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        const std::string window = ReadFileText(saved);
+        QVERIFY(!window.empty());
+        QVERIFY(window == ReadFileText(ToPath(folder.filePath(QStringLiteral("tool/scheme.json")))));
+    }
+
+    void cancelAndNothingChosenChangeNothing()
+    {
+        const SchemeDocument built = DM->Scheme;
+        AnswerNextDialog([](Tfm_Cleanup& dialog) {
+            for (QCheckBox* box : {dialog.cb_Unused, dialog.cb_Fewest, dialog.cb_Confetti})
+                box->setChecked(false);
+            QVERIFY(!dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
+            QCOMPARE(dialog.lb_Confetti->text(), QStringLiteral("—"));
+            QVERIFY(!dialog.ed_Fewest->isEnabled());
+            dialog.cb_Fewest->setChecked(true);
+            QVERIFY(dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
+            dialog.Buttons->button(QDialogButtonBox::Cancel)->click();
+        });
+        DM->ac_EditCleanUp->trigger();
+        QCOMPARE(DM->Scheme.chart, built.chart);
+        QCOMPARE(DM->Scheme.legend, built.legend);
+        QCOMPARE(DM->Editor->UndoStack->count(), 0);
+        QVERIFY(!DM->SchemeModified);
+    }
+};
+
+QTEST_MAIN(CleanupWindowTest)
+#include "cleanup_window_test.moc"
