@@ -19,6 +19,7 @@
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/grid_printer.h"
 #include "wizard/picture_dialog.h"
+#include "write_progress.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
@@ -29,6 +30,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QUndoStack>
+
+#include <optional>
 
 namespace velmora {
 
@@ -52,16 +55,29 @@ QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSepa
 }
 
 // The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
-// `ending` in place of its extension.
+// `ending` in place of its extension; one without a file goes to the folder of the scheme last
+// opened or saved.
 QString SuggestedName(const DataModule& dm, const QString& ending)
 {
     if (!dm.SchemeFileName.empty()) {
         const QFileInfo file(ToQString(dm.SchemeFileName));
         return file.dir().filePath(file.completeBaseName() + ending);
     }
-    if (!dm.Scheme.pictureName.empty())
-        return QFileInfo(QString::fromStdString(dm.Scheme.pictureName)).completeBaseName() + ending;
-    return QStringLiteral("схема") + ending;
+    const QString name = !dm.Scheme.pictureName.empty()
+                             ? QFileInfo(QString::fromStdString(dm.Scheme.pictureName)).completeBaseName() + ending
+                             : QStringLiteral("схема") + ending;
+    const QString folder = dm.SchemeFolder();
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+}
+
+// The settings keep their texts in Windows-1251: a path it cannot spell is not remembered.
+std::optional<std::string> StoredPath(const std::filesystem::path& file)
+{
+    const QString name = QDir::cleanPath(ToQString(std::filesystem::absolute(file)));
+    std::string text = QStringToCp1251(name);
+    if (Cp1251ToQString(text) != name)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -74,10 +90,9 @@ DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
     CreateImages();
     Editor = new SchemeEditor(
         this, [this]() -> SchemeDocument& { return Scheme; },
-        [this] {
-            SchemeModified = true;
-            fm_Main->RefreshScheme();
-        });
+        [] { fm_Main->RefreshScheme(); });
+    // Undo and redo move to and from the saved state.
+    connect(Editor->UndoStack, &QUndoStack::cleanChanged, owner, &Tfm_Main::ShowTitle);
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);
@@ -200,6 +215,11 @@ void DataModule::CreateActions()
     ac_FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     ac_FileSave->setIconText(QStringLiteral("Сохранить"));
 
+    ac_FileSaveAs = MakeAction("ac_FileSaveAs", "Сохранить схему как…",
+                               "Сохранить как|Сохранить схему в новый файл", imgSave,
+                               &DataModule::ac_FileSaveAsExecute);
+    ac_FileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
     ac_FileSavePdf = MakeAction("ac_FileSavePdf", "Сохранить схему в PDF…",
                                 "Схема в PDF|Сохранить страницы печати схемы в файл PDF", imgSavePdf,
                                 &DataModule::ac_FileSavePdfExecute);
@@ -249,7 +269,10 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     mi_File->setObjectName(QStringLiteral("mi_File"));
     mi_File->addAction(ac_FileNew);
     mi_File->addAction(ac_FileOpen);
+    mi_FileRecent = mi_File->addMenu(QStringLiteral("Последние схемы"));
+    mi_FileRecent->setObjectName(QStringLiteral("mi_FileRecent"));
     mi_File->addAction(ac_FileSave);
+    mi_File->addAction(ac_FileSaveAs);
     FilePrintSeparator = mi_File->addSeparator();
     FilePrintSeparator->setObjectName(QStringLiteral("N3"));
     mi_File->addAction(ac_FilePrint);
@@ -349,14 +372,64 @@ void DataModule::LoadSettings()
     SettingsStore.Key = SettingsKey;
     SettingsStore.Section = SettingsSection;
     SettingsStore.MoreValues = StoredViewValues(View);
+    std::ranges::copy(StoredSchemeFileValues(SchemeFiles), std::back_inserter(SettingsStore.MoreValues));
     SettingsStore.Load(FontDialog.Font, StoredDithering);
     View = ViewSettingsFromStored(SettingsStore.MoreValues);
+    SchemeFiles = SchemeFileSettingsFromStored(SettingsStore.MoreValues);
+    FillRecentMenu();
 }
 
 void DataModule::SaveSettings()
 {
     SettingsStore.MoreValues = StoredViewValues(View);
+    std::ranges::copy(StoredSchemeFileValues(SchemeFiles), std::back_inserter(SettingsStore.MoreValues));
     SettingsStore.Save(FontDialog.Font, StoredDithering);
+}
+
+void DataModule::FillRecentMenu()
+{
+    mi_FileRecent->clear();
+    int place = 0;
+    for (const std::string& stored : SchemeFiles.recent) {
+        const QString file = Cp1251ToQString(stored);
+        auto* item = new TAction(QDir::toNativeSeparators(file), mi_FileRecent);
+        item->setObjectName(QStringLiteral("mi_FileRecent%1").arg(++place));
+        item->SetHint(QStringLiteral("Открыть схему|Открыть схему из файла ") + QDir::toNativeSeparators(file));
+        connect(item, &QAction::triggered, this, [this, file] { RunGuarded([this, &file] { OpenRecentScheme(file); }); });
+        mi_FileRecent->addAction(item);
+    }
+    mi_FileRecent->setEnabled(!SchemeFiles.recent.empty());
+}
+
+void DataModule::RememberSchemeFile(const std::filesystem::path& file)
+{
+    if (const std::optional<std::string> stored = StoredPath(file)) {
+        SchemeFiles.Remember(*stored);
+        FillRecentMenu();
+    }
+}
+
+QString DataModule::SchemeFolder() const
+{
+    const QString folder = Cp1251ToQString(SchemeFiles.folder);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+bool DataModule::SchemeModified() const
+{
+    return SchemeReady && !Editor->UndoStack->isClean();
+}
+
+void DataModule::MarkSchemeModified()
+{
+    Editor->UndoStack->resetClean();
+    fm_Main->ShowTitle();
+}
+
+void DataModule::MarkSchemeSaved()
+{
+    Editor->UndoStack->setClean();
+    fm_Main->ShowTitle();
 }
 
 void DataModule::UpdateActions()
@@ -364,9 +437,11 @@ void DataModule::UpdateActions()
     for (QAction* action :
          {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
           static_cast<QAction*>(ac_ServiceExcel), static_cast<QAction*>(ac_FileSave),
+          static_cast<QAction*>(ac_FileSaveAs),
           static_cast<QAction*>(ac_FileSavePdf), static_cast<QAction*>(ac_FileSaveSymbolsPdf)})
         ac_FilePrintUpdate(*action);
     ac_EditUpdate();
+    fm_Main->ShowTitle();
 }
 
 void DataModule::ac_EditUpdate()
@@ -506,7 +581,7 @@ void DataModule::ac_ViewFabricExecute()
     // The cloth belongs to the scheme shown, which keeps it in its file.
     if (SchemeReady && Scheme.fabricCount != View.look.fabricCount) {
         Scheme.fabricCount = View.look.fabricCount;
-        SchemeModified = true;
+        MarkSchemeModified();
     }
     ApplyView();
 }
@@ -545,7 +620,7 @@ void DataModule::ac_HelpAboutExecute()
 
 bool DataModule::QuerySaveScheme()
 {
-    if (!SchemeReady || !SchemeModified)
+    if (!SchemeModified())
         return true;
     switch (CurrentPrompter().AskYesNoCancel(fm_Main, QStringLiteral("Вельмора"),
                                              QStringLiteral("Схема не сохранена. Сохранить её?"))) {
@@ -560,7 +635,7 @@ bool DataModule::QuerySaveScheme()
     bool saved = false;
     RunGuarded([this, &saved] {
         ac_FileSaveExecute();
-        saved = !SchemeModified;
+        saved = !SchemeModified();
     });
     return saved;
 }
@@ -571,7 +646,7 @@ void DataModule::ac_FileOpenExecute()
         return;
     const std::optional<QString> file = CurrentPrompter().ChooseOpenFile(
         fm_Main, QStringLiteral("Открыть схему"),
-        QStringLiteral("Схемы вышивки (*.velmora *.json);;Все файлы (*)"));
+        QStringLiteral("Схемы вышивки (*.velmora *.json);;Все файлы (*)"), SchemeFolder());
     if (file)
         OpenScheme(ToPath(*file));
 }
@@ -587,20 +662,44 @@ void DataModule::OpenScheme(const std::filesystem::path& file)
     }
     fm_Main->ShowScheme(std::move(document));
     SchemeFileName = file;
-    SchemeModified = false;
+    MarkSchemeSaved();
+    RememberSchemeFile(file);
     SchemeSource = RecordedSourcePicture(Scheme, file);
     ShowSourceAsChosen();
+}
+
+void DataModule::OpenRecentScheme(const QString& file)
+{
+    if (!QFileInfo::exists(file)) {
+        if (const std::optional<std::string> stored = StoredPath(ToPath(file)))
+            SchemeFiles.Forget(*stored);
+        FillRecentMenu();
+        throw std::runtime_error(QStringLiteral("Файл «%1» не найден. Он убран из списка последних схем.")
+                                     .arg(QDir::toNativeSeparators(file))
+                                     .toStdString());
+    }
+    if (!QuerySaveScheme())
+        return;
+    OpenScheme(ToPath(file));
 }
 
 void DataModule::SaveScheme(const std::filesystem::path& file)
 {
     try {
-        WriteSchemeFile(file, Scheme);
+        // The text of a large scheme takes a while; it is made aside and goes in place only whole.
+        OutputFile out(file);
+        WriteProgress progress(fm_Main, QStringLiteral("Сохранение схемы…"));
+        progress.RunAside([&out, this] {
+            WriteSchemeFileText(Scheme, [&out](std::string_view text) { out.Write(text); });
+            out.Finish();
+        });
+        out.Commit();
     } catch (const FileWriteError& e) {
         ThrowNotWritten(e, file);
     }
     SchemeFileName = file;
-    SchemeModified = false;
+    MarkSchemeSaved();
+    RememberSchemeFile(file);
 }
 
 void DataModule::ac_FileSaveExecute()
@@ -617,6 +716,15 @@ void DataModule::ac_FileSaveExecute()
     SaveScheme(file);
 }
 
+void DataModule::ac_FileSaveAsExecute()
+{
+    const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
+        fm_Main, QStringLiteral("Сохранить схему как"), QStringLiteral("Схемы вышивки (*.velmora)"),
+        SuggestedName(*this, QStringLiteral(".velmora")), kSchemeSuffix);
+    if (chosen)
+        SaveScheme(ToPath(*chosen));
+}
+
 namespace {
 
 // The print command's pages into a PDF file chosen in a save dialog, through the writer that
@@ -629,7 +737,10 @@ void SaveGridPdf(const GridModel& grid, const QString& caption, const QString& s
         return;
     const std::filesystem::path file = ToPath(*chosen);
     try {
-        PrintGridToPdf(grid, file, SystemPrintSetup());
+        WriteProgress progress(fm_Main, QStringLiteral("Запись страниц в файл PDF…"));
+        PrintJobSetup setup = SystemPrintSetup();
+        setup.progress = [&progress](int done, int pageCount) { progress.Step(done, pageCount); };
+        PrintGridToPdf(grid, file, std::move(setup));
     } catch (const FileWriteError& e) {
         ThrowNotWritten(e, file);
     }

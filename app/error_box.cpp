@@ -1,6 +1,7 @@
 #include "error_box.h"
 
 #include "prompter.h"
+#include "scheme/output_file.h"
 
 #include <QApplication>
 #include <QRegularExpression>
@@ -39,6 +40,8 @@ bool RunGuarded(const std::function<void()>& step)
     try {
         step();
         return true;
+    } catch (const WriteCancelled&) {
+        // The user's own choice: the step stops without a word.
     } catch (const std::exception& error) {
         ShowErrorBox(MessageText(error.what()));
     } catch (...) {

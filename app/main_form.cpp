@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -240,7 +241,7 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
 void Tfm_Main::FormCloseQuery(bool& canClose)
 {
     // An unsaved scheme asks about saving in place of the exit question.
-    if (DM->SchemeReady && DM->SchemeModified) {
+    if (DM->SchemeModified()) {
         canClose = DM->QuerySaveScheme();
         return;
     }
@@ -298,6 +299,22 @@ void Tfm_Main::ShowFinishedSize()
                                  .arg(count)
                                  .arg(number(widthCm), number(heightCm), number(widthCm / 2.54), number(heightCm / 2.54))
                                  .arg(DM->View.zoom));
+}
+
+void Tfm_Main::ShowTitle()
+{
+    const QString program = QStringLiteral("Вельмора");
+    if (DM == nullptr || !DM->SchemeReady) {
+        setWindowTitle(program);
+        setWindowModified(false);
+        return;
+    }
+    QString name = DM->SchemeFileName.empty() ? QStringLiteral("Новая схема")
+                                              : QFileInfo(ToQString(DM->SchemeFileName)).fileName();
+    // "[*]" marks where Qt puts the "*"; one in a file's name is doubled to stay text.
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name + QStringLiteral("[*] — ") + program);
+    setWindowModified(DM->SchemeModified());
 }
 
 void Tfm_Main::ShowSource(SourceView view)

@@ -76,6 +76,10 @@ public:
     // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.
     void ShowFinishedSize();
 
+    // The title: the scheme file's name ("Новая схема" before its first save), a "*" while it has
+    // unsaved changes, and the program's name; with no scheme, the program's name alone.
+    void ShowTitle();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -77,7 +77,7 @@ private:
     void ShowNewScheme(SchemeDocument scheme)
     {
         window_->ShowScheme(std::move(scheme));
-        DM->SchemeModified = true;
+        DM->MarkSchemeModified();
     }
 
 private slots:
@@ -97,16 +97,16 @@ private slots:
         QCOMPARE(prompter_.lastSuggested, QStringLiteral("bands.velmora"));
         QCOMPARE(prompter_.lastSuffix, QStringLiteral("velmora"));
         QVERIFY(prompter_.errors.isEmpty());
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
         QFile saved(File("bands.velmora"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll().toStdString(), SchemeFileText(built));
 
         // Saving again goes to the same file without asking.
-        DM->SchemeModified = true;
+        DM->MarkSchemeModified();
         DM->ac_FileSave->trigger();
         QCOMPARE(prompter_.fileDialogs, 1);
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
 
         window_->ShowScheme(SmallScheme(30, 15));
         prompter_.openFiles = {File("bands.velmora")};
@@ -114,7 +114,7 @@ private slots:
         QVERIFY(prompter_.errors.isEmpty());
         ExpectShown(built);
         QCOMPARE(DM->Scheme.request.symbols, built.request.symbols);
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
         QCOMPARE(DM->SchemeFileName, ToPath(File("bands.velmora")));
     }
 
@@ -138,7 +138,7 @@ private slots:
         QCOMPARE(lines, QStringList({QStringLiteral("Не удалось открыть схему"), QDir::toNativeSeparators(damaged.fileName()),
                                      QStringLiteral("ключ «width»: 2000 вне пределов 10..1000")}));
         ExpectShown(shown);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
     }
 
     // The question before New, Open and closing, and what each answer does.
@@ -171,13 +171,13 @@ private slots:
         prompter_.saveAnswer = Prompter::Answer::No;
         DM->ac_FileNew->trigger();
         QCOMPARE(wizards, 2);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
 
         // Yes, and the save dialog cancelled: nothing saved, so the step stops.
         prompter_.saveAnswer = Prompter::Answer::Yes;
         DM->ac_FileOpen->trigger();
         QCOMPARE(prompter_.fileDialogs, 1);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
 
         // Yes with a name: saved, then the window closes without the exit question.
         prompter_.saveFiles = {File("closing.velmora")};
@@ -231,7 +231,7 @@ private slots:
         WriteSchemeFile(ToPath(File("desk.velmora")), SmallScheme());
         DM->OpenFromCommandLine(File("desk.velmora"));
         ExpectShown(SmallScheme());
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
 
         QString loaded;
         const WizardShow previous = InstallWizardShow([&](Tfm_Wizard& wizard) {

@@ -94,7 +94,7 @@ void Press(QWidget& box, QMessageBox::StandardButton which)
 void TakeTour(const QString& folder)
 {
     QDir().mkpath(folder);
-    DM->SchemeModified = true; // as the New command leaves it
+    DM->MarkSchemeModified(); // as the New command leaves it
 
     QTimer::singleShot(600, qApp, [folder] {
         GrabScreen(folder, "file-menu");
