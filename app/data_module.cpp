@@ -92,7 +92,11 @@ DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
         this, [this]() -> SchemeDocument& { return Scheme; },
         [] { fm_Main->RefreshScheme(); });
     // Undo and redo move to and from the saved state.
-    connect(Editor->UndoStack, &QUndoStack::cleanChanged, owner, &Tfm_Main::ShowTitle);
+    connect(Editor->UndoStack, &QUndoStack::cleanChanged, this, [] {
+        // The stack also clears as the window goes.
+        if (fm_Main != nullptr)
+            fm_Main->ShowTitle();
+    });
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);

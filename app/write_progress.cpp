@@ -54,8 +54,9 @@ void WriteProgress::RunAside(const std::function<void()>& write)
 {
     ThrowIfCancelled();
     std::future<void> done = std::async(std::launch::async, write);
-    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready)
+    do
         KeepWindowPainted();
+    while (done.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready);
     done.get();
     ThrowIfCancelled();
 }
