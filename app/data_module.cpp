@@ -275,6 +275,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     mi_File->addAction(ac_FileOpen);
     mi_FileRecent = mi_File->addMenu(QStringLiteral("Последние схемы"));
     mi_FileRecent->setObjectName(QStringLiteral("mi_FileRecent"));
+    mi_FileRecent->menuAction()->setObjectName(QStringLiteral("mi_FileRecent"));
     mi_File->addAction(ac_FileSave);
     mi_File->addAction(ac_FileSaveAs);
     FilePrintSeparator = mi_File->addSeparator();
@@ -392,7 +393,11 @@ void DataModule::SaveSettings()
 
 void DataModule::FillRecentMenu()
 {
-    mi_FileRecent->clear();
+    // An item may be the one being chosen right now: it goes once its signal is done.
+    for (QAction* old : mi_FileRecent->actions()) {
+        mi_FileRecent->removeAction(old);
+        old->deleteLater();
+    }
     int place = 0;
     for (const std::string& stored : SchemeFiles.recent) {
         const QString file = Cp1251ToQString(stored);
@@ -672,7 +677,7 @@ void DataModule::OpenScheme(const std::filesystem::path& file)
     ShowSourceAsChosen();
 }
 
-void DataModule::OpenRecentScheme(const QString& file)
+void DataModule::OpenRecentScheme(QString file)
 {
     if (!QFileInfo::exists(file)) {
         if (const std::optional<std::string> stored = StoredPath(ToPath(file)))

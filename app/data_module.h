@@ -181,7 +181,7 @@ public:
     void SaveScheme(const std::filesystem::path& file);
     // An item of "Последние схемы": a file that is gone leaves the list with a message; any other
     // opens as by "Открыть схему…".
-    void OpenRecentScheme(const QString& file);
+    void OpenRecentScheme(QString file);
     // The folder the scheme-file dialogs start in: that of the scheme last opened or saved while it
     // exists, else none (the dialog's own choice).
     QString SchemeFolder() const;

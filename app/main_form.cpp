@@ -5,6 +5,7 @@
 #include "error_box.h"
 #include "prompter.h"
 #include "scheme_editor.h"
+#include "write_progress.h"
 #include "view/paint/qt_bridge.h"
 #include "view/symbol_font.h"
 #include "view/qt/adv_string_grid.h"
@@ -230,6 +231,12 @@ void Tfm_Main::BindToolBar()
 
 void Tfm_Main::closeEvent(QCloseEvent* event)
 {
+    // The desktop's close box reaches the window while a write keeps it painted; the write's own
+    // "Отмена" is the way out of it.
+    if (WriteProgress::Busy()) {
+        event->ignore();
+        return;
+    }
     bool canClose = false;
     RunGuarded([this, &canClose] { FormCloseQuery(canClose); });
     event->setAccepted(canClose);

@@ -21,9 +21,13 @@ WriteProgress::WriteProgress(QWidget* parent, const QString& label)
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     started_.start();
+    ++busy_;
 }
 
-WriteProgress::~WriteProgress() = default;
+WriteProgress::~WriteProgress()
+{
+    --busy_;
+}
 
 void WriteProgress::ThrowIfCancelled() const
 {

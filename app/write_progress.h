@@ -35,12 +35,16 @@ public:
     // The dialog shows after this long, so that a short write does not flash it.
     static constexpr int kShowAfterMs = 500;
 
+    // A write is under way: the window must not close under it.
+    static bool Busy() { return busy_ > 0; }
+
 private:
     void KeepWindowPainted();
     void ThrowIfCancelled() const;
 
     std::unique_ptr<QProgressDialog> dialog_;
     QElapsedTimer started_;
+    static inline int busy_ = 0;
 };
 
 } // namespace velmora
