@@ -1,6 +1,7 @@
 #include "data_module.h"
 
 #include "about_form.h"
+#include "chart_tools.h"
 #include "dmc_form.h"
 #include "error_box.h"
 #include "fabric_dialog.h"
@@ -31,6 +32,8 @@
 #include <QMenuBar>
 #include <QUndoStack>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace velmora {
@@ -97,6 +100,16 @@ DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
         if (fm_Main != nullptr)
             fm_Main->ShowTitle();
     });
+    Tools = new ChartTools(
+        *owner->ts_Image, *owner->ChartGrid, *owner->LegendGrid, [this]() -> SchemeDocument& { return Scheme; },
+        *Editor->UndoStack,
+        [this](const StitchEdit& edit) {
+            fm_Main->RefreshStitches(edit);
+        },
+        [this] {
+            fm_Main->RefreshScheme();
+            ApplyView();
+        });
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);
@@ -206,6 +219,11 @@ void DataModule::CreateActions()
         "Исходное изображение вместо|Показать вместо изображения по схеме исходное изображение в размере схемы", -1,
         &DataModule::ac_EditSourceInsteadExecute);
     ac_EditSourceInstead->setCheckable(true);
+    ac_EditDrawTools = MakeAction(
+        "ac_EditDrawTools", "Рисование на схеме",
+        "Рисование на схеме|Показать над схемой инструменты: карандаш, заливку, пипетку, выделение и бэкстич", -1,
+        &DataModule::ac_EditDrawToolsExecute);
+    ac_EditDrawTools->setCheckable(true);
     // The toolbar's buttons are narrow: they carry the short part of the hint.
     ac_FileOpen = MakeAction("ac_FileOpen", "Открыть схему…",
                              "Открыть схему|Открыть схему вышивки, сохранённую в файле", imgOpen,
@@ -295,6 +313,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     EditUndoSeparator = mi_Edit->addSeparator();
     EditUndoSeparator->setObjectName(QStringLiteral("N4"));
     mi_Edit->addAction(ac_EditReplaceThread);
+    mi_Edit->addAction(ac_EditDrawTools);
     EditSourceSeparator = mi_Edit->addSeparator();
     EditSourceSeparator->setObjectName(QStringLiteral("N5"));
     mi_Edit->addAction(ac_EditSourceBeside);
@@ -376,19 +395,26 @@ void DataModule::LoadSettings()
 {
     SettingsStore.Key = SettingsKey;
     SettingsStore.Section = SettingsSection;
-    SettingsStore.MoreValues = StoredViewValues(View);
-    std::ranges::copy(StoredSchemeFileValues(SchemeFiles), std::back_inserter(SettingsStore.MoreValues));
+    SettingsStore.MoreValues = MoreStoredValues();
     SettingsStore.Load(FontDialog.Font, StoredDithering);
     View = ViewSettingsFromStored(SettingsStore.MoreValues);
+    Wizard = WizardSettingsFromStored(SettingsStore.MoreValues);
     SchemeFiles = SchemeFileSettingsFromStored(SettingsStore.MoreValues);
     FillRecentMenu();
 }
 
 void DataModule::SaveSettings()
 {
-    SettingsStore.MoreValues = StoredViewValues(View);
-    std::ranges::copy(StoredSchemeFileValues(SchemeFiles), std::back_inserter(SettingsStore.MoreValues));
+    SettingsStore.MoreValues = MoreStoredValues();
     SettingsStore.Save(FontDialog.Font, StoredDithering);
+}
+
+std::vector<StoredValue> DataModule::MoreStoredValues() const
+{
+    std::vector<StoredValue> values = StoredViewValues(View);
+    std::ranges::move(StoredWizardValues(Wizard), std::back_inserter(values));
+    std::ranges::move(StoredSchemeFileValues(SchemeFiles), std::back_inserter(values));
+    return values;
 }
 
 void DataModule::FillRecentMenu()
@@ -455,11 +481,20 @@ void DataModule::UpdateActions()
 
 void DataModule::ac_EditUpdate()
 {
-    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo());
-    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo());
+    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo() && !Tools->Drawing());
+    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo() && !Tools->Drawing());
     ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(fm_Main->LegendGrid->Row()) >= 0);
     ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
     ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
+    Tools->UpdateActions(SchemeReady);
+}
+
+void DataModule::ac_EditDrawToolsExecute()
+{
+    Tools->SetShown(ac_EditDrawTools->isChecked());
+    if (ac_EditDrawTools->isChecked())
+        fm_Main->PageControl->setCurrentWidget(fm_Main->ts_Image);
+    Tools->UpdateActions(SchemeReady);
 }
 
 void DataModule::ac_EditSourceBesideExecute()

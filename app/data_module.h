@@ -20,6 +20,7 @@ class QMenuBar;
 
 namespace velmora {
 
+class ChartTools;
 class SchemeEditor;
 class Tfm_Main;
 
@@ -66,6 +67,8 @@ public:
     // The source picture beside or in place of the mapped picture; checkable, at most one on.
     TAction* ac_EditSourceBeside = nullptr;
     TAction* ac_EditSourceInstead = nullptr;
+    // The drawing tools' bar on the chart page; checkable, off at the start.
+    TAction* ac_EditDrawTools = nullptr;
     // The scheme file and the PDF files.
     TAction* ac_FileOpen = nullptr;
     TAction* ac_FileSave = nullptr;
@@ -112,6 +115,8 @@ public:
     std::string StoredDithering = "True";
     // The chart's look, the cloth, the zoom and the window's placement, kept after "Dithering".
     ViewSettings View;
+    // The wizard's "Точные цвета", kept after the view.
+    WizardSettings Wizard;
     // The scheme files last opened or saved and the folder of the latest, kept after the view.
     SchemeFileSettings SchemeFiles;
 
@@ -138,6 +143,8 @@ public:
     Bitmap SchemeSource;
     // The edits of Scheme and their undo stack.
     SchemeEditor* Editor = nullptr;
+    // The drawing tools of the chart page, whose edits go on Editor's undo stack.
+    ChartTools* Tools = nullptr;
     // The file the scheme was last saved to or opened from; empty for one not saved yet.
     std::filesystem::path SchemeFileName;
 
@@ -163,6 +170,7 @@ public:
     void ac_EditUpdate();
     void ac_EditSourceBesideExecute();
     void ac_EditSourceInsteadExecute();
+    void ac_EditDrawToolsExecute();
     // Shows SchemeSource as the two commands ask.
     void ShowSourceAsChosen();
     void ac_FileOpenExecute();
@@ -219,6 +227,8 @@ private:
 
     void LoadSettings();
     void SaveSettings();
+    // The values kept after "Dithering": the view's, then the wizard's.
+    std::vector<StoredValue> MoreStoredValues() const;
 };
 
 extern DataModule* DM;

@@ -4,6 +4,7 @@
 #include "data_module.h"
 #include "error_box.h"
 #include "prompter.h"
+#include "chart_tools.h"
 #include "scheme_editor.h"
 #include "write_progress.h"
 #include "view/paint/qt_bridge.h"
@@ -77,6 +78,10 @@ void Tfm_Main::CreateControls()
     PageControl->addTab(CreateGridPage("ts_Symbols", pn_Symbols, "pn_Symbols", LegendGrid, "asg_Symbols"),
                         QStringLiteral("Символы"));
     PageControl->setCurrentWidget(ts_Picture);
+    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+        if (picturePending_ && PageControl->currentWidget() == ts_Picture)
+            ShowPicture();
+    });
     SetUpChartGrid(*ChartGrid);
     // The legend reads the symbol font each time it draws a symbol.
     SetUpLegendGrid(*LegendGrid, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
@@ -87,6 +92,13 @@ void Tfm_Main::CreateControls()
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     statusBar()->setFixedHeight(kStatusBarHeight);
     statusBar()->setSizeGripEnabled(true);
+    lb_Build = new QLabel(QStringLiteral("Точные цвета"), statusBar());
+    lb_Build->setObjectName(QStringLiteral("lb_Build"));
+    // Set apart from the finished size as a word of its own.
+    lb_Build->setContentsMargins(0, 0, 12, 0);
+    lb_Build->setToolTip(QStringLiteral("Нитки схемы подобраны так, как цвета видит глаз"));
+    statusBar()->addPermanentWidget(lb_Build);
+    lb_Build->hide();
     lb_FinishedSize = new QLabel(statusBar());
     lb_FinishedSize->setObjectName(QStringLiteral("lb_FinishedSize"));
     statusBar()->addPermanentWidget(lb_FinishedSize);
@@ -275,8 +287,10 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     DM->ShowSourceAsChosen();
     // The edits of the scheme before cannot be taken back into this one.
     DM->Editor->Forget();
+    DM->Tools->Reset();
     RefreshScheme();
     DM->SchemeReady = true;
+    ShowBuild();
     DM->UpdateActions();
     // The cloth is the scheme's own; the View menu shows it and keeps it as the last chosen.
     DM->View.look.fabricCount = DM->Scheme.fabricCount;
@@ -324,6 +338,12 @@ void Tfm_Main::ShowTitle()
     setWindowModified(DM->SchemeModified());
 }
 
+void Tfm_Main::ShowBuild()
+{
+    // Hidden rather than empty: the status bar keeps the look it has for the usual build.
+    lb_Build->setVisible(DM != nullptr && DM->SchemeReady && DM->Scheme.request.perceptual);
+}
+
 void Tfm_Main::ShowSource(SourceView view)
 {
     if (DM->SchemeSource.empty())
@@ -335,17 +355,61 @@ void Tfm_Main::ShowSource(SourceView view)
     sb_Picture->setVisible(view != SourceView::Instead);
 }
 
+void Tfm_Main::ShowPicture()
+{
+    const QImage picture = ToQImage(DM->Scheme.picture);
+    im_Picture->setPixmap(QPixmap::fromImage(picture));
+    im_Picture->resize(picture.size());
+    picturePending_ = false;
+}
+
+void Tfm_Main::RefreshStitches(const StitchEdit& edit)
+{
+    const SchemeDocument& scheme = DM->Scheme;
+    if (ChartGrid->ColCount() != scheme.chart.columns() || ChartGrid->RowCount() != scheme.chart.rows()) {
+        RefreshScheme();
+        return;
+    }
+    // Only the cells that changed: a stroke on a 1000 × 1000 chart must not copy or paint the rest.
+    const int width = scheme.chart.columns() - 1;
+    QRect changed;
+    for (const std::int32_t stitch : edit.stitches) {
+        const int col = stitch % width + 1, row = stitch / width + 1;
+        ChartGrid->model().SetCell(col, row, scheme.chart.textView(col, row));
+        changed |= QRect(col, row, 1, 1);
+    }
+    if (edit.backstitchesChanged) {
+        ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
+        ChartGrid->viewport()->update();
+    }
+    else if (!changed.isEmpty())
+        ChartGrid->viewport()->update(ChartGrid->CellRect(changed.left(), changed.top())
+                                          .united(ChartGrid->CellRect(changed.right(), changed.bottom())));
+    const bool threadCameIn = LegendGrid->RowCount() != scheme.legend.rows();
+    ShowLegend();
+    // The chart's look reads the legend's colours: a new thread needs its own.
+    if (threadCameIn)
+        DM->ApplyView();
+    picturePending_ = true;
+    if (PageControl->currentWidget() == ts_Picture)
+        ShowPicture();
+}
+
 void Tfm_Main::RefreshScheme()
 {
     const SchemeDocument& scheme = DM->Scheme;
-    const QImage picture = ToQImage(scheme.picture);
-    im_Picture->setPixmap(QPixmap::fromImage(picture));
-    im_Picture->resize(picture.size());
-    // The grids keep copies: their texts are what they draw and print. The legend keeps the row
-    // the user was on.
-    const int legendRow = LegendGrid->Row();
+    ShowPicture();
+    // The grids keep copies: their texts are what they draw and print.
+    ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
     ChartGrid->setCellTable(scheme.chart);
-    LegendGrid->setCellTable(scheme.legend);
+    ShowLegend();
+}
+
+void Tfm_Main::ShowLegend()
+{
+    // The legend keeps the row the user was on.
+    const int legendRow = LegendGrid->Row();
+    LegendGrid->setCellTable(DM->Scheme.legend);
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
 }

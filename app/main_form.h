@@ -1,6 +1,7 @@
 #pragma once
 
 #include "scheme/scheme_builder.h"
+#include "scheme/stitch_edit.h"
 
 #include <QMainWindow>
 
@@ -56,7 +57,9 @@ public:
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
     TAdvStringGrid* LegendGrid = nullptr;
-    // On the status bar's right: the scheme's finished size on the chosen cloth and the zoom.
+    // On the status bar's right: "Точные цвета" while the scheme shown is of the perceptual build
+    // (hidden otherwise), then the scheme's finished size on the chosen cloth and the zoom.
+    QLabel* lb_Build = nullptr;
     QLabel* lb_FinishedSize = nullptr;
 
     // Builds a scheme of DM->SourcePicture with the hourglass cursor and shows it. Throws what the
@@ -67,6 +70,10 @@ public:
     void ShowScheme(SchemeDocument document);
     // Puts the data module's scheme into the three views again, as after a change to it.
     void RefreshScheme();
+    // Shows again what an edit of the stitches or the lines changed: the chart grid takes and
+    // repaints only the stitches of `edit`, the legend its counts; the mapped picture follows when
+    // its page is shown.
+    void RefreshStitches(const StitchEdit& edit);
 
     // How the picture page shows the source picture beside the mapped one.
     enum class SourceView { Hidden, Beside, Instead };
@@ -75,6 +82,8 @@ public:
 
     // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.
     void ShowFinishedSize();
+    // Says on the status bar which build made the scheme shown: only the perceptual one is named.
+    void ShowBuild();
 
     // The title: the scheme file's name ("Новая схема" before its first save), a "*" while it has
     // unsaved changes, and the program's name; with no scheme, the program's name alone.
@@ -97,6 +106,11 @@ private:
     void FormCreate();
     void BindToolBar();
     void FormCloseQuery(bool& canClose);
+    void ShowPicture();
+    void ShowLegend();
+
+    // The mapped picture lags behind the stitches drawn since its page was last shown.
+    bool picturePending_ = false;
 };
 
 extern Tfm_Main* fm_Main;

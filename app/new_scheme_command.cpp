@@ -28,13 +28,18 @@ int ShowWizard(Tfm_Wizard& wizard)
     return wizard.exec();
 }
 
-// Copies the wizard's dithering box into the data module when the scope ends, by any way.
-class TakeDithering {
+// Copies the wizard's dithering and perceptual boxes into the data module when the scope ends, by
+// any way.
+class TakeColourChoices {
 public:
-    TakeDithering(DataModule& dm, const Tfm_Wizard& wizard) : dm_(dm), wizard_(wizard) {}
-    ~TakeDithering() { dm_.Dithering = wizard_.cb_Dithering->isChecked(); }
-    TakeDithering(const TakeDithering&) = delete;
-    TakeDithering& operator=(const TakeDithering&) = delete;
+    TakeColourChoices(DataModule& dm, const Tfm_Wizard& wizard) : dm_(dm), wizard_(wizard) {}
+    ~TakeColourChoices()
+    {
+        dm_.Dithering = wizard_.cb_Dithering->isChecked();
+        dm_.Wizard.perceptual = wizard_.cb_Perceptual->isChecked();
+    }
+    TakeColourChoices(const TakeColourChoices&) = delete;
+    TakeColourChoices& operator=(const TakeColourChoices&) = delete;
 
 private:
     DataModule& dm_;
@@ -54,6 +59,7 @@ void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture)
                               .SymbolFont = ToGridFont(dm.FontDialog.Font),
                               .OpenPictureDialog = dm.OpenPictureDialog});
     wizard->cb_Dithering->setChecked(dm.Dithering);
+    wizard->cb_Perceptual->setChecked(dm.Wizard.perceptual);
     if (!picture.isEmpty()) {
         // The picture goes in by the wizard's own way of loading one, as if chosen in its dialog.
         auto choose = std::exchange(wizard->ChoosePictureFile, [picture] { return std::optional<QString>(picture); });
@@ -61,8 +67,8 @@ void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture)
         wizard->ChoosePictureFile = std::move(choose);
     }
 
-    // Declared after the wizard, so it reads the box before the wizard goes.
-    const TakeDithering takeDithering(dm, *wizard);
+    // Declared after the wizard, so it reads the boxes before the wizard goes.
+    const TakeColourChoices takeChoices(dm, *wizard);
     if (ShowWizard(*wizard) != QDialog::Accepted)
         return;
     // The build reads the choice too.

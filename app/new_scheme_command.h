@@ -18,10 +18,10 @@ using WizardShow = std::function<int(Tfm_Wizard& wizard)>;
 WizardShow InstallWizardShow(WizardShow show);
 
 // The New command: runs a new wizard over the main window and, when it is confirmed, builds the
-// scheme into the window's views under the hourglass. The dithering choice is taken from the
-// wizard however it closes. A failed build throws and leaves the previous scheme in the views.
-// A new scheme is unsaved. With `picture`, the wizard starts with that picture loaded, as if the
-// user had chosen it.
+// scheme into the window's views under the hourglass. The dithering and perceptual choices are
+// taken from the wizard however it closes. A failed build throws and leaves the previous scheme in
+// the views. A new scheme is unsaved. With `picture`, the wizard starts with that picture loaded,
+// as if the user had chosen it.
 void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture = {});
 
 } // namespace velmora

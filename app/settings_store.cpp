@@ -270,6 +270,7 @@ constexpr char kSkeins[] = "Skeins";
 constexpr char kFabricCount[] = "FabricCount";
 constexpr char kZoom[] = "Zoom";
 constexpr char kWindowPlacement[] = "WindowPlacement";
+constexpr char kPerceptual[] = "Perceptual";
 
 const char* BooleanText(bool value) { return value ? "True" : "False"; }
 
@@ -318,6 +319,20 @@ ViewSettings ViewSettingsFromStored(const std::vector<StoredValue>& values)
         }
     }
     return view;
+}
+
+std::vector<StoredValue> StoredWizardValues(const WizardSettings& wizard)
+{
+    return {{kPerceptual, BooleanText(wizard.perceptual)}};
+}
+
+WizardSettings WizardSettingsFromStored(const std::vector<StoredValue>& values)
+{
+    WizardSettings wizard;
+    for (const StoredValue& value : values)
+        if (value.name == kPerceptual)
+            ReadBoolean(Trim(value.text), wizard.perceptual);
+    return wizard;
 }
 
 namespace {

@@ -126,6 +126,19 @@ std::vector<StoredValue> StoredViewValues(const ViewSettings& view);
 // outside 6..40, a zoom that is no number, a placement too long) keeps the default.
 ViewSettings ViewSettingsFromStored(const std::vector<StoredValue>& values);
 
+// The wizard's choices kept beside "Dithering": whether "Точные цвета" (the perceptual build) was
+// ticked.
+struct WizardSettings {
+    bool perceptual = false;
+    friend bool operator==(const WizardSettings&, const WizardSettings&) = default;
+};
+
+// The stored values of the wizard, written after those of the view: "Perceptual".
+std::vector<StoredValue> StoredWizardValues(const WizardSettings& wizard);
+// The wizard's choices from stored values; a value that is missing or not a Boolean keeps the
+// default.
+WizardSettings WizardSettingsFromStored(const std::vector<StoredValue>& values);
+
 // The scheme files the window last opened or saved, the latest first (at most kMaxRecentSchemes),
 // and the folder of the latest: the open and save dialogs start there. Paths as the store keeps
 // every text.

@@ -13,12 +13,13 @@
 namespace velmora::cli {
 
 const char* const kCliUsage =
-    R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither]
-                   [--symbols C1,C2,...] [--replace-thread OLD=NEW]... [--ten-lines]
+    R"(Usage: velmora-cli [--width N] [--height N] [--colors N] [--dither] [--perceptual]
+                   [--symbols C1,C2,...] [--replace-thread OLD=NEW]... [--crop X,Y,W,H]
+                   [--ten-lines] [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST]
+                   [--no-pdf] [--out DIR] [--] PICTURE
+       velmora-cli [--replace-thread OLD=NEW]... [--crop X,Y,W,H] [--ten-lines]
                    [--color-cells] [--skeins] [--fabric COUNT] [--formats LIST] [--no-pdf]
-                   [--out DIR] [--] PICTURE
-       velmora-cli [--replace-thread OLD=NEW]... [--ten-lines] [--color-cells] [--skeins]
-                   [--fabric COUNT] [--formats LIST] [--no-pdf] [--out DIR] [--] SCHEME
+                   [--out DIR] [--] SCHEME
 
 Makes a cross-stitch scheme from PICTURE and writes it into DIR (default: the current folder).
 PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says), PNG, WebP
@@ -26,7 +27,7 @@ PICTURE is a Windows bitmap, JPEG (turned upright as its EXIF orientation says),
 picture, told by its content whatever its name; transparency is laid on white. Given a scheme
 file instead (a scheme.json of an earlier run or a .velmora file the window saved, also told
 by its content), writes the same files as the run that made it; --width, --height, --colors,
---dither and --symbols do not apply to it.
+--dither, --perceptual and --symbols do not apply to it.
   scheme.json   the scheme file: the request, the cloth with the finished size ("fabric"),
                 the legend (every row, header first), each thread's stitches and skeins to
                 buy ("threads", in legend order) and the chart (a symbol code per stitch); in
@@ -47,6 +48,9 @@ Options:
                  the other follows the picture's proportions.
   --colors N     largest number of thread colours, 2..100 (default 30)
   --dither       map the stitches with error diffusion
+  --perceptual   choose the threads and match the stitches as the eye sees colours
+                 (CIELAB, CIEDE2000), from the picture averaged over each stitch: slower,
+                 closer to the picture; the scheme file records it ("perceptual")
   --symbols LIST decimal character codes 48..255 of the symbols of colours 1..N, exactly N
                  of them, all different (default: spread evenly over the codes 48..255)
   --replace-thread OLD=NEW
@@ -55,6 +59,10 @@ Options:
                  NEW takes OLD's stitches and symbol; a NEW the scheme has already takes
                  them into its own row and keeps its symbol (a merge); stitches given to
                  White become empty. Repeatable, applied in the order given
+  --crop X,Y,W,H keep only W columns and H rows of the chart (10..1000 each), from column X
+                 and row Y as the chart numbers them (from 1); after --replace-thread. The
+                 crosses are counted again, a thread left with none keeps its row; lines of
+                 backstitch keep their part between their grid corners in the window
   --ten-lines    a heavier line after every tenth stitch in chart.pdf
   --color-cells  each stitch of chart.pdf on its thread's colour, its symbol black or white
   --skeins       the legend (legend.pdf, the workbook's legend sheet) gets a column of the
@@ -74,8 +82,8 @@ A file that takes more than about a second shows its progress on stderr when tha
 
 Exit status: 0 done; 1 the picture or the scheme file cannot be loaded, the scheme cannot be
 made or written, or a thread to replace is not in it (nothing is written then); 2 the command
-line is wrong (also a scheme option given with a scheme file, or a thread name that is not in
-the catalogue).
+line is wrong (also a scheme option given with a scheme file, a thread name that is not in
+the catalogue, or a --crop window that does not lie on the chart).
 )";
 
 namespace {
@@ -178,6 +186,25 @@ std::pair<std::string, std::string> ParseReplacement(const std::string& text)
     return names;
 }
 
+// X,Y,W,H, each a whole number: X and Y from 1, as the chart numbers its columns and rows.
+CropWindow ParseCropWindow(const std::string& text)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        parts.push_back(text.substr(start, comma - start));
+        if (comma == std::string::npos)
+            break;
+        start = comma + 1;
+    }
+    if (parts.size() != 4)
+        throw UsageError("--crop: " + Echo(text) + " is not X,Y,W,H");
+    return {ParseInt("--crop X", parts[0], 1, kMaxStitches) - 1, ParseInt("--crop Y", parts[1], 1, kMaxStitches) - 1,
+            ParseInt("--crop W", parts[2], kMinStitches, kMaxStitches),
+            ParseInt("--crop H", parts[3], kMinStitches, kMaxStitches)};
+}
+
 void CheckSymbols(const CliOptions& options)
 {
     if (options.symbolCodes.empty())
@@ -220,6 +247,8 @@ const OptionRule kOptionRules[] = {
      }},
     {"--dither", true, false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.dithering = true; }},
+    {"--perceptual", true, false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.perceptual = true; }},
     {"--symbols", true, true,
      [](ParseState& s, const std::string&, const std::string& v) {
          s.options.symbolCodes = ParseSymbolCodes(v);
@@ -229,6 +258,8 @@ const OptionRule kOptionRules[] = {
      [](ParseState& s, const std::string&, const std::string& v) {
          s.options.threadReplacements.push_back(ParseReplacement(v));
      }},
+    {"--crop", false, true,
+     [](ParseState& s, const std::string&, const std::string& v) { s.options.crop = ParseCropWindow(v); }},
     {"--ten-lines", false, false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.tenLines = true; }},
     {"--color-cells", false, false,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scheme/crop_scheme.h"
 #include "scheme/request_limits.h"
 
 #include <filesystem>
@@ -25,6 +26,7 @@ struct CliOptions {
     std::optional<int> height;
     int colors = kDefaultColors;
     bool dithering = false;
+    bool perceptual = false; // threads chosen and stitches matched as the eye sees colours
     std::vector<int> symbolCodes; // empty: the default spread
     // The chart's look in the PDFs and the workbook.
     bool tenLines = false;
@@ -41,8 +43,11 @@ struct CliOptions {
     // --replace-thread OLD=NEW in the order given: thread names as the legend's "Нитка" column
     // shows them, both in the catalogue.
     std::vector<std::pair<std::string, std::string>> threadReplacements;
+    // --crop X,Y,W,H: the window of the chart to keep, counted from 0 here (the option counts
+    // columns and rows from 1, as the chart numbers them).
+    std::optional<CropWindow> crop;
     // The options given that shape a new scheme (--width, --height, --colors, --dither,
-    // --symbols), in the order given: a scheme file takes none of them.
+    // --perceptual, --symbols), in the order given: a scheme file takes none of them.
     std::vector<std::string> schemeOptions;
 };
 

@@ -8,6 +8,7 @@
 
 #include "export/scheme_workbook.h"
 #include "scheme/bmp_codec.h"
+#include "scheme/crop_scheme.h"
 #include "scheme/output_file.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_builder.h"
@@ -161,6 +162,20 @@ void ReplaceThreads(const CliOptions& options, SchemeDocument& document)
     }
 }
 
+// --crop, once the chart's size is known: a window off it is a wrong command line.
+void Crop(const CliOptions& options, SchemeDocument& document)
+{
+    if (!options.crop)
+        return;
+    const CropWindow& w = *options.crop;
+    try {
+        document = CropScheme(document, w);
+    } catch (const ThreadEditError& e) {
+        throw UsageError("--crop " + std::to_string(w.x + 1) + "," + std::to_string(w.y + 1) + "," +
+                         std::to_string(w.width) + "," + std::to_string(w.height) + ": " + e.what());
+    }
+}
+
 // The moment the job started, on the local clock, for the PDFs' footers.
 PrintDateTime Now()
 {
@@ -174,12 +189,16 @@ PrintDateTime Now()
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
-// Runs a step of the job: 0, or 1 with its failure on stderr after `context`.
+// Runs a step of the job: 0, or 1 with its failure on stderr after `context` (2 for an option
+// that only the scheme shows to be wrong).
 template <class Step>
 int RunStep(const std::string& context, Step&& step)
 {
     try {
         step();
+    } catch (const UsageError& e) {
+        std::cerr << "velmora-cli: " << context << ": " << e.what() << "\nTry 'velmora-cli --help'.\n";
+        return 2;
     } catch (const std::exception& e) {
         std::cerr << "velmora-cli: " << context << ": " << e.what() << '\n';
         return 1;
@@ -188,12 +207,13 @@ int RunStep(const std::string& context, Step&& step)
 }
 
 // The end of every job, from a picture or a scheme file: the cloth asked for (else the scheme's
-// own, 14 count for a new one), the threads replaced, the files written.
+// own, 14 count for a new one), the threads replaced, the chart cropped, the files written.
 void WriteScheme(const CliOptions& options, SchemeDocument& document, const PrintDateTime& started)
 {
     if (options.fabricCount)
         document.fabricCount = *options.fabricCount;
     ReplaceThreads(options, document);
+    Crop(options, document);
     WriteOutputs(options, document, started);
 }
 
@@ -236,7 +256,8 @@ int Run(const CliOptions& options, char* programName)
         return 1;
     return RunStep(name, [&] {
         const SchemeRequest request = MakeSchemeRequest(
-            picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering});
+            picture, {options.width, options.height, options.colors, SymbolTexts(options), options.dithering,
+                      options.perceptual});
         // The picture becomes the build's working picture, and the engine's colour reduction is no
         // longer needed once the scheme is made: neither is kept while the files are written.
         SchemeDocument document = SchemeEngine().BuildScheme(std::move(picture), request);

@@ -28,6 +28,7 @@ void WriteSchemePdfs(OutputFile& chart, OutputFile& legend, const SchemeDocument
         DesignChartGrid(grid);
         grid.setCellTable(document.chart);
         ApplyChartLook(grid, look, document.legend);
+        grid.OverLines = BackstitchOverLines(document.backstitches);
         WritePdf(chart, grid, setup, progress);
     }
     GridModel grid;

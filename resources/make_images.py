@@ -302,6 +302,85 @@ def application_icon():
     return c
 
 
+def pencil():
+    """A pencil drawn from the top right down to its point at the bottom left."""
+    c = Canvas(16)
+    c.bar(13.5, 2.5, 5.5, 10.5, 2.2, DEEP_YELLOW)
+    c.bar(13.5, 2.5, 5.5, 10.5, 1.2, YELLOW)
+    c.bar(14.5, 1.5, 13, 3, 1.8, RED)                 # the eraser end
+    c.bar(5.5, 10.5, 2.5, 13.5, 1.6, (230, 200, 150, 255))  # the sharpened wood
+    c.bar(3, 13, 1.5, 14.5, 0.9, BLACK)               # the lead
+    return c
+
+
+def paint_bucket():
+    """A tipped bucket pouring a drop of paint."""
+    c = Canvas(16)
+    for y in range(4, 13):
+        half = 3 + (y - 4) // 3
+        c.fill(8 - half, y, 8 + half - 1, y, SILVER)
+        c.put(8 - half, y, DARK)
+        c.put(8 + half - 1, y, DARK)
+    c.fill(5, 4, 10, 4, DARK)
+    c.fill(4, 12, 11, 12, DARK)
+    c.fill(6, 5, 9, 6, BLUE)                          # the paint inside
+    c.bar(5, 4, 8, 0.5, 0.6, DARK)                    # the handle
+    c.bar(8, 0.5, 11, 4, 0.6, DARK)
+    c.disc(13, 10, 2.2, BLUE)                         # the drop
+    c.fill(12, 5, 13, 8, BLUE)
+    return c
+
+
+def eyedropper():
+    """A pipette: rubber bulb at the top right, glass tube to a drop at the bottom left."""
+    c = Canvas(16)
+    c.bar(12.5, 3.5, 4, 12, 1.6, DARK)
+    c.bar(12.5, 3.5, 4, 12, 0.8, LIGHT)
+    c.disc(13, 3, 2.6, RED)
+    c.bar(4, 12, 2, 14, 0.8, DARK)
+    c.disc(2, 14.5, 1.3, BLUE)
+    return c
+
+
+def selection():
+    """A dashed frame over a few stitches."""
+    c = Canvas(16)
+    for x, y, colour in ((5, 5, RED), (8, 5, GREEN), (5, 8, BLUE), (8, 8, RED), (10, 10, GREEN)):
+        c.fill(x, y, x + 1, y + 1, colour)
+    for i in range(1, 15):
+        colour = BLACK if (i // 2) % 2 == 0 else WHITE
+        c.put(i, 1, colour)
+        c.put(i, 14, colour)
+        c.put(1, i, colour)
+        c.put(14, i, colour)
+    return c
+
+
+def backstitch():
+    """A line of backstitch over the grid, from corner to corner."""
+    c = Canvas(16)
+    c.fill(0, 0, 15, 15, WHITE)
+    for v in (0, 5, 10, 15):
+        c.fill(v, 0, v, 15, SILVER)
+        c.fill(0, v, 15, v, SILVER)
+    c.bar(0.5, 15.5, 10.5, 5.5, 1.0, DEEP_BROWN)
+    c.bar(10.5, 5.5, 15.5, 0.5, 1.0, DEEP_BROWN)
+    for x, y in ((0, 15), (10, 5), (15, 0)):
+        c.fill(max(x - 1, 0), max(y - 1, 0), min(x + 1, 15), min(y + 1, 15), BLACK)
+    return c
+
+
+def crop():
+    """Two crop marks: the corners of the part kept."""
+    c = Canvas(16)
+    c.fill(4, 4, 11, 11, LIGHT)
+    c.fill(3, 0, 4, 12, DARK)
+    c.fill(3, 11, 15, 12, DARK)
+    c.fill(11, 3, 12, 15, BLUE)
+    c.fill(0, 3, 12, 4, BLUE)
+    return c
+
+
 IMAGES = {
     "file_new.png": blank_page,
     "service_options.png": spanner_with_t,
@@ -314,6 +393,12 @@ IMAGES = {
     "file_save.png": floppy_disk,
     "file_save_pdf.png": pdf_chart,
     "file_save_symbols_pdf.png": pdf_symbols,
+    "tool_pencil.png": pencil,
+    "tool_fill.png": paint_bucket,
+    "tool_eyedropper.png": eyedropper,
+    "tool_selection.png": selection,
+    "tool_backstitch.png": backstitch,
+    "tool_crop.png": crop,
     "velmora.png": application_icon,
 }
 

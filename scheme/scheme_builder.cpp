@@ -180,18 +180,22 @@ std::vector<int> LightToDarkOrder(std::span<const int> threads)
 
 CellTable LegendTable(std::span<const LegendEntry> lightToDark)
 {
+    // The rows are counted first: each resize of the table moves its texts, and an edit of the
+    // chart sorts the legend anew at every move of the mouse.
+    const auto others = std::count_if(lightToDark.begin(), lightToDark.end(),
+                                      [](const LegendEntry& entry) { return entry.dmc != kDmcWhite; });
     CellTable legend;
     legend.setColumns(static_cast<int>(kLegendHeaders.size()));
-    legend.setRows(3);
+    legend.setRows(3 + static_cast<int>(others));
     for (std::size_t c = 0; c < kLegendHeaders.size(); ++c)
         legend.setText(static_cast<int>(c), 0, kLegendHeaders[c]);
 
+    int nextRow = 2;
     for (std::size_t k = 0; k < lightToDark.size(); ++k) {
         const LegendEntry& entry = lightToDark[k];
         int row = 1; // White has a row of its own, above all others
         if (entry.dmc != kDmcWhite) {
-            legend.setRows(legend.rows() + 1);
-            row = legend.rows() - 2;
+            row = nextRow++;
             legend.setText(LegendColumn::Symbol, row, entry.symbol);
         }
         legend.setText(LegendColumn::Number, row, std::to_string(k + 1));
@@ -210,6 +214,7 @@ SchemeRequest MakeSchemeRequest(const Bitmap& picture, SchemeChoices choices)
     request.height = size.height;
     request.colorCount = choices.colorCount;
     request.dithering = choices.dithering;
+    request.perceptual = choices.perceptual;
     request.symbols = std::move(choices.symbols);
     if (request.symbols.empty() && request.colorCount >= kMinColors && request.colorCount <= kMaxColors)
         request.symbols = DefaultSymbolTexts(request.colorCount);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "backstitch.h"
 #include "bitmap.h"
 #include "cell_table.h"
 #include "color_fix_unit.h"
@@ -25,6 +26,9 @@ struct SchemeRequest {
     // palette entry. One-byte texts of the symbol font.
     std::vector<std::string> symbols;
     bool dithering = false;
+    // Threads chosen and stitches matched as the eye sees colours (CIELAB, CIEDE2000), from a
+    // picture resampled by area average; off: the build as it always was.
+    bool perceptual = false;
 };
 
 // What the user chose for a new scheme; the picture fills in what was left open.
@@ -34,6 +38,7 @@ struct SchemeChoices {
     int colorCount = kDefaultColors;
     std::vector<std::string> symbols; // empty: the default spread for colorCount
     bool dithering = false;
+    bool perceptual = false; // the build that matches colours as the eye sees them
 };
 
 // The request the wizard, velmora-cli and the demo tool build from: the chart size by
@@ -59,6 +64,9 @@ struct SchemeDocument {
     // 5 columns: the header row, the White row 1 (empty when no entry has White), one row per
     // other palette entry from light to dark, and an empty last row.
     CellTable legend;
+    // The lines drawn over the chart, in the order they were drawn. Each one's thread has a row in
+    // the legend.
+    std::vector<Backstitch> backstitches;
 };
 
 // Column headers of the legend.

@@ -15,6 +15,8 @@
 #include <iterator>
 #include <set>
 #include <system_error>
+#include <tuple>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -24,14 +26,16 @@ using Json = nlohmann::json;
 constexpr int kLegendColumns = LegendColumn::kDesigned;
 
 // Bounds of the text before the JSON library sees it. Our file nests three deep and has about a
-// thousand arrays and a million values; a hostile file of ten megabytes could otherwise nest
+// thousand arrays and a million values, and each line of backstitch adds an object of three keys
+// with two arrays, five values apart; a hostile file of ten megabytes could otherwise nest
 // millions deep or build millions of little arrays.
+constexpr std::size_t kMaxLines = kMaxBackstitches;
 constexpr int kMaxDepth = 16;
-constexpr std::size_t kMaxContainers = 4096;
-constexpr std::size_t kMaxValues = 1'100'000;
-// Our object has a dozen keys and three for each of at most 101 threads in "threads"; a million
-// distinct keys would cost seconds and a hundred megabytes.
-constexpr std::size_t kMaxMembers = 512;
+constexpr std::size_t kMaxContainers = 4096 + 3 * kMaxLines;
+constexpr std::size_t kMaxValues = 1'100'000 + 5 * kMaxLines;
+// Our object has a dozen keys and three for each of at most 101 threads in "threads" and each
+// line; a million distinct keys would cost seconds and a hundred megabytes.
+constexpr std::size_t kMaxMembers = 512 + 3 * kMaxLines;
 
 std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
@@ -56,6 +60,14 @@ Place RowPlace(std::string_view key, int row)
     Place place = KeyPlace(key);
     place.english += ", row " + std::to_string(row);
     place.russian += ", строка " + std::to_string(row);
+    return place;
+}
+
+Place EntryPlace(std::string_view key, int entry)
+{
+    Place place = KeyPlace(key);
+    place.english += ", entry " + std::to_string(entry);
+    place.russian += ", элемент " + std::to_string(entry);
     return place;
 }
 
@@ -175,6 +187,13 @@ int IntegerIn(const Json& value, const Place& place, int low, int high)
         FailAt(place, std::to_string(number) + " is not in " + std::to_string(low) + ".." + std::to_string(high),
                std::to_string(number) + " вне пределов " + std::to_string(low) + ".." + std::to_string(high));
     return static_cast<int>(number);
+}
+
+bool Boolean(const Json& value, const Place& place)
+{
+    if (!value.is_boolean())
+        FailAt(place, "not true or false", "не true и не false");
+    return value.get<bool>();
 }
 
 const std::string& Text(const Json& value, const Place& place)
@@ -377,6 +396,73 @@ void ReadChart(const Json& value, Legend& legend, SchemeDocument& document)
                        std::to_string(row.counted) + ")");
 }
 
+// One corner of a line: [x, y] within the grid of the chart's corners.
+std::pair<int, int> ReadCorner(const Json& entry, const char* key, const Place& entryPlace, int width, int height)
+{
+    Place place = entryPlace;
+    place.english += std::string(", \"") + key + "\"";
+    place.russian += std::string(", «") + key + "»";
+    const auto it = entry.find(key);
+    if (it == entry.end())
+        FailAt(entryPlace, std::string("key \"") + key + "\" is missing", std::string("нет ключа «") + key + "»");
+    const Json& corner = ArrayOf(*it, place, 2);
+    Place xPlace = place, yPlace = place;
+    xPlace.english += " x";
+    xPlace.russian += " x";
+    yPlace.english += " y";
+    yPlace.russian += " y";
+    return {IntegerIn(corner[0], xPlace, 0, width), IntegerIn(corner[1], yPlace, 0, height)};
+}
+
+// The lines of backstitch: each of a thread the legend has, from one corner of the grid to another.
+std::vector<Backstitch> ReadBackstitches(const Json& top, const Legend& legend, int width, int height)
+{
+    const auto it = top.find("backstitches");
+    if (it == top.end())
+        return {};
+    const Place listPlace = KeyPlace("backstitches");
+    if (!it->is_array())
+        FailAt(listPlace, "not an array", "не массив");
+    if (it->size() > At(kMaxBackstitches))
+        FailAt(listPlace, std::to_string(it->size()) + " lines where at most " + std::to_string(kMaxBackstitches) + " belong",
+               std::to_string(it->size()) + " линий, а можно не больше " + std::to_string(kMaxBackstitches));
+    std::set<int> threads;
+    for (const LegendRow& row : legend.rows)
+        threads.insert(row.dmc);
+    std::vector<Backstitch> lines;
+    lines.reserve(it->size());
+    for (std::size_t i = 0; i < it->size(); ++i) {
+        const Json& entry = (*it)[i];
+        const Place place = EntryPlace("backstitches", static_cast<int>(i) + 1);
+        if (!entry.is_object())
+            FailAt(place, "not an object", "не объект");
+        for (const auto& [key, value] : entry.items())
+            if (key != "thread" && key != "from" && key != "to")
+                FailAt(place, "unknown key \"" + key + "\"; a line has \"thread\", \"from\" and \"to\"",
+                       "лишний ключ «" + key + "»; у линии ключи «thread», «from» и «to»");
+        const auto thread = entry.find("thread");
+        if (thread == entry.end())
+            FailAt(place, "key \"thread\" is missing", "нет ключа «thread»");
+        Place threadPlace = place;
+        threadPlace.english += ", \"thread\"";
+        threadPlace.russian += ", «thread»";
+        const std::string& name = Text(*thread, threadPlace);
+        Backstitch line;
+        line.dmc = FindDmc(name);
+        if (line.dmc < 0)
+            FailAt(threadPlace, "no catalogue thread is named \"" + name + "\"", "в каталоге нет нитки «" + name + "»");
+        if (!threads.contains(line.dmc))
+            FailAt(threadPlace, "thread " + name + " has no legend row", "у нитки " + name + " нет строки в легенде");
+        std::tie(line.x1, line.y1) = ReadCorner(entry, "from", place, width, height);
+        std::tie(line.x2, line.y2) = ReadCorner(entry, "to", place, width, height);
+        if (line.x1 == line.x2 && line.y1 == line.y2)
+            FailAt(place, "the line has no length: \"from\" and \"to\" are one corner",
+                   "у линии нет длины: «from» и «to» — один угол");
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 std::vector<std::string> ReadSymbols(const Json& top, int colors, const CellTable& legend)
 {
     std::vector<std::string> symbols(At(colors));
@@ -429,6 +515,9 @@ void WriteSchemeFileText(const SchemeDocument& document, const std::function<voi
                       ",\n  \"picture\": " + dump(document.pictureName) + ",\n  \"width\": " + dump(request.width) +
                       ",\n  \"height\": " + dump(request.height) + ",\n  \"colors\": " + dump(request.colorCount) +
                       ",\n  \"dithering\": " + dump(request.dithering) + ",\n";
+    // Only a scheme of the perceptual build says so: a file of the usual build stays as it was.
+    if (request.perceptual)
+        out += "  \"perceptual\": true,\n";
     // A file from before the list was kept knows only the symbols its legend shows: it stays
     // without the list rather than with gaps in it.
     if (std::ranges::none_of(request.symbols, [](const std::string& symbol) { return symbol.empty(); })) {
@@ -463,6 +552,23 @@ void WriteSchemeFileText(const SchemeDocument& document, const std::function<voi
         out += std::string(i == 0 ? "\n" : ",\n") + "    {\"thread\": " + dump(Cp1251ToUtf8(uses[i].thread)) +
                ", \"stitches\": " + dump(uses[i].stitches) + ", \"skeins\": " + dump(uses[i].skeins) + "}";
     out += uses.empty() ? "],\n" : "\n  ],\n";
+    // The lines before the chart, where a reader finds them without passing a million codes; a
+    // scheme without lines has no key, and its file is as it always was.
+    if (!document.backstitches.empty()) {
+        out += "  \"backstitches\": [\n";
+        for (std::size_t i = 0; i < document.backstitches.size(); ++i) {
+            const Backstitch& line = document.backstitches[i];
+            out += "    {\"thread\": " + dump(Cp1251ToUtf8(DMCTable[At(line.dmc)].Name)) + ", \"from\": [" +
+                   std::to_string(line.x1) + ", " + std::to_string(line.y1) + "], \"to\": [" +
+                   std::to_string(line.x2) + ", " + std::to_string(line.y2) + "]}";
+            out += i + 1 < document.backstitches.size() ? ",\n" : "\n";
+            if (out.size() >= kPieceBytes) {
+                write(out);
+                out.clear();
+            }
+        }
+        out += "  ],\n";
+    }
     out += "  \"chart\": [\n";
     const CellTable& chart = document.chart;
     // The chart is most of the text: it goes out a piece at a time, each code written as the JSON
@@ -510,10 +616,9 @@ SchemeDocument ParseSchemeFile(std::string_view text)
     request.width = IntegerIn(Member(top, "width"), KeyPlace("width"), kMinStitches, kMaxStitches);
     request.height = IntegerIn(Member(top, "height"), KeyPlace("height"), kMinStitches, kMaxStitches);
     request.colorCount = IntegerIn(Member(top, "colors"), KeyPlace("colors"), kMinColors, kMaxColors);
-    const Json& dithering = Member(top, "dithering");
-    if (!dithering.is_boolean())
-        FailAt(KeyPlace("dithering"), "not true or false", "не true и не false");
-    request.dithering = dithering.get<bool>();
+    request.dithering = Boolean(Member(top, "dithering"), KeyPlace("dithering"));
+    if (const auto perceptual = top.find("perceptual"); perceptual != top.end())
+        request.perceptual = Boolean(*perceptual, KeyPlace("perceptual"));
     if (const auto picture = top.find("picture"); picture != top.end())
         document.pictureName = Text(*picture, KeyPlace("picture"));
     // The cloth came later: a file without it is on the usual 14 count. Its sizes and "threads" are
@@ -527,6 +632,7 @@ SchemeDocument ParseSchemeFile(std::string_view text)
 
     Legend legend = ReadLegend(Member(top, "legend"), request.colorCount);
     ReadChart(Member(top, "chart"), legend, document);
+    document.backstitches = ReadBackstitches(top, legend, request.width, request.height);
     document.legend = std::move(legend.table);
     // The picture as the build and an edit make it: from the threads' colours.
     document.picture = MappedPicture(document.chart, document.legend);

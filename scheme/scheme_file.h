@@ -21,6 +21,8 @@ namespace velmora {
 //   "width", "height"   the chart in stitches, 10..1000
 //   "colors"     the largest palette asked for, 2..100
 //   "dithering"  whether error diffusion mapped the stitches
+//   "perceptual" true when the threads were chosen as the eye sees colours; written only then,
+//                so a file of the usual build has no such key and reads as false without it
 //   "symbols"    the symbol list asked for: one character code per colour (optional)
 //   "fabric"     the cloth: {"count": stitches per inch, 6..40, "width_mm", "height_mm": the
 //                finished size}; optional, 14 count without it; the sizes are not read
@@ -29,6 +31,9 @@ namespace velmora {
 //                texts but the symbol, which is a number (0 for none)
 //   "threads"    [{"thread", "stitches", "skeins"}] in legend order: what to buy on that cloth;
 //                derived from the legend, not read
+//   "backstitches" [{"thread": name, "from": [x, y], "to": [x, y]}] in drawing order: lines of
+//                backstitch between corners of the grid, x in 0..width, y in 0..height, each in a
+//                thread the legend has; only in a scheme that has lines (kMaxBackstitches at most)
 //   "chart"      H rows of W symbol codes, the top row first; 0 is a stitch of White (empty)
 //
 // The mapped picture is not stored: every stitch takes its thread's catalogue colour.

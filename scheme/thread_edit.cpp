@@ -31,11 +31,9 @@ int Find(const std::vector<LegendEntry>& threads, int dmc)
     return it == threads.end() ? -1 : static_cast<int>(it - threads.begin());
 }
 
-// The symbol a thread that comes in for White gets: the first of the list asked for that no
-// thread of the scheme has, so that an edited scheme keeps to the symbols the user chose. A list
-// used up, or unknown (files written before they kept it), gives the first free symbol of the
-// widest default spread, then of all the wizard's candidates.
-std::string FreeSymbol(const SchemeDocument& document, const std::vector<LegendEntry>& threads, int to)
+} // namespace
+
+std::string FreeSymbol(const SchemeDocument& document, std::span<const LegendEntry> threads, int to)
 {
     const auto free = [&](const std::string& symbol) {
         return !symbol.empty() &&
@@ -58,7 +56,16 @@ std::string FreeSymbol(const SchemeDocument& document, const std::vector<LegendE
                           "в списке символов схемы нет свободного символа для нитки " + Name(to));
 }
 
-} // namespace
+CellTable SortedLegend(std::span<const LegendEntry> threads)
+{
+    std::vector<int> dmcs;
+    for (const LegendEntry& thread : threads)
+        dmcs.push_back(thread.dmc);
+    std::vector<LegendEntry> lightToDark;
+    for (const int place : LightToDarkOrder(dmcs))
+        lightToDark.push_back(threads[At(place)]);
+    return LegendTable(lightToDark);
+}
 
 std::vector<LegendEntry> SchemeThreads(const SchemeDocument& document)
 {
@@ -143,14 +150,7 @@ ThreadEdit ReplaceThread(SchemeDocument& document, int from, int to)
     } else {
         threads[At(fromPlace)] = {to, symbolAfter, moved};
     }
-    std::vector<int> dmcs;
-    for (const LegendEntry& thread : threads)
-        dmcs.push_back(thread.dmc);
-    std::vector<LegendEntry> lightToDark;
-    for (const int place : LightToDarkOrder(dmcs))
-        lightToDark.push_back(threads[At(place)]);
-
-    edit.legendBefore = std::exchange(document.legend, LegendTable(lightToDark));
+    edit.legendBefore = std::exchange(document.legend, SortedLegend(threads));
     if (symbolAfter != edit.symbolBefore) {
         for (const std::int32_t stitch : edit.stitches)
             chart.setText(stitch % width + 1, stitch / width + 1, symbolAfter);

@@ -4,6 +4,7 @@
 #include "scheme_builder.h"
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -37,6 +38,16 @@ struct ThreadEdit {
 // The threads of the scheme from light to dark, as the legend numbers them. Throws
 // ThreadEditError for a legend row whose thread is not in the catalogue.
 std::vector<LegendEntry> SchemeThreads(const SchemeDocument& document);
+
+// The symbol for thread `to` coming into the scheme whose threads are `threads`: the first of the
+// list asked for that no thread has, so that an edited scheme keeps to the symbols the user chose.
+// A list used up, or unknown (files written before they kept it), gives the first free symbol of
+// the widest default spread, then of all the wizard's candidates. Throws ThreadEditError when
+// every candidate is taken.
+std::string FreeSymbol(const SchemeDocument& document, std::span<const LegendEntry> threads, int to);
+
+// The legend of `threads` (in any order) sorted light to dark as the build sorts it, and numbered.
+CellTable SortedLegend(std::span<const LegendEntry> threads);
 
 // Every catalogue thread but `dmc`, nearest in colour to `dmc` first, by the build's colour
 // distance; equally near ones in catalogue order. The order in which to offer a replacement.

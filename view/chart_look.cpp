@@ -2,6 +2,7 @@
 
 #include "scheme/color_text.h"
 #include "scheme/cp1251.h"
+#include "scheme/dmc_inc.h"
 #include "scheme/legend_columns.h"
 
 #include <algorithm>
@@ -35,6 +36,29 @@ TColor InkOn(TColor fill)
     const double againstWhite = 1.05 / (luminance + 0.05);
     const double againstBlack = (luminance + 0.05) / 0.05;
     return againstBlack >= againstWhite ? clBlack : clWhite;
+}
+
+GridOverLine BackstitchOverLine(const Backstitch& line)
+{
+    const TColor thread = line.dmc >= 0 && line.dmc < kDmcCount ? DMCTable[static_cast<std::size_t>(line.dmc)].Color
+                                                                 : clBlack;
+    return {line.x1, line.y1, line.x2, line.y2, thread, InkOn(thread)};
+}
+
+std::vector<GridOverLine> BackstitchOverLines(std::span<const Backstitch> lines)
+{
+    std::vector<GridOverLine> over;
+    over.reserve(lines.size());
+    for (const Backstitch& line : lines)
+        over.push_back(BackstitchOverLine(line));
+    return over;
+}
+
+OverLineWidths OverLineWidthsFor(int cellSide)
+{
+    const int line = std::max(1, (cellSide + 3) / 7);
+    const int edge = std::max(1, (line + 1) / 3);
+    return {line, line + 2 * edge};
 }
 
 ChartCellColours::ChartCellColours(const CellTable& legend)

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "scheme/backstitch.h"
 #include "scheme/cell_table.h"
 #include "scheme/skeins.h"
 #include "view/grid_model.h"
 
 #include <array>
 #include <memory>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -47,6 +50,24 @@ constexpr HeavyEdges TenStitchEdges(int col, int row, int width, int height)
 // The black or the white symbol, whichever stands out more on `fill`: the one of the larger
 // contrast ratio of the two relative luminances (sRGB), black on a tie.
 TColor InkOn(TColor fill);
+
+// A line of backstitch over the chart: the thread's own colour, so that the chart matches the
+// thread to buy, over an outline in its ink (InkOn), so that it reads whatever lies beneath. A
+// light thread (white, ecru, pale yellow) gets a black edge and stands out on the white cells; a
+// dark one gets a white edge and stands out on the black symbols and on dark coloured cells.
+GridOverLine BackstitchOverLine(const Backstitch& line);
+// The chart grid's lines of backstitch, in drawing order.
+std::vector<GridOverLine> BackstitchOverLines(std::span<const Backstitch> lines);
+
+// The widths of a line over cells whose side is `cellSide` (pixels on screen, tenths of a
+// millimetre on paper): the thread about a seventh of a cell, as a stitched backstitch looks
+// beside the crosses, and never under one unit; the outline one unit, a third of the thread
+// when that is more, on each side.
+struct OverLineWidths {
+    int line = 1;
+    int outline = 3; // the whole width of the outline stroke, the line included
+};
+OverLineWidths OverLineWidthsFor(int cellSide);
 
 // The thread colour of each symbol of a chart, read from its legend (symbol in column 1, colour
 // value in column 2); a cell without a symbol is White's.

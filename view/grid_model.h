@@ -153,6 +153,18 @@ struct GridPrintSettings {
 
 class GridModel;
 
+// A straight line drawn over the normal cells, after all of their painting, on screen and on
+// paper: from one corner of their grid to another. Corner (0, 0) is the top-left corner of cell
+// (FixedCols, FixedRows), corner (x, y) that of cell (FixedCols + x, FixedRows + y). It is drawn
+// in `color` over a wider stroke of `outline`; the widths follow the cells' size (OverLineWidths).
+struct GridOverLine {
+    int x1 = 0, y1 = 0;
+    int x2 = 0, y2 = 0;
+    TColor color = clBlack;
+    TColor outline = clWhite;
+    friend bool operator==(const GridOverLine&, const GridOverLine&) = default;
+};
+
 // The callbacks through which the owner of a grid changes its drawing. They pass the row before
 // the column, as the grid always has.
 using TGridColorEvent =
@@ -246,6 +258,8 @@ public:
     TColor SelectionColor = clHighlight;
     TColor SelectionTextColor = clHighlightText;
     GridPrintSettings PrintSettings;
+    // Lines over the cells, drawn in this order; none by default.
+    std::vector<GridOverLine> OverLines;
 
     // Callbacks; empty ones do nothing. OnDrawCell, which needs a canvas, lives with the widget.
     TGridColorEvent OnGetCellColor;

@@ -52,6 +52,9 @@ public:
         for (const PlacedText& t : texts)
             Text(t.x, t.y, t.text, font, &t.clip);
     }
+    // A straight stroke of `width` with round ends, centred on the line from (x1, y1) to
+    // (x2, y2); nothing outside `clip` is inked. The lines drawn over a chart's cells.
+    virtual void Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip) = 0;
     // Ends the page drawn so far and begins the next one.
     virtual void NewPage() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "scheme/cp1251.h"
 #include "view/cell_text_placement.h"
+#include "view/chart_look.h"
 #include "view/print_page_batch.h"
 #include "view/screen_units.h"
 
@@ -9,6 +10,8 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
+#include <utility>
 #include <stdexcept>
 
 namespace velmora {
@@ -254,8 +257,11 @@ int PrintLayout::Run(bool drawing, int pageCount)
             if (drawing)
                 StartPage(page, pageCount, pageInStrip, static_cast<int>(s) + 1);
             row = LayPageRows(strip, row, drawing);
-            if (drawing)
+            if (drawing) {
+                cells_->EndPage();
+                DrawOverLines(strip);
                 FinishPage(page, pageCount);
+            }
         }
     }
     return page;
@@ -288,21 +294,122 @@ int PrintLayout::LayPageRows(const PrintStrip& strip, int row, bool drawing)
             PrintRow(strip, 0, static_cast<int>(y));
         y += RowPitch(0);
     }
+    pageFirstRow_ = row;
+    pageRowY_.clear();
     for (;;) {
-        if (drawing)
+        if (drawing) {
             PrintRow(strip, row, static_cast<int>(y));
+            pageRowY_.push_back(static_cast<int>(y));
+        }
         y += RowPitch(row);
         ++row;
-        if (row >= rows || y + RowHeight(row) > bottomLimit)
+        if (row >= rows || y + RowHeight(row) > bottomLimit) {
+            if (drawing)
+                pageRowY_.push_back(static_cast<int>(y));
             return row;
+        }
     }
 }
 
 void PrintLayout::FinishPage(int page, int pageCount)
 {
-    cells_->EndPage();
     if (setup_.progress)
         setup_.progress(page, pageCount);
+}
+
+namespace {
+
+// Where a line from (x1, y1) to (x2, y2) runs inside [left, right] × [top, bottom]: the part of
+// it as fractions t0 ≤ t1 of its length (Liang and Barsky's clipping); nothing when it misses.
+std::optional<std::pair<double, double>> PartInside(double x1, double y1, double x2, double y2, double left,
+                                                     double top, double right, double bottom)
+{
+    double t0 = 0, t1 = 1;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const std::array<std::pair<double, double>, 4> edges = {
+        {{-dx, x1 - left}, {dx, right - x1}, {-dy, y1 - top}, {dy, bottom - y1}}};
+    for (const auto& [p, q] : edges) {
+        if (p == 0) {
+            if (q < 0)
+                return std::nullopt;
+            continue;
+        }
+        const double t = q / p;
+        if (p < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+    }
+    if (t0 > t1)
+        return std::nullopt;
+    return std::pair{t0, t1};
+}
+
+} // namespace
+
+// A page shows the corners of its own normal cells; a line is cut where it leaves them, and its
+// outline is clipped there too, so that the parts on neighbouring pages meet edge to edge. Along
+// the chart's outer edges the outline may reach half its width beyond the cells.
+void PrintLayout::DrawOverLines(const PrintStrip& strip)
+{
+    const std::vector<GridOverLine>& lines = grid_.OverLines;
+    const int cols = grid_.ColCount(), rows = grid_.RowCount();
+    if (lines.empty() || cols <= GridModel::FixedCols || rows <= GridModel::FixedRows)
+        return;
+    // The page's normal columns and rows, as corners: column c spans corners c − 1 .. c.
+    const int firstCol = std::max(strip.first, GridModel::FixedCols), lastCol = strip.last;
+    const int firstRow = std::max(pageFirstRow_, GridModel::FixedRows);
+    const int lastRow = pageFirstRow_ + static_cast<int>(pageRowY_.size()) - 2;
+    if (firstCol > lastCol || firstRow > lastRow)
+        return;
+    const int maxX = cols - GridModel::FixedCols, maxY = rows - GridModel::FixedRows;
+    const double left = firstCol - GridModel::FixedCols, right = lastCol - GridModel::FixedCols + 1;
+    const double top = firstRow - GridModel::FixedRows, bottom = lastRow - GridModel::FixedRows + 1;
+    // A corner coordinate on paper: the edge of its cell and the part of the cell's pitch beyond.
+    const auto paperX = [&](double u) {
+        const int col = std::min(static_cast<int>(std::floor(u)), lastCol - GridModel::FixedCols) + GridModel::FixedCols;
+        return ColumnX(strip, col) + (u - (col - GridModel::FixedCols)) * ColPitch(col);
+    };
+    const auto paperY = [&](double v) {
+        const int row = std::min(static_cast<int>(std::floor(v)), lastRow - GridModel::FixedRows) + GridModel::FixedRows;
+        return pageRowY_[static_cast<std::size_t>(row - pageFirstRow_)] + (v - (row - GridModel::FixedRows)) * RowPitch(row);
+    };
+    const OverLineWidths widths =
+        OverLineWidthsFor(std::min(ColPitch(firstCol), RowPitch(firstRow)));
+    const int reach = (widths.outline + 1) / 2;
+    PaperRect clip{RoundEven(paperX(left)), RoundEven(paperY(top)), RoundEven(paperX(right)), RoundEven(paperY(bottom))};
+    if (firstCol == GridModel::FixedCols)
+        clip.left -= reach;
+    if (lastCol == cols - 1)
+        clip.right += reach;
+    if (firstRow == GridModel::FixedRows)
+        clip.top -= reach;
+    if (lastRow == rows - 1)
+        clip.bottom += reach;
+
+    struct Part {
+        int x1, y1, x2, y2;
+        const GridOverLine* line;
+    };
+    std::vector<Part> parts;
+    for (const GridOverLine& line : lines) {
+        const auto onGrid = [&](int x, int y) { return x >= 0 && y >= 0 && x <= maxX && y <= maxY; };
+        if (!onGrid(line.x1, line.y1) || !onGrid(line.x2, line.y2))
+            continue;
+        const auto part = PartInside(line.x1, line.y1, line.x2, line.y2, left, top, right, bottom);
+        // A line that only touches the page's corner leaves nothing on it.
+        if (!part || part->second <= part->first)
+            continue;
+        const double dx = line.x2 - line.x1, dy = line.y2 - line.y1;
+        parts.push_back({RoundEven(paperX(line.x1 + part->first * dx)), RoundEven(paperY(line.y1 + part->first * dy)),
+                         RoundEven(paperX(line.x1 + part->second * dx)), RoundEven(paperY(line.y1 + part->second * dy)),
+                         &line});
+    }
+    // All outlines first, then all lines, as on screen.
+    for (const bool outline : {true, false})
+        for (const Part& p : parts)
+            canvas_.Stroke(p.x1, p.y1, p.x2, p.y2, outline ? widths.outline : widths.line,
+                           outline ? p.line->outline : p.line->color, clip);
 }
 
 std::string PrintLayout::PageNumberText(int page, int pageCount, int pageInStrip, int strip) const

@@ -111,6 +111,8 @@ private:
     // Lays out the rows of one page from `row` on; returns the row the next page begins with.
     int LayPageRows(const PrintStrip& strip, int row, bool drawing);
     void FinishPage(int page, int pageCount);
+    // The grid's lines over the cells, each as far as it crosses the page's cells.
+    void DrawOverLines(const PrintStrip& strip);
 
     // The header and footer texts by position: top-left, top-right, top-centre, bottom-left,
     // bottom-right, bottom-centre, as TPrintPosition counts them after ppNone.
@@ -155,6 +157,10 @@ private:
     std::vector<Measured> measured_;
     std::size_t lastMeasured_ = 0;
     std::vector<int> pageColumnX_; // the columns of the strip being printed, the repeated one first
+    // The normal rows of the page being printed: the first, and the top of each from it on, one
+    // more for the last one's bottom.
+    int pageFirstRow_ = 0;
+    std::vector<int> pageRowY_;
     std::unique_ptr<PrintCellSink> cells_;
 };
 

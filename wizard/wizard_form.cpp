@@ -85,6 +85,14 @@ QFont HeadingFont()
     return font;
 }
 
+// A hint in the "short|long" form: the short part is the tooltip, the long one the status tip.
+void SetHint(QWidget* widget, const char* hint)
+{
+    const QString text = Text(hint);
+    widget->setToolTip(text.section(QLatin1Char('|'), 0, 0));
+    widget->setStatusTip(text.section(QLatin1Char('|'), 1));
+}
+
 // A button that shows an action: its caption and enabled state, and a click runs it.
 void BindButton(QPushButton* button, QAction* action)
 {
@@ -234,9 +242,7 @@ void Tfm_Wizard::CreateSourcePicturePage()
     sb_OpenFile->setObjectName(QStringLiteral("sb_OpenFile"));
     sb_OpenFile->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
     sb_OpenFile->setAutoRaise(true);
-    const QString hint = Text(wizard_texts::kOpenFileHint);
-    sb_OpenFile->setToolTip(hint.section(QLatin1Char('|'), 0, 0));
-    sb_OpenFile->setStatusTip(hint.section(QLatin1Char('|'), 1));
+    SetHint(sb_OpenFile, wizard_texts::kOpenFileHint);
     Place(sb_OpenFile, 374, 223, 23, 22);
     connect(sb_OpenFile, &QToolButton::clicked, this, &Tfm_Wizard::sb_OpenFileClick);
 
@@ -282,6 +288,12 @@ void Tfm_Wizard::CreateParamsPage()
     cb_Dithering = new QCheckBox(Text(wizard_texts::kDithering), page);
     cb_Dithering->setObjectName(QStringLiteral("cb_Dithering"));
     Place(cb_Dithering, 0, 236, 240, 17);
+
+    // On the dithering box's row, under the colour count's edit: both boxes shape the colours.
+    cb_Perceptual = new QCheckBox(Text(wizard_texts::kPerceptual), page);
+    cb_Perceptual->setObjectName(QStringLiteral("cb_Perceptual"));
+    SetHint(cb_Perceptual, wizard_texts::kPerceptualHint);
+    Place(cb_Perceptual, 268, 236, 129, 17);
 }
 
 void Tfm_Wizard::CreateSymbolsPage()
@@ -476,7 +488,8 @@ SchemeRequest Tfm_Wizard::Request() const
     const int colorCount = ud_Colors->Position();
     return MakeSchemeRequest(services_.SourcePicture,
                              {ud_Width->Position(), ud_Height->Position(), colorCount,
-                              ChosenSymbols(ChosenSymbolsGrid->model(), colorCount), cb_Dithering->isChecked()});
+                              ChosenSymbols(ChosenSymbolsGrid->model(), colorCount), cb_Dithering->isChecked(),
+                              cb_Perceptual->isChecked()});
 }
 
 } // namespace velmora

@@ -75,6 +75,8 @@ public:
     QLineEdit* ed_Colors = nullptr;
     QCheckBox* cb_Proportional = nullptr;
     QCheckBox* cb_Dithering = nullptr;
+    // Threads chosen as the eye sees colours (SchemeRequest::perceptual); beside the dithering box.
+    QCheckBox* cb_Perceptual = nullptr;
 
     TAdvStringGrid* AllSymbolsGrid = nullptr;
     TAdvStringGrid* ChosenSymbolsGrid = nullptr;
@@ -95,8 +97,8 @@ public:
     // Re-evaluates the enabled state of the three actions; also runs whenever the application
     // goes idle.
     void UpdateActions();
-    // What the build takes from the wizard: the three numbers, the dithering box and the symbols
-    // of colours 1 .. the colour count.
+    // What the build takes from the wizard: the three numbers, the dithering and perceptual boxes
+    // and the symbols of colours 1 .. the colour count.
     SchemeRequest Request() const;
 
     void ac_PrevExecute();

@@ -45,6 +45,9 @@ inline constexpr char kProportional[] = "Сохранять пропорции";
 inline constexpr char kColorsLabel[] = "Максимальное количество используемых цветов:";
 inline constexpr char kThreadsUnit[] = "ниток";
 inline constexpr char kDithering[] = "Использовать алгоритм Dithering";
+inline constexpr char kPerceptual[] = "Точные цвета";
+inline constexpr char kPerceptualHint[] =
+    "Точные цвета|Подбирать нитки так, как цвета видит глаз: схема строится дольше, но ближе к картинке";
 
 inline constexpr char kSymbolsHeading[] = "Выбор используемых символов\nдля обозначения цветов";
 inline constexpr char kAllSymbolsLabel[] = "Все символы:";

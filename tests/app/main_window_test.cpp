@@ -118,7 +118,7 @@ private slots:
                               "ac_FilePrint", "ac_FilePrintSymbols",
                               "ac_FileSavePdf", "ac_FileSaveSymbolsPdf", "N1", "ac_FileExit"}));
         QCOMPARE(Names(DM->mi_Edit->actions()),
-                 QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread", "N5", "ac_EditSourceBeside",
+                 QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread", "ac_EditDrawTools", "N5", "ac_EditSourceBeside",
                               "ac_EditSourceInstead"}));
         QCOMPARE(Names(DM->mi_Service->actions()),
                  QStringList({"ac_ServiceExcel", "ac_ServiceDMC", "N2", "ac_ServiceOptions"}));

@@ -83,6 +83,7 @@ private slots:
                     QTest::keyClick(w.ud_Height, Qt::Key_Down); // 300 → 299, width 451 × 299 div 300
                     w.ud_Colors->SetPosition(12);
                     Click(w.cb_Dithering);
+                    Click(w.cb_Perceptual);
                 },
                 [&w] {
                     w.AllSymbolsGrid->SetCurrent(1, 30);
@@ -100,7 +101,7 @@ private slots:
         QCOMPARE(asked.width, 449);
         QCOMPARE(asked.height, 299);
         QCOMPARE(asked.colorCount, 12);
-        QVERIFY(asked.dithering);
+        QVERIFY(asked.dithering && asked.perceptual);
         QCOMPARE(asked.symbols.size(), std::size_t{12});
         QCOMPARE(asked.symbols[3], std::string(1, static_cast<char>(30 + 47)));
 
@@ -109,42 +110,50 @@ private slots:
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QCOMPARE(window_->im_Picture->pixmap().toImage(), ToQImage(expected.picture));
-        QVERIFY(DM->SchemeReady && DM->Dithering && DM->PictureLoaded);
+        QVERIFY(DM->SchemeReady && DM->Dithering && DM->Wizard.perceptual && DM->PictureLoaded);
+        QVERIFY(DM->Scheme.request.perceptual);
+        QVERIFY(!window_->lb_Build->isHidden());
         QCOMPARE(window_->PageControl->currentIndex(), 1);
         QVERIFY(QApplication::overrideCursor() == nullptr);
         QVERIFY(window_->findChild<Tfm_Wizard*>() == nullptr);
     }
 
-    // A dithering choice made in a cancelled wizard is the next run's preset; nothing is built.
+    // A dithering or perceptual choice made in a cancelled wizard is the next run's preset; nothing
+    // is built.
     void cancelKeepsTheDitheringChoice()
     {
         DM->Dithering = false;
+        DM->Wizard.perceptual = false;
         bool presetSeen = true;
+        bool perceptualSeen = true;
         InstallWizardShow([&](Tfm_Wizard& w) {
             presetSeen = w.cb_Dithering->isChecked();
+            perceptualSeen = w.cb_Perceptual->isChecked();
             Click(w.bn_Next);
             w.ChoosePictureFile = [] { return std::optional<QString>(kPicture); };
             Click(w.sb_OpenFile);
             Click(w.bn_Next);
             Click(w.cb_Dithering);
+            Click(w.cb_Perceptual);
             Click(w.bb_Cancel);
             return w.result();
         });
         DM->ac_FileNew->trigger();
-        QVERIFY(!presetSeen);
-        QVERIFY(DM->Dithering);
+        QVERIFY(!presetSeen && !perceptualSeen);
+        QVERIFY(DM->Dithering && DM->Wizard.perceptual);
         QVERIFY(!DM->SchemeReady);
         QCOMPARE(window_->ChartGrid->RowCount(), 6); // the empty design grid
 
         bool fresh = false;
         InstallWizardShow([&](Tfm_Wizard& w) {
             presetSeen = w.cb_Dithering->isChecked();
+            perceptualSeen = w.cb_Perceptual->isChecked();
             fresh = w.SymbolsPending && w.ActivePageIndex() == 0 && w.ed_FileName->text().isEmpty();
             w.reject();
             return w.result();
         });
         DM->ac_FileNew->trigger();
-        QVERIFY(presetSeen);
+        QVERIFY(presetSeen && perceptualSeen);
         QVERIFY(fresh); // a new wizard for every run
         QVERIFY(DM->Dithering);
     }

@@ -396,6 +396,31 @@ private slots:
         QVERIFY(DM->SchemeFileName.empty());
     }
 
+    // The status bar names the perceptual build of the scheme shown, built or opened, and says
+    // nothing of the usual one.
+    void statusBarNamesThePerceptualBuild()
+    {
+        QVERIFY(window_->lb_Build->isHidden()); // no scheme yet
+        const QString before = window_->lb_FinishedSize->text();
+        SchemeDocument perceptual = SmallScheme();
+        perceptual.request.perceptual = true;
+        ShowNewScheme(perceptual);
+        QVERIFY(!window_->lb_Build->isHidden());
+        QCOMPARE(window_->lb_Build->text(), QStringLiteral("Точные цвета"));
+        QVERIFY(window_->lb_FinishedSize->text() != before); // beside the finished size, not in its place
+        prompter_.saveFiles = {File("perceptual.velmora")};
+        DM->ac_FileSave->trigger();
+        QVERIFY(prompter_.errors.isEmpty());
+
+        window_->ShowScheme(SmallScheme(30, 15));
+        QVERIFY(window_->lb_Build->isHidden());
+        prompter_.openFiles = {File("perceptual.velmora")};
+        DM->ac_FileOpen->trigger();
+        QVERIFY(prompter_.errors.isEmpty());
+        QVERIFY(DM->Scheme.request.perceptual);
+        QVERIFY(!window_->lb_Build->isHidden());
+    }
+
     // A damaged file gives the error box with the fault, in Russian, and the scheme stays.
     void damagedFileLeavesTheSchemeShown()
     {

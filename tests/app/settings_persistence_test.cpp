@@ -210,13 +210,14 @@ private slots:
             QVERIFY(QFile::remove(ConfigFile()));
             return;
         }
-        // A well-formed file of the nine values, the six of the view and the nine of the scheme
-        // files and nothing else, holding what the run started with.
+        // A well-formed file of the nine values, the six of the view, the wizard's one and the nine
+        // of the scheme files and nothing else, holding what the run started with.
         QSettings file(ConfigFile(), QSettings::NativeFormat);
-        QCOMPARE(file.allKeys().size(), 24);
+        QCOMPARE(file.allKeys().size(), 25);
         QCOMPARE(file.status(), QSettings::NoError);
         file.beginGroup(QStringLiteral("Options"));
-        QCOMPARE(file.childKeys().size(), 24);
+        QCOMPARE(file.childKeys().size(), 25);
+        QCOMPARE(file.value(QStringLiteral("Perceptual")).toString(), QStringLiteral("False"));
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontName")).toString(), fontName);
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontSize")).toString(), QString::number(fontSize));
         QCOMPARE(file.value(QStringLiteral("Dithering")).toString(),
@@ -245,6 +246,8 @@ private slots:
         {
             Tfm_Main window;
             QVERIFY(DM->Dithering);
+            QVERIFY(!DM->Wizard.perceptual);
+            DM->Wizard.perceptual = true;
             QCOMPARE(window.ChartGrid->Font().name, std::string("Wingdings"));
             DM->FontDialog.Font.Name = "Liberation Serif";
             DM->FontDialog.Font.Size = 14;
@@ -257,6 +260,7 @@ private slots:
         QCOMPARE(DM->FontDialog.Font.Size, 14);
         QVERIFY(DM->FontDialog.Font.Style.bold);
         QVERIFY(!DM->Dithering);
+        QVERIFY(DM->Wizard.perceptual);
         QCOMPARE(window.ChartGrid->Font().name, std::string("Liberation Serif"));
         QCOMPARE(window.ChartGrid->Font().size, 14);
         QVERIFY(prompter_.errors.isEmpty());

@@ -422,6 +422,52 @@ TEST(SettingsStore, ViewValuesComeBackAndBadOnesKeepTheirDefaults)
     EXPECT_EQ(ViewSettingsFromStored(run.store.MoreValues).zoom, 125);
 }
 
+// The wizard's "Точные цвета" after the view's values: "False" by default, kept as "True" when
+// ticked, and a text that is no Boolean (or a value of another type) leaves it off.
+TEST(SettingsStore, WizardValueComesBackAfterTheViewsAndABadOneKeepsTheDefault)
+{
+    const auto values = [](const WizardSettings& wizard) {
+        std::vector<StoredValue> all = StoredViewValues(ViewSettings{});
+        for (StoredValue& value : StoredWizardValues(wizard))
+            all.push_back(std::move(value));
+        return all;
+    };
+    MemorySettingsRegistry registry;
+    {
+        ProgramRun run(registry);
+        run.store.MoreValues = values(WizardSettings{});
+        run.Load();
+        EXPECT_EQ(WizardSettingsFromStored(run.store.MoreValues), WizardSettings{}) << "first start: off";
+        run.Save();
+    }
+    EXPECT_EQ(registry.writes.back(), "Perceptual");
+    EXPECT_EQ(registry.writes.size(), kValueOrder.size() + 7);
+    EXPECT_EQ(Options(registry)["Perceptual"].text, "False");
+
+    const struct {
+        std::string text;
+        Type type;
+        bool read;
+    } cases[] = {
+        {"True", Type::String, true}, {" true ", Type::String, true}, {"1", Type::String, true},
+        {"False", Type::String, false}, {"maybe", Type::String, false}, {"", Type::String, false},
+        {"1", Type::Integer, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("\"" + c.text + "\"");
+        Put(registry, "Perceptual", c.text, c.type);
+        ProgramRun run(registry);
+        run.store.MoreValues = values(WizardSettings{});
+        EXPECT_NO_THROW(run.Load());
+        EXPECT_EQ(WizardSettingsFromStored(run.store.MoreValues).perceptual, c.read);
+    }
+    ProgramRun run(registry);
+    run.Load();
+    run.store.MoreValues = values(WizardSettings{true});
+    run.Save();
+    EXPECT_EQ(Options(registry)["Perceptual"].text, "True");
+}
+
 } // namespace
 
 namespace {

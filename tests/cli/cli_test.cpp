@@ -3,6 +3,9 @@
 #include "cli/progress_line.h"
 
 #include "scheme/bmp_codec.h"
+#include "scheme/crop_scheme.h"
+#include "scheme/scheme_file.h"
+#include "scheme/thread_edit.h"
 #include "scheme/picture_loader.h"
 #include "tests/read_file.h"
 #include "tests/temp_folder.h"
@@ -435,6 +438,17 @@ TEST_F(CliTest, ChosenSymbolsAndDithering)
     EXPECT_NE(json.find(", 67, \""), std::string::npos);
 }
 
+// The perceptual build is asked for by --perceptual alone, and the scheme file says which build
+// made it; without the option the file has no such key.
+TEST_F(CliTest, PerceptualBuildIsRecordedInTheSchemeFile)
+{
+    ASSERT_EQ(Cli(kSample.string() + " --width 20 --colors 6 --formats json --out " + folder_.string()).status, 0);
+    EXPECT_EQ(Json().find("perceptual"), std::string::npos);
+    const CliRun run = Cli(kSample.string() + " --width 20 --colors 6 --perceptual --formats json --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(Json().find("  \"dithering\": false,\n  \"perceptual\": true,\n"), std::string::npos) << Json();
+}
+
 TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
 {
     std::ofstream(folder_ / "text.jpg") << "not a picture";
@@ -469,6 +483,12 @@ TEST_F(CliTest, ExitStatusSaysWhatWentWrong)
         {"unknown old thread", sample + " --replace-thread white=310", 2, "no catalogue thread is named \"white\""},
         {"thread not in the scheme", sample + " --colors 2 --replace-thread B5200=310", 1,
          "--replace-thread B5200=310: thread B5200 is not in the scheme"},
+        {"crop not four numbers", sample + " --crop 1,1,10", 2, "--crop: \"1,1,10\" is not X,Y,W,H"},
+        {"crop column from 0", sample + " --crop 0,1,10,10", 2, "--crop X: 0 is outside 1..1000"},
+        {"crop narrower than a chart", sample + " --crop 1,1,9,10", 2, "--crop W: 9 is outside 10..1000"},
+        {"crop not a number", sample + " --crop 1,1,10,ten", 2, "--crop H: \"ten\" is not a whole number"},
+        {"crop off the chart", sample + " --width 12 --height 10 --crop 4,1,10,10", 2,
+         "--crop 4,1,10,10: the window 4,1,10,10 does not lie on the chart of 12 × 10 stitches"},
         {"cloth too coarse", sample + " --fabric 5", 2, "--fabric: 5 is outside 6..40"},
         {"cloth too fine", sample + " --fabric 41", 2, "--fabric"},
         {"missing picture", (folder_ / "none.bmp").string(), 1, "none.bmp"},
@@ -501,7 +521,8 @@ TEST(CliOptions, HelpAndDefaults)
     EXPECT_TRUE(ParseCliOptions({"--version"}).version);
     const CliOptions options = ParseCliOptions({"p.bmp"});
     EXPECT_EQ(options.colors, 30);
-    EXPECT_FALSE(options.width || options.height || options.dithering);
+    EXPECT_FALSE(options.width || options.height || options.dithering || options.perceptual);
+    EXPECT_TRUE(ParseCliOptions({"--perceptual", "p.bmp"}).perceptual);
     EXPECT_TRUE(options.symbolCodes.empty());
     EXPECT_EQ(options.outFolder, ".");
     EXPECT_TRUE(options.pdf);
@@ -564,6 +585,13 @@ TEST_F(SchemeInputTest, WritesTheSameFilesAsTheRunThatMadeIt)
     MadeAndAgain(kSample.string() + " --width 40 --colors 8 --dither");
 }
 
+// A scheme of the perceptual build, given back, is written as that build made it.
+TEST_F(SchemeInputTest, WritesTheSameFilesForThePerceptualBuild)
+{
+    MadeAndAgain(kSample.string() + " --width 40 --colors 8 --perceptual");
+    EXPECT_NE(ReadFileText(folder_ / "again" / "scheme.json").find("\"perceptual\": true"), std::string::npos);
+}
+
 // The largest chart: 1000 × 1000 stitches, 100 colours, error diffusion.
 TEST_F(SchemeInputTest, WritesTheSameFilesForTheLargestChart)
 {
@@ -581,7 +609,8 @@ TEST_F(SchemeInputTest, SchemeFilesOfEveryKindAndTheirFaults)
         EXPECT_TRUE(fs::exists(folder_ / name / "picture.bmp")) << name;
     }
     // Options that make a scheme do not apply to one made: a wrong command line.
-    for (const char* option : {"--width 20", "--height 20", "--colors 5", "--dither", "--colors 2 --symbols 50,51"}) {
+    for (const char* option : {"--width 20", "--height 20", "--colors 5", "--dither", "--perceptual",
+                               "--colors 2 --symbols 50,51"}) {
         const CliRun run = Cli((schemes / "rose-14x10.velmora").string() + " " + option + " --out " + folder_.string());
         EXPECT_EQ(run.status, 2) << option;
         EXPECT_NE(run.errors.find("is a scheme file"), std::string::npos) << run.errors;
@@ -618,6 +647,28 @@ TEST_F(SchemeInputTest, ThreadsReplacedInTheOrderGiven)
                                  "    [\"5\", 255, \"0\", \"310\", \"31\"],\n"
                                  "    [\"\", 0, \"\", \"\", \"\"]\n";
     EXPECT_NE(json.find(expected), std::string::npos) << json;
+}
+
+// --crop counts from 1 as the chart does: columns 5..14 of the rose's 14 are its last ten; its
+// scheme.json is the core's crop of the file, after the replacement.
+TEST_F(SchemeInputTest, CropKeepsTheWindowAfterTheReplacements)
+{
+    const fs::path rose = fs::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
+    const CliRun run =
+        Cli(rose.string() + " --crop 5,1,10,10 --replace-thread 645=310 --formats json --out " + folder_.string());
+    ASSERT_EQ(run.status, 0) << run.errors;
+    SchemeDocument expected = ReadSchemeFile(rose);
+    ReplaceThread(expected, FindDmc("645"), FindDmc("310"));
+    expected = CropScheme(expected, {4, 0, 10, 10});
+    std::string text;
+    WriteSchemeFileText(expected, [&](std::string_view piece) { text += piece; });
+    EXPECT_EQ(Json(), text);
+    EXPECT_NE(text.find("\"width\": 10,"), std::string::npos);
+
+    const CliRun off = Cli(rose.string() + " --crop 6,1,10,10 --out " + (folder_ / "off").string());
+    EXPECT_EQ(off.status, 2);
+    EXPECT_NE(off.errors.find("does not lie on the chart of 14 × 10 stitches"), std::string::npos) << off.errors;
+    EXPECT_FALSE(fs::exists(folder_ / "off" / "scheme.json"));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "scheme/bmp_codec.h"
 #include "scheme/output_file.h"
+#include "scheme/stitch_edit.h"
 #include "scheme/symbol_spread.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,7 @@ void ExpectSameScheme(const SchemeDocument& read, const SchemeDocument& saved)
     EXPECT_EQ(read.request.height, saved.request.height);
     EXPECT_EQ(read.request.colorCount, saved.request.colorCount);
     EXPECT_EQ(read.request.dithering, saved.request.dithering);
+    EXPECT_EQ(read.request.perceptual, saved.request.perceptual);
     EXPECT_EQ(read.request.symbols, saved.request.symbols);
     EXPECT_EQ(read.pictureName, saved.pictureName);
     EXPECT_TRUE(read.chart == saved.chart);
@@ -78,6 +80,62 @@ TEST(SchemeFileTest, ReadsBackWhatItWroteCellForCell)
         // Saved again, the file is the same to the byte.
         EXPECT_EQ(SchemeFileText(read), text);
     }
+}
+
+// The build that made a scheme comes back with it, so that the file rebuilds the same. Only the
+// perceptual build is named: the file of the usual build is the same to the byte as before the key
+// existed, and one with the key differs from it by that line alone.
+TEST(SchemeFileTest, RecordsThePerceptualBuildOnlyWhenItMadeTheScheme)
+{
+    for (const bool dithering : {false, true}) {
+        SCOPED_TRACE(testing::Message() << "dithering " << dithering);
+        const SchemeDocument usual = Built(12, 10, 6, dithering);
+        const std::string usualText = SchemeFileText(usual);
+        EXPECT_EQ(usualText.find("perceptual"), std::string::npos);
+        EXPECT_FALSE(ParseSchemeFile(usualText).request.perceptual);
+
+        SchemeDocument perceptual = usual;
+        perceptual.request.perceptual = true;
+        const std::string text = SchemeFileText(perceptual);
+        std::string expected = usualText;
+        const std::string dither = std::string("  \"dithering\": ") + (dithering ? "true" : "false") + ",\n";
+        expected.insert(expected.find(dither) + dither.size(), "  \"perceptual\": true,\n");
+        EXPECT_EQ(text, expected);
+        const SchemeDocument read = ParseSchemeFile(text);
+        ExpectSameScheme(read, perceptual);
+        EXPECT_EQ(SchemeFileText(read), text);
+
+        // Written false by hand, it reads as the usual build and is left out when saved again.
+        Json file = Json::parse(text);
+        file["perceptual"] = false;
+        const SchemeDocument off = ParseSchemeFile(file.dump());
+        EXPECT_FALSE(off.request.perceptual);
+        EXPECT_EQ(SchemeFileText(off), usualText);
+    }
+}
+
+// Lines of backstitch come back in their order, one of them in a thread with no crosses; a scheme
+// without lines has no key for them.
+TEST(SchemeFileTest, KeepsTheLinesOfBackstitch)
+{
+    SchemeDocument saved = Built(40, 30, 12, false);
+    EXPECT_EQ(SchemeFileText(saved).find("backstitches"), std::string::npos);
+    const int black = FindDmc("310"), green = FindDmc("700");
+    AddBackstitch(saved, {black, 0, 0, 40, 30});
+    AddBackstitch(saved, {green, 5, 7, 6, 7});
+    AddBackstitch(saved, {black, 40, 0, 0, 30});
+    ASSERT_EQ(saved.backstitches.size(), 3u);
+    const std::string text = SchemeFileText(saved);
+    EXPECT_NE(text.find("  \"backstitches\": [\n    {\"thread\": \"310\", \"from\": [0, 0], \"to\": [40, 30]},\n"),
+              std::string::npos);
+    const SchemeDocument read = ParseSchemeFile(text);
+    ExpectSameScheme(read, saved);
+    EXPECT_EQ(read.backstitches, saved.backstitches);
+    EXPECT_EQ(SchemeFileText(read), text);
+
+    // The most lines a scheme holds pass the reader's bounds on the text.
+    saved.backstitches.assign(kMaxBackstitches, {black, 40, 30, 39, 29});
+    EXPECT_EQ(ParseSchemeFile(SchemeFileText(saved)).backstitches.size(), std::size_t{kMaxBackstitches});
 }
 
 // The cloth is the scheme's and comes back; the sizes and the shopping list follow from it and the
@@ -159,11 +217,22 @@ TEST(SchemeFileTest, OpensFilesWrittenBeforeTheFormatHadAName)
 }
 
 struct Damage {
-    const char* name;
+    std::string name;
     std::function<void(Json&)> change;
-    const char* english;
-    const char* russian;
+    std::string english;
+    std::string russian;
 };
+
+void ExpectRefused(const Json& file, const Damage& damage)
+{
+    try {
+        ParseSchemeFile(file.dump());
+        ADD_FAILURE() << "opened";
+    } catch (const SchemeFileError& e) {
+        EXPECT_NE(std::string(e.what()).find(damage.english), std::string::npos) << e.what();
+        EXPECT_NE(e.russian().find(damage.russian), std::string::npos) << e.russian();
+    }
+}
 
 // The first legend row of a thread other than White.
 Json& ThreadRow(Json& file) { return file["legend"][2]; }
@@ -219,6 +288,10 @@ TEST(SchemeFileTest, RefusesADamagedFileNamingTheFault)
         {"not an object", [](Json& f) { f = Json::array({1, 2}); }, "not a JSON object", "не объект JSON"},
         {"dithering a number", [](Json& f) { f["dithering"] = 1; }, "key \"dithering\": not true or false",
          "ключ «dithering»"},
+        {"perceptual a text", [](Json& f) { f["perceptual"] = "true"; }, "key \"perceptual\": not true or false",
+         "ключ «perceptual»: не true и не false"},
+        {"perceptual null", [](Json& f) { f["perceptual"] = nullptr; }, "key \"perceptual\": not true or false",
+         "ключ «perceptual»"},
         {"symbols too few", [](Json& f) { f["symbols"].erase(0); }, "key \"symbols\": 5 entries where 6 belong",
          "ключ «symbols»"},
         {"cloth too coarse", [](Json& f) { f["fabric"]["count"] = 5; }, "key \"fabric.count\": 5 is not in 6..40",
@@ -226,6 +299,12 @@ TEST(SchemeFileTest, RefusesADamagedFileNamingTheFault)
         {"cloth not an object", [](Json& f) { f["fabric"] = 14; }, "key \"fabric\": not an object", "не объект"},
     };
     ASSERT_NO_THROW(ParseSchemeFile(good.dump()));
+    for (const Damage& damage : cases) {
+        SCOPED_TRACE(damage.name);
+        Json file = good;
+        damage.change(file);
+        ExpectRefused(file, damage);
+    }
     Json noWhite = Json::parse(SchemeFileText(Built(12, 10, 6, false, false)));
     noWhite["chart"][1][2] = 0;
     try {
@@ -234,17 +313,53 @@ TEST(SchemeFileTest, RefusesADamagedFileNamingTheFault)
     } catch (const SchemeFileError& e) {
         EXPECT_STREQ(e.what(), "key \"chart\", row 2, column 3: an empty stitch, but the legend has no White row");
     }
+}
+
+// A file with two good lines, of a thread with crosses and of White, each case spoiling the first.
+TEST(SchemeFileTest, RefusesADamagedLineNamingIt)
+{
+    SchemeDocument saved = Built(12, 10, 6, false);
+    AddBackstitch(saved, {kDmcWhite, 0, 0, 12, 10});
+    AddBackstitch(saved, {FindDmc(saved.legend.text(3, 2)), 3, 4, 3, 9});
+    const Json good = Json::parse(SchemeFileText(saved));
+    ASSERT_EQ(good["backstitches"].size(), 2u);
+    std::string absent; // a catalogue thread the legend has not got
+    for (int dmc = 0; absent.empty(); ++dmc)
+        if (std::ranges::none_of(good["legend"], [&](const Json& row) { return row[3] == DMCTable[dmc].Name; }))
+            absent = DMCTable[dmc].Name;
+    const auto line = [](Json& f) -> Json& { return f["backstitches"][1]; };
+    const std::vector<Damage> cases = {
+        {"not a list", [](Json& f) { f["backstitches"] = Json::object(); }, "key \"backstitches\": not an array",
+         "ключ «backstitches»: не массив"},
+        {"a line not an object", [&](Json& f) { line(f) = Json::array({1, 2}); },
+         "key \"backstitches\", entry 2: not an object", "ключ «backstitches», элемент 2: не объект"},
+        {"past the right edge", [&](Json& f) { line(f)["to"][0] = 13; },
+         "key \"backstitches\", entry 2, \"to\" x: 13 is not in 0..12", "элемент 2, «to» x: 13 вне пределов 0..12"},
+        {"above the top", [&](Json& f) { line(f)["from"][1] = -1; },
+         "key \"backstitches\", entry 2, \"from\" y: -1 is not in 0..10", "«from» y"},
+        {"a corner not whole", [&](Json& f) { line(f)["from"][0] = 2.5; }, "entry 2, \"from\" x: not a whole number",
+         "не целое число"},
+        {"a corner of three", [&](Json& f) { line(f)["to"].push_back(1); },
+         "entry 2, \"to\": 3 entries where 2 belong", "3 элементов вместо 2"},
+        {"no length", [&](Json& f) { line(f)["to"] = line(f)["from"]; }, "entry 2: the line has no length",
+         "у линии нет длины"},
+        {"unknown thread", [&](Json& f) { line(f)["thread"] = "9999"; },
+         "entry 2, \"thread\": no catalogue thread is named \"9999\"", "в каталоге нет нитки «9999»"},
+        {"thread without a row", [&](Json& f) { line(f)["thread"] = absent; },
+         "entry 2, \"thread\": thread " + absent + " has no legend row", "нет строки в легенде"},
+        {"thread a number", [&](Json& f) { line(f)["thread"] = 310; }, "entry 2, \"thread\": not a text", "не текст"},
+        {"no thread", [&](Json& f) { line(f).erase("thread"); }, "entry 2: key \"thread\" is missing",
+         "нет ключа «thread»"},
+        {"no end", [&](Json& f) { line(f).erase("to"); }, "entry 2: key \"to\" is missing", "нет ключа «to»"},
+        {"a key too many", [&](Json& f) { line(f)["width"] = 2; }, "entry 2: unknown key \"width\"", "лишний ключ «width»"},
+        {"too many lines", [](Json& f) { f["backstitches"] = Json::array(); for (int i = 0; i <= kMaxBackstitches; ++i) f["backstitches"].push_back(Json::object()); },
+         "key \"backstitches\": 20001 lines where at most 20000 belong", "не больше 20000"},
+    };
     for (const Damage& damage : cases) {
         SCOPED_TRACE(damage.name);
         Json file = good;
         damage.change(file);
-        try {
-            ParseSchemeFile(file.dump());
-            ADD_FAILURE() << "opened";
-        } catch (const SchemeFileError& e) {
-            EXPECT_NE(std::string(e.what()).find(damage.english), std::string::npos) << e.what();
-            EXPECT_NE(e.russian().find(damage.russian), std::string::npos) << e.russian();
-        }
+        ExpectRefused(file, damage);
     }
 }
 
@@ -272,9 +387,10 @@ TEST(SchemeFileTest, RefusesHostileTextBeforeParsingIt)
         {"Latin-1 byte in a text", good.substr(0, pictureAt) + "\xE9" + good.substr(pictureAt), "are not UTF-8"},
         {"surrogate in UTF-8", good.substr(0, pictureAt) + "\xED\xA0\x80" + good.substr(pictureAt), "are not UTF-8"},
         {"nested a million deep", std::string(1'000'000, '['), "nest deeper than 16 levels"},
-        {"millions of values", "[" + Repeated("0,", 1'200'000) + "0]", "more than 1100000 values"},
-        {"a thousand keys", "{" + Repeated("\"k\":0,", 1000) + "\"z\":0}", "more than 512 keys"},
-        {"thousands of arrays", "[" + Repeated("[],", 5000) + "[]]", "more than 4096 arrays and objects"},
+        // The bounds leave room for the most lines of backstitch a scheme holds, and no more.
+        {"millions of values", "[" + Repeated("0,", 1'300'000) + "0]", "more than 1200000 values"},
+        {"tens of thousands of keys", "{" + Repeated("\"k\":0,", 61'000) + "\"z\":0}", "more than 60512 keys"},
+        {"tens of thousands of arrays", "[" + Repeated("[],", 70'000) + "[]]", "more than 64096 arrays and objects"},
         {"larger than 10 MB", std::string(kMaxSchemeFileSize + 1, ' '), "larger than 10 MB"},
     };
     for (const auto& c : cases) {

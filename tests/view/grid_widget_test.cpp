@@ -6,6 +6,7 @@
 #include "view/qt/scheme_view_handlers.h"
 #include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
+#include "view/chart_look.h"
 
 #include <QApplication>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QScrollBar>
 #include <QTest>
 
+#include <cmath>
 #include <optional>
 
 using namespace velmora;
@@ -150,6 +152,7 @@ private slots:
     void mouseClicksMoveTheCurrentCellButNotOntoFixedCells();
     void designBeforeTheFirstBuild();
     void theFocusRectangleMarksTheCurrentCell();
+    void backstitchIsDrawnOverTheSymbolsAtEveryZoom();
 };
 
 void GridWidgetTest::chartDataCellsAreWhiteWithTheSymbolCentred()
@@ -534,6 +537,54 @@ void GridWidgetTest::theFocusRectangleMarksTheCurrentCell()
         }
     }
     QVERIFY(changed > 0);
+}
+
+// A white line along a row of corners and a black one across the cells' centres: each in its
+// thread's colour with an outline in the other ink, over the symbols, as wide as the zoom's rule
+// says; an exposed part repaints the lines as the whole painting has them.
+void GridWidgetTest::backstitchIsDrawnOverTheSymbolsAtEveryZoom()
+{
+    const SchemeDocument scheme = ThreeColourScheme();
+    chart->setCellTable(scheme.chart);
+    const int white = FindDmc("White"), black = FindDmc("310");
+    const std::vector<Backstitch> lines = {{white, 0, 5, 12, 5}, {black, 4, 0, 8, 4}};
+    chart->model().OverLines = BackstitchOverLines(lines);
+    chart->resize(700, 600);
+    const QColor threadWhite = ToPaperQColor(DMCTable[white].Color), threadBlack = ToPaperQColor(DMCTable[black].Color);
+    for (const int zoom : {100, 400}) {
+        chart->SetZoom(zoom);
+        const QImage image = Paint(*chart);
+        const OverLineWidths widths = OverLineWidthsFor(Zoomed(12, zoom));
+        const double edge = (widths.outline - widths.line) / 2.0;
+        const double shift = widths.line % 2 == 1 ? 0.5 : 0.0;
+        // The white line along the top of row 6, across the red stitches of column 7.
+        const double y = chart->CellRect(7, 6).top() - shift;
+        const int x = chart->CellRect(7, 6).center().x();
+        QCOMPARE(image.pixelColor(x, static_cast<int>(y)), threadWhite);
+        QCOMPARE(image.pixelColor(x, static_cast<int>(y + widths.line / 2.0 + edge / 2.0)), QColor(Qt::black));
+        QCOMPARE(image.pixelColor(x, static_cast<int>(std::floor(y - widths.line / 2.0 - edge / 2.0))), QColor(Qt::black));
+        // The black line through the centre of stitch (5, 1), over its black symbol: the thread's
+        // colour in the middle, the white outline beside it across the symbol.
+        const QPoint centre = chart->CellRect(6, 2).center();
+        // A slanted line is smoothed: its pixels come near the colours, not onto them.
+        QVERIFY(AllPixels(image, QRect(centre, QSize(1, 1)), threadBlack, 40));
+        const int off = static_cast<int>(std::lround((widths.line / 2.0 + edge / 2.0) / std::sqrt(2.0)));
+        QVERIFY(AllPixels(image, QRect(centre + QPoint(off, -off), QSize(1, 1)), Qt::white, 40));
+        QVERIFY(AllPixels(image, QRect(centre + QPoint(-off, off), QSize(1, 1)), Qt::white, 40));
+        // Nothing over the fixed row and column.
+        QVERIFY(AllPixels(image, QRect(0, 0, chart->CellRect(1, 1).left() - 1, 23), kButton));
+
+        const QRect exposed(chart->CellRect(5, 1).left() + 3, chart->CellRect(5, 1).top() + 5, 37, 29);
+        QImage part(image.size(), QImage::Format_RGB32);
+        part.fill(Qt::magenta);
+        QPainter painter(&part);
+        chart->PaintCells(painter, exposed);
+        painter.end();
+        for (int py = 0; py < part.height(); ++py)
+            for (int px = 0; px < part.width(); ++px)
+                QVERIFY2(part.pixel(px, py) == (exposed.contains(px, py) ? image.pixel(px, py) : QColor(Qt::magenta).rgb()),
+                         qPrintable(QStringLiteral("zoom %1, pixel %2,%3").arg(zoom).arg(px).arg(py)));
+    }
 }
 
 QTEST_MAIN(GridWidgetTest)

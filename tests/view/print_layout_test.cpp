@@ -5,6 +5,7 @@
 #include "tests/view/chart_cells.h"
 
 #include "scheme/cp1251.h"
+#include "scheme/dmc_inc.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,13 @@ public:
         int x1, y1, x2, y2;
         GridPen pen;
     };
+    struct StrokeOp {
+        int page;
+        int x1, y1, x2, y2;
+        int width;
+        TColor color;
+        PaperRect clip;
+    };
     struct FillOp {
         int page;
         PaperRect rect;
@@ -60,6 +68,10 @@ public:
         ++lineCount;
         if (keepCells_)
             lines.push_back({page, x1, y1, x2, y2, pen});
+    }
+    void Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip) override
+    {
+        strokes.push_back({page, x1, y1, x2, y2, width, color, clip});
     }
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) override
     {
@@ -130,6 +142,7 @@ public:
     std::vector<TextOp> texts;
     std::vector<LineOp> lines;
     std::vector<FillOp> fills;
+    std::vector<StrokeOp> strokes;
 
 private:
     bool keepCells_;
@@ -659,6 +672,66 @@ TEST(PrintLayoutLook, EveryOptionOffPrintsTheDesignedPage)
 }
 
 // The legend with its skeins column prints one more column, "Мотков", still on one portrait page.
+// A 100 × 100 chart prints on four pages: strip 1 (corners x 0..63) and strip 2 (63..100), each
+// in rows to corner y 52 and beyond. A line from corner (60, 50) to (70, 56) leaves page 1 at
+// x = 63 (t = 0.3, y = 51.8), crosses page 3's corner region to y = 52 (t = 1/3, x = 63.33) and
+// ends on page 4; it misses page 2. On page 1 corner (u, v) lies at (173 + 41u, 167 + 31v), on
+// page 3 at (173 + 41(u − 63), 167 + 31v), on page 4 at (173 + 41(u − 63), 167 + 31(v − 52)).
+TEST(PrintLayoutLines, ALineCrossingPagesIsDrawnOnEachAndLeavesTheCellsAlone)
+{
+    const GridModel plain = Chart(100, 100, true);
+    GridModel chart = plain;
+    const Backstitch line{FindDmc("White"), 60, 50, 70, 56};
+    chart.OverLines = BackstitchOverLines(std::span(&line, 1));
+    RecordingCanvas without, with;
+    ASSERT_EQ(PrintGridPages(plain, without, Landscape()), 4);
+    ASSERT_EQ(PrintGridPages(chart, with, Landscape()), 4);
+    EXPECT_TRUE(without.strokes.empty());
+
+    // The cells are drawn as before, and the lines after them on each page.
+    ASSERT_EQ(with.texts.size(), without.texts.size());
+    for (std::size_t i = 0; i < with.texts.size(); ++i)
+        ASSERT_TRUE(with.texts[i].page == without.texts[i].page && with.texts[i].x == without.texts[i].x &&
+                    with.texts[i].y == without.texts[i].y && with.texts[i].text == without.texts[i].text);
+    ASSERT_EQ(with.lines.size(), without.lines.size());
+    for (std::size_t i = 0; i < with.lines.size(); ++i)
+        ASSERT_TRUE(with.lines[i].page == without.lines[i].page && with.lines[i].x1 == without.lines[i].x1 &&
+                    with.lines[i].y2 == without.lines[i].y2);
+    EXPECT_EQ(with.fills.size(), without.fills.size());
+
+    const OverLineWidths widths = OverLineWidthsFor(31);
+    EXPECT_EQ(widths.line, 4);     // 0.4 mm
+    EXPECT_EQ(widths.outline, 6);  // 0.1 mm each side
+    struct Piece {
+        int page, x1, y1, x2, y2;
+    };
+    const Piece pieces[] = {{1, 173 + 41 * 60, 167 + 31 * 50, 173 + 41 * 63, 1773},
+                            {3, 173, 1773, 187, 167 + 31 * 52},
+                            {4, 187, 167, 173 + 41 * 7, 167 + 31 * 4}};
+    ASSERT_EQ(with.strokes.size(), 6u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const Piece& p = pieces[i];
+        const auto& outline = with.strokes[2 * i];
+        const auto& thread = with.strokes[2 * i + 1];
+        EXPECT_EQ(outline.page, p.page);
+        EXPECT_EQ(std::tie(thread.page, thread.x1, thread.y1, thread.x2, thread.y2),
+                  std::tie(p.page, p.x1, p.y1, p.x2, p.y2));
+        EXPECT_EQ(std::tie(outline.x1, outline.y1, outline.x2, outline.y2), std::tie(p.x1, p.y1, p.x2, p.y2));
+        EXPECT_EQ(outline.width, widths.outline);
+        EXPECT_EQ(outline.color, clBlack) << "a white thread has a black edge";
+        EXPECT_EQ(thread.width, widths.line);
+        EXPECT_EQ(thread.color, DMCTable[FindDmc("White")].Color);
+    }
+    // Each page clips at its cells' cut edges, and lets the outline out along the chart's edges.
+    const PaperRect& first = with.strokes[0].clip;
+    EXPECT_EQ(std::tie(first.left, first.top, first.right, first.bottom),
+              std::make_tuple(173 - 3, 167 - 3, 173 + 41 * 63, 167 + 31 * 52));
+    const PaperRect& last = with.strokes[4].clip;
+    EXPECT_EQ(std::tie(last.left, last.top, last.right, last.bottom),
+              std::make_tuple(173, 167, 173 + 41 * 37 + 3, 167 + 31 * 49 + 3));
+}
+
 TEST(PrintLayoutLook, LegendWithSkeinsColumn)
 {
     GridModel legend = Legend(30);

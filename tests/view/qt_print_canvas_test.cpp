@@ -11,6 +11,7 @@
 #include "tests/view/chart_cells.h"
 
 #include "scheme/cp1251.h"
+#include "scheme/dmc_inc.h"
 
 #include <QDir>
 #include <QImage>
@@ -218,6 +219,60 @@ private slots:
         QCOMPARE(darkColumn(stitchLeft(21)), 25);
         QCOMPARE(darkColumn(stitchLeft(10)), 0);
         QCOMPARE(darkColumn(stitchLeft(20)), 0);
+    }
+
+    // A 70 × 40 chart on two pages side by side (corners x 0..63 and 63..70), with a red line from
+    // corner (58, 30) to (68, 36): it runs on page 1 to (63, 33) and on page 2 from there. Each page
+    // shows its part in the thread's colour and changes nowhere else. (Where rows are cut into
+    // pages the layout's own test works out by hand.)
+    void backstitchOnThePrintedPages()
+    {
+        QTemporaryDir dir;
+        TAdvStringGrid grid;
+        SetUpChartGrid(grid);
+        FillChart(grid.model(), 70, 40);
+        const int red = FindDmc("321");
+        QList<QImage> pages[2];
+        for (int i = 0; i < 2; ++i) {
+            if (i == 1) {
+                const Backstitch line{red, 58, 30, 68, 36};
+                grid.model().OverLines = BackstitchOverLines(std::span(&line, 1));
+            }
+            const QString path = dir.filePath(QStringLiteral("chart%1.pdf").arg(i));
+            QCOMPARE(PrintGridToPdf(grid.model(), path.toStdString(), FixedClock()), 2);
+            const QString folder = dir.filePath(QStringLiteral("pages%1").arg(i));
+            QVERIFY(QDir().mkpath(folder));
+            pages[i] = RenderPages(path, folder);
+            QCOMPARE(pages[i].size(), 2);
+        }
+        const auto px = [](double tenths) { return static_cast<int>((50 + tenths) * 100 / 254); };
+        // Each page's piece of the line, and the corner at the page's first stitch cell.
+        struct Piece {
+            int page;
+            double u1, v1, u2, v2;
+            int firstU, firstV;
+        };
+        const Piece pieces[] = {{1, 58, 30, 63, 33, 0, 0}, {2, 63, 33, 68, 36, 63, 0}};
+        const TColor thread = DMCTable[static_cast<std::size_t>(red)].Color;
+        for (const Piece& p : pieces) {
+            const QImage& before = pages[0][p.page - 1];
+            const QImage& after = pages[1][p.page - 1];
+            const auto x = [&](double u) { return px(173 + 41 * (u - p.firstU)); };
+            const auto y = [&](double v) { return px(167 + 31 * (v - p.firstV)); };
+            const QRgb middle = after.pixel(x((p.u1 + p.u2) / 2), y((p.v1 + p.v2) / 2));
+            QCOMPARE(static_cast<TColor>(qRed(middle) | qGreen(middle) << 8 | qBlue(middle) << 16), thread);
+            // The outline's half width (0.3 mm) and a pixel of rounding around the piece.
+            const QRect reach = QRect(QPoint(x(p.u1), y(p.v1)), QPoint(x(p.u2), y(p.v2))).normalized().adjusted(-4, -4, 4, 4);
+            int changed = 0;
+            for (int py = 0; py < after.height(); ++py)
+                for (int pxl = 0; pxl < after.width(); ++pxl)
+                    if (after.pixel(pxl, py) != before.pixel(pxl, py)) {
+                        ++changed;
+                        QVERIFY2(reach.contains(pxl, py),
+                                 qPrintable(QStringLiteral("page %1, pixel %2,%3").arg(p.page).arg(pxl).arg(py)));
+                    }
+            QVERIFY(changed > 0);
+        }
     }
 
     void noDefaultPrinterIsAnError()

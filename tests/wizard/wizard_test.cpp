@@ -124,6 +124,19 @@ private slots:
         QCOMPARE(w.ud_Colors->Position(), 30);
         QVERIFY(w.cb_Proportional->isChecked());
         QVERIFY(!w.cb_Dithering->isChecked());
+        // "Точные цвета" on the dithering box's row, under the colour count, off; its hint short
+        // and long.
+        QCOMPARE(w.cb_Perceptual->text(), QStringLiteral("Точные цвета"));
+        QCOMPARE(w.cb_Perceptual->parentWidget(), w.ts_Params);
+        QVERIFY(!w.cb_Perceptual->isChecked() && !w.Request().perceptual);
+        QCOMPARE(w.cb_Perceptual->y(), w.cb_Dithering->y());
+        QCOMPARE(w.cb_Perceptual->x(), w.ud_Colors->x());
+        QVERIFY(!w.cb_Perceptual->geometry().intersects(w.cb_Dithering->geometry()));
+        QVERIFY(w.cb_Perceptual->sizeHint().width() <= w.cb_Perceptual->width());
+        QVERIFY(w.cb_Dithering->sizeHint().width() <= w.cb_Perceptual->x() - w.cb_Dithering->x());
+        QVERIFY(w.cb_Perceptual->geometry().right() < w.ts_Params->width());
+        QCOMPARE(w.cb_Perceptual->toolTip(), QStringLiteral("Точные цвета"));
+        QVERIFY(w.cb_Perceptual->statusTip().startsWith(QStringLiteral("Подбирать нитки так, как цвета видит глаз")));
         QVERIFY(w.SymbolsPending);
         QVERIFY(w.AllSymbolsGrid->Font().name == "Wingdings" && w.ChosenSymbolsGrid->Font().charset == kSymbolCharset);
         QCOMPARE(w.AllSymbolsGrid->FixedFont().name, std::string("Arial"));
@@ -482,6 +495,7 @@ private slots:
         const std::vector<int> chosen = SelCodes(w);
         GoTo(2);
         w.cb_Dithering->setChecked(true);
+        w.cb_Perceptual->setChecked(true);
         w.cb_Proportional->setChecked(false);
         QTest::keyClick(w.ud_Height, Qt::Key_Up);
         const SchemeRequest before = w.Request();
@@ -494,7 +508,7 @@ private slots:
         QCOMPARE(after.width, 451);
         QCOMPARE(after.height, 301);
         QCOMPARE(after.colorCount, 5);
-        QVERIFY(after.dithering && !w.cb_Proportional->isChecked());
+        QVERIFY(after.dithering && after.perceptual && !w.cb_Proportional->isChecked());
         QVERIFY(after.symbols == before.symbols);
         QCOMPARE(after.symbols.size(), std::size_t{5});
         QCOMPARE(w.ed_FileName->text(), kCatBmp);

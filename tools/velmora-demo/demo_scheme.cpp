@@ -188,6 +188,7 @@ void ShowDemoSchemeFromEnvironment()
     }
     choices.colorCount = EnvInt("VELMORA_DEMO_COLORS", kDefaultColors);
     choices.dithering = EnvInt("VELMORA_DEMO_DITHER", 0) == 1;
+    choices.perceptual = EnvInt("VELMORA_DEMO_PERCEPTUAL", 0) == 1;
     fm_Main->BuildScheme(MakeSchemeRequest(DM->SourcePicture, std::move(choices)));
 
     const QString folder = qEnvironmentVariable("VELMORA_DEMO_SCREENSHOTS");

@@ -5,7 +5,7 @@ namespace velmora {
 // A look at the window with a scheme in it, without the wizard: when VELMORA_DEMO_PICTURE names a
 // picture, builds a scheme of it into fm_Main (VELMORA_DEMO_SIZE "WxH" in stitches, else the
 // picture's size held to 10..1000; VELMORA_DEMO_COLORS, else 30; dithering when VELMORA_DEMO_DITHER
-// is 1). When VELMORA_DEMO_SCREENSHOTS names a folder, it then saves a picture of each page (and of
+// is 1, the perceptual build when VELMORA_DEMO_PERCEPTUAL is 1). When VELMORA_DEMO_SCREENSHOTS names a folder, it then saves a picture of each page (and of
 // the chart scrolled to its middle) there as PNG files and ends the program. Throws what loading
 // and building throw.
 //

@@ -72,6 +72,8 @@ bool SaveWizardScreenshotsFromEnvironment()
     GoTo(wizard, Tfm_Wizard::piParams);
     wizard.cb_Dithering->setChecked(true);
     Save(wizard, folder, "wizard-2-params.png");
+    wizard.cb_Perceptual->setChecked(true);
+    Save(wizard, folder, "wizard-2-params-perceptual.png");
     GoTo(wizard, Tfm_Wizard::piSymbols);
     wizard.ChosenSymbolsGrid->setFocus();
     Save(wizard, folder, "wizard-3-symbols.png");

@@ -102,6 +102,16 @@ void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPe
     painter_.drawLine(x1, y1, x2, y2);
 }
 
+void QtPrintCanvas::Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip)
+{
+    painter_.save();
+    painter_.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
+    painter_.setRenderHint(QPainter::Antialiasing);
+    painter_.setPen(QPen(ToPaperQColor(color), std::max(1, width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter_.drawLine(x1, y1, x2, y2);
+    painter_.restore();
+}
+
 void QtPrintCanvas::Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip)
 {
     const Shaped& shaped = Shape(font, text);

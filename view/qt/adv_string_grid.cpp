@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace velmora {
 
@@ -430,8 +432,10 @@ void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
     const QRect leftBand = area & QRect(QPoint(0, fixedH), QPoint(fixedW - 1, view.bottom()));
     const QRect corner = area & QRect(0, 0, fixedW, fixedH);
 
-    if (ColCount() > 1 && RowCount() > 1)
+    if (ColCount() > 1 && RowCount() > 1) {
         PaintCellBlock(painter, normalArea, VisibleCols(normalArea), VisibleRows(normalArea), focused);
+        PaintOverLines(painter, normalArea);
+    }
     if (ColCount() > 1)
         PaintCellBlock(painter, topBand, VisibleCols(topBand), {0, 0}, focused);
     if (RowCount() > 1)
@@ -467,6 +471,50 @@ void TAdvStringGrid::PaintCellBlock(QPainter& painter, const QRect& clip, CellSp
     for (int r = rows.first; r <= rows.last; ++r)
         for (int c = cols.first; c <= cols.last; ++c)
             PaintCell(painter, c, r, CellRect(c, r), focused);
+    painter.restore();
+}
+
+// The lines run along the grid's own lines (a cell's line is the last pixel of its column or row).
+// All outlines go first, then all lines, so that lines that meet join without an outline between
+// them.
+void TAdvStringGrid::PaintOverLines(QPainter& painter, const QRect& normalArea)
+{
+    const std::vector<GridOverLine>& lines = model_.OverLines;
+    if (lines.empty() || normalArea.isEmpty())
+        return;
+    const int maxX = ColCount() - GridModel::FixedCols, maxY = RowCount() - GridModel::FixedRows;
+    const OverLineWidths widths = OverLineWidthsFor(std::min(ColWidth(GridModel::FixedCols), RowHeight(GridModel::FixedRows)));
+    // An odd width is centred on the grid's line, an even one on the edge after it, so that the
+    // line covers whole pixels, as the ten-stitch lines do.
+    const double half = widths.line % 2 == 1 ? 0.5 : 0.0;
+    const double ox = static_cast<double>(horizontalScrollBar()->value()) + half;
+    const double oy = static_cast<double>(verticalScrollBar()->value()) + half;
+    const auto corner = [&](int x, int y) {
+        return QPointF(static_cast<double>(ColLeft(GridModel::FixedCols + x)) - ox,
+                       static_cast<double>(RowTop(GridModel::FixedRows + y)) - oy);
+    };
+    const QRectF reach = QRectF(normalArea).adjusted(-widths.outline, -widths.outline, widths.outline, widths.outline);
+    std::vector<std::pair<QLineF, const GridOverLine*>> shown;
+    for (const GridOverLine& line : lines) {
+        const auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x <= maxX && y <= maxY; };
+        if (!inside(line.x1, line.y1) || !inside(line.x2, line.y2))
+            continue;
+        const QLineF segment(corner(line.x1, line.y1), corner(line.x2, line.y2));
+        if (QRectF(segment.p1(), segment.p2()).normalized().adjusted(-0.5, -0.5, 0.5, 0.5).intersects(reach))
+            shown.emplace_back(segment, &line);
+    }
+    if (shown.empty())
+        return;
+    painter.save();
+    painter.setClipRect(normalArea);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const bool outline : {true, false}) {
+        for (const auto& [segment, line] : shown) {
+            painter.setPen(QPen(ToScreenQColor(palette(), outline ? line->outline : line->color),
+                                outline ? widths.outline : widths.line, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            painter.drawLine(segment);
+        }
+    }
     painter.restore();
 }
 

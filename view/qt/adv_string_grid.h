@@ -137,6 +137,8 @@ private:
     CellSpan VisibleRows(const QRect& band) const;
     void PaintCellBlock(QPainter& painter, const QRect& clip, CellSpan cols, CellSpan rows, bool focused);
     void PaintFocusRectangle(QPainter& painter, const QRect& normalArea);
+    // The model's lines over the cells that cross `normalArea`, clipped to it.
+    void PaintOverLines(QPainter& painter, const QRect& normalArea);
     void PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused);
     void PaintCellLines(GridCanvas& canvas, const QRect& rect, bool fixed) const;
     void PaintCellText(GridCanvas& canvas, int col, int row, const QRect& rect) const;
