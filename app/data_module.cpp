@@ -22,6 +22,7 @@
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/grid_printer.h"
 #include "wizard/picture_dialog.h"
+#include "write_progress.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
@@ -36,6 +37,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 
 namespace velmora {
 
@@ -48,16 +50,29 @@ const QString kSchemeSuffix = QStringLiteral("velmora");
 QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSeparators(ToQString(file)); }
 
 // The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
-// `ending` in place of its extension.
+// `ending` in place of its extension; one without a file goes to the folder of the scheme last
+// opened or saved.
 QString SuggestedName(const DataModule& dm, const QString& ending)
 {
     if (!dm.SchemeFileName.empty()) {
         const QFileInfo file(ToQString(dm.SchemeFileName));
         return file.dir().filePath(file.completeBaseName() + ending);
     }
-    if (!dm.Scheme.pictureName.empty())
-        return QFileInfo(QString::fromStdString(dm.Scheme.pictureName)).completeBaseName() + ending;
-    return QStringLiteral("схема") + ending;
+    const QString name = !dm.Scheme.pictureName.empty()
+                             ? QFileInfo(QString::fromStdString(dm.Scheme.pictureName)).completeBaseName() + ending
+                             : QStringLiteral("схема") + ending;
+    const QString folder = dm.SchemeFolder();
+    return folder.isEmpty() ? name : QDir(folder).filePath(name);
+}
+
+// The settings keep their texts in Windows-1251: a path it cannot spell is not remembered.
+std::optional<std::string> StoredPath(const std::filesystem::path& file)
+{
+    const QString name = QDir::cleanPath(ToQString(std::filesystem::absolute(file)));
+    std::string text = QStringToCp1251(name);
+    if (Cp1251ToQString(text) != name)
+        return std::nullopt;
+    return text;
 }
 
 } // namespace
@@ -70,19 +85,20 @@ DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
     CreateImages();
     Editor = new SchemeEditor(
         this, [this]() -> SchemeDocument& { return Scheme; },
-        [this] {
-            SchemeModified = true;
-            fm_Main->RefreshScheme();
-        });
+        [] { fm_Main->RefreshScheme(); });
+    // Undo and redo move to and from the saved state.
+    connect(Editor->UndoStack, &QUndoStack::cleanChanged, this, [] {
+        // The stack also clears as the window goes.
+        if (fm_Main != nullptr)
+            fm_Main->ShowTitle();
+    });
     Tools = new ChartTools(
         *owner->ts_Image, *owner->ChartGrid, *owner->LegendGrid, [this]() -> SchemeDocument& { return Scheme; },
         *Editor->UndoStack,
         [this](const StitchEdit& edit) {
-            SchemeModified = true;
             fm_Main->RefreshStitches(edit);
         },
         [this] {
-            SchemeModified = true;
             fm_Main->RefreshScheme();
             ApplyView();
         });
@@ -218,6 +234,11 @@ void DataModule::CreateActions()
     ac_FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     ac_FileSave->setIconText(QStringLiteral("Сохранить"));
 
+    ac_FileSaveAs = MakeAction("ac_FileSaveAs", "Сохранить схему как…",
+                               "Сохранить как|Сохранить схему в новый файл", imgSave,
+                               &DataModule::ac_FileSaveAsExecute);
+    ac_FileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+
     ac_FileSavePdf = MakeAction("ac_FileSavePdf", "Сохранить схему в PDF…",
                                 "Схема в PDF|Сохранить страницы печати схемы в файл PDF", imgSavePdf,
                                 &DataModule::ac_FileSavePdfExecute);
@@ -267,7 +288,11 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     mi_File->setObjectName(QStringLiteral("mi_File"));
     mi_File->addAction(ac_FileNew);
     mi_File->addAction(ac_FileOpen);
+    mi_FileRecent = mi_File->addMenu(QStringLiteral("Последние схемы"));
+    mi_FileRecent->setObjectName(QStringLiteral("mi_FileRecent"));
+    mi_FileRecent->menuAction()->setObjectName(QStringLiteral("mi_FileRecent"));
     mi_File->addAction(ac_FileSave);
+    mi_File->addAction(ac_FileSaveAs);
     FilePrintSeparator = mi_File->addSeparator();
     FilePrintSeparator->setObjectName(QStringLiteral("N3"));
     mi_File->addAction(ac_FilePrint);
@@ -372,6 +397,8 @@ void DataModule::LoadSettings()
     SettingsStore.Load(FontDialog.Font, StoredDithering);
     View = ViewSettingsFromStored(SettingsStore.MoreValues);
     Wizard = WizardSettingsFromStored(SettingsStore.MoreValues);
+    SchemeFiles = SchemeFileSettingsFromStored(SettingsStore.MoreValues);
+    FillRecentMenu();
 }
 
 void DataModule::SaveSettings()
@@ -384,7 +411,58 @@ std::vector<StoredValue> DataModule::MoreStoredValues() const
 {
     std::vector<StoredValue> values = StoredViewValues(View);
     std::ranges::move(StoredWizardValues(Wizard), std::back_inserter(values));
+    std::ranges::move(StoredSchemeFileValues(SchemeFiles), std::back_inserter(values));
     return values;
+}
+
+void DataModule::FillRecentMenu()
+{
+    // An item may be the one being chosen right now: it goes once its signal is done.
+    for (QAction* old : mi_FileRecent->actions()) {
+        mi_FileRecent->removeAction(old);
+        old->deleteLater();
+    }
+    int place = 0;
+    for (const std::string& stored : SchemeFiles.recent) {
+        const QString file = Cp1251ToQString(stored);
+        auto* item = new TAction(QDir::toNativeSeparators(file), mi_FileRecent);
+        item->setObjectName(QStringLiteral("mi_FileRecent%1").arg(++place));
+        item->SetHint(QStringLiteral("Открыть схему|Открыть схему из файла ") + QDir::toNativeSeparators(file));
+        connect(item, &QAction::triggered, this, [this, file] { RunGuarded([this, &file] { OpenRecentScheme(file); }); });
+        mi_FileRecent->addAction(item);
+    }
+    mi_FileRecent->setEnabled(!SchemeFiles.recent.empty());
+}
+
+void DataModule::RememberSchemeFile(const std::filesystem::path& file)
+{
+    if (const std::optional<std::string> stored = StoredPath(file)) {
+        SchemeFiles.Remember(*stored);
+        FillRecentMenu();
+    }
+}
+
+QString DataModule::SchemeFolder() const
+{
+    const QString folder = Cp1251ToQString(SchemeFiles.folder);
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+bool DataModule::SchemeModified() const
+{
+    return SchemeReady && !Editor->UndoStack->isClean();
+}
+
+void DataModule::MarkSchemeModified()
+{
+    Editor->UndoStack->resetClean();
+    fm_Main->ShowTitle();
+}
+
+void DataModule::MarkSchemeSaved()
+{
+    Editor->UndoStack->setClean();
+    fm_Main->ShowTitle();
 }
 
 void DataModule::UpdateActions()
@@ -392,9 +470,11 @@ void DataModule::UpdateActions()
     for (QAction* action :
          {static_cast<QAction*>(ac_FilePrint), static_cast<QAction*>(ac_FilePrintSymbols),
           static_cast<QAction*>(ac_ServiceExcel), static_cast<QAction*>(ac_FileSave),
+          static_cast<QAction*>(ac_FileSaveAs),
           static_cast<QAction*>(ac_FileSavePdf), static_cast<QAction*>(ac_FileSaveSymbolsPdf)})
         ac_FilePrintUpdate(*action);
     ac_EditUpdate();
+    fm_Main->ShowTitle();
 }
 
 void DataModule::ac_EditUpdate()
@@ -563,7 +643,7 @@ void DataModule::ac_ViewFabricExecute()
     // The cloth belongs to the scheme shown, which keeps it in its file.
     if (SchemeReady && Scheme.fabricCount != View.look.fabricCount) {
         Scheme.fabricCount = View.look.fabricCount;
-        SchemeModified = true;
+        MarkSchemeModified();
     }
     ApplyView();
 }
@@ -617,7 +697,7 @@ void DataModule::ac_HelpAboutExecute()
 
 bool DataModule::QuerySaveScheme()
 {
-    if (!SchemeReady || !SchemeModified)
+    if (!SchemeModified())
         return true;
     switch (CurrentPrompter().AskYesNoCancel(fm_Main, QStringLiteral("Вельмора"),
                                              QStringLiteral("Схема не сохранена. Сохранить её?"))) {
@@ -632,7 +712,7 @@ bool DataModule::QuerySaveScheme()
     bool saved = false;
     RunGuarded([this, &saved] {
         ac_FileSaveExecute();
-        saved = !SchemeModified;
+        saved = !SchemeModified();
     });
     return saved;
 }
@@ -643,7 +723,7 @@ void DataModule::ac_FileOpenExecute()
         return;
     const std::optional<QString> file = CurrentPrompter().ChooseOpenFile(
         fm_Main, QStringLiteral("Открыть схему"),
-        QStringLiteral("Схемы вышивки (*.velmora *.json);;Все файлы (*)"));
+        QStringLiteral("Схемы вышивки (*.velmora *.json);;Все файлы (*)"), SchemeFolder());
     if (file)
         OpenScheme(ToPath(*file));
 }
@@ -659,20 +739,44 @@ void DataModule::OpenScheme(const std::filesystem::path& file)
     }
     fm_Main->ShowScheme(std::move(document));
     SchemeFileName = file;
-    SchemeModified = false;
+    MarkSchemeSaved();
+    RememberSchemeFile(file);
     SchemeSource = RecordedSourcePicture(Scheme, file);
     ShowSourceAsChosen();
+}
+
+void DataModule::OpenRecentScheme(QString file)
+{
+    if (!QFileInfo::exists(file)) {
+        if (const std::optional<std::string> stored = StoredPath(ToPath(file)))
+            SchemeFiles.Forget(*stored);
+        FillRecentMenu();
+        throw std::runtime_error(QStringLiteral("Файл «%1» не найден. Он убран из списка последних схем.")
+                                     .arg(QDir::toNativeSeparators(file))
+                                     .toStdString());
+    }
+    if (!QuerySaveScheme())
+        return;
+    OpenScheme(ToPath(file));
 }
 
 void DataModule::SaveScheme(const std::filesystem::path& file)
 {
     try {
-        WriteSchemeFile(file, Scheme);
+        // The text of a large scheme takes a while; it is made aside and goes in place only whole.
+        OutputFile out(file);
+        WriteProgress progress(fm_Main, QStringLiteral("Сохранение схемы…"));
+        progress.RunAside([&out, this] {
+            WriteSchemeFileText(Scheme, [&out](std::string_view text) { out.Write(text); });
+            out.Finish();
+        });
+        out.Commit();
     } catch (const FileWriteError& e) {
         ThrowNotWritten(e, file);
     }
     SchemeFileName = file;
-    SchemeModified = false;
+    MarkSchemeSaved();
+    RememberSchemeFile(file);
 }
 
 void DataModule::ac_FileSaveExecute()
@@ -689,6 +793,15 @@ void DataModule::ac_FileSaveExecute()
     SaveScheme(file);
 }
 
+void DataModule::ac_FileSaveAsExecute()
+{
+    const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
+        fm_Main, QStringLiteral("Сохранить схему как"), QStringLiteral("Схемы вышивки (*.velmora)"),
+        SuggestedName(*this, QStringLiteral(".velmora")), kSchemeSuffix);
+    if (chosen)
+        SaveScheme(ToPath(*chosen));
+}
+
 namespace {
 
 // The print command's pages into a PDF file chosen in a save dialog, through the writer that
@@ -701,7 +814,10 @@ void SaveGridPdf(const GridModel& grid, const QString& caption, const QString& s
         return;
     const std::filesystem::path file = ToPath(*chosen);
     try {
-        PrintGridToPdf(grid, file, SystemPrintSetup());
+        WriteProgress progress(fm_Main, QStringLiteral("Запись страниц в файл PDF…"));
+        PrintJobSetup setup = SystemPrintSetup();
+        setup.progress = [&progress](int done, int pageCount) { progress.Step(done, pageCount); };
+        PrintGridToPdf(grid, file, std::move(setup));
     } catch (const FileWriteError& e) {
         ThrowNotWritten(e, file);
     }

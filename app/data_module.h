@@ -74,6 +74,7 @@ public:
     // The scheme file and the PDF files.
     TAction* ac_FileOpen = nullptr;
     TAction* ac_FileSave = nullptr;
+    TAction* ac_FileSaveAs = nullptr;
     TAction* ac_FileSavePdf = nullptr;
     TAction* ac_FileSaveSymbolsPdf = nullptr;
     // The view: the chart's look and the cloth (kept in the settings), the zoom of the chart.
@@ -88,6 +89,8 @@ public:
     // top items. Its items are the commands themselves.
     QMenuBar* MainMenu = nullptr;
     QMenu* mi_File = nullptr;
+    // "Последние схемы": one item per file of SchemeFiles.recent, named mi_FileRecent1 and on.
+    QMenu* mi_FileRecent = nullptr;
     QMenu* mi_Edit = nullptr;
     QMenu* mi_Service = nullptr;
     QMenu* mi_View = nullptr;
@@ -116,6 +119,8 @@ public:
     ViewSettings View;
     // The wizard's "Точные цвета", kept after the view.
     WizardSettings Wizard;
+    // The scheme files last opened or saved and the folder of the latest, kept after the view.
+    SchemeFileSettings SchemeFiles;
 
     SchemeEngine Engine;
     // The scheme builder's thread bookkeeping, one entry per catalogue thread.
@@ -128,8 +133,14 @@ public:
     // The scheme shown: its request, the mapped picture, the chart and the legend. The three views,
     // printing, the export and saving all read it; empty until SchemeReady.
     SchemeDocument Scheme;
-    // The scheme has been built or changed since it was last saved or opened.
-    bool SchemeModified = false;
+    // The scheme shown has changes that its file does not hold (or it has no file yet). Derived
+    // from the undo stack's clean state: undoing back to the saved state counts as saved.
+    bool SchemeModified() const;
+    // A change to the scheme that is not on the undo stack (a new build, the cloth): no undo or redo
+    // leads back to a saved state, until the next save.
+    void MarkSchemeModified();
+    // The scheme shown is now what its file holds.
+    void MarkSchemeSaved();
     // The source picture of Scheme as the build sampled it, W × H; empty when not at hand.
     Bitmap SchemeSource;
     // The edits of Scheme and their undo stack.
@@ -172,6 +183,7 @@ public:
     void ShowSourceAsChosen();
     void ac_FileOpenExecute();
     void ac_FileSaveExecute();
+    void ac_FileSaveAsExecute();
     void ac_FileSavePdfExecute();
     void ac_FileSaveSymbolsPdfExecute();
 
@@ -183,6 +195,12 @@ public:
     void OpenScheme(const std::filesystem::path& file);
     // Writes the scheme shown to `file` whole, and remembers it as the scheme's file.
     void SaveScheme(const std::filesystem::path& file);
+    // An item of "Последние схемы": a file that is gone leaves the list with a message; any other
+    // opens as by "Открыть схему…".
+    void OpenRecentScheme(QString file);
+    // The folder the scheme-file dialogs start in: that of the scheme last opened or saved while it
+    // exists, else none (the dialog's own choice).
+    QString SchemeFolder() const;
     // The file named on the command line: a scheme file opens; any other file is taken for a
     // picture, and the New command starts with it loaded. Throws when it is neither.
     void OpenFromCommandLine(const QString& file);
@@ -215,6 +233,9 @@ private:
     void CreateViewActions();
     void CreateMainMenu(Tfm_Main& owner);
     void CreateOpenPictureDialog(Tfm_Main& owner);
+    void FillRecentMenu();
+    // `file` was opened or saved: first in the recent list, its folder the dialogs' start.
+    void RememberSchemeFile(const std::filesystem::path& file);
     TAction* MakeAction(const char* name, const char* caption, const char* hint, int image, Handler execute);
     void RunCommand(QAction& action, Handler execute);
 

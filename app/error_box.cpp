@@ -60,6 +60,8 @@ bool RunGuarded(const std::function<void()>& step)
     try {
         step();
         return true;
+    } catch (const WriteCancelled&) {
+        // The user's own choice: the step stops without a word.
     } catch (const std::exception& error) {
         ShowErrorBox(MessageText(error.what()));
     } catch (...) {

@@ -15,7 +15,8 @@ inline constexpr char kApplicationTitle[] = "Velmora 2";
 
 // Runs one command, start-up step or shutdown step. An exception that escapes it is shown in the
 // application's error box (its text, the error icon, the application title as caption) and the
-// program goes on; the result says whether the step ran to its end. This is the one place in the
+// program goes on; the result says whether the step ran to its end. A write the user cancelled
+// (WriteCancelled) ends the step without a box. This is the one place in the
 // shell that catches broadly.
 bool RunGuarded(const std::function<void()>& step);
 

@@ -3,6 +3,7 @@
 #include "data_module.h"
 #include "hourglass_cursor.h"
 #include "main_form.h"
+#include "write_progress.h"
 
 #include "error_box.h"
 #include "export/export_error.h"
@@ -105,23 +106,30 @@ SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open)
     return previous;
 }
 
-void RunExcelCommand(const Tfm_Main& main)
+void RunExcelCommand(Tfm_Main& main)
 {
     std::optional<WorkbookFile> workbook;
+    // The scheme from the data module; the fonts are the chart grid's, as the user set them.
+    const SchemeDocument& scheme = DM->Scheme;
+    const GridModel& chart = main.ChartGrid->model();
+    SymbolAreaGlyphs glyphs;
     {
         HourglassCursor hourglass;
         workbook.emplace(ReserveWorkbookName());
-        // The scheme from the data module; the fonts are the chart grid's, as the user set them.
-        const SchemeDocument& scheme = DM->Scheme;
-        const GridModel& chart = main.ChartGrid->model();
+        glyphs = InstalledSymbolGlyphs(chart.Font.name);
+    }
+    // The workbook library writes without a word until it is done; the window repaints meanwhile,
+    // and a cancelled workbook goes with `workbook`.
+    const SchemeWorkbookInput input{scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
+                                    glyphs, scheme.backstitches, scheme.fabricCount};
+    WriteProgress progress(&main, QStringLiteral("Запись книги Excel…"));
+    progress.RunAside([&] {
         try {
-            WriteSchemeWorkbook(ToPath(workbook->path()),
-                                {scheme.chart, scheme.legend, scheme.picture, chart.Font, chart.FixedFont.name, {},
-                                 InstalledSymbolGlyphs(chart.Font.name), scheme.backstitches, scheme.fabricCount});
+            WriteSchemeWorkbook(ToPath(workbook->path()), input);
         } catch (const FileWriteError& e) {
             ThrowNotWritten(e, ToPath(workbook->path()));
         }
-    }
+    });
     try {
         CurrentOpen()(workbook->path());
     } catch (const std::exception& failure) {

@@ -8,6 +8,7 @@
 #include "prompter.h"
 #include "chart_tools.h"
 #include "scheme_editor.h"
+#include "write_progress.h"
 #include "view/paint/qt_bridge.h"
 #include "view/symbol_font.h"
 #include "view/qt/adv_string_grid.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -251,6 +253,12 @@ void Tfm_Main::BindToolBar()
 
 void Tfm_Main::closeEvent(QCloseEvent* event)
 {
+    // The desktop's close box reaches the window while a write keeps it painted; the write's own
+    // "Отмена" is the way out of it.
+    if (WriteProgress::Busy()) {
+        event->ignore();
+        return;
+    }
     bool canClose = false;
     RunGuarded([this, &canClose] { FormCloseQuery(canClose); });
     event->setAccepted(canClose);
@@ -262,7 +270,7 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
 void Tfm_Main::FormCloseQuery(bool& canClose)
 {
     // An unsaved scheme asks about saving in place of the exit question.
-    if (DM->SchemeReady && DM->SchemeModified) {
+    if (DM->SchemeModified()) {
         canClose = DM->QuerySaveScheme();
         return;
     }
@@ -321,6 +329,22 @@ void Tfm_Main::ShowFinishedSize()
                                  .arg(count)
                                  .arg(number(widthCm), number(heightCm), number(widthCm / 2.54), number(heightCm / 2.54))
                                  .arg(DM->View.zoom));
+}
+
+void Tfm_Main::ShowTitle()
+{
+    const QString program = QStringLiteral("Вельмора");
+    if (DM == nullptr || !DM->SchemeReady) {
+        setWindowTitle(program);
+        setWindowModified(false);
+        return;
+    }
+    QString name = DM->SchemeFileName.empty() ? QStringLiteral("Новая схема")
+                                              : QFileInfo(ToQString(DM->SchemeFileName)).fileName();
+    // "[*]" marks where Qt puts the "*"; one in a file's name is doubled to stay text.
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(name + QStringLiteral("[*] — ") + program);
+    setWindowModified(DM->SchemeModified());
 }
 
 void Tfm_Main::ShowBuild()

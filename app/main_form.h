@@ -87,6 +87,10 @@ public:
     // Says on the status bar which build made the scheme shown: only the perceptual one is named.
     void ShowBuild();
 
+    // The title: the scheme file's name ("Новая схема" before its first save), a "*" while it has
+    // unsaved changes, and the program's name; with no scheme, the program's name alone.
+    void ShowTitle();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

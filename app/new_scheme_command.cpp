@@ -77,7 +77,7 @@ void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture)
     main.BuildScheme(wizard->Request());
     dm.Scheme.pictureName = wizard->ed_FileName->text().toStdString();
     dm.SchemeFileName.clear();
-    dm.SchemeModified = true;
+    dm.MarkSchemeModified();
 }
 
 } // namespace velmora

@@ -50,9 +50,10 @@ public:
     }
 
     // Qt's own dialogs, as the picture dialog: the same on every desktop, and in Russian.
-    std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter) override
+    std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter,
+                                          const QString& folder) override
     {
-        QFileDialog dialog(parent, caption, QString(), filter);
+        QFileDialog dialog(parent, caption, folder, filter);
         dialog.setObjectName(QStringLiteral("OpenSchemeDialog"));
         dialog.setOption(QFileDialog::DontUseNativeDialog, true);
         dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -26,11 +26,14 @@ public:
     // A question with the buttons "Да", "Нет" and "Отмена" and the question icon; Escape and the
     // close box give Cancel.
     virtual Answer AskYesNoCancel(QWidget* parent, const QString& caption, const QString& text) = 0;
-    // The file dialog for opening one existing file under `filter` ("Схемы (*.velmora *.json)");
-    // the chosen file, or nothing when cancelled.
-    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter) = 0;
-    // The file dialog for saving: it proposes `suggested`, adds `suffix` to a name typed without
-    // one and asks before replacing a file. The chosen file, or nothing when cancelled.
+    // The file dialog for opening one existing file under `filter` ("Схемы (*.velmora *.json)"),
+    // starting in `folder` (empty: the dialog's own choice); the chosen file, or nothing when
+    // cancelled.
+    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& caption, const QString& filter,
+                                                  const QString& folder) = 0;
+    // The file dialog for saving: it proposes `suggested` (in its folder, when it has one), adds
+    // `suffix` to a name typed without one and asks before replacing a file. The chosen file, or
+    // nothing when cancelled.
     virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const QString& caption, const QString& filter,
                                                   const QString& suggested, const QString& suffix) = 0;
 };

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <charconv>
 #include <cstdint>
+#include <filesystem>
 #include <limits>
 
 namespace velmora {
@@ -332,6 +333,52 @@ WizardSettings WizardSettingsFromStored(const std::vector<StoredValue>& values)
         if (value.name == kPerceptual)
             ReadBoolean(Trim(value.text), wizard.perceptual);
     return wizard;
+}
+
+namespace {
+
+constexpr char kRecentScheme[] = "RecentScheme";
+constexpr char kSchemeFolder[] = "SchemeFolder";
+
+std::string RecentSchemeName(std::size_t place) { return kRecentScheme + std::to_string(place + 1); }
+
+} // namespace
+
+void SchemeFileSettings::Remember(const std::string& file)
+{
+    Forget(file);
+    recent.insert(recent.begin(), file);
+    if (recent.size() > kMaxRecentSchemes)
+        recent.resize(kMaxRecentSchemes);
+    folder = std::filesystem::path(file).parent_path().string();
+}
+
+void SchemeFileSettings::Forget(const std::string& file)
+{
+    std::erase(recent, file);
+}
+
+std::vector<StoredValue> StoredSchemeFileValues(const SchemeFileSettings& files)
+{
+    std::vector<StoredValue> values;
+    for (std::size_t place = 0; place < kMaxRecentSchemes; ++place)
+        values.push_back({RecentSchemeName(place), place < files.recent.size() ? files.recent[place] : std::string()});
+    values.push_back({kSchemeFolder, files.folder});
+    return values;
+}
+
+SchemeFileSettings SchemeFileSettingsFromStored(const std::vector<StoredValue>& values)
+{
+    SchemeFileSettings files;
+    for (std::size_t place = 0; place < kMaxRecentSchemes; ++place) {
+        const auto stored = std::ranges::find(values, RecentSchemeName(place), &StoredValue::name);
+        // A path keeps its spaces; only an empty place or one already listed is left out.
+        if (stored != values.end() && !stored->text.empty() && std::ranges::find(files.recent, stored->text) == files.recent.end())
+            files.recent.push_back(stored->text);
+    }
+    if (const auto stored = std::ranges::find(values, std::string(kSchemeFolder), &StoredValue::name); stored != values.end())
+        files.folder = stored->text;
+    return files;
 }
 
 } // namespace velmora

@@ -139,6 +139,29 @@ std::vector<StoredValue> StoredWizardValues(const WizardSettings& wizard);
 // default.
 WizardSettings WizardSettingsFromStored(const std::vector<StoredValue>& values);
 
+// The scheme files the window last opened or saved, the latest first (at most kMaxRecentSchemes),
+// and the folder of the latest: the open and save dialogs start there. Paths as the store keeps
+// every text.
+struct SchemeFileSettings {
+    std::vector<std::string> recent;
+    std::string folder;
+    friend bool operator==(const SchemeFileSettings&, const SchemeFileSettings&) = default;
+
+    // `file` was opened or saved: it moves to the front of `recent` (once), the oldest beyond the
+    // limit drops off, and its folder becomes `folder`.
+    void Remember(const std::string& file);
+    // `file` is gone from `recent`; `folder` stays.
+    void Forget(const std::string& file);
+};
+inline constexpr std::size_t kMaxRecentSchemes = 8;
+
+// The stored values of the scheme files, in the order they are written: "RecentScheme1" to
+// "RecentScheme8" (an empty text for a place not taken, so that a shorter list replaces a longer
+// one) and "SchemeFolder".
+std::vector<StoredValue> StoredSchemeFileValues(const SchemeFileSettings& files);
+// The scheme files from stored values: empty and repeated entries are left out.
+SchemeFileSettings SchemeFileSettingsFromStored(const std::vector<StoredValue>& values);
+
 // The stored "Dithering" text as a Boolean: "True" or "False" in any letter case, or a number
 // (0 is false, any other true). Any other text throws SettingsError.
 bool StoredValueToBoolean(std::string_view text);

@@ -33,6 +33,13 @@ private:
     int errorNumber_ = 0;
 };
 
+// The user stopped a write before it was done. Writers let it pass as it is, and the files they
+// had begun are dropped as after any failure; no message is due.
+class WriteCancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "the write was cancelled"; }
+};
+
 // Every file the programs write goes through this, so that a file is written whole or not at all.
 //
 // A file for the user is written under a new, unique name in the run's private folder beside its

@@ -73,7 +73,7 @@ private slots:
         OpenWindow();
         window_->resize(1000, 700);
         window_->ShowScheme(BandScheme());
-        DM->SchemeModified = false;
+        DM->MarkSchemeSaved();
         window_->PageControl->setCurrentWidget(window_->ts_Image);
     }
 
@@ -136,7 +136,7 @@ private slots:
         ExpectShown(expected);
         QCOMPARE(Counts(DM->Scheme)[Dmc("310")], 80 + 8);
         QCOMPARE(DM->Editor->UndoStack->count(), 1);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
         SaveScreenshot(*window_, QStringLiteral("pencil-100"));
 
         // The right button: back to the cloth.

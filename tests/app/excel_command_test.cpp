@@ -4,13 +4,16 @@
 #include "app/excel_command.h"
 #include "app/main_form.h"
 #include "export/export_error.h"
+#include "scheme/output_file.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <stdexcept>
@@ -127,6 +130,20 @@ sys.exit(0 if ok else 1))";
         QVERIFY2(message.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(QFileInfo(handed).absoluteFilePath())),
                  qPrintable(message));
         QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    // "Отмена" while the workbook is written: nothing opens and no workbook stays.
+    void cancelledExportLeavesNothing()
+    {
+        bool called = false;
+        InstallSpreadsheetOpen([&](const QString&) { called = true; });
+        QTimer::singleShot(0, window_, [this] {
+            window_->findChild<QProgressDialog*>(QStringLiteral("WriteProgressDialog"))->cancel();
+        });
+        QVERIFY_THROWS_EXCEPTION(WriteCancelled, RunExcelCommand(*window_));
+        QVERIFY(!called);
+        QCOMPARE(QDir(temp_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     void failedWritingLeavesNothing()

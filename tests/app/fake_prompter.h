@@ -61,10 +61,12 @@ public:
     QStringList saveFiles;
     QString lastSuggested;
     QString lastSuffix;
+    QString lastOpenFolder;
     int fileDialogs = 0;
-    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&) override
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&, const QString& folder) override
     {
         ++fileDialogs;
+        lastOpenFolder = folder;
         if (openFiles.isEmpty())
             return std::nullopt;
         return openFiles.takeFirst();

@@ -38,7 +38,10 @@ public:
         return real_.ChooseFont(parent, initial);
     }
     Answer AskYesNoCancel(QWidget*, const QString&, const QString&) override { return Answer::No; }
-    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
     std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&,
                                           const QString&) override
     {

@@ -114,7 +114,8 @@ private slots:
                               "ac_ViewZoomIn", "ac_ViewZoomOut"}));
         QCOMPARE(DM->mi_Help->title(), QStringLiteral("?"));
         QCOMPARE(Names(DM->mi_File->actions()),
-                 QStringList({"ac_FileNew", "ac_FileOpen", "ac_FileSave", "N3", "ac_FilePrint", "ac_FilePrintSymbols",
+                 QStringList({"ac_FileNew", "ac_FileOpen", "mi_FileRecent", "ac_FileSave", "ac_FileSaveAs", "N3",
+                              "ac_FilePrint", "ac_FilePrintSymbols",
                               "ac_FileSavePdf", "ac_FileSaveSymbolsPdf", "N1", "ac_FileExit"}));
         QCOMPARE(Names(DM->mi_Edit->actions()),
                  QStringList({"ac_EditUndo", "ac_EditRedo", "N4", "ac_EditReplaceThread", "ac_EditCleanUp",

@@ -3,7 +3,9 @@
 #include "app/data_module.h"
 #include "app/error_box.h"
 #include "app/main_form.h"
+#include "app/fabric_dialog.h"
 #include "app/new_scheme_command.h"
+#include "app/scheme_editor.h"
 #include "main_window_fixture.h"
 #include "scheme/bmp_codec.h"
 #include "scheme/cp1251.h"
@@ -16,14 +18,24 @@
 #include "view/qt/adv_string_grid.h"
 #include "wizard/wizard_form.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QUndoStack>
+#include <QWindow>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QUndoStack>
 #include <QtTest>
+
+#include <set>
 
 using namespace velmora;
 
@@ -44,6 +56,51 @@ SchemeDocument SmallScheme(int width = 24, int height = 12)
     SchemeDocument document = engine.BuildScheme(source, {width, height, 4, DefaultSymbolTexts(4), true});
     document.pictureName = "bands.bmp";
     return document;
+}
+
+// The title as the desktop shows it, with Qt's "[*]" resolved.
+QString ShownTitle(const QWidget& window) { return window.windowHandle()->title(); }
+
+// One edit on the undo stack: the first thread of the legend replaced by one the scheme lacks.
+void EditOnce()
+{
+    std::set<int> used;
+    int from = -1;
+    for (int row = 1; row < DM->Scheme.legend.rows(); ++row)
+        if (const int thread = DM->Editor->ThreadOfLegendRow(row); thread >= 0) {
+            used.insert(thread);
+            if (from < 0)
+                from = thread;
+        }
+    int to = 0;
+    while (used.contains(to))
+        ++to;
+    DM->Editor->ReplaceThread(from, to);
+    // As the event loop does before the next command: Undo is enabled now.
+    DM->UpdateActions();
+}
+
+// A command as the window runs it: its enabled state brought up to date first, as the event loop
+// does between commands.
+void Run(QAction* action)
+{
+    DM->UpdateActions();
+    action->trigger();
+}
+
+// The texts of "Последние схемы", top to bottom.
+QStringList RecentItems()
+{
+    QStringList items;
+    for (const QAction* item : DM->mi_FileRecent->actions())
+        items << item->text();
+    return items;
+}
+
+// What a folder holds, hidden entries (a run's private folder) included.
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 QString PdfText(const QString& pdf)
@@ -100,7 +157,8 @@ private:
     void ShowNewScheme(SchemeDocument scheme)
     {
         window_->ShowScheme(std::move(scheme));
-        DM->SchemeModified = true;
+        DM->SchemeFileName.clear();
+        DM->MarkSchemeModified();
     }
 
 private slots:
@@ -120,16 +178,16 @@ private slots:
         QCOMPARE(prompter_.lastSuggested, QStringLiteral("bands.velmora"));
         QCOMPARE(prompter_.lastSuffix, QStringLiteral("velmora"));
         QVERIFY(prompter_.errors.isEmpty());
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
         QFile saved(File("bands.velmora"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll().toStdString(), SchemeFileText(built));
 
         // Saving again goes to the same file without asking.
-        DM->SchemeModified = true;
+        DM->MarkSchemeModified();
         DM->ac_FileSave->trigger();
         QCOMPARE(prompter_.fileDialogs, 1);
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
 
         window_->ShowScheme(SmallScheme(30, 15));
         prompter_.openFiles = {File("bands.velmora")};
@@ -137,8 +195,228 @@ private slots:
         QVERIFY(prompter_.errors.isEmpty());
         ExpectShown(built);
         QCOMPARE(DM->Scheme.request.symbols, built.request.symbols);
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
         QCOMPARE(DM->SchemeFileName, ToPath(File("bands.velmora")));
+    }
+
+    // "Сохранить схему как…" asks every time; the scheme then belongs to the new file, which the
+    // title names and Ctrl+S writes to.
+    void saveAsMovesTheSchemeToTheNewFile()
+    {
+        const QList<QAction*> items = DM->mi_File->actions();
+        QCOMPARE(items.indexOf(DM->ac_FileSaveAs), items.indexOf(DM->ac_FileSave) + 1);
+        QCOMPARE(items.indexOf(DM->mi_FileRecent->menuAction()), items.indexOf(DM->ac_FileOpen) + 1);
+        QCOMPARE(DM->ac_FileSaveAs->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+S")));
+        QCOMPARE(DM->ac_FileSaveAs->toolTip(), QStringLiteral("Сохранить как"));
+        QVERIFY(!DM->ac_FileSaveAs->isEnabled());
+
+        const SchemeDocument first = SmallScheme();
+        ShowNewScheme(first);
+        QVERIFY(QTest::qWaitForWindowActive(window_));
+        prompter_.saveFiles = {File("first.velmora")};
+        QTest::keyClick(window_, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(prompter_.lastSuggested, QStringLiteral("bands.velmora"));
+        QCOMPARE(DM->SchemeFileName, ToPath(File("first.velmora")));
+
+        // Asked again although the scheme has a file; a cancelled dialog changes nothing.
+        DM->ac_FileSaveAs->trigger();
+        QCOMPARE(prompter_.fileDialogs, 2);
+        QCOMPARE(prompter_.lastSuggested, File("first.velmora"));
+        QCOMPARE(DM->SchemeFileName, ToPath(File("first.velmora")));
+
+        EditOnce();
+        prompter_.saveFiles = {File("copy.velmora")};
+        DM->ac_FileSaveAs->trigger();
+        QVERIFY(prompter_.errors.isEmpty());
+        QCOMPARE(ShownTitle(*window_), QStringLiteral("copy.velmora — Вельмора"));
+        QVERIFY(!DM->SchemeModified());
+        QFile copy(File("copy.velmora"));
+        QVERIFY(copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll().toStdString(), SchemeFileText(DM->Scheme));
+        QFile kept(File("first.velmora"));
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll().toStdString(), SchemeFileText(first));
+
+        EditOnce();
+        DM->ac_FileSave->trigger();
+        QCOMPARE(prompter_.fileDialogs, 3);
+        QFile again(File("copy.velmora"));
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll().toStdString(), SchemeFileText(DM->Scheme));
+    }
+
+    // The title names the scheme and marks unsaved changes; the saved state is the undo stack's
+    // clean state, and a change beside the stack (the cloth) stays unsaved whatever is undone.
+    void titleAndSavedStateFollowTheUndoStack()
+    {
+        const auto expect = [this](const QString& title, bool modified) {
+            QCOMPARE(ShownTitle(*window_), title);
+            QCOMPARE(window_->isWindowModified(), modified);
+            QCOMPARE(DM->SchemeModified(), modified);
+        };
+        expect(QStringLiteral("Вельмора"), false);
+        QCOMPARE(window_->windowTitle(), QStringLiteral("Вельмора"));
+
+        ShowNewScheme(SmallScheme());
+        expect(QStringLiteral("Новая схема* — Вельмора"), true);
+        prompter_.saveFiles = {File("state [*].velmora")};
+        DM->ac_FileSave->trigger();
+        QVERIFY2(prompter_.errors.isEmpty(), qPrintable(prompter_.errors.join('\n')));
+        expect(QStringLiteral("state [*].velmora — Вельмора"), false);
+
+        EditOnce();
+        expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
+        Run(DM->ac_EditUndo);
+        expect(QStringLiteral("state [*].velmora — Вельмора"), false);
+        // Back at the saved state, closing asks only the exit question.
+        prompter_.answer = false;
+        QVERIFY(!window_->close());
+        QCOMPARE(prompter_.saveQuestions, 0);
+        QCOMPARE(prompter_.confirms, 1);
+        Run(DM->ac_EditRedo);
+        expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
+        QVERIFY(!window_->close());
+        QCOMPARE(prompter_.saveQuestions, 1);
+
+        // Saved after the edit: undoing it leaves the saved state.
+        DM->ac_FileSave->trigger();
+        expect(QStringLiteral("state [*].velmora — Вельмора"), false);
+        Run(DM->ac_EditUndo);
+        expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
+        Run(DM->ac_EditRedo);
+        expect(QStringLiteral("state [*].velmora — Вельмора"), false);
+
+        // A new cloth is not on the stack: no undo or redo gets back to a saved state.
+        const int count = DM->Scheme.fabricCount == 18 ? 16 : 18;
+        QTimer::singleShot(0, qApp, [count] {
+            auto* dialog = qobject_cast<Tfm_Fabric*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            dialog->ed_Count->setValue(count);
+            dialog->accept();
+        });
+        DM->ac_ViewFabric->trigger();
+        QCOMPARE(DM->Scheme.fabricCount, count);
+        expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
+        Run(DM->ac_EditUndo);
+        expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
+        Run(DM->ac_EditRedo);
+        expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
+        DM->ac_FileSave->trigger();
+        expect(QStringLiteral("state [*].velmora — Вельмора"), false);
+
+        // Opened: saved, whatever came before.
+        EditOnce();
+        prompter_.saveAnswer = Prompter::Answer::No;
+        prompter_.openFiles = {File("first.velmora")};
+        WriteSchemeFile(ToPath(File("first.velmora")), SmallScheme());
+        DM->ac_FileOpen->trigger();
+        expect(QStringLiteral("first.velmora — Вельмора"), false);
+        QVERIFY(!DM->ac_EditUndo->isEnabled());
+    }
+
+    // "Последние схемы": the latest first, at most eight; a file that is gone leaves the list
+    // with a message and the scheme shown stays; the open and save dialogs start in the folder of
+    // the scheme last opened or saved.
+    void recentSchemesAndTheirFolder()
+    {
+        QVERIFY(!DM->mi_FileRecent->isEnabled());
+        QCOMPARE(prompter_.lastOpenFolder, QString());
+        QDir().mkpath(File("recent"));
+        QDir().mkpath(File("other"));
+        const auto recent = [this](int i) { return File(QStringLiteral("recent/%1.velmora").arg(i)); };
+        for (int i = 1; i <= 9; ++i)
+            WriteSchemeFile(ToPath(recent(i)), SmallScheme(20 + i, 10));
+        for (int i = 1; i <= 9; ++i) {
+            prompter_.openFiles = {recent(i)};
+            DM->ac_FileOpen->trigger();
+        }
+        QVERIFY(prompter_.errors.isEmpty());
+        QCOMPARE(prompter_.lastOpenFolder, File("recent"));
+        QStringList expected;
+        for (int i = 9; i >= 2; --i)
+            expected << QDir::toNativeSeparators(recent(i));
+        QCOMPARE(RecentItems(), expected);
+        QVERIFY(DM->mi_FileRecent->isEnabled());
+
+        // A save puts its file first and its folder becomes the dialogs' start.
+        ShowNewScheme(SmallScheme());
+        prompter_.saveFiles = {File("other/saved.velmora")};
+        DM->ac_FileSave->trigger();
+        QCOMPARE(prompter_.lastSuggested, File("recent/bands.velmora"));
+        QCOMPARE(RecentItems().first(), QDir::toNativeSeparators(File("other/saved.velmora")));
+        QCOMPARE(RecentItems().size(), 8);
+        ShowNewScheme(SmallScheme());
+        prompter_.saveAnswer = Prompter::Answer::No;
+        DM->ac_FileOpen->trigger();
+        QCOMPARE(prompter_.lastOpenFolder, File("other"));
+
+        // Chosen from the list: opens it, and it moves to the front.
+        DM->mi_FileRecent->actions().at(3)->trigger();
+        QVERIFY(prompter_.errors.isEmpty());
+        ExpectShown(SmallScheme(27, 10));
+        QCOMPARE(RecentItems().first(), QDir::toNativeSeparators(recent(7)));
+        QCOMPARE(DM->mi_FileRecent->actions().first()->objectName(), QStringLiteral("mi_FileRecent1"));
+
+        // One that is gone: the message, and the list without it; the scheme shown stays.
+        QVERIFY(QFile::remove(recent(8)));
+        const int asked = prompter_.saveQuestions;
+        DM->mi_FileRecent->actions().at(RecentItems().indexOf(QDir::toNativeSeparators(recent(8))))->trigger();
+        QCOMPARE(prompter_.errors, QStringList({QStringLiteral("Файл «%1» не найден. Он убран из списка последних схем.")
+                                                    .arg(QDir::toNativeSeparators(recent(8)))}));
+        QCOMPARE(prompter_.saveQuestions, asked);
+        QVERIFY(!RecentItems().contains(QDir::toNativeSeparators(recent(8))));
+        QCOMPARE(RecentItems().size(), 7);
+        ExpectShown(SmallScheme(27, 10));
+
+        // A folder that is gone is no start.
+        QVERIFY(QDir(File("recent")).removeRecursively());
+        DM->ac_FileOpen->trigger();
+        QCOMPARE(prompter_.lastOpenFolder, QString());
+    }
+
+    // "Отмена" in the progress of a long chart PDF: the write stops, no file and no private folder
+    // is left, and no error is shown. The window went on handling events meanwhile.
+    void cancelledChartPdfLeavesNothing()
+    {
+        ShowNewScheme(SmallScheme(400, 300));
+        QDir().mkpath(File("cancel"));
+        prompter_.saveFiles = {File("cancel/chart.pdf")};
+        int pagesSeen = 0, maximum = 0;
+        QString label, button;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* dialog = window_->findChild<QProgressDialog*>(QStringLiteral("WriteProgressDialog"));
+            if (dialog == nullptr || dialog->value() < 2)
+                return;
+            pagesSeen = dialog->value();
+            maximum = dialog->maximum();
+            label = dialog->labelText();
+            button = dialog->findChild<QPushButton*>()->text();
+            dialog->cancel();
+        });
+        poll.start(0);
+        DM->ac_FileSavePdf->trigger();
+        poll.stop();
+        QVERIFY(prompter_.errors.isEmpty());
+        QCOMPARE(pagesSeen, 2);
+        QVERIFY2(maximum > 20, qPrintable(QString::number(maximum)));
+        QCOMPARE(label, QStringLiteral("Запись страниц в файл PDF…"));
+        QCOMPARE(button, QStringLiteral("Отмена"));
+        QCOMPARE(Entries(File("cancel")), QStringList());
+        QVERIFY(window_->findChild<QProgressDialog*>() == nullptr);
+
+        // Cancelled while a scheme file is written aside: nothing in place, the scheme unsaved, and
+        // the question before closing stops there.
+        prompter_.saveFiles = {File("cancel/scheme.velmora")};
+        prompter_.saveAnswer = Prompter::Answer::Yes;
+        QTimer::singleShot(0, this, [this] {
+            window_->findChild<QProgressDialog*>(QStringLiteral("WriteProgressDialog"))->cancel();
+        });
+        QVERIFY(!window_->close());
+        QVERIFY(prompter_.errors.isEmpty());
+        QCOMPARE(Entries(File("cancel")), QStringList());
+        QVERIFY(DM->SchemeModified());
+        QVERIFY(DM->SchemeFileName.empty());
     }
 
     // The status bar names the perceptual build of the scheme shown, built or opened, and says
@@ -177,7 +455,7 @@ private slots:
                                                  QDir::toNativeSeparators(File("damaged.velmora")),
                                                  QStringLiteral("ключ «width»: 2000 вне пределов 10..1000")}));
         ExpectShown(shown);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
     }
 
     // The question before New, Open and closing, and what each answer does.
@@ -210,13 +488,13 @@ private slots:
         prompter_.saveAnswer = Prompter::Answer::No;
         DM->ac_FileNew->trigger();
         QCOMPARE(wizards, 2);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
 
         // Yes, and the save dialog cancelled: nothing saved, so the step stops.
         prompter_.saveAnswer = Prompter::Answer::Yes;
         DM->ac_FileOpen->trigger();
         QCOMPARE(prompter_.fileDialogs, 1);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
 
         // Yes with a name: saved, then the window closes without the exit question.
         prompter_.saveFiles = {File("closing.velmora")};
@@ -313,7 +591,7 @@ private slots:
         WriteSchemeFile(ToPath(File("desk.velmora")), SmallScheme());
         DM->OpenFromCommandLine(File("desk.velmora"));
         ExpectShown(SmallScheme());
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
 
         QString loaded;
         const WizardShow previous = InstallWizardShow([&](Tfm_Wizard& wizard) {

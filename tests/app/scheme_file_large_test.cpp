@@ -33,7 +33,7 @@ private slots:
         built.pictureName = "large-greenmeadow-1280x1024.jpg";
         QCOMPARE(built.legend.rows(), 103); // the header, White's row (empty here), 100 threads, the last row
         window_->ShowScheme(built);
-        DM->SchemeModified = true;
+        DM->MarkSchemeModified();
 
         const QString file = folder.filePath(QStringLiteral("meadow.velmora"));
         prompter_.saveFiles = {file};

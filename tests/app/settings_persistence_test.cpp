@@ -5,10 +5,12 @@
 #include "app/main_form.h"
 #include "app/qsettings_backend.h"
 #include "fake_prompter.h"
+#include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -208,13 +210,13 @@ private slots:
             QVERIFY(QFile::remove(ConfigFile()));
             return;
         }
-        // A well-formed file of the nine values, the six of the view and the wizard's one and
-        // nothing else, holding what the run started with.
+        // A well-formed file of the nine values, the six of the view, the wizard's one and the nine
+        // of the scheme files and nothing else, holding what the run started with.
         QSettings file(ConfigFile(), QSettings::NativeFormat);
-        QCOMPARE(file.allKeys().size(), 16);
+        QCOMPARE(file.allKeys().size(), 25);
         QCOMPARE(file.status(), QSettings::NoError);
         file.beginGroup(QStringLiteral("Options"));
-        QCOMPARE(file.childKeys().size(), 16);
+        QCOMPARE(file.childKeys().size(), 25);
         QCOMPARE(file.value(QStringLiteral("Perceptual")).toString(), QStringLiteral("False"));
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontName")).toString(), fontName);
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontSize")).toString(), QString::number(fontSize));
@@ -261,6 +263,30 @@ private slots:
         QVERIFY(DM->Wizard.perceptual);
         QCOMPARE(window.ChartGrid->Font().name, std::string("Liberation Serif"));
         QCOMPARE(window.ChartGrid->Font().size, 14);
+        QVERIFY(prompter_.errors.isEmpty());
+    }
+
+    // The recent scheme files and their folder come back at the next start, in their order.
+    void windowRestartKeepsTheRecentSchemes()
+    {
+        QFile::remove(ConfigFile());
+        QTemporaryDir folder;
+        const QString older = folder.filePath(QStringLiteral("старая.velmora"));
+        const QString latest = folder.filePath(QStringLiteral("новая схема.velmora"));
+        {
+            Tfm_Main window;
+            QVERIFY(DM->mi_FileRecent->actions().isEmpty());
+            DM->SchemeFiles.Remember(QStringToCp1251(older));
+            DM->SchemeFiles.Remember(QStringToCp1251(latest));
+        }
+        Tfm_Main window;
+        QStringList items;
+        for (const QAction* item : DM->mi_FileRecent->actions())
+            items << item->text();
+        QCOMPARE(items, QStringList({QDir::toNativeSeparators(latest), QDir::toNativeSeparators(older)}));
+        QCOMPARE(DM->SchemeFolder(), folder.path());
+        QCOMPARE(QSettings(ConfigFile(), QSettings::NativeFormat).value(QStringLiteral("Options/RecentScheme1")).toString(),
+                 latest);
         QVERIFY(prompter_.errors.isEmpty());
     }
 

@@ -469,3 +469,54 @@ TEST(SettingsStore, WizardValueComesBackAfterTheViewsAndABadOneKeepsTheDefault)
 }
 
 } // namespace
+
+namespace {
+
+// The recent scheme files and their folder after the view's values: the latest first, each once,
+// at most eight, and a shorter list clears the places it no longer takes.
+TEST(SettingsStore, RecentSchemesComeBackLatestFirst)
+{
+    SchemeFileSettings files;
+    for (int i = 1; i <= 10; ++i)
+        files.Remember("/home/u/Схемы/" + std::to_string(i) + ".velmora");
+    files.Remember("/home/u/Схемы/7.velmora");
+    files.Remember("/home/u/другая папка/a b.velmora");
+    EXPECT_EQ(files.recent, (std::vector<std::string>{"/home/u/другая папка/a b.velmora", "/home/u/Схемы/7.velmora",
+                                                      "/home/u/Схемы/10.velmora", "/home/u/Схемы/9.velmora",
+                                                      "/home/u/Схемы/8.velmora", "/home/u/Схемы/6.velmora",
+                                                      "/home/u/Схемы/5.velmora", "/home/u/Схемы/4.velmora"}));
+    EXPECT_EQ(files.folder, "/home/u/другая папка");
+
+    MemorySettingsRegistry registry;
+    const auto run = [&](const SchemeFileSettings& saved) {
+        ProgramRun program(registry);
+        program.store.MoreValues = StoredSchemeFileValues(SchemeFileSettings{});
+        program.Load();
+        const SchemeFileSettings loaded = SchemeFileSettingsFromStored(program.store.MoreValues);
+        program.store.MoreValues = StoredSchemeFileValues(saved);
+        program.Save();
+        return loaded;
+    };
+    EXPECT_EQ(run(files), SchemeFileSettings{}) << "first start: none";
+    EXPECT_EQ(registry.writes.size(), kValueOrder.size() + kMaxRecentSchemes + 1);
+    EXPECT_EQ(registry.writes.back(), "SchemeFolder");
+    EXPECT_EQ(Options(registry)["RecentScheme1"].text, "/home/u/другая папка/a b.velmora");
+
+    SchemeFileSettings shorter = files;
+    shorter.Forget("/home/u/Схемы/7.velmora");
+    shorter.recent.resize(3);
+    EXPECT_EQ(run(shorter), files);
+    EXPECT_EQ(Options(registry)["RecentScheme4"].text, "");
+    EXPECT_EQ(run(files), shorter);
+
+    // A hand-edited list: gaps and repeats are left out, a value of another type keeps nothing.
+    Put(registry, "RecentScheme1", "/a.velmora");
+    Put(registry, "RecentScheme2", "");
+    Put(registry, "RecentScheme3", "/a.velmora");
+    Put(registry, "RecentScheme4", "/b.velmora", Type::Integer);
+    Put(registry, "RecentScheme5", "/c.velmora");
+    EXPECT_EQ(run({}).recent, (std::vector<std::string>{"/a.velmora", "/c.velmora", "/home/u/Схемы/6.velmora",
+                                                        "/home/u/Схемы/5.velmora", "/home/u/Схемы/4.velmora"}));
+}
+
+} // namespace

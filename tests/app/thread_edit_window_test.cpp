@@ -92,7 +92,7 @@ private slots:
         OpenWindow();
         window_->resize(1000, 700);
         window_->ShowScheme(BandScheme());
-        DM->SchemeModified = false;
+        DM->MarkSchemeSaved();
     }
 
     void cleanup() { CloseWindow(); }
@@ -111,7 +111,7 @@ private slots:
         ReplaceThread(expected, Dmc("644"), Dmc("Ecru"));
         ExpectShown(expected);
         QCOMPARE(legend.Cells(3, 2), std::string("Ecru"));
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
         SaveScreenshot(*window_, "replaced");
 
         // The command on 433's row, choosing 3747 of the scheme: a merge asks first.
@@ -353,7 +353,7 @@ private slots:
         DM->Editor->ReplaceThread(Dmc("3328"), Dmc("356"));
         DM->Editor->ReplaceThread(Dmc("645"), Dmc("310"));
         DM->Editor->ReplaceThread(Dmc("341"), kDmcWhite);
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
         const std::filesystem::path edited = ToPath(folder + QStringLiteral("/edited.velmora"));
         DM->SaveScheme(edited);
 

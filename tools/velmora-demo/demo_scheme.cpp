@@ -15,12 +15,14 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QProgressDialog>
 #include <QTabWidget>
 #include <QTimer>
 #include <QMenuBar>
@@ -91,10 +93,41 @@ void Press(QWidget& box, QMessageBox::StandardButton which)
         b->button(which)->click();
 }
 
+// The title with the scheme's file, the recent schemes, and the progress of a chart PDF that is
+// cancelled after a while.
+void TourFileHandling(const QString& folder)
+{
+    RunGuarded([folder] { DM->SaveScheme(ToPath(QDir(folder).filePath(QStringLiteral("tour.velmora")))); });
+    QTimer::singleShot(300, qApp, [folder] {
+        GrabScreen(folder, "title-saved");
+        DM->mi_File->setActiveAction(DM->mi_FileRecent->menuAction());
+    });
+    QTimer::singleShot(1500, qApp, [folder] {
+        GrabScreen(folder, "recent-menu");
+        DM->mi_File->close();
+    });
+    DM->mi_File->exec(fm_Main->mapToGlobal(QPoint(0, fm_Main->menuBar()->height())));
+
+    const QString pdf = QDir(folder).filePath(QStringLiteral("cancelled.pdf"));
+    AtTheDialog(folder, "pdf-name",
+                [folder, pdf](QWidget& dialog) {
+                    QTimer::singleShot(1500, qApp, [folder] {
+                        GrabScreen(folder, "pdf-progress");
+                        if (auto* progress = fm_Main->findChild<QProgressDialog*>())
+                            progress->cancel();
+                    });
+                    if (auto* d = qobject_cast<QFileDialog*>(&dialog)) {
+                        d->selectFile(pdf);
+                        static_cast<QDialog*>(d)->accept();
+                    }
+                },
+                [] { DM->ac_FileSavePdf->trigger(); });
+}
+
 void TakeTour(const QString& folder)
 {
     QDir().mkpath(folder);
-    DM->SchemeModified = true; // as the New command leaves it
+    DM->MarkSchemeModified(); // as the New command leaves it
 
     QTimer::singleShot(600, qApp, [folder] {
         GrabScreen(folder, "file-menu");
@@ -126,6 +159,7 @@ void TakeTour(const QString& folder)
     AtTheDialog(folder, "error-box", [](QWidget& box) { Press(box, QMessageBox::Ok); },
                 [damaged] { RunGuarded([damaged] { DM->OpenScheme(ToPath(damaged)); }); });
     AtTheDialog(folder, "pdf-dialog", Reject, [] { DM->ac_FileSavePdf->trigger(); });
+    TourFileHandling(folder);
     QTimer::singleShot(300, qApp, [folder] {
         GrabScreen(folder, "window");
         QCoreApplication::exit(0);

@@ -13,7 +13,8 @@ namespace velmora {
 //
 // When VELMORA_DEMO_TOUR names a folder instead, it takes the scheme-file commands round and saves
 // a picture of the whole screen at each stop there: the File menu, the save dialog, the question
-// about the unsaved scheme, the open dialog, the error box of a damaged file and the PDF dialog.
+// about the unsaved scheme, the open dialog, the error box of a damaged file, the PDF dialog, the
+// title once saved, "Последние схемы" and the progress of a chart PDF, which it then cancels.
 // Then it ends the program. Run it under `xvfb-run -a`.
 void ShowDemoSchemeFromEnvironment();
 

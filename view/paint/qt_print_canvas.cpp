@@ -350,6 +350,8 @@ int PrintGridToPdf(const GridModel& grid, OutputFile& file, PrintJobSetup setup)
         writer.setTitle(Cp1251ToQString(grid.PrintSettings.JobName));
         writer.setCreator(QStringLiteral("Velmora"));
         pages = PrintGridOnDevice(grid, writer, std::move(setup));
+    } catch (const WriteCancelled&) {
+        throw;
     } catch (const std::exception& e) {
         // A page the writer could not begin is most often a write that failed before it.
         device.RethrowFailure();
