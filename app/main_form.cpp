@@ -426,7 +426,7 @@ void Tfm_Main::ShowLegend()
     LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
-    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(scheme)));
+    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(DM->Scheme)));
 }
 
 } // namespace velmora

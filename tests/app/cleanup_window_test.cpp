@@ -70,7 +70,7 @@ private slots:
         DM->SourcePicture = LoadPicture(kSample);
         window_->BuildScheme(MakeSchemeRequest(DM->SourcePicture, {80, {}, 30, {}, true}));
         DM->Scheme.pictureName = kSample.string();
-        DM->SchemeModified = false;
+        DM->MarkSchemeSaved();
     }
 
     void cleanup() { CloseWindow(); }
@@ -114,7 +114,7 @@ private slots:
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QCOMPARE(window_->lb_SingleStitches->text(), QStringLiteral("Одиночных крестиков: 0,0 %"));
-        QVERIFY(DM->SchemeModified);
+        QVERIFY(DM->SchemeModified());
         QCOMPARE(DM->Editor->UndoStack->count(), 1);
         SaveScreenshot(*window_, "cleanup-window");
 
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(DM->Scheme.chart, built.chart);
         QCOMPARE(DM->Scheme.legend, built.legend);
         QCOMPARE(DM->Editor->UndoStack->count(), 0);
-        QVERIFY(!DM->SchemeModified);
+        QVERIFY(!DM->SchemeModified());
     }
 };
 

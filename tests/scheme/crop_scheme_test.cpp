@@ -14,6 +14,8 @@ using test::Dmc;
 using test::ExpectConsistent;
 using test::Scheme;
 
+const std::map<char, const char*> kThreads = {{'.', "White"}, {'r', "321"}, {'b', "797"}, {'k', "310"}};
+
 // 12 × 11: a red block at the top left, a black column at the right edge, brown at the bottom.
 const std::vector<std::string> kRows = {
     "rrr........k", "rrr........k", "rrr........k", "...........k", "...........k", "...........k",

@@ -1,7 +1,5 @@
 #include "scheme/stitch_edit.h"
 
-#include "drawn_scheme.h"
-
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
