@@ -347,9 +347,12 @@ std::string RecentSchemeName(std::size_t place) { return kRecentScheme + std::to
 void SchemeFileSettings::Remember(const std::string& file)
 {
     Forget(file);
-    recent.insert(recent.begin(), file);
-    if (recent.size() > kMaxRecentSchemes)
-        recent.resize(kMaxRecentSchemes);
+    // A new list rather than an insertion at the front, which GCC's optimiser takes for a possible
+    // null dereference.
+    std::vector<std::string> latestFirst{file};
+    for (std::size_t i = 0; i < recent.size() && latestFirst.size() < kMaxRecentSchemes; ++i)
+        latestFirst.push_back(recent[i]);
+    recent = std::move(latestFirst);
     folder = std::filesystem::path(file).parent_path().string();
 }
 

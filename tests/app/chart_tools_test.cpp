@@ -8,6 +8,7 @@
 #include "app/scheme_editor.h"
 #include "app/thread_chooser.h"
 #include "main_window_fixture.h"
+#include "same_as_tool.h"
 #include "scheme/crop_scheme.h"
 #include "scheme/stitch_edit.h"
 #include "scheme/thread_edit.h"
@@ -18,7 +19,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QProcess>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -322,23 +322,8 @@ private slots:
         const std::filesystem::path edited = ToPath(folder + QStringLiteral("/cropped.velmora"));
         DM->SaveScheme(edited);
 
-        const auto cli = [&](const QStringList& arguments) {
-            QProcess process;
-            process.start(QStringLiteral(VELMORA_CLI_PATH), arguments);
-            QVERIFY(process.waitForFinished(60000));
-            QCOMPARE(process.exitCode(), 0);
-        };
-        cli({QString::fromStdString(edited.string()), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
-             QStringLiteral("--out"), folder + QStringLiteral("/window")});
-        cli({QString::fromStdString(rose.string()), QStringLiteral("--crop"), QStringLiteral("3,1,12,10"),
-             QStringLiteral("--formats"), QStringLiteral("json,bmp"), QStringLiteral("--out"),
-             folder + QStringLiteral("/tool")});
-        for (const char* file : {"/scheme.json", "/picture.bmp"}) {
-            const std::string window = ReadFileText(ToPath(folder + "/window" + file));
-            QVERIFY(!window.empty());
-            QVERIFY2(window == ReadFileText(ToPath(folder + "/tool" + file)), file);
-        }
-        QDir(folder).removeRecursively();
+        CompareWithTool(folder, edited,
+                        {QString::fromStdString(rose.string()), QStringLiteral("--crop"), QStringLiteral("3,1,12,10")});
     }
 
     // The window with each tool at 100 % and 400 %, for looking at (VELMORA_SCREENSHOT_DIR).

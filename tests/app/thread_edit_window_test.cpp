@@ -6,6 +6,7 @@
 #include "app/scheme_editor.h"
 #include "app/thread_chooser.h"
 #include "main_window_fixture.h"
+#include "same_as_tool.h"
 #include "scheme/scheme_file.h"
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
@@ -21,7 +22,6 @@
 #include <QMenu>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QProcess>
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
@@ -357,24 +357,10 @@ private slots:
         const std::filesystem::path edited = ToPath(folder + QStringLiteral("/edited.velmora"));
         DM->SaveScheme(edited);
 
-        const auto cli = [&](const QStringList& arguments) {
-            QProcess process;
-            process.start(QStringLiteral(VELMORA_CLI_PATH), arguments);
-            QVERIFY(process.waitForFinished(60000));
-            QCOMPARE(process.exitCode(), 0);
-        };
-        cli({QString::fromStdString(edited.string()), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
-             QStringLiteral("--out"), folder + QStringLiteral("/window")});
-        cli({QString::fromStdString(rose.string()), QStringLiteral("--replace-thread"), QStringLiteral("3328=356"),
-             QStringLiteral("--replace-thread"), QStringLiteral("645=310"), QStringLiteral("--replace-thread"),
-             QStringLiteral("341=White"), QStringLiteral("--formats"), QStringLiteral("json,bmp"),
-             QStringLiteral("--out"), folder + QStringLiteral("/tool")});
-        for (const char* file : {"/scheme.json", "/picture.bmp"}) {
-            const std::string window = ReadFileText(ToPath(folder + "/window" + file));
-            QVERIFY(!window.empty());
-            QVERIFY2(window == ReadFileText(ToPath(folder + "/tool" + file)), file);
-        }
-        QDir(folder).removeRecursively();
+        CompareWithTool(folder, edited,
+                        {QString::fromStdString(rose.string()), QStringLiteral("--replace-thread"),
+                         QStringLiteral("3328=356"), QStringLiteral("--replace-thread"), QStringLiteral("645=310"),
+                         QStringLiteral("--replace-thread"), QStringLiteral("341=White")});
     }
 
 private:
