@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velmora {
@@ -175,7 +176,7 @@ TEST(PerceptualBuild, GivesTheSameSchemeTwice)
 TEST(PerceptualBuild, KeepsTheBlankPageAsWhiteCloth)
 {
     for (const PictureCase& c : Pictures()) {
-        if (c.picture.target<Bitmap (*)()>() == nullptr || *c.picture.target<Bitmap (*)()>() != &DrawingOnAPage)
+        if (!std::string_view(c.name).starts_with("drawing on a page"))
             continue;
         for (const bool dithering : {false, true}) {
             SCOPED_TRACE(std::string(c.name) + (dithering ? ", dithered" : ""));
