@@ -1,6 +1,6 @@
 // Measures how near a scheme's colours come to its picture: the mean CIEDE2000 (ΔE00) of every
 // stitch's thread colour to the picture averaged down, in linear light, to one pixel per stitch,
-// for the specified build and the perceptual one, beside a near-optimal choice of catalogue
+// for the default build and the perceptual one, beside a near-optimal choice of catalogue
 // threads computed here, offline, for the comparison. With dithering, colours are judged as the
 // eye mixes neighbouring stitches: both pictures blurred by a Gaussian of one stitch first.
 //
@@ -265,9 +265,9 @@ int main(int argc, char** argv)
         for (const char* name : kCorpusPictures)
             files.push_back(std::filesystem::path(VELMORA_CORPUS_DIR) / name);
     }
-    std::printf("| picture | width | threads | specified | perceptual | sRGB-averaged | near-optimal | "
-                "perceptual / near-optimal | dithered: specified (blurred) | perceptual (blurred) | ratio | "
-                "ms specified | ms perceptual |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
+    std::printf("| picture | width | threads | default | perceptual | sRGB-averaged | near-optimal | "
+                "perceptual / near-optimal | dithered: default (blurred) | perceptual (blurred) | ratio | "
+                "ms default | ms perceptual |\n|---|---|---|---|---|---|---|---|---|---|---|---|---|\n");
     std::map<int, std::vector<double>> ratios;
     std::vector<double> ditherRatios;
     for (const auto& file : files) {
@@ -303,7 +303,7 @@ int main(int argc, char** argv)
     double sum = 0;
     for (const double v : ditherRatios)
         sum += v;
-    std::printf("\nDithered, perceptual / specified blurred ΔE00: mean %.3f, worst %.3f\n",
+    std::printf("\nDithered, perceptual / default blurred ΔE00: mean %.3f, worst %.3f\n",
                 sum / static_cast<double>(ditherRatios.size()),
                 *std::max_element(ditherRatios.begin(), ditherRatios.end()));
     return 0;

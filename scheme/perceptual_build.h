@@ -17,7 +17,7 @@ Bitmap PerceptualWorkingPicture(const Bitmap& source, int width, int height);
 // histogram, a palette of at most colorCount colours fitted in CIELAB, a thread for each by
 // CIEDE2000, and every stitch matched to its thread by ΔE00 (through a cache per distinct colour)
 // or, with dithering, by error diffusion in linear light. Fills the reduction's histogram and its
-// palette lists as the specified build does (Palette holds the thread colours; entries that end
+// palette lists as the default build does (Palette holds the thread colours; entries that end
 // with no stitch are left out) and paints every pixel of `picture` with its thread's colour.
 // Returns the palette entry of every stitch, row by row from the top.
 std::vector<std::uint8_t> MapPerceptually(Bitmap& picture, int colorCount, bool dithering, ColorFixUnit& reduction);
