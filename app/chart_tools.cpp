@@ -120,8 +120,10 @@ ChartTools::ChartTools(QWidget& page, TAdvStringGrid& chart, TAdvStringGrid& leg
     CreateToolBar(page);
     overlay_ = new ChartToolOverlay(chart_.viewport(), *this);
     overlay_->hide();
-    chart_.viewport()->installEventFilter(this);
-    legend_.viewport()->installEventFilter(this);
+    chartViewport_ = chart_.viewport();
+    legendViewport_ = legend_.viewport();
+    chartViewport_->installEventFilter(this);
+    legendViewport_->installEventFilter(this);
     SetCurrentThread(thread_);
 }
 
@@ -294,10 +296,12 @@ void ChartTools::UpdateActions(bool schemeReady)
 
 bool ChartTools::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == chart_.viewport()) {
+    // The viewports are compared as they were kept: the filter still sees their events while the
+    // grids are being destroyed, when a grid can no longer be asked for its viewport.
+    if (watched == chartViewport_) {
         switch (event->type()) {
         case QEvent::Resize:
-            overlay_->resize(chart_.viewport()->size());
+            overlay_->resize(static_cast<QWidget*>(watched)->size());
             break;
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonDblClick:
@@ -312,7 +316,7 @@ bool ChartTools::eventFilter(QObject* watched, QEvent* event)
         default:
             break;
         }
-    } else if (watched == legend_.viewport() && event->type() == QEvent::MouseButtonPress) {
+    } else if (watched == legendViewport_ && event->type() == QEvent::MouseButtonPress) {
         LegendPress(*static_cast<QMouseEvent*>(event));
     }
     return QObject::eventFilter(watched, event);

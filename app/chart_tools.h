@@ -106,6 +106,8 @@ private:
 
     TAdvStringGrid& chart_;
     TAdvStringGrid& legend_;
+    QObject* chartViewport_ = nullptr;
+    QObject* legendViewport_ = nullptr;
     std::function<SchemeDocument&()> document_;
     QUndoStack& undo_;
     std::function<void(const StitchEdit&)> shown_;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -16,8 +17,9 @@ std::size_t At(int i) { return static_cast<std::size_t>(i); }
 
 std::string Numbers(const CropWindow& w)
 {
-    return std::to_string(w.x + 1) + "," + std::to_string(w.y + 1) + "," + std::to_string(w.width) + "," +
-           std::to_string(w.height);
+    // In 64 bits: a window given from anywhere may hold any int.
+    return std::to_string(std::int64_t{w.x} + 1) + "," + std::to_string(std::int64_t{w.y} + 1) + "," +
+           std::to_string(w.width) + "," + std::to_string(w.height);
 }
 
 void CheckWindow(const CropWindow& window, int chartWidth, int chartHeight)

@@ -17,7 +17,7 @@ public:
     BitWriter& u(std::uint64_t value, int count)
     {
         for (int i = count - 1; i >= 0; --i)
-            bits_.push_back(((value >> i) & 1) != 0);
+            bits_.push_back(i < 64 && ((value >> i) & 1) != 0); // reserved runs are wider than 64 bits
         return *this;
     }
 
