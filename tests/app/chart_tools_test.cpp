@@ -383,23 +383,6 @@ private:
         QTest::mouseClick(window_->ChartGrid->viewport(), button, {}, At(x, y));
     }
 
-    // Fails the test function at its first difference.
-    void ExpectShown(const SchemeDocument& expected)
-    {
-        CompareShown(expected);
-        if (QTest::currentTestFailed())
-            throw std::runtime_error("the window shows another scheme");
-    }
-
-    void CompareShown(const SchemeDocument& expected)
-    {
-        QCOMPARE(DM->Scheme.legend, expected.legend);
-        QCOMPARE(DM->Scheme.chart, expected.chart);
-        QVERIFY(DM->Scheme.picture == expected.picture);
-        QCOMPARE(DM->Scheme.backstitches, expected.backstitches);
-        QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
-        QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
-    }
 };
 
 QTEST_MAIN(ChartToolsTest)

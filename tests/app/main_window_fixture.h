@@ -1,10 +1,15 @@
 #pragma once
 
+#include "app/data_module.h"
 #include "app/main_form.h"
 #include "app/prompter.h"
 #include "fake_prompter.h"
+#include "view/qt/adv_string_grid.h"
 
 #include <QObject>
+#include <QTest>
+
+#include <stdexcept>
 
 namespace velmora::test {
 
@@ -26,6 +31,26 @@ protected:
         delete window_;
         window_ = nullptr;
         InstallPrompter(previous_);
+    }
+
+    // Fails the test function at its first difference (a QCOMPARE in a helper returns from the
+    // helper only).
+    void ExpectShown(const SchemeDocument& expected)
+    {
+        CompareShown(expected);
+        if (QTest::currentTestFailed())
+            throw std::runtime_error("the window shows another scheme");
+    }
+
+    // The scheme held and the two grids' tables are `expected`.
+    virtual void CompareShown(const SchemeDocument& expected)
+    {
+        QCOMPARE(DM->Scheme.legend, expected.legend);
+        QCOMPARE(DM->Scheme.chart, expected.chart);
+        QVERIFY(DM->Scheme.picture == expected.picture);
+        QCOMPARE(DM->Scheme.backstitches, expected.backstitches);
+        QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
+        QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
     }
 
     FakePrompter prompter_;
