@@ -6,7 +6,6 @@
 #include "progress_line.h"
 #include "qt_jobs.h"
 
-#include "export/scheme_workbook.h"
 #include "scheme/bmp_codec.h"
 #include "scheme/crop_scheme.h"
 #include "scheme/output_file.h"
@@ -89,9 +88,9 @@ void WriteWorkbookAndPdfs(const CliOptions& options, const SchemeDocument& docum
     look.fabricCount = document.fabricCount;
     const CellTable legendTable = LegendWithSkeins(document.legend, look.skeins, look.fabricCount);
     const auto writeWorkbook = [&] {
-        WriteSchemeWorkbook(*workbook, {document.chart, legendTable, document.picture, chartGrid.Font,
-                                        chartGrid.FixedFont.name, {}, symbolGlyphs, document.backstitches,
-                                        document.fabricCount});
+        LoadQtJobs().writeSchemeWorkbook(*workbook, {document.chart, legendTable, document.picture, chartGrid.Font,
+                                                     chartGrid.FixedFont.name, {}, symbolGlyphs,
+                                                     document.backstitches, document.fabricCount});
     };
     std::future<void> workbookWritten;
     if (options.xlsx) {

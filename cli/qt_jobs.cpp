@@ -37,7 +37,9 @@ void Stop() { application.reset(); }
 
 SymbolAreaGlyphs SymbolGlyphs(std::string_view face) { return InstalledSymbolGlyphs(face); }
 
-const QtJobs kJobs{Start, Stop, SymbolGlyphs, WriteSchemePdfs};
+void WriteWorkbook(OutputFile& file, const SchemeWorkbookInput& input) { WriteSchemeWorkbook(file, input); }
+
+const QtJobs kJobs{Start, Stop, SymbolGlyphs, WriteWorkbook, WriteSchemePdfs};
 
 } // namespace
 } // namespace velmora::cli

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/scheme_pdf.h"
+#include "export/scheme_workbook.h"
 #include "view/symbol_text.h"
 
 #include <filesystem>
@@ -9,15 +10,17 @@
 namespace velmora::cli {
 
 // The parts of the job that need Qt: its fonts, which tell the workbook how the symbol face draws,
-// and its PDF writer. They live in a module of their own, velmora-cli-qt, which only a job that
-// writes a workbook or PDFs loads: Qt's libraries take longer to load and start than a photograph
-// takes to reduce to its threads.
+// and its PDF writer; and with them the workbook writer, whose libxlsxwriter brings minizip and
+// libcrypto. They live in a module of their own, velmora-cli-qt, which only a job that writes a
+// workbook or PDFs loads: Qt's libraries take longer to load and start than a photograph takes to
+// reduce to its threads.
 struct QtJobs {
     // Starts Qt without a display; its notes are dropped, its errors go to stderr. Once, before
     // the others; `stop` ends it.
     void (*start)(char* programName);
     void (*stop)();
     SymbolAreaGlyphs (*installedSymbolGlyphs)(std::string_view face);
+    void (*writeSchemeWorkbook)(OutputFile& file, const SchemeWorkbookInput& input);
     void (*writeSchemePdfs)(OutputFile& chart, OutputFile& legend, const SchemeDocument& document,
                             const PrintDateTime& when, const PdfProgress& progress, const ChartLook& look);
 };

@@ -1,11 +1,10 @@
 #include "picture_decoders.h"
 
 #include "decoded_pixels.h"
+#include "decoder_library.h"
 #include "heif_items.h"
 
 #include <libheif/heif.h>
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <climits>
@@ -39,44 +38,25 @@ namespace {
     F(heif_image_get_plane_readonly)
 
 struct Libheif {
-#define VELMORA_HEIF_POINTER(name) decltype(&::name) name = nullptr;
-    VELMORA_HEIF_FUNCTIONS(VELMORA_HEIF_POINTER)
-#undef VELMORA_HEIF_POINTER
-    std::string failure; // why the library could not be used; empty once it is loaded
+    VELMORA_HEIF_FUNCTIONS(VELMORA_LIBRARY_POINTER)
+    DecoderLibrary library{"HEIF", "libheif.so.1"};
 };
-
-Libheif OpenLibheif()
-{
-    Libheif api;
-    // Kept loaded for the rest of the run: the codecs it loads in turn are not meant to be unloaded.
-    void* library = dlopen("libheif.so.1", RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr) {
-        const char* reason = dlerror();
-        api.failure = reason != nullptr ? reason : "libheif.so.1 cannot be loaded";
-        return api;
-    }
-#define VELMORA_HEIF_RESOLVE(name)                                                                     \
-    api.name = reinterpret_cast<decltype(api.name)>(dlsym(library, #name));                            \
-    if (api.name == nullptr && api.failure.empty())                                                    \
-        api.failure = "libheif.so.1 has no function " #name;
-    VELMORA_HEIF_FUNCTIONS(VELMORA_HEIF_RESOLVE)
-#undef VELMORA_HEIF_RESOLVE
-    return api;
-}
 
 const Libheif& LoadedHeif()
 {
-    static const Libheif api = OpenLibheif();
-    return api;
+    static const Libheif loaded = [] {
+        Libheif api;
+        VELMORA_HEIF_FUNCTIONS(VELMORA_LIBRARY_RESOLVE)
+        return api;
+    }();
+    return loaded;
 }
 
 // The library's functions, or a PictureError that says why the HEIF file cannot be read.
 const Libheif& Heif()
 {
     const Libheif& api = LoadedHeif();
-    if (!api.failure.empty())
-        throw PictureError("the HEIF file cannot be read: the HEIF library is not available (" + api.failure + ")",
-                           PictureFault::Unsupported);
+    api.library.CheckAvailable();
     return api;
 }
 

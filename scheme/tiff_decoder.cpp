@@ -1,6 +1,7 @@
 #include "picture_decoders.h"
 
 #include "decoded_pixels.h"
+#include "decoder_library.h"
 #include "jpeg_markers.h"
 
 #include <tiffio.h>
@@ -16,6 +17,41 @@
 
 namespace velmora {
 namespace {
+
+// libtiff is opened the first time a TIFF file is decoded, not linked: with it come Lerc, JBIG,
+// Zstandard and LZMA, whose loading cost every run of velmora-cli more than its start otherwise.
+#define VELMORA_TIFF_FUNCTIONS(F)                                                                      \
+    F(TIFFOpenOptionsAlloc)                                                                            \
+    F(TIFFOpenOptionsFree)                                                                             \
+    F(TIFFOpenOptionsSetMaxSingleMemAlloc)                                                             \
+    F(TIFFOpenOptionsSetErrorHandlerExtR)                                                              \
+    F(TIFFOpenOptionsSetWarningHandlerExtR)                                                            \
+    F(TIFFClientOpenExt)                                                                               \
+    F(TIFFClose)                                                                                       \
+    F(TIFFGetField)                                                                                    \
+    F(TIFFGetFieldDefaulted)                                                                           \
+    F(TIFFIsTiled)                                                                                     \
+    F(TIFFNumberOfTiles)                                                                               \
+    F(TIFFNumberOfStrips)                                                                              \
+    F(TIFFGetStrileOffset)                                                                             \
+    F(TIFFGetStrileByteCount)                                                                          \
+    F(TIFFRGBAImageOK)                                                                                 \
+    F(TIFFReadRGBAImageOriented)
+
+struct Libtiff {
+    VELMORA_TIFF_FUNCTIONS(VELMORA_LIBRARY_POINTER)
+    DecoderLibrary library{"TIFF", "libtiff.so.6"};
+};
+
+const Libtiff& Tiff()
+{
+    static const Libtiff loaded = [] {
+        Libtiff api;
+        VELMORA_TIFF_FUNCTIONS(VELMORA_LIBRARY_RESOLVE)
+        return api;
+    }();
+    return loaded;
+}
 
 struct Reader {
     std::span<const std::uint8_t> file;
@@ -71,10 +107,10 @@ int KeepError(TIFF*, void* data, const char* module, const char* format, va_list
 int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 struct TiffCloser {
-    void operator()(TIFF* tiff) const { TIFFClose(tiff); }
+    void operator()(TIFF* tiff) const { Tiff().TIFFClose(tiff); }
 };
 struct OptionsDeleter {
-    void operator()(TIFFOpenOptions* options) const { TIFFOpenOptionsFree(options); }
+    void operator()(TIFFOpenOptions* options) const { Tiff().TIFFOpenOptionsFree(options); }
 };
 
 // libtiff's words when an allocation would pass the limit set in the open options.
@@ -144,7 +180,7 @@ JpegStreamFault FindJpegStreamFault(std::span<const std::uint8_t> stream)
 void CheckJpegData(TIFF* tiff, std::span<const std::uint8_t> file)
 {
     std::uint16_t compression = COMPRESSION_NONE;
-    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    Tiff().TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
     if (compression != COMPRESSION_JPEG)
         return; // old-style JPEG (6): libtiff's own reader takes only sequential Huffman coding
     const auto refuse = [](const std::string& where, const JpegStreamFault& found) {
@@ -155,19 +191,19 @@ void CheckJpegData(TIFF* tiff, std::span<const std::uint8_t> file)
     };
     std::uint32_t tablesSize = 0;
     const void* tables = nullptr;
-    if (TIFFGetField(tiff, TIFFTAG_JPEGTABLES, &tablesSize, &tables) && tables != nullptr)
+    if (Tiff().TIFFGetField(tiff, TIFFTAG_JPEGTABLES, &tablesSize, &tables) && tables != nullptr)
         if (const JpegStreamFault found = FindJpegStreamFault({static_cast<const std::uint8_t*>(tables), tablesSize});
             !found.what.empty())
             refuse("tables", found);
 
-    const bool tiled = TIFFIsTiled(tiff) != 0;
-    const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    const bool tiled = Tiff().TIFFIsTiled(tiff) != 0;
+    const std::uint32_t pieces = tiled ? Tiff().TIFFNumberOfTiles(tiff) : Tiff().TIFFNumberOfStrips(tiff);
     // Strips that share their data are read once; data that overlaps over and over is refused.
     std::set<std::uint64_t> seen;
     std::uint64_t scanned = 0;
     for (std::uint32_t i = 0; i < pieces; ++i) {
-        const std::uint64_t offset = TIFFGetStrileOffset(tiff, i);
-        const std::uint64_t count = TIFFGetStrileByteCount(tiff, i);
+        const std::uint64_t offset = Tiff().TIFFGetStrileOffset(tiff, i);
+        const std::uint64_t count = Tiff().TIFFGetStrileByteCount(tiff, i);
         if (offset >= file.size() || !seen.insert(offset).second)
             continue;
         const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(count, file.size() - offset));
@@ -184,35 +220,37 @@ void CheckJpegData(TIFF* tiff, std::span<const std::uint8_t> file)
 
 Bitmap DecodeTiff(std::span<const std::uint8_t> file)
 {
+    Tiff().library.CheckAvailable();
     Reader reader{file, 0, {}};
-    const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(TIFFOpenOptionsAlloc());
+    const std::unique_ptr<TIFFOpenOptions, OptionsDeleter> options(Tiff().TIFFOpenOptionsAlloc());
     if (!options)
         throw std::bad_alloc();
     // No single allocation of libtiff's own (directory arrays, strip and tile buffers) may exceed
     // what the file pays for: a header declaring a billion tiles then fails at its offset array.
     const std::uint64_t allowance = kFreePictureMemory + kPictureMemoryPerCodedByte * file.size();
-    TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(
+    Tiff().TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(), static_cast<tmsize_t>(
                                                            std::min<std::uint64_t>(allowance, std::uint64_t{1} << 31)));
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepError, &reader);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, &reader);
+    Tiff().TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepError, &reader);
+    Tiff().TIFFOpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, &reader);
 
     // "m": no memory mapping, the bytes are already in memory.
-    const std::unique_ptr<TIFF, TiffCloser> tiff(TIFFClientOpenExt("TIFF", "rm", &reader, ReadBytes, WriteNothing, Seek,
-                                                                   CloseNothing, Size, MapNothing, UnmapNothing,
-                                                                   options.get()));
+    const std::unique_ptr<TIFF, TiffCloser> tiff(Tiff().TIFFClientOpenExt("TIFF", "rm", &reader, ReadBytes, WriteNothing,
+                                                                          Seek, CloseNothing, Size, MapNothing,
+                                                                          UnmapNothing, options.get()));
     if (!tiff)
         Refuse(reader, "is damaged");
 
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (!TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) || !TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height))
+    if (!Tiff().TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &width) ||
+        !Tiff().TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &height))
         Refuse(reader, "is damaged: it does not declare its picture's size");
     // The RGBA raster libtiff paints into, besides the result; its strip or tile buffer is bounded
     // by the allowance above.
     decoded::CheckDeclaredPicture("TIFF", width, height, 4, file.size());
 
     char why[1024] = {};
-    if (!TIFFRGBAImageOK(tiff.get(), why))
+    if (!Tiff().TIFFRGBAImageOK(tiff.get(), why))
         throw PictureError(std::string("the TIFF picture is of a kind that cannot be shown: ") + why,
                            PictureFault::Unsupported);
 
@@ -220,7 +258,7 @@ Bitmap DecodeTiff(std::span<const std::uint8_t> file)
 
     std::vector<std::uint32_t> raster(std::size_t{width} * height);
     // Stop at the first damaged strip or tile rather than show a picture with holes.
-    if (!TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 1))
+    if (!Tiff().TIFFReadRGBAImageOriented(tiff.get(), width, height, raster.data(), ORIENTATION_TOPLEFT, 1))
         Refuse(reader, "is damaged or cut short");
 
     Bitmap picture(static_cast<int>(width), static_cast<int>(height));
