@@ -1,8 +1,9 @@
-// velmora-cli: the headless main job. Loads a picture as the wizard does, builds the scheme with
-// the same engine as the window, and writes it to files; or reads a scheme file the window or an
-// earlier run saved and writes the same files again.
+// velmora-cli's engine: the headless main job. Loads a picture as the wizard does, builds the
+// scheme with the same engine as the window, and writes it to files; or reads a scheme file the
+// window or an earlier run saved and writes the same files again.
 #include "cli_options.h"
 #include "cli_version.h"
+#include "print_text.h"
 #include "progress_line.h"
 #include "qt_jobs.h"
 
@@ -23,9 +24,6 @@
 #include <malloc.h>
 #endif
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <ctime>
 #include <exception>
 #include <filesystem>
@@ -284,24 +282,16 @@ int Run(const CliOptions& options, char* programName)
     });
 }
 
-// Writes `text` to standard output: 0, or 1 with a message when it cannot be written (a full disk,
-// a closed pipe).
-int Print(const std::string& text)
-{
-    errno = 0;
-    std::cout << text << std::flush;
-    if (std::fflush(stdout) == 0 && std::cout && !std::ferror(stdout))
-        return 0;
-    const int reason = errno;
-    std::cerr << "velmora-cli: cannot write the output: " << (reason != 0 ? std::strerror(reason) : "write error")
-              << '\n';
-    return 1;
-}
-
 } // namespace
 } // namespace velmora::cli
 
-int main(int argc, char** argv)
+// The engine's entry, which the front (front.cpp) calls with the whole command line.
+#ifdef _WIN32
+extern "C" __declspec(dllexport)
+#else
+extern "C"
+#endif
+int velmora_cli_engine(int argc, char** argv) noexcept
 {
     using namespace velmora::cli;
 #ifdef __GLIBC__
@@ -317,9 +307,9 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.help)
-        return Print(kCliUsage);
+        return PrintText(kCliUsage);
     if (options.version)
-        return Print(VersionText() + '\n');
+        return PrintText(VersionText() + '\n');
     // Whether the input is a scheme is known from its content only; a scheme is made already.
     if (!options.schemeOptions.empty() && velmora::IsSchemeFile(options.picture)) {
         std::cerr << "velmora-cli: " << options.schemeOptions.front() << ": " << options.picture.string()
