@@ -148,43 +148,67 @@ TEST_F(CliTest, ReadsPicturesByTheirContent)
               withoutName(ReadFileText(folder_ / "bmp" / "scheme.json")));
 }
 
-// libheif is opened only for a HEIF file: where it cannot be loaded (here an empty file stands in
-// for it), every other picture still gives its scheme and a HEIF file is refused with the reason.
-TEST_F(CliTest, HeifFilesAloneNeedTheirLibrary)
+// The libraries of one kind of picture or file are opened only for it: where one cannot be loaded
+// (here an empty file stands in for it), every other job still gives its scheme, and the job that
+// needs it is refused with the library and the reason before anything is written.
+TEST_F(CliTest, LibrariesOfOneKindAreLoadedOnlyForIt)
 {
-    std::ofstream(folder_ / "libheif.so.1") << "";
-    const std::string withoutLibheif = "LD_LIBRARY_PATH=" + folder_.string() + " ";
-    EXPECT_EQ(Cli(kSample.string() + " --formats json --out " + (folder_ / "jpeg").string(), withoutLibheif).status, 0);
-    const CliRun heif = Cli(std::string(VELMORA_CORPUS_DIR) + "/kinds/heic-cat-451x300.heic --formats json --out " +
-                                (folder_ / "heif").string(),
-                            withoutLibheif);
-    EXPECT_EQ(heif.status, 1);
-    EXPECT_NE(heif.errors.find("heic-cat-451x300.heic: the HEIF file cannot be read: the HEIF library is not available"),
-              std::string::npos)
-        << heif.errors;
-    EXPECT_FALSE(fs::exists(folder_ / "heif" / "scheme.json"));
+    const std::string kinds = std::string(VELMORA_CORPUS_DIR) + "/kinds/";
+    const struct {
+        const char* library;
+        std::string job;
+        std::string error;
+    } cases[] = {
+        {"libheif.so.1", kinds + "heic-cat-451x300.heic --formats json",
+         "heic-cat-451x300.heic: the HEIF file cannot be read: the HEIF library is not available ("},
+        {"libtiff.so.6", kinds + "tiff-grey8-rose-70x46.tif --formats json",
+         "tiff-grey8-rose-70x46.tif: the TIFF file cannot be read: the TIFF library is not available ("},
+        {"libxlsxwriter.so.4", kSample.string() + " --formats json,xlsx",
+         "/velmora-cli-qt.so, which writes workbooks and PDFs: "},
+    };
+    for (const auto& [library, job, error] : cases) {
+        SCOPED_TRACE(library);
+        const fs::path stubs = folder_ / "stubs";
+        fs::create_directories(stubs);
+        std::ofstream(stubs / library) << "";
+        const std::string without = "LD_LIBRARY_PATH=" + stubs.string() + " ";
+        EXPECT_EQ(Cli(kSample.string() + " --formats json,bmp --out " + (folder_ / "jpeg").string(), without).status, 0);
+        const CliRun run = Cli(job + " --out " + (folder_ / "refused").string(), without);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.errors.find(error), std::string::npos) << run.errors;
+        EXPECT_NE(run.errors.find(library), std::string::npos) << run.errors;
+        EXPECT_FALSE(fs::exists(folder_ / "refused"));
+        fs::remove_all(stubs);
+    }
 }
 
-// Qt's libraries are loaded only for a job that writes a workbook or PDFs: without its module of
-// Qt parts, velmora-cli still writes the picture and scheme.json, and says what it misses for the
-// rest before it writes anything.
-TEST_F(CliTest, OnlyWorkbooksAndPdfsNeedTheQtModule)
+// The program alone answers --help and --version; the engine makes every scheme, and Qt's libraries
+// are loaded only for a job that writes a workbook or PDFs. Without a module, what needs it says
+// what it misses before it writes anything, and what does not still runs.
+TEST_F(CliTest, ModulesAreLoadedOnlyByTheJobsThatNeedThem)
 {
     program_ = folder_ / "bin" / "velmora-cli";
     fs::create_directories(program_.parent_path());
     fs::copy_file(VELMORA_CLI_PATH, program_);
+    const auto expectRefused = [&](const char* formats, const char* module, const char* role) {
+        SCOPED_TRACE(formats);
+        const CliRun run = Cli(kSample.string() + " --formats " + formats + " --out " + (folder_ / "refused").string());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.errors.starts_with("velmora-cli: cannot load " + folder_.string() + "/") &&
+                    run.errors.find(std::string("/") + module + ", which " + role + ": ") != std::string::npos)
+            << run.errors;
+        EXPECT_FALSE(fs::exists(folder_ / "refused"));
+    };
+    EXPECT_EQ(Cli("--version").status, 0);
+    expectRefused("json,bmp", "velmora-cli-engine.so", "makes the scheme and writes its files");
+
+    fs::copy_file(fs::path(VELMORA_CLI_PATH).parent_path() / "velmora-cli-engine.so",
+                  program_.parent_path() / "velmora-cli-engine.so");
     const CliRun plain = Cli(kSample.string() + " --formats json,bmp --out " + (folder_ / "plain").string());
     EXPECT_EQ(plain.status, 0) << plain.errors;
     EXPECT_TRUE(fs::exists(folder_ / "plain" / "scheme.json"));
-    for (const char* formats : {"xlsx", "pdf", "json,pdf"}) {
-        SCOPED_TRACE(formats);
-        const CliRun run = Cli(kSample.string() + " --formats " + formats + " --out " + (folder_ / "qt").string());
-        EXPECT_EQ(run.status, 1);
-        EXPECT_TRUE(run.errors.starts_with("velmora-cli: cannot load " + folder_.string() + "/") &&
-                    run.errors.find("/velmora-cli-qt.so, which writes workbooks and PDFs: ") != std::string::npos)
-            << run.errors;
-        EXPECT_FALSE(fs::exists(folder_ / "qt"));
-    }
+    for (const char* formats : {"xlsx", "pdf", "json,pdf"})
+        expectRefused(formats, "velmora-cli-qt.so", "writes workbooks and PDFs");
 }
 
 // The look options reach the PDFs and the workbook; the cloth, the finished size and the skeins
