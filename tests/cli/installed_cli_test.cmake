@@ -1,6 +1,7 @@
 # Installs the build into a folder of its own and runs the installed velmora-cli on a job that
 # writes PDFs and a workbook: the program must find its engine and its module of Qt parts where
-# the installation put them. Called with -DBUILD=<build folder> -DPREFIX=<scratch folder> -DSAMPLE=<picture>.
+# the installation put them. Called with -DBUILD=<build folder> -DPREFIX=<scratch folder>
+# -DSAMPLE=<picture>.
 file(REMOVE_RECURSE "${PREFIX}")
 file(MAKE_DIRECTORY "$ENV{HOME}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${PREFIX}/usr"
