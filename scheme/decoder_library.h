@@ -37,8 +37,23 @@ private:
 
 } // namespace velmora
 
-// A decoder lists its library's functions as F(name) in a macro of its own, and keeps them with the
-// library in a struct `api` filled once: `VELMORA_LIBRARY_POINTER` declares a member for each,
-// `VELMORA_LIBRARY_RESOLVE` looks each up.
+// A decoder lists its library's functions as F(name) in a macro of its own, FUNCTIONS, and
+// declares with this the struct `Api`, a pointer for each of them beside the library, and
+// `const Api& Loader()`, which opens the library and looks the functions up the first time it is
+// called (check `library.CheckAvailable()` before calling them).
+#define VELMORA_DECODER_LIBRARY(Api, Loader, FUNCTIONS, kind, soname)                                  \
+    struct Api {                                                                                       \
+        FUNCTIONS(VELMORA_LIBRARY_POINTER)                                                             \
+        DecoderLibrary library{kind, soname};                                                          \
+    };                                                                                                 \
+    const Api& Loader()                                                                                \
+    {                                                                                                  \
+        static const Api loaded = [] {                                                                 \
+            Api api;                                                                                   \
+            FUNCTIONS(VELMORA_LIBRARY_RESOLVE)                                                         \
+            return api;                                                                                \
+        }();                                                                                           \
+        return loaded;                                                                                 \
+    }
 #define VELMORA_LIBRARY_POINTER(name) decltype(&::name) name = nullptr;
 #define VELMORA_LIBRARY_RESOLVE(name) api.library.Resolve(api.name, #name);

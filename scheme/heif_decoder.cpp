@@ -37,20 +37,7 @@ namespace {
     F(heif_image_get_height)                                                                           \
     F(heif_image_get_plane_readonly)
 
-struct Libheif {
-    VELMORA_HEIF_FUNCTIONS(VELMORA_LIBRARY_POINTER)
-    DecoderLibrary library{"HEIF", "libheif.so.1"};
-};
-
-const Libheif& LoadedHeif()
-{
-    static const Libheif loaded = [] {
-        Libheif api;
-        VELMORA_HEIF_FUNCTIONS(VELMORA_LIBRARY_RESOLVE)
-        return api;
-    }();
-    return loaded;
-}
+VELMORA_DECODER_LIBRARY(Libheif, LoadedHeif, VELMORA_HEIF_FUNCTIONS, "HEIF", "libheif.so.1")
 
 // The library's functions, or a PictureError that says why the HEIF file cannot be read.
 const Libheif& Heif()

@@ -38,20 +38,7 @@ namespace {
     F(TIFFRGBAImageOK)                                                                                 \
     F(TIFFReadRGBAImageOriented)
 
-struct Libtiff {
-    VELMORA_TIFF_FUNCTIONS(VELMORA_LIBRARY_POINTER)
-    DecoderLibrary library{"TIFF", "libtiff.so.6"};
-};
-
-const Libtiff& Tiff()
-{
-    static const Libtiff loaded = [] {
-        Libtiff api;
-        VELMORA_TIFF_FUNCTIONS(VELMORA_LIBRARY_RESOLVE)
-        return api;
-    }();
-    return loaded;
-}
+VELMORA_DECODER_LIBRARY(Libtiff, Tiff, VELMORA_TIFF_FUNCTIONS, "TIFF", "libtiff.so.6")
 
 struct Reader {
     std::span<const std::uint8_t> file;
