@@ -55,13 +55,14 @@ medians() { # name
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 # A start takes milliseconds, less than the clock of a single run resolves: a run is STARTS starts.
+# (/bin/true gets no argument: GNU's answers --version too, and sets up its locale to do so.)
 # shellcheck disable=SC2016 # the inner shell expands them
-start_many='i=0; while [ $i -lt "$1" ]; do "$0" --version >/dev/null; i=$((i + 1)); done'
+start_many='i=0; n=$1; shift; while [ $i -lt "$n" ]; do "$0" "$@" >/dev/null; i=$((i + 1)); done'
 echo "Start, $runs runs of $starts starts each:"
 rm -f "$scratch"/*.wall "$scratch"/*.cpu "$scratch"/*.peak
 for _ in $(seq "$runs"); do
     run_once true sh -c "$start_many" /bin/true "$starts"
-    run_once version sh -c "$start_many" "$cli" "$starts"
+    run_once version sh -c "$start_many" "$cli" "$starts" --version
 done
 medians true
 true_cpu=$cpu
