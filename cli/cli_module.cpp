@@ -1,7 +1,6 @@
 #include "cli/cli_module.h"
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
 #ifdef _WIN32
@@ -40,28 +39,28 @@ fs::path ModulePath(const char* file)
 
 } // namespace
 
-void* LoadModuleEntry(const char* file, const char* entry, const char* role)
+ModuleEntry LoadModuleEntry(const char* file, const char* entry, const char* role)
 {
     const fs::path module = ModulePath(file);
     const auto cannotLoad = [&](const std::string& reason) {
-        return std::runtime_error("cannot load " + module.string() + ", which " + role + ": " + reason);
+        return ModuleEntry{nullptr, "cannot load " + module.string() + ", which " + role + ": " + reason};
     };
 #ifdef _WIN32
     HMODULE library = LoadLibraryW(module.c_str());
     if (!library)
-        throw cannotLoad("error " + std::to_string(GetLastError()));
+        return cannotLoad("error " + std::to_string(GetLastError()));
     void* function = reinterpret_cast<void*>(GetProcAddress(library, entry));
 #else
     void* library = dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!library) {
         const char* reason = dlerror();
-        throw cannotLoad(reason ? reason : "unknown reason");
+        return cannotLoad(reason ? reason : "unknown reason");
     }
     void* function = dlsym(library, entry);
 #endif
     if (!function)
-        throw cannotLoad(std::string("it has no entry point ") + entry);
-    return function;
+        return cannotLoad(std::string("it has no entry point ") + entry);
+    return {function, {}};
 }
 
 } // namespace velmora::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 namespace velmora::cli {
 
 // velmora-cli is a small front (front.cpp) and modules it loads when a job needs them: the engine,
@@ -12,8 +14,14 @@ inline constexpr char kEngineModule[] = "velmora-cli-engine.dll";
 inline constexpr char kEngineModule[] = "velmora-cli-engine.so";
 #endif
 
-// Loads the module `file` and finds its function `entry`. Throws std::runtime_error "cannot load
-// <path>, which <role>: <the system's reason>" when it cannot.
-void* LoadModuleEntry(const char* file, const char* entry, const char* role);
+struct ModuleEntry {
+    void* function = nullptr;
+    std::string failure; // "cannot load <path>, which <role>: <the system's reason>"; empty once loaded
+};
+
+// Loads the module `file` and finds its function `entry`. A failure is returned, not thrown: the
+// front links libstdc++ in, and a sanitizer's runtime, which takes over the throwing of
+// exceptions, would find no shared libstdc++ to hand them on to.
+ModuleEntry LoadModuleEntry(const char* file, const char* entry, const char* role);
 
 } // namespace velmora::cli

@@ -7,7 +7,6 @@
 #include "cli/print_text.h"
 
 #include <cstdio>
-#include <exception>
 #include <string_view>
 
 int main(int argc, char** argv)
@@ -19,14 +18,10 @@ int main(int argc, char** argv)
         return PrintText(kCliUsage);
     if (first == "--version")
         return PrintText(VersionText() + '\n');
-    using Engine = int (*)(int, char**);
-    Engine engine = nullptr;
-    try {
-        engine = reinterpret_cast<Engine>(
-            LoadModuleEntry(kEngineModule, "velmora_cli_engine", "makes the scheme and writes its files"));
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "velmora-cli: %s\n", e.what());
+    const ModuleEntry engine = LoadModuleEntry(kEngineModule, "velmora_cli_engine", "makes the scheme and writes its files");
+    if (!engine.function) {
+        std::fprintf(stderr, "velmora-cli: %s\n", engine.failure.c_str());
         return 1;
     }
-    return engine(argc, argv);
+    return reinterpret_cast<int (*)(int, char**)>(engine.function)(argc, argv);
 }
