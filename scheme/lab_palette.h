@@ -29,4 +29,11 @@ std::vector<WeightedLab> GatherColours(std::span<const Color> colors, std::span<
 // palette.
 std::vector<WeightedLab> LabPalette(std::span<const WeightedLab> points, int n);
 
+// Error diffusion gives only mixtures of its threads, colours within their hull, and a palette of
+// cluster means lies well inside the picture's colours: its lights and darks would come out as
+// halos of the nearest colours. So for a dithered build each palette colour moves away from the
+// weighted mean colour of `points` by `share` of its distance from it, L held to 0..100.
+std::vector<WeightedLab> SpreadPalette(std::vector<WeightedLab> palette, std::span<const WeightedLab> points,
+                                       double share);
+
 } // namespace velmora

@@ -127,7 +127,8 @@ bool SwapRound(ThreadChoice& choice, int page, std::span<const WeightedLab> poin
 
 } // namespace
 
-ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points)
+ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points,
+                           ThreadRefinement refinement)
 {
     const auto& labs = CatalogueLabs();
     ThreadChoice choice;
@@ -154,6 +155,8 @@ ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const
         used[At(t)] = true;
     }
 
+    if (refinement == ThreadRefinement::NearestOnly)
+        return choice;
     Owners owners = Assign(choice, points);
     for (int round = 0; round < kRefineRounds; ++round) {
         ThreadChoice tried = choice;
