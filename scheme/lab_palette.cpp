@@ -154,7 +154,7 @@ std::vector<WeightedLab> LabPalette(std::span<const WeightedLab> points, int n)
 }
 
 std::vector<WeightedLab> SpreadPalette(std::vector<WeightedLab> palette, std::span<const WeightedLab> points,
-                                       double share)
+                                       double share, int kept)
 {
     Sum all;
     for (const WeightedLab& p : points)
@@ -163,7 +163,10 @@ std::vector<WeightedLab> SpreadPalette(std::vector<WeightedLab> palette, std::sp
         return palette;
     const Lab mean = all.Mean();
     auto away = [share](float v, float from) { return static_cast<float>(v + share * (v - from)); };
-    for (WeightedLab& c : palette) {
+    for (std::size_t k = 0; k < palette.size(); ++k) {
+        if (static_cast<int>(k) == kept)
+            continue;
+        WeightedLab& c = palette[k];
         c.lab.L = std::clamp(away(c.lab.L, mean.L), 0.0F, 100.0F);
         c.lab.a = away(c.lab.a, mean.a);
         c.lab.b = away(c.lab.b, mean.b);

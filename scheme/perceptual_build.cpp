@@ -8,6 +8,7 @@
 #include "thread_match.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace velmora {
 namespace {
@@ -54,10 +55,13 @@ std::vector<std::uint8_t> MapPerceptually(Bitmap& picture, int colorCount, bool 
     const auto colours = std::span<const Color>(reduction.HistColors).first(At(reduction.HistSize));
     const auto counts = std::span<const int>(reduction.HistCounts).first(At(reduction.HistSize));
     const std::vector<WeightedLab> points = GatherColours(colours, counts, labs);
+    std::vector<WeightedLab> palette = LabPalette(points, colorCount);
+    if (dithering) {
+        const int page = PageEntry(palette);
+        palette = SpreadPalette(std::move(palette), points, kDitherSpread, page);
+    }
     const ThreadChoice choice =
-        dithering ? ChooseThreads(SpreadPalette(LabPalette(points, colorCount), points, kDitherSpread), points,
-                                  ThreadRefinement::NearestOnly)
-                  : ChooseThreads(LabPalette(points, colorCount), points);
+        ChooseThreads(palette, points, dithering ? ThreadRefinement::NearestOnly : ThreadRefinement::Swaps);
     const NearestByDeltaE match(choice.reference);
 
     std::vector<std::uint8_t> entries =

@@ -22,6 +22,9 @@ struct ThreadChoice {
 inline constexpr double kPageDeltaE = 7.0;
 inline constexpr double kPageShare = 0.05;
 
+// The entry of `palette` that stands for a page, the heaviest of those colours, or −1.
+int PageEntry(std::span<const WeightedLab> palette);
+
 // Whether the threads, once each palette colour has its nearest, are swapped for catalogue
 // neighbours that serve the stitches better. The swaps lower the error of stitches matched one by
 // one; with error diffusion they would pull the threads back inside the picture's colours, which
