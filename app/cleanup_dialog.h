@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"
 

@@ -3,7 +3,7 @@
 #include "action.h"
 #include "font_dialog.h"
 #include "settings_store.h"
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"

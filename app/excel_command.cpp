@@ -9,7 +9,7 @@
 #include "export/export_error.h"
 #include "export/scheme_workbook.h"
 #include "view/paint/qt_bridge.h"
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "view/paint/symbol_glyphs.h"
 #include "view/qt/adv_string_grid.h"
 

@@ -1,8 +1,8 @@
 // The chart and legend grids with a 1000 × 1000 scheme: installing the engine's tables in the
 // grids, and painting one full viewport of the chart as the screen would, the cost of every
 // scrolling step. A viewport must paint in well under a frame (16 ms).
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/qt/adv_string_grid.h"

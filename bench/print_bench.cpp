@@ -1,7 +1,7 @@
 // Printing the chart of a 1000 x 1000 scheme: the layout on its own, against a canvas that draws
 // nothing, and the whole job (counting and printing pass) into a PDF file through Qt, a page at a
 // time as the programs print and, for comparison, cell by cell.
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"

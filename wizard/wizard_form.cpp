@@ -6,8 +6,8 @@
 #include "wizard_texts.h"
 
 #include "scheme/chart_size.h"
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 #include "view/qt/window_font.h"

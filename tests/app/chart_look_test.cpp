@@ -6,7 +6,7 @@
 #include "main_window_fixture.h"
 #include "memory_settings_registry.h"
 #include "scheme/cp1251.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/symbol_spread.h"
 #include "view/chart_look.h"
 #include "view/qt/adv_string_grid.h"

@@ -7,7 +7,7 @@
 #include "app/main_form.h"
 #include "app/scheme_editor.h"
 #include "main_window_fixture.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_cleanup.h"
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"

@@ -4,7 +4,7 @@
 #include "app/excel_command.h"
 #include "app/main_form.h"
 #include "export/export_error.h"
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "view/qt/adv_string_grid.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/main_form.h"
 #include "app/new_scheme_command.h"
 #include "main_window_fixture.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 #include "wizard/up_down_edit.h"

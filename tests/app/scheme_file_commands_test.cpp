@@ -7,7 +7,7 @@
 #include "app/new_scheme_command.h"
 #include "app/scheme_editor.h"
 #include "main_window_fixture.h"
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "scheme/cp1251.h"
 #include "scheme/scheme_file.h"
 #include "scheme/stitch_edit.h"

@@ -3,7 +3,7 @@
 #include "app/data_module.h"
 #include "app/main_form.h"
 #include "main_window_fixture.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_file.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"

@@ -5,7 +5,7 @@
 #include "app/error_box.h"
 #include "app/main_form.h"
 #include "main_window_fixture.h"
-#include "scheme/system_reason.h"
+#include "files/system_reason.h"
 #include "tests/file_size_limit.h"
 
 #include <QDir>

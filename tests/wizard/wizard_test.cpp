@@ -1,6 +1,6 @@
 // The new-scheme wizard driven as a user drives it: navigation and its enabled rules, loading
 // pictures, the size rules, the symbol lists and how the chosen list follows the colour count.
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "tests/file_helpers.h"
 #include "scheme/symbol_spread.h"
 #include "view/qt/adv_string_grid.h"

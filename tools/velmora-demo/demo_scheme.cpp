@@ -3,7 +3,7 @@
 #include "app/data_module.h"
 #include "app/main_form.h"
 #include "scheme/scheme_builder.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
 #include "view/qt/adv_string_grid.h"
 

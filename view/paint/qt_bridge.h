@@ -3,8 +3,8 @@
 // The conversions between the core's plain data and Qt's types, one of each, for everything on
 // the Qt side: texts, file names, colours and pictures.
 
-#include "scheme/bitmap.h"
-#include "scheme/color.h"
+#include "picture/bitmap.h"
+#include "picture/color.h"
 #include "view/cell_text_placement.h"
 #include "view/grid_model.h"
 #include "view/symbol_font.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
 #include "view/print_layout.h"
