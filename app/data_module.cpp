@@ -1,14 +1,14 @@
 #include "data_module.h"
 
-#include "about_form.h"
+#include "about_dialog.h"
 #include "chart_tools.h"
 #include "cleanup_dialog.h"
-#include "dmc_form.h"
+#include "thread_catalogue_dialog.h"
 #include "error_box.h"
 #include "fabric_dialog.h"
 #include "hourglass_cursor.h"
 #include "excel_command.h"
-#include "main_form.h"
+#include "main_window.h"
 #include "new_scheme_command.h"
 #include "scheme_editor.h"
 #include "prompter.h"
@@ -19,7 +19,7 @@
 #include "scheme/source_picture.h"
 #include "view/paint/qt_bridge.h"
 #include "view/paint/qt_print_canvas.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/grid_printer.h"
 #include "wizard/picture_dialog.h"
 #include "write_progress.h"
@@ -77,7 +77,7 @@ std::optional<std::string> StoredPath(const std::filesystem::path& file)
 
 } // namespace
 
-DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
+DataModule::DataModule(MainWindow* owner) : QObject(owner)
 {
     // Published first: what the module builds below already reaches it.
     DM = this;
@@ -137,10 +137,10 @@ void DataModule::CreateImages()
     ImageList[imgSaveSymbolsPdf] = QIcon(QStringLiteral(":/images/file_save_symbols_pdf.png"));
 }
 
-TAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
+HintedAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
                                 Handler execute)
 {
-    auto* action = new TAction(QString::fromUtf8(caption), this);
+    auto* action = new HintedAction(QString::fromUtf8(caption), this);
     action->setObjectName(QString::fromUtf8(name));
     action->SetHint(QString::fromUtf8(hint));
     if (image >= 0)
@@ -266,7 +266,7 @@ void DataModule::CreateViewActions()
         "ac_ViewSkeins", "Расход ниток",
         "Расход ниток|Показывать в таблице символов, сколько мотков каждой нитки понадобится на выбранной ткани", -1,
         &DataModule::ac_ViewSkeinsExecute);
-    for (TAction* action : {ac_ViewTenLines, ac_ViewColorCells, ac_ViewSkeins})
+    for (HintedAction* action : {ac_ViewTenLines, ac_ViewColorCells, ac_ViewSkeins})
         action->setCheckable(true);
     ac_ViewFabric = MakeAction("ac_ViewFabric", "Ткань…",
                                "Ткань|Выбор ткани: сколько крестиков на дюйм, для размера вышивки и расхода ниток",
@@ -279,7 +279,7 @@ void DataModule::CreateViewActions()
     ac_ViewZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
 }
 
-void DataModule::CreateMainMenu(Tfm_Main& owner)
+void DataModule::CreateMainMenu(MainWindow& owner)
 {
     MainMenu = new QMenuBar(&owner);
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
@@ -355,7 +355,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     owner.setMenuBar(MainMenu);
 }
 
-void DataModule::CreateOpenPictureDialog(Tfm_Main& owner)
+void DataModule::CreateOpenPictureDialog(MainWindow& owner)
 {
     OpenPictureDialog = new QFileDialog(&owner);
     OpenPictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
@@ -391,20 +391,20 @@ void DataModule::DataModuleDestroy()
 
 void DataModule::LoadSettings()
 {
-    SettingsStore.Key = SettingsKey;
-    SettingsStore.Section = SettingsSection;
-    SettingsStore.MoreValues = MoreStoredValues();
-    SettingsStore.Load(FontDialog.Font, StoredDithering);
-    View = ViewSettingsFromStored(SettingsStore.MoreValues);
-    Wizard = WizardSettingsFromStored(SettingsStore.MoreValues);
-    SchemeFiles = SchemeFileSettingsFromStored(SettingsStore.MoreValues);
+    Settings.Key = SettingsKey;
+    Settings.Section = SettingsSection;
+    Settings.MoreValues = MoreStoredValues();
+    Settings.Load(FontDialog.Font, StoredDithering);
+    View = ViewSettingsFromStored(Settings.MoreValues);
+    Wizard = WizardSettingsFromStored(Settings.MoreValues);
+    SchemeFiles = SchemeFileSettingsFromStored(Settings.MoreValues);
     FillRecentMenu();
 }
 
 void DataModule::SaveSettings()
 {
-    SettingsStore.MoreValues = MoreStoredValues();
-    SettingsStore.Save(FontDialog.Font, StoredDithering);
+    Settings.MoreValues = MoreStoredValues();
+    Settings.Save(FontDialog.Font, StoredDithering);
 }
 
 std::vector<StoredValue> DataModule::MoreStoredValues() const
@@ -425,7 +425,7 @@ void DataModule::FillRecentMenu()
     int place = 0;
     for (const std::string& stored : SchemeFiles.recent) {
         const QString file = Cp1251ToQString(stored);
-        auto* item = new TAction(QDir::toNativeSeparators(file), mi_FileRecent);
+        auto* item = new HintedAction(QDir::toNativeSeparators(file), mi_FileRecent);
         item->setObjectName(QStringLiteral("mi_FileRecent%1").arg(++place));
         item->SetHint(QStringLiteral("Открыть схему|Открыть схему из файла ") + QDir::toNativeSeparators(file));
         connect(item, &QAction::triggered, this, [this, file] { RunGuarded([this, &file] { OpenRecentScheme(file); }); });
@@ -512,7 +512,7 @@ void DataModule::ac_EditSourceInsteadExecute()
 
 void DataModule::ShowSourceAsChosen()
 {
-    using Source = Tfm_Main::SourceView;
+    using Source = MainWindow::SourceView;
     fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? Source::Beside
                         : ac_EditSourceInstead->isChecked() ? Source::Instead
                                                             : Source::Hidden);
@@ -570,7 +570,7 @@ void DataModule::ac_ServiceExcelExecute()
 void DataModule::ac_ServiceDMCExecute()
 {
     // The command owns the window for one showing; as a window it sits over the main window.
-    Tfm_DMC fm_DMC(fm_Main);
+    ThreadCatalogueDialog fm_DMC(fm_Main);
     fm_DMC.FillCatalogue();
     fm_DMC.exec();
 }
@@ -607,7 +607,7 @@ void DataModule::ac_EditReplaceThreadExecute()
 
 void DataModule::ac_EditCleanUpExecute()
 {
-    Tfm_Cleanup fm_Cleanup(Scheme, SchemeSource, Cleanup, fm_Main);
+    CleanupDialog fm_Cleanup(Scheme, SchemeSource, Cleanup, fm_Main);
     if (fm_Cleanup.exec() != QDialog::Accepted)
         return;
     Cleanup = fm_Cleanup.Options();
@@ -635,7 +635,7 @@ void DataModule::ac_ViewSkeinsExecute()
 
 void DataModule::ac_ViewFabricExecute()
 {
-    Tfm_Fabric fm_Fabric(ShownLook().fabricCount, fm_Main);
+    FabricDialog fm_Fabric(ShownLook().fabricCount, fm_Main);
     if (fm_Fabric.exec() != QDialog::Accepted)
         return;
     // The choice is the setting that new schemes take, and the cloth of the scheme shown.
@@ -691,7 +691,7 @@ void DataModule::ApplyLook()
 
 void DataModule::ac_HelpAboutExecute()
 {
-    Tfm_About fm_About(fm_Main);
+    AboutDialog fm_About(fm_Main);
     fm_About.exec();
 }
 

@@ -23,7 +23,7 @@ namespace velmora {
 
 class ChartTools;
 class SchemeEditor;
-class Tfm_Main;
+class MainWindow;
 
 // The data module: the commands, the main menu, the images, the two common dialogs, the settings
 // and the state of the run. One instance, `DM`, owned by the main window; reachable from the moment
@@ -48,42 +48,42 @@ public:
         kImageCount
     };
 
-    explicit DataModule(Tfm_Main* owner);
+    explicit DataModule(MainWindow* owner);
     ~DataModule() override;
 
     std::array<QIcon, kImageCount> ImageList;
 
-    TAction* ac_FileNew = nullptr;
-    TAction* ac_FilePrint = nullptr;
-    TAction* ac_FilePrintSymbols = nullptr;
-    TAction* ac_FileExit = nullptr;
-    TAction* ac_ServiceExcel = nullptr;
-    TAction* ac_ServiceDMC = nullptr;
-    TAction* ac_ServiceOptions = nullptr;
-    TAction* ac_HelpAbout = nullptr;
+    HintedAction* ac_FileNew = nullptr;
+    HintedAction* ac_FilePrint = nullptr;
+    HintedAction* ac_FilePrintSymbols = nullptr;
+    HintedAction* ac_FileExit = nullptr;
+    HintedAction* ac_ServiceExcel = nullptr;
+    HintedAction* ac_ServiceDMC = nullptr;
+    HintedAction* ac_ServiceOptions = nullptr;
+    HintedAction* ac_HelpAbout = nullptr;
     // The edits of the scheme shown.
-    TAction* ac_EditUndo = nullptr;
-    TAction* ac_EditRedo = nullptr;
-    TAction* ac_EditReplaceThread = nullptr;
-    TAction* ac_EditCleanUp = nullptr;
+    HintedAction* ac_EditUndo = nullptr;
+    HintedAction* ac_EditRedo = nullptr;
+    HintedAction* ac_EditReplaceThread = nullptr;
+    HintedAction* ac_EditCleanUp = nullptr;
     // The source picture beside or in place of the mapped picture; checkable, at most one on.
-    TAction* ac_EditSourceBeside = nullptr;
-    TAction* ac_EditSourceInstead = nullptr;
+    HintedAction* ac_EditSourceBeside = nullptr;
+    HintedAction* ac_EditSourceInstead = nullptr;
     // The drawing tools' bar on the chart page; checkable, off at the start.
-    TAction* ac_EditDrawTools = nullptr;
+    HintedAction* ac_EditDrawTools = nullptr;
     // The scheme file and the PDF files.
-    TAction* ac_FileOpen = nullptr;
-    TAction* ac_FileSave = nullptr;
-    TAction* ac_FileSaveAs = nullptr;
-    TAction* ac_FileSavePdf = nullptr;
-    TAction* ac_FileSaveSymbolsPdf = nullptr;
+    HintedAction* ac_FileOpen = nullptr;
+    HintedAction* ac_FileSave = nullptr;
+    HintedAction* ac_FileSaveAs = nullptr;
+    HintedAction* ac_FileSavePdf = nullptr;
+    HintedAction* ac_FileSaveSymbolsPdf = nullptr;
     // The view: the chart's look and the cloth (kept in the settings), the zoom of the chart.
-    TAction* ac_ViewTenLines = nullptr;
-    TAction* ac_ViewColorCells = nullptr;
-    TAction* ac_ViewSkeins = nullptr;
-    TAction* ac_ViewFabric = nullptr;
-    TAction* ac_ViewZoomIn = nullptr;
-    TAction* ac_ViewZoomOut = nullptr;
+    HintedAction* ac_ViewTenLines = nullptr;
+    HintedAction* ac_ViewColorCells = nullptr;
+    HintedAction* ac_ViewSkeins = nullptr;
+    HintedAction* ac_ViewFabric = nullptr;
+    HintedAction* ac_ViewZoomIn = nullptr;
+    HintedAction* ac_ViewZoomOut = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
@@ -105,13 +105,13 @@ public:
 
     // The wizard's picture dialog; a child of the main window, as a dialog must be.
     QFileDialog* OpenPictureDialog = nullptr;
-    TFontDialog FontDialog;
+    SymbolFontDialog FontDialog;
 
     // The settings store with its location and its one stored value, the text of "Dithering".
     // It keeps the settings in the registry installed for the program (InstallSettingsRegistry),
     // or else nowhere: it starts empty and what it saves is forgotten.
     DiscardingSettingsRegistry PrivateSettings;
-    TFormStorage SettingsStore{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
+    SettingsStore Settings{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
     std::string SettingsKey;
     std::string SettingsSection;
     std::string StoredDithering = "True";
@@ -231,12 +231,12 @@ private:
     void CreateImages();
     void CreateActions();
     void CreateViewActions();
-    void CreateMainMenu(Tfm_Main& owner);
-    void CreateOpenPictureDialog(Tfm_Main& owner);
+    void CreateMainMenu(MainWindow& owner);
+    void CreateOpenPictureDialog(MainWindow& owner);
     void FillRecentMenu();
     // `file` was opened or saved: first in the recent list, its folder the dialogs' start.
     void RememberSchemeFile(const std::filesystem::path& file);
-    TAction* MakeAction(const char* name, const char* caption, const char* hint, int image, Handler execute);
+    HintedAction* MakeAction(const char* name, const char* caption, const char* hint, int image, Handler execute);
     void RunCommand(QAction& action, Handler execute);
 
     void LoadSettings();

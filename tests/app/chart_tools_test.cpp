@@ -4,9 +4,9 @@
 // at 100 % and 400 %.
 #include "app/chart_tools.h"
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/scheme_editor.h"
-#include "app/thread_chooser.h"
+#include "app/thread_chooser_dialog.h"
 #include "main_window_fixture.h"
 #include "same_as_tool.h"
 #include "scheme/crop_scheme.h"
@@ -14,7 +14,7 @@
 #include "scheme/thread_edit.h"
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -183,7 +183,7 @@ private slots:
         ExpectShown(built);
 
         // The legend row of 310 (the last thread row) makes it current.
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         QTest::mouseClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(1, 3).center());
         QCOMPARE(tools.CurrentThread(), Dmc("310"));
@@ -198,7 +198,7 @@ private slots:
         SetDrawing(true);
         auto* poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, poll, [poll] {
-            auto* chooser = qobject_cast<Tfm_ThreadChooser*>(QApplication::activeModalWidget());
+            auto* chooser = qobject_cast<ThreadChooserDialog*>(QApplication::activeModalWidget());
             if (chooser == nullptr)
                 return;
             poll->deleteLater();
@@ -276,7 +276,7 @@ private slots:
         SetDrawing(true);
         QTest::keyClick(window_->ChartGrid, Qt::Key_B);
         QCOMPARE(tools.CurrentTool(), ChartTools::Tool::Backstitch);
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         // Near the top-left corner of stitch (2, 1), dragged to near the bottom-right one of (7, 4).
         const QPoint from = chart.CellRect(3, 2).topLeft() + QPoint(2, 2);
         const QPoint to = chart.CellRect(8, 5).bottomRight() - QPoint(2, 2);
@@ -346,7 +346,7 @@ private slots:
             Release(Qt::LeftButton, 3, 3);
             SaveScreenshot(*window_, QStringLiteral("tools-pencil-selection-") + z);
             tools.ac_ToolBackstitch->trigger();
-            TAdvStringGrid& chart = *window_->ChartGrid;
+            SchemeGrid& chart = *window_->ChartGrid;
             QTest::mousePress(chart.viewport(), Qt::LeftButton, {}, tools.CornerPoint({0, 0}));
             QTest::mouseMove(chart.viewport(), tools.CornerPoint({3, 2}) + QPoint(1, 1));
             SaveScreenshot(*window_, QStringLiteral("tools-backstitch-drag-") + z);

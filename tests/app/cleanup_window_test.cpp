@@ -4,14 +4,14 @@
 // VELMORA_SCREENSHOT_DIR, when set, receives a picture of the dialog and of the window.
 #include "app/cleanup_dialog.h"
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/scheme_editor.h"
 #include "main_window_fixture.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_cleanup.h"
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,11 +42,11 @@ void SaveScreenshot(QWidget& widget, const char* name)
 }
 
 // Runs `answer` on the next clean-up dialog once it is shown.
-void AnswerNextDialog(std::function<void(Tfm_Cleanup&)> answer)
+void AnswerNextDialog(std::function<void(CleanupDialog&)> answer)
 {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        auto* dialog = qobject_cast<Tfm_Cleanup*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<CleanupDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr)
             return;
         poll->stop();
@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(DM->ac_EditCleanUp->text(), QStringLiteral("Очистить схему…"));
 
         const CleanupOptions chosen{true, 20, 2};
-        AnswerNextDialog([&](Tfm_Cleanup& dialog) {
+        AnswerNextDialog([&](CleanupDialog& dialog) {
             dialog.cb_Unused->setChecked(true);
             dialog.cb_Fewest->setChecked(true);
             dialog.ed_Fewest->setValue(20);
@@ -152,7 +152,7 @@ private slots:
     void cancelAndNothingChosenChangeNothing()
     {
         const SchemeDocument built = DM->Scheme;
-        AnswerNextDialog([](Tfm_Cleanup& dialog) {
+        AnswerNextDialog([](CleanupDialog& dialog) {
             for (QCheckBox* box : {dialog.cb_Unused, dialog.cb_Fewest, dialog.cb_Confetti})
                 box->setChecked(false);
             QVERIFY(!dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled());

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/prompter.h"
 #include "fake_prompter.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QObject>
 #include <QTest>
@@ -22,7 +22,7 @@ protected:
     {
         previous_ = InstallPrompter(&prompter_);
         prompter_ = FakePrompter();
-        window_ = new Tfm_Main;
+        window_ = new MainWindow;
         window_->show();
     }
 
@@ -54,7 +54,7 @@ protected:
     }
 
     FakePrompter prompter_;
-    Tfm_Main* window_ = nullptr;
+    MainWindow* window_ = nullptr;
 
 private:
     Prompter* previous_ = nullptr;

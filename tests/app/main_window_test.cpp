@@ -2,10 +2,10 @@
 // font command, the error box, and a scheme put into the views.
 #include "app/data_module.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/new_scheme_command.h"
 #include "main_window_fixture.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEnterEvent>
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(chart.size, 6);
         QCOMPARE(chart.charset, kSymbolCharset);
         QVERIFY(chart.style == FontStyle());
-        QCOMPARE(chart.color, TColor{0x123456}); // colour is not the symbol font's to give
+        QCOMPARE(chart.color, ColorValue{0x123456}); // colour is not the symbol font's to give
     }
 
     void fontCommandConfirmedChangesChart()
@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(chosen.Size, 20);
         QVERIFY((chosen.Style == FontStyle{true, false, true, false}));
         QCOMPARE(chosen.Charset, kRussianCharset);
-        QCOMPARE(chosen.Color, TColor{0x0000FF});
+        QCOMPARE(chosen.Color, ColorValue{0x0000FF});
         const GridFont& chart = window_->ChartGrid->Font();
         QCOMPARE(chart.name, chosen.Name);
         QCOMPARE(chart.size, 20);
@@ -347,7 +347,7 @@ private slots:
     {
         DM->PictureLoaded = true;
         // The wizard, cancelled at once, runs in the wizard's own tests.
-        const WizardShow previous = InstallWizardShow([](Tfm_Wizard&) { return 0; });
+        const WizardShow previous = InstallWizardShow([](NewSchemeWizard&) { return 0; });
         DM->ac_FileNew->trigger();
         InstallWizardShow(previous);
         QVERIFY(!DM->PictureLoaded);

@@ -2,7 +2,7 @@
 // print commands, the question about an unsaved scheme, and `velmora FILE` from the desktop.
 #include "app/data_module.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/fabric_dialog.h"
 #include "app/new_scheme_command.h"
 #include "app/scheme_editor.h"
@@ -15,8 +15,8 @@
 #include "view/chart_look.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
-#include "wizard/wizard_form.h"
+#include "view/qt/scheme_grid.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QApplication>
 #include <QFile>
@@ -289,7 +289,7 @@ private slots:
         // A new cloth is not on the stack: no undo or redo gets back to a saved state.
         const int count = DM->Scheme.fabricCount == 18 ? 16 : 18;
         QTimer::singleShot(0, qApp, [count] {
-            auto* dialog = qobject_cast<Tfm_Fabric*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<FabricDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);
             dialog->ed_Count->setValue(count);
             dialog->accept();
@@ -462,7 +462,7 @@ private slots:
     void unsavedSchemeAsksBeforeItGoes()
     {
         int wizards = 0;
-        const WizardShow previous = InstallWizardShow([&](Tfm_Wizard&) {
+        const WizardShow previous = InstallWizardShow([&](NewSchemeWizard&) {
             ++wizards;
             return int(QDialog::Rejected);
         });
@@ -594,7 +594,7 @@ private slots:
         QVERIFY(!DM->SchemeModified());
 
         QString loaded;
-        const WizardShow previous = InstallWizardShow([&](Tfm_Wizard& wizard) {
+        const WizardShow previous = InstallWizardShow([&](NewSchemeWizard& wizard) {
             loaded = wizard.ed_FileName->text();
             return int(QDialog::Rejected);
         });

@@ -1,13 +1,13 @@
 // The largest scheme through the window's own commands: 1000 × 1000 stitches of 100 threads with
 // error diffusion, saved and opened again, shows and saves exactly as it was built.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "main_window_fixture.h"
 #include "scheme/picture_loader.h"
 #include "scheme/scheme_file.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QFile>
 #include <QLabel>

@@ -2,9 +2,9 @@
 // context command open the chooser, a merge asks first, and chart, legend and picture show each
 // step at once. VELMORA_SCREENSHOT_DIR, when set, receives a picture of every step.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/scheme_editor.h"
-#include "app/thread_chooser.h"
+#include "app/thread_chooser_dialog.h"
 #include "main_window_fixture.h"
 #include "same_as_tool.h"
 #include "scheme/scheme_file.h"
@@ -15,7 +15,7 @@
 #include "scheme/legend_columns.h"
 #include "view/chart_look.h"
 #include "view/symbol_text.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -68,7 +68,7 @@ void ChooseInNextChooser(const char* name, const char* screenshot = nullptr)
 {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, name, screenshot] {
-        auto* chooser = qobject_cast<Tfm_ThreadChooser*>(QApplication::activeModalWidget());
+        auto* chooser = qobject_cast<ThreadChooserDialog*>(QApplication::activeModalWidget());
         if (chooser == nullptr)
             return;
         poll->deleteLater();
@@ -101,7 +101,7 @@ private slots:
     {
         const SchemeDocument built = BandScheme();
         SchemeDocument expected = built;
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         QVERIFY(!DM->ac_EditUndo->isEnabled());
 
@@ -166,8 +166,8 @@ private slots:
     // of skeins (which the legend PDF prints) and the chart's cells take their new threads' colours.
     void lookFollowsEditsAndUndo()
     {
-        TAdvStringGrid& legend = *window_->LegendGrid;
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         DM->ac_ViewSkeins->trigger();
         DM->ac_ViewColorCells->trigger();
         const auto expectLook = [&] {
@@ -210,8 +210,8 @@ private slots:
     void replaceFromTheChartsCurrentCell()
     {
         SchemeDocument expected = BandScheme();
-        TAdvStringGrid& chart = *window_->ChartGrid;
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         legend.SetRow(2); // 3747
         window_->PageControl->setCurrentWidget(window_->ts_Image);
         chart.SetCurrent(3, 5); // a stitch of 644
@@ -248,7 +248,7 @@ private slots:
     // White's cloth; the headings and the empty last row say nothing.
     void chartCellTooltip()
     {
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Image);
         window_->activateWindow();
         QCoreApplication::processEvents();
@@ -282,7 +282,7 @@ private slots:
 
     void onlyThreadRowsOfferTheReplacement()
     {
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         for (const auto& [row, offered] : {std::pair{1, true}, {5, true}, {6, false}}) {
             legend.SetRow(row);

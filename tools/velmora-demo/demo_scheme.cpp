@@ -1,11 +1,11 @@
 #include "demo_scheme.h"
 
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/picture_loader.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include "app/error_box.h"
 #include "scheme/scheme_file.h"
@@ -53,7 +53,7 @@ void SaveScreenshots(const QString& folder)
         fm_Main->grab().save(QDir(folder).filePath(QStringLiteral("velmora-%1.png").arg(QLatin1String(names[page]))));
     }
     fm_Main->PageControl->setCurrentIndex(1);
-    TAdvStringGrid& chart = *fm_Main->ChartGrid;
+    SchemeGrid& chart = *fm_Main->ChartGrid;
     chart.horizontalScrollBar()->setValue(chart.horizontalScrollBar()->maximum() / 2);
     chart.verticalScrollBar()->setValue(chart.verticalScrollBar()->maximum() / 2);
     fm_Main->grab().save(QDir(folder).filePath(QStringLiteral("velmora-chart-scrolled.png")));

@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "main_window.h"
 
 #include "chart_cell_hint.h"
 #include "hourglass_cursor.h"
@@ -11,7 +11,7 @@
 #include "write_progress.h"
 #include "view/paint/qt_bridge.h"
 #include "view/symbol_font.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/qt/window_font.h"
 #include "scheme/skeins.h"
@@ -32,7 +32,7 @@
 
 namespace velmora {
 
-Tfm_Main* fm_Main = nullptr;
+MainWindow* fm_Main = nullptr;
 
 namespace {
 
@@ -48,7 +48,7 @@ constexpr int kPageBorder = 4;
 
 } // namespace
 
-Tfm_Main::Tfm_Main(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     // Published first: everything created below, the data module included, already reaches it.
     fm_Main = this;
@@ -57,14 +57,14 @@ Tfm_Main::Tfm_Main(QWidget* parent) : QMainWindow(parent)
     FormCreate();
 }
 
-Tfm_Main::~Tfm_Main()
+MainWindow::~MainWindow()
 {
     // The controls and then the data module go with the QObject children, in the order they were
     // made; the data module saves the settings as it goes.
     fm_Main = nullptr;
 }
 
-void Tfm_Main::CreateControls()
+void MainWindow::CreateControls()
 {
     setWindowTitle(QStringLiteral("Вельмора"));
     setFont(WindowBaseFont());
@@ -114,7 +114,7 @@ void Tfm_Main::CreateControls()
     statusBar()->addPermanentWidget(lb_FinishedSize);
 }
 
-QToolBar* Tfm_Main::CreateToolBar(const char* name)
+QToolBar* MainWindow::CreateToolBar(const char* name)
 {
     auto* bar = new QToolBar(this);
     bar->setObjectName(QString::fromUtf8(name));
@@ -130,7 +130,7 @@ QToolBar* Tfm_Main::CreateToolBar(const char* name)
     return bar;
 }
 
-QToolButton* Tfm_Main::AddToolButton(QToolBar& bar, const char* name)
+QToolButton* MainWindow::AddToolButton(QToolBar& bar, const char* name)
 {
     auto* b = new QToolButton(&bar);
     b->setObjectName(QString::fromUtf8(name));
@@ -141,7 +141,7 @@ QToolButton* Tfm_Main::AddToolButton(QToolBar& bar, const char* name)
     return b;
 }
 
-QWidget* Tfm_Main::AddToolSeparator(QToolBar& bar, const char* name)
+QWidget* MainWindow::AddToolSeparator(QToolBar& bar, const char* name)
 {
     auto* s = new QWidget(&bar);
     s->setObjectName(QString::fromUtf8(name));
@@ -150,7 +150,7 @@ QWidget* Tfm_Main::AddToolSeparator(QToolBar& bar, const char* name)
     return s;
 }
 
-void Tfm_Main::CreateToolBars()
+void MainWindow::CreateToolBars()
 {
     ToolBar = CreateToolBar("ToolBar");
     tb_FileNew = AddToolButton(*ToolBar, "tb_FileNew");
@@ -170,7 +170,7 @@ void Tfm_Main::CreateToolBars()
     tb_FileSaveSymbolsPdf = AddToolButton(*FileToolBar, "tb_FileSaveSymbolsPdf");
 }
 
-void Tfm_Main::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll,
+void MainWindow::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll,
                               const char* imageName, QLabel*& image)
 {
     scroll = new QScrollArea(ts_Picture);
@@ -186,7 +186,7 @@ void Tfm_Main::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScro
     scroll->setWidget(image);
 }
 
-QWidget* Tfm_Main::CreatePicturePage()
+QWidget* MainWindow::CreatePicturePage()
 {
     ts_Picture = new QWidget;
     ts_Picture->setObjectName(QStringLiteral("ts_Picture"));
@@ -200,7 +200,7 @@ QWidget* Tfm_Main::CreatePicturePage()
     return ts_Picture;
 }
 
-QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* panelName, TAdvStringGrid*& grid,
+QWidget* MainWindow::CreateGridPage(const char* name, QFrame*& panel, const char* panelName, SchemeGrid*& grid,
                                   const char* gridName)
 {
     auto* page = new QWidget;
@@ -216,7 +216,7 @@ QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* 
     auto* inner = new QVBoxLayout(panel);
     inner->setContentsMargins(1, 1, 1, 1);
 
-    grid = new TAdvStringGrid(panel);
+    grid = new SchemeGrid(panel);
     grid->setObjectName(QString::fromUtf8(gridName));
     inner->addWidget(grid);
 
@@ -227,19 +227,19 @@ QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* 
     return page;
 }
 
-void Tfm_Main::FormCreate()
+void MainWindow::FormCreate()
 {
     new DataModule(this);
     BindToolBar();
     // The view and the placement as the settings keep them, also when the rest of the start-up
     // failed.
-    connect(ChartGrid, &TAdvStringGrid::zoomStepsRequested, DM, &DataModule::ZoomBy);
+    connect(ChartGrid, &SchemeGrid::zoomStepsRequested, DM, &DataModule::ZoomBy);
     DM->ApplyView();
     if (!DM->View.windowPlacement.empty())
         restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(DM->View.windowPlacement)));
 }
 
-void Tfm_Main::BindToolBar()
+void MainWindow::BindToolBar()
 {
     tb_FileNew->setDefaultAction(DM->ac_FileNew);
     tb_FileOpen->setDefaultAction(DM->ac_FileOpen);
@@ -251,7 +251,7 @@ void Tfm_Main::BindToolBar()
     tb_FileExit->setDefaultAction(DM->ac_FileExit);
 }
 
-void Tfm_Main::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The desktop's close box reaches the window while a write keeps it painted; the write's own
     // "Отмена" is the way out of it.
@@ -267,7 +267,7 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
         DM->View.windowPlacement = saveGeometry().toBase64().toStdString();
 }
 
-void Tfm_Main::FormCloseQuery(bool& canClose)
+void MainWindow::FormCloseQuery(bool& canClose)
 {
     // An unsaved scheme asks about saving in place of the exit question.
     if (DM->SchemeModified()) {
@@ -278,7 +278,7 @@ void Tfm_Main::FormCloseQuery(bool& canClose)
                                          QStringLiteral("Вы действительно хотите закрыть программу?"));
 }
 
-void Tfm_Main::BuildScheme(const SchemeRequest& request)
+void MainWindow::BuildScheme(const SchemeRequest& request)
 {
     const HourglassCursor hourglass;
     SchemeDocument document = DM->Engine.BuildScheme(DM->SourcePicture, request);
@@ -289,7 +289,7 @@ void Tfm_Main::BuildScheme(const SchemeRequest& request)
     DM->ShowSourceAsChosen();
 }
 
-void Tfm_Main::ShowScheme(SchemeDocument document)
+void MainWindow::ShowScheme(SchemeDocument document)
 {
     DM->Scheme = std::move(document);
     // What the scheme was made from is known only where it is built or found.
@@ -305,7 +305,7 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     // The cloth is the scheme's own; the setting stays the cloth last chosen, for the next new one.
     DM->ApplyView();
     // A new scheme is shown from its top-left corner.
-    for (TAdvStringGrid* grid : {ChartGrid, LegendGrid}) {
+    for (SchemeGrid* grid : {ChartGrid, LegendGrid}) {
         grid->SetCurrent(GridModel::FixedCols, GridModel::FixedRows);
         grid->horizontalScrollBar()->setValue(0);
         grid->verticalScrollBar()->setValue(0);
@@ -314,7 +314,7 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     sb_Picture->verticalScrollBar()->setValue(0);
 }
 
-void Tfm_Main::ShowFinishedSize()
+void MainWindow::ShowFinishedSize()
 {
     if (DM == nullptr || !DM->SchemeReady) {
         lb_FinishedSize->clear();
@@ -331,7 +331,7 @@ void Tfm_Main::ShowFinishedSize()
                                  .arg(DM->View.zoom));
 }
 
-void Tfm_Main::ShowTitle()
+void MainWindow::ShowTitle()
 {
     const QString program = QStringLiteral("Вельмора");
     if (DM == nullptr || !DM->SchemeReady) {
@@ -347,13 +347,13 @@ void Tfm_Main::ShowTitle()
     setWindowModified(DM->SchemeModified());
 }
 
-void Tfm_Main::ShowBuild()
+void MainWindow::ShowBuild()
 {
     // Hidden rather than empty: the status bar keeps the look it has for the usual build.
     lb_Build->setVisible(DM != nullptr && DM->SchemeReady && DM->Scheme.request.perceptual);
 }
 
-void Tfm_Main::ShowSource(SourceView view)
+void MainWindow::ShowSource(SourceView view)
 {
     if (DM->SchemeSource.empty())
         view = SourceView::Hidden;
@@ -364,7 +364,7 @@ void Tfm_Main::ShowSource(SourceView view)
     sb_Picture->setVisible(view != SourceView::Instead);
 }
 
-void Tfm_Main::ShowPicture()
+void MainWindow::ShowPicture()
 {
     const QImage picture = ToQImage(DM->Scheme.picture);
     im_Picture->setPixmap(QPixmap::fromImage(picture));
@@ -372,7 +372,7 @@ void Tfm_Main::ShowPicture()
     picturePending_ = false;
 }
 
-void Tfm_Main::RefreshStitches(const StitchEdit& edit)
+void MainWindow::RefreshStitches(const StitchEdit& edit)
 {
     const SchemeDocument& scheme = DM->Scheme;
     if (ChartGrid->ColCount() != scheme.chart.columns() || ChartGrid->RowCount() != scheme.chart.rows()) {
@@ -404,7 +404,7 @@ void Tfm_Main::RefreshStitches(const StitchEdit& edit)
         ShowPicture();
 }
 
-void Tfm_Main::RefreshScheme()
+void MainWindow::RefreshScheme()
 {
     const SchemeDocument& scheme = DM->Scheme;
     ShowPicture();
@@ -416,7 +416,7 @@ void Tfm_Main::RefreshScheme()
     DM->ApplyLook();
 }
 
-void Tfm_Main::ShowLegend()
+void MainWindow::ShowLegend()
 {
     // The legend keeps the row the user was on.
     const int legendRow = LegendGrid->Row();
