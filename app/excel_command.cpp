@@ -110,7 +110,7 @@ void RunExcelCommand(MainWindow& main)
 {
     std::optional<WorkbookFile> workbook;
     // The scheme from the data module; the fonts are the chart grid's, as the user set them.
-    const SchemeDocument& scheme = DM->Scheme;
+    const SchemeDocument& scheme = DM->Session->Scheme;
     const GridModel& chart = main.ChartGrid->model();
     SymbolAreaGlyphs glyphs;
     {

@@ -86,7 +86,9 @@ void MainWindow::CreateControls()
     });
     SetUpChartGrid(*ChartGrid);
     ChartGrid->OnCellHint = [this](int col, int row) {
-        return DM != nullptr && DM->SchemeReady ? ChartCellHint(DM->Scheme, ChartGrid->Font(), col, row) : QString();
+        return DM != nullptr && DM->Session->SchemeReady
+                   ? ChartCellHint(DM->Session->Scheme, ChartGrid->Font(), col, row)
+                   : QString();
     };
     // The legend reads the symbol font each time it draws a symbol.
     SetUpLegendGrid(*LegendGrid, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
@@ -270,8 +272,8 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::FormCloseQuery(bool& canClose)
 {
     // An unsaved scheme asks about saving in place of the exit question.
-    if (DM->SchemeModified()) {
-        canClose = DM->QuerySaveScheme();
+    if (DM->Session->SchemeModified()) {
+        canClose = DM->Session->QuerySaveScheme();
         return;
     }
     canClose = CurrentPrompter().Confirm(this, QStringLiteral("Выход"),
@@ -285,21 +287,21 @@ void MainWindow::BuildScheme(const SchemeRequest& request)
     // A new scheme is for the cloth last chosen.
     document.fabricCount = DM->View.look.fabricCount;
     ShowScheme(std::move(document));
-    DM->SchemeSource = WorkingPicture(DM->SourcePicture, request);
+    DM->Session->SchemeSource = WorkingPicture(DM->SourcePicture, request);
     DM->ShowSourceAsChosen();
 }
 
 void MainWindow::ShowScheme(SchemeDocument document)
 {
-    DM->Scheme = std::move(document);
+    DM->Session->Scheme = std::move(document);
     // What the scheme was made from is known only where it is built or found.
-    DM->SchemeSource = Bitmap();
+    DM->Session->SchemeSource = Bitmap();
     DM->ShowSourceAsChosen();
     // The edits of the scheme before cannot be taken back into this one.
-    DM->Editor->Forget();
-    DM->Tools->Reset();
+    DM->Session->Editor->Forget();
+    DM->Session->Tools->Reset();
     RefreshScheme();
-    DM->SchemeReady = true;
+    DM->Session->SchemeReady = true;
     ShowBuild();
     DM->UpdateActions();
     // The cloth is the scheme's own; the setting stays the cloth last chosen, for the next new one.
@@ -316,7 +318,7 @@ void MainWindow::ShowScheme(SchemeDocument document)
 
 void MainWindow::ShowFinishedSize()
 {
-    if (DM == nullptr || !DM->SchemeReady) {
+    if (DM == nullptr || !DM->Session->SchemeReady) {
         lb_FinishedSize->clear();
         return;
     }
@@ -334,30 +336,30 @@ void MainWindow::ShowFinishedSize()
 void MainWindow::ShowTitle()
 {
     const QString program = QStringLiteral("Вельмора");
-    if (DM == nullptr || !DM->SchemeReady) {
+    if (DM == nullptr || !DM->Session->SchemeReady) {
         setWindowTitle(program);
         setWindowModified(false);
         return;
     }
-    QString name = DM->SchemeFileName.empty() ? QStringLiteral("Новая схема")
-                                              : QFileInfo(ToQString(DM->SchemeFileName)).fileName();
+    QString name = DM->Session->SchemeFileName.empty() ? QStringLiteral("Новая схема")
+                                              : QFileInfo(ToQString(DM->Session->SchemeFileName)).fileName();
     // "[*]" marks where Qt puts the "*"; one in a file's name is doubled to stay text.
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(name + QStringLiteral("[*] — ") + program);
-    setWindowModified(DM->SchemeModified());
+    setWindowModified(DM->Session->SchemeModified());
 }
 
 void MainWindow::ShowBuild()
 {
     // Hidden rather than empty: the status bar keeps the look it has for the usual build.
-    lb_Build->setVisible(DM != nullptr && DM->SchemeReady && DM->Scheme.request.perceptual);
+    lb_Build->setVisible(DM != nullptr && DM->Session->SchemeReady && DM->Session->Scheme.request.perceptual);
 }
 
 void MainWindow::ShowSource(SourceView view)
 {
-    if (DM->SchemeSource.empty())
+    if (DM->Session->SchemeSource.empty())
         view = SourceView::Hidden;
-    const QImage source = view == SourceView::Hidden ? QImage() : ToQImage(DM->SchemeSource);
+    const QImage source = view == SourceView::Hidden ? QImage() : ToQImage(DM->Session->SchemeSource);
     im_Source->setPixmap(QPixmap::fromImage(source));
     im_Source->resize(source.size());
     sb_Source->setVisible(view != SourceView::Hidden);
@@ -366,7 +368,7 @@ void MainWindow::ShowSource(SourceView view)
 
 void MainWindow::ShowPicture()
 {
-    const QImage picture = ToQImage(DM->Scheme.picture);
+    const QImage picture = ToQImage(DM->Session->Scheme.picture);
     im_Picture->setPixmap(QPixmap::fromImage(picture));
     im_Picture->resize(picture.size());
     picturePending_ = false;
@@ -374,7 +376,7 @@ void MainWindow::ShowPicture()
 
 void MainWindow::RefreshStitches(const StitchEdit& edit)
 {
-    const SchemeDocument& scheme = DM->Scheme;
+    const SchemeDocument& scheme = DM->Session->Scheme;
     if (ChartGrid->ColCount() != scheme.chart.columns() || ChartGrid->RowCount() != scheme.chart.rows()) {
         RefreshScheme();
         return;
@@ -406,7 +408,7 @@ void MainWindow::RefreshStitches(const StitchEdit& edit)
 
 void MainWindow::RefreshScheme()
 {
-    const SchemeDocument& scheme = DM->Scheme;
+    const SchemeDocument& scheme = DM->Session->Scheme;
     ShowPicture();
     // The grids keep copies: their texts are what they draw and print.
     ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
@@ -420,13 +422,13 @@ void MainWindow::ShowLegend()
 {
     // The legend keeps the row the user was on.
     const int legendRow = LegendGrid->Row();
-    LegendGrid->setCellTable(DM->Scheme.legend);
+    LegendGrid->setCellTable(DM->Session->Scheme.legend);
     // The skeins column and the backstitch section as the view shows them.
-    ApplyLegendLook(LegendGrid->model(), DM->ShownLook(), DM->Scheme.backstitches);
+    ApplyLegendLook(LegendGrid->model(), DM->ShownLook(), DM->Session->Scheme.backstitches);
     LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
-    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(DM->Scheme)));
+    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(DM->Session->Scheme)));
 }
 
 } // namespace velmora

@@ -79,7 +79,7 @@ public:
 
     // How the picture page shows the source picture beside the mapped one.
     enum class SourceView { Hidden, Beside, Instead };
-    // Shows DM->SchemeSource as asked; with no source at hand, the mapped picture alone.
+    // Shows DM->Session->SchemeSource as asked; with no source at hand, the mapped picture alone.
     void ShowSource(SourceView view);
 
     // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.

@@ -75,9 +75,9 @@ void RunNewSchemeCommand(DataModule& dm, MainWindow& main, const QString& pictur
     dm.Dithering = wizard->cb_Dithering->isChecked();
     // The engine builds new tables; only a finished build replaces the views and sets SchemeReady.
     main.BuildScheme(wizard->Request());
-    dm.Scheme.pictureName = wizard->ed_FileName->text().toStdString();
-    dm.SchemeFileName.clear();
-    dm.MarkSchemeModified();
+    dm.Session->Scheme.pictureName = wizard->ed_FileName->text().toStdString();
+    dm.Session->SchemeFileName.clear();
+    dm.Session->MarkSchemeModified();
 }
 
 } // namespace velmora

@@ -260,19 +260,19 @@ private slots:
         });
         answer->start(10);
         DM->ac_ViewFabric->trigger();
-        QCOMPARE(DM->Scheme.fabricCount, 18);
+        QCOMPARE(DM->Session->Scheme.fabricCount, 18);
 
-        DM->OpenScheme(std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora");
-        QCOMPARE(DM->Scheme.fabricCount, 14);
+        DM->Session->OpenScheme(std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora");
+        QCOMPARE(DM->Session->Scheme.fabricCount, 14);
         QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 14:")));
         DM->ac_ViewSkeins->trigger();
-        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 14));
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Session->Scheme.legend, true, 14));
         QCOMPARE(DM->View.look.fabricCount, 18);
 
         window_->BuildScheme({20, 20, 4, DefaultSymbolTexts(4), false});
-        QCOMPARE(DM->Scheme.fabricCount, 18);
+        QCOMPARE(DM->Session->Scheme.fabricCount, 18);
         QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 18:")));
-        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 18));
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Session->Scheme.legend, true, 18));
     }
 
     // What the user chose comes back at the next start: the look, the cloth, the zoom, the

@@ -45,10 +45,10 @@ protected:
     // The scheme held and the two grids' tables are `expected`.
     virtual void CompareShown(const SchemeDocument& expected)
     {
-        QCOMPARE(DM->Scheme.legend, expected.legend);
-        QCOMPARE(DM->Scheme.chart, expected.chart);
-        QVERIFY(DM->Scheme.picture == expected.picture);
-        QCOMPARE(DM->Scheme.backstitches, expected.backstitches);
+        QCOMPARE(DM->Session->Scheme.legend, expected.legend);
+        QCOMPARE(DM->Session->Scheme.chart, expected.chart);
+        QVERIFY(DM->Session->Scheme.picture == expected.picture);
+        QCOMPARE(DM->Session->Scheme.backstitches, expected.backstitches);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
     }

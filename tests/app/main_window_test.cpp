@@ -90,7 +90,7 @@ private slots:
     {
         QCOMPARE(window_->windowTitle(), QStringLiteral("Вельмора"));
         QCOMPARE(window_->PageControl->currentWidget(), window_->ts_Picture);
-        QVERIFY(!DM->SchemeReady && !DM->PictureLoaded);
+        QVERIFY(!DM->Session->SchemeReady && !DM->PictureLoaded);
         QVERIFY(DM->Dithering); // first start: the stored choice defaults to true
         QVERIFY(DM->SourcePicture.empty());
         QVERIFY(prompter_.errors.isEmpty());
@@ -192,7 +192,7 @@ private slots:
 
     void enabledStateFollowsFlagWhenIdle()
     {
-        DM->SchemeReady = true;
+        DM->Session->SchemeReady = true;
         GoIdle();
         QVERIFY(DM->ac_FilePrint->isEnabled());
         QVERIFY(DM->ac_ServiceExcel->isEnabled());
@@ -214,7 +214,7 @@ private slots:
         const SchemeDocument document = SmallScheme();
         window_->ShowScheme(document);
 
-        QVERIFY(DM->SchemeReady);
+        QVERIFY(DM->Session->SchemeReady);
         QCOMPARE(window_->PageControl->currentWidget(), window_->ts_Picture);
         const QImage shown = window_->im_Picture->pixmap().toImage();
         QCOMPARE(shown.size(), QSize(20, 10));
@@ -351,7 +351,7 @@ private slots:
         DM->ac_FileNew->trigger();
         InstallWizardShow(previous);
         QVERIFY(!DM->PictureLoaded);
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
         QVERIFY(prompter_.errors.isEmpty());
     }
 };

@@ -110,8 +110,8 @@ private slots:
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QCOMPARE(window_->im_Picture->pixmap().toImage(), ToQImage(expected.picture));
-        QVERIFY(DM->SchemeReady && DM->Dithering && DM->Wizard.perceptual && DM->PictureLoaded);
-        QVERIFY(DM->Scheme.request.perceptual);
+        QVERIFY(DM->Session->SchemeReady && DM->Dithering && DM->Wizard.perceptual && DM->PictureLoaded);
+        QVERIFY(DM->Session->Scheme.request.perceptual);
         QVERIFY(!window_->lb_Build->isHidden());
         QCOMPARE(window_->PageControl->currentIndex(), 1);
         QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -141,7 +141,7 @@ private slots:
         DM->ac_FileNew->trigger();
         QVERIFY(!presetSeen && !perceptualSeen);
         QVERIFY(DM->Dithering && DM->Wizard.perceptual);
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
         QCOMPARE(window_->ChartGrid->RowCount(), 6); // the empty design grid
 
         bool fresh = false;
@@ -181,7 +181,7 @@ private slots:
         QVERIFY(ownedByMain);
         QVERIFY(centred);
         QCOMPARE(DM->Dithering, !before);
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
     }
 
     // A build that fails goes to the error box and leaves the scheme shown before.
@@ -193,7 +193,7 @@ private slots:
             return w.result();
         });
         DM->ac_FileNew->trigger();
-        QVERIFY(DM->SchemeReady);
+        QVERIFY(DM->Session->SchemeReady);
         const CellTable chart = window_->ChartGrid->cellTable();
         const CellTable legend = window_->LegendGrid->cellTable();
 
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
         QVERIFY(window_->ChartGrid->cellTable() == chart);
         QVERIFY(window_->LegendGrid->cellTable() == legend);
-        QVERIFY(DM->SchemeReady);
+        QVERIFY(DM->Session->SchemeReady);
         QCOMPARE(DM->Dithering, !ditheringBefore);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }

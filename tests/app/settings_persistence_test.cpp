@@ -284,7 +284,7 @@ private slots:
         for (const QAction* item : DM->mi_FileRecent->actions())
             items << item->text();
         QCOMPARE(items, QStringList({QDir::toNativeSeparators(latest), QDir::toNativeSeparators(older)}));
-        QCOMPARE(DM->SchemeFolder(), folder.path());
+        QCOMPARE(DM->Session->SchemeFolder(), folder.path());
         QCOMPARE(QSettings(ConfigFile(), QSettings::NativeFormat).value(QStringLiteral("Options/RecentScheme1")).toString(),
                  latest);
         QVERIFY(prompter_.errors.isEmpty());

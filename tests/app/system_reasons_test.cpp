@@ -54,7 +54,7 @@ private slots:
         for (HintedAction* command : {DM->ac_FileSavePdf, DM->ac_FileSave}) {
             prompter_.errors.clear();
             prompter_.saveFiles = {file};
-            DM->SchemeFileName.clear();
+            DM->Session->SchemeFileName.clear();
             {
                 const FileSizeLimit limit(sizeLimit > 0 ? rlim_t(sizeLimit) : RLIM_INFINITY);
                 command->trigger();

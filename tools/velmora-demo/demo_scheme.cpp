@@ -97,7 +97,7 @@ void Press(QWidget& box, QMessageBox::StandardButton which)
 // cancelled after a while.
 void TourFileHandling(const QString& folder)
 {
-    RunGuarded([folder] { DM->SaveScheme(ToPath(QDir(folder).filePath(QStringLiteral("tour.velmora")))); });
+    RunGuarded([folder] { DM->Session->SaveScheme(ToPath(QDir(folder).filePath(QStringLiteral("tour.velmora")))); });
     QTimer::singleShot(300, qApp, [folder] {
         GrabScreen(folder, "title-saved");
         DM->mi_File->setActiveAction(DM->mi_FileRecent->menuAction());
@@ -127,7 +127,7 @@ void TourFileHandling(const QString& folder)
 void TakeTour(const QString& folder)
 {
     QDir().mkpath(folder);
-    DM->MarkSchemeModified(); // as the New command leaves it
+    DM->Session->MarkSchemeModified(); // as the New command leaves it
 
     QTimer::singleShot(600, qApp, [folder] {
         GrabScreen(folder, "file-menu");
@@ -151,13 +151,13 @@ void TakeTour(const QString& folder)
     const QString damaged = QDir(folder).filePath(QStringLiteral("damaged.velmora"));
     QFile file(damaged);
     if (file.open(QIODevice::WriteOnly)) {
-        std::string text = SchemeFileText(DM->Scheme);
+        std::string text = SchemeFileText(DM->Session->Scheme);
         text.replace(text.find("\"chart\": [\n    ["), 17, "\"chart\": [\n    [250,");
         file.write(text.data(), static_cast<qint64>(text.size()));
         file.close();
     }
     AtTheDialog(folder, "error-box", [](QWidget& box) { Press(box, QMessageBox::Ok); },
-                [damaged] { RunGuarded([damaged] { DM->OpenScheme(ToPath(damaged)); }); });
+                [damaged] { RunGuarded([damaged] { DM->Session->OpenScheme(ToPath(damaged)); }); });
     AtTheDialog(folder, "pdf-dialog", Reject, [] { DM->ac_FileSavePdf->trigger(); });
     TourFileHandling(folder);
     QTimer::singleShot(300, qApp, [folder] {
