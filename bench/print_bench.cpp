@@ -67,9 +67,9 @@ public:
     {
         return static_cast<int>(text.size()) * font.height / 2;
     }
-    void FillRect(const PaperRect&, TColor) override { ++operations; }
-    void Line(int, int, int, int, const GridPen&, TPenStyle) override { ++operations; }
-    void Stroke(int, int, int, int, int, TColor, const PaperRect&) override { ++operations; }
+    void FillRect(const PaperRect&, ColorValue) override { ++operations; }
+    void Line(int, int, int, int, const GridPen&, PenStyle) override { ++operations; }
+    void Stroke(int, int, int, int, int, ColorValue, const PaperRect&) override { ++operations; }
     void Text(int, int, std::string_view, const PaperFont&, const PaperRect*) override { ++operations; }
     void TextRun(const PaperFont&, std::span<const PlacedText>) override { ++operations; }
     void NewPage() override {}

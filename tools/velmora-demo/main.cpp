@@ -7,7 +7,7 @@
 
 #include "app/application_setup.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     velmora::SetUpApplication(application);
 
-    velmora::Tfm_Main window;
+    velmora::MainWindow window;
     bool wizardShots = false;
     if (!velmora::RunGuarded([&wizardShots] { wizardShots = velmora::SaveWizardScreenshotsFromEnvironment(); }))
         return 1;

@@ -37,10 +37,10 @@ QString ToQString(const std::filesystem::path& file);
 QColor ToQColor(Color color);
 
 // A grid's colour on screen: a system colour from the palette, any other as it stands.
-QColor ToScreenQColor(const QPalette& palette, TColor color);
+QColor ToScreenQColor(const QPalette& palette, ColorValue color);
 // A grid's colour on paper, which is white whatever the screen's palette: the system colours take
 // their usual values.
-QColor ToPaperQColor(TColor color);
+QColor ToPaperQColor(ColorValue color);
 
 // A grid's font as the painter takes it: face, style and the pixel height at 96 dpi.
 QFont ToQFont(const GridFont& font);
