@@ -10,7 +10,7 @@ HintParts SplitHint(const QString& hint)
     return {hint.left(bar), hint.mid(bar + 1)};
 }
 
-void TAction::SetHint(const QString& hint)
+void HintedAction::SetHint(const QString& hint)
 {
     const HintParts parts = SplitHint(hint);
     setToolTip(parts.Short);

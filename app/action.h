@@ -7,7 +7,7 @@ namespace velmora {
 
 // A command as the data module keeps it: a QAction given its hint whole ("short|long"; the short
 // part becomes the tooltip, the long part the status bar text).
-class TAction : public QAction {
+class HintedAction : public QAction {
 public:
     using QAction::QAction;
 

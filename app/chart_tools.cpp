@@ -3,10 +3,10 @@
 #include "action.h"
 #include "error_box.h"
 #include "stitch_commands.h"
-#include "thread_chooser.h"
+#include "thread_chooser_dialog.h"
 #include "scheme/thread_edit.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QActionGroup>
 #include <QBoxLayout>
@@ -110,7 +110,7 @@ int ChartHeight(const SchemeDocument& document) { return document.chart.rows() -
 
 } // namespace
 
-ChartTools::ChartTools(QWidget& page, TAdvStringGrid& chart, TAdvStringGrid& legend,
+ChartTools::ChartTools(QWidget& page, SchemeGrid& chart, SchemeGrid& legend,
                        std::function<SchemeDocument&()> document, QUndoStack& undo,
                        std::function<void(const StitchEdit&)> shown, std::function<void()> reshown)
     : QObject(&page), chart_(chart), legend_(legend), document_(std::move(document)), undo_(undo),
@@ -127,9 +127,9 @@ ChartTools::ChartTools(QWidget& page, TAdvStringGrid& chart, TAdvStringGrid& leg
     SetCurrentThread(thread_);
 }
 
-TAction* ChartTools::MakeTool(const char* name, const char* caption, const char* hint, const char* image, int key)
+HintedAction* ChartTools::MakeTool(const char* name, const char* caption, const char* hint, const char* image, int key)
 {
-    auto* action = new TAction(QString::fromUtf8(caption), this);
+    auto* action = new HintedAction(QString::fromUtf8(caption), this);
     action->setObjectName(QString::fromUtf8(name));
     action->SetHint(QString::fromUtf8(hint));
     action->setIcon(QIcon(QStringLiteral(":/images/") + QLatin1String(image)));
@@ -141,10 +141,10 @@ TAction* ChartTools::MakeTool(const char* name, const char* caption, const char*
     return action;
 }
 
-TAction* ChartTools::MakeCommand(const char* name, const char* caption, const char* hint, const char* image,
+HintedAction* ChartTools::MakeCommand(const char* name, const char* caption, const char* hint, const char* image,
                                  std::function<void()> execute)
 {
-    auto* action = new TAction(QString::fromUtf8(caption), this);
+    auto* action = new HintedAction(QString::fromUtf8(caption), this);
     action->setObjectName(QString::fromUtf8(name));
     action->SetHint(QString::fromUtf8(hint));
     if (image != nullptr)
@@ -187,7 +187,7 @@ void ChartTools::CreateToolBar(QWidget& page)
                                 "Нитка|Выбрать текущую нитку из каталога; нитка, которой нет в схеме, войдёт в неё "
                                 "со свободным символом",
                                 nullptr, [this] {
-                                    Tfm_ThreadChooser chooser(chart_.window(), thread_, SchemeThreads(document_()));
+                                    ThreadChooserDialog chooser(chart_.window(), thread_, SchemeThreads(document_()));
                                     chooser.setWindowTitle(QStringLiteral("Нитка для рисования"));
                                     chooser.lb_Replaced->setText(
                                         QStringLiteral("Текущая нитка %1. Ближайшие по цвету — первыми.")

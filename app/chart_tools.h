@@ -23,8 +23,8 @@ class QWidget;
 
 namespace velmora {
 
-class TAction;
-class TAdvStringGrid;
+class HintedAction;
+class SchemeGrid;
 class ChartToolOverlay;
 
 // The drawing tools of the chart page: a tool bar of its own above the chart (shown on request),
@@ -39,19 +39,19 @@ public:
     // `page` is the chart page, whose layout takes the tool bar at its top; `document` the scheme
     // shown; `undo` the window's undo stack; `shown` shows the stitches of an edit again and
     // `reshown` the whole scheme (after a crop); both count the scheme as unsaved.
-    ChartTools(QWidget& page, TAdvStringGrid& chart, TAdvStringGrid& legend, std::function<SchemeDocument&()> document,
+    ChartTools(QWidget& page, SchemeGrid& chart, SchemeGrid& legend, std::function<SchemeDocument&()> document,
                QUndoStack& undo, std::function<void(const StitchEdit&)> shown, std::function<void()> reshown);
 
     QToolBar* ChartToolBar = nullptr;
-    TAction* ac_ToolPencil = nullptr;
-    TAction* ac_ToolFill = nullptr;
-    TAction* ac_ToolEyedropper = nullptr;
-    TAction* ac_ToolSelection = nullptr;
-    TAction* ac_ToolBackstitch = nullptr;
-    TAction* ac_ToolThread = nullptr;        // the catalogue's chooser for the current thread
-    TAction* ac_ToolSelectionFill = nullptr; // the selection's stitches to the current thread
-    TAction* ac_ToolSelectionErase = nullptr;
-    TAction* ac_ToolCrop = nullptr;          // "Обрезать по выделению"
+    HintedAction* ac_ToolPencil = nullptr;
+    HintedAction* ac_ToolFill = nullptr;
+    HintedAction* ac_ToolEyedropper = nullptr;
+    HintedAction* ac_ToolSelection = nullptr;
+    HintedAction* ac_ToolBackstitch = nullptr;
+    HintedAction* ac_ToolThread = nullptr;        // the catalogue's chooser for the current thread
+    HintedAction* ac_ToolSelectionFill = nullptr; // the selection's stitches to the current thread
+    HintedAction* ac_ToolSelectionErase = nullptr;
+    HintedAction* ac_ToolCrop = nullptr;          // "Обрезать по выделению"
     QLabel* lb_ToolThread = nullptr;         // the current thread: a swatch and its name
 
     Tool CurrentTool() const;
@@ -79,8 +79,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TAction* MakeTool(const char* name, const char* caption, const char* hint, const char* image, int key);
-    TAction* MakeCommand(const char* name, const char* caption, const char* hint, const char* image,
+    HintedAction* MakeTool(const char* name, const char* caption, const char* hint, const char* image, int key);
+    HintedAction* MakeCommand(const char* name, const char* caption, const char* hint, const char* image,
                          std::function<void()> execute);
     void CreateToolBar(QWidget& page);
 
@@ -104,8 +104,8 @@ private:
     // Makes an edit and pushes it as one step; a refused edit throws with the Russian message.
     void Apply(const QString& text, const std::function<StitchEdit(SchemeDocument&)>& make);
 
-    TAdvStringGrid& chart_;
-    TAdvStringGrid& legend_;
+    SchemeGrid& chart_;
+    SchemeGrid& legend_;
     QObject* chartViewport_ = nullptr;
     QObject* legendViewport_ = nullptr;
     std::function<SchemeDocument&()> document_;

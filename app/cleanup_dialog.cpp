@@ -44,7 +44,7 @@ QLabel* PreviewLabel(const char* name, QWidget* parent)
 
 QString SingleStitchText(double share) { return QStringLiteral("Одиночных крестиков: ") + Percent(share); }
 
-Tfm_Cleanup::Tfm_Cleanup(const SchemeDocument& scheme, const Bitmap& source, const CleanupOptions& chosen,
+CleanupDialog::CleanupDialog(const SchemeDocument& scheme, const Bitmap& source, const CleanupOptions& chosen,
                          QWidget* parent)
     : QDialog(parent), scheme_(scheme), source_(source)
 {
@@ -114,19 +114,19 @@ Tfm_Cleanup::Tfm_Cleanup(const SchemeDocument& scheme, const Bitmap& source, con
     cb_Confetti->setChecked(chosen.confettiGroup > 0);
     ed_Confetti->setValue(chosen.confettiGroup > 0 ? chosen.confettiGroup : kDefaultConfettiGroup);
     for (QCheckBox* box : {cb_Unused, cb_Fewest, cb_Confetti})
-        connect(box, &QCheckBox::toggled, this, &Tfm_Cleanup::ShowPreview);
+        connect(box, &QCheckBox::toggled, this, &CleanupDialog::ShowPreview);
     for (QSpinBox* count : {ed_Fewest, ed_Confetti})
-        connect(count, &QSpinBox::valueChanged, this, &Tfm_Cleanup::ShowPreview);
+        connect(count, &QSpinBox::valueChanged, this, &CleanupDialog::ShowPreview);
     ShowPreview();
 }
 
-CleanupOptions Tfm_Cleanup::Options() const
+CleanupOptions CleanupDialog::Options() const
 {
     return {cb_Unused->isChecked(), cb_Fewest->isChecked() ? ed_Fewest->value() : 0,
             cb_Confetti->isChecked() ? ed_Confetti->value() : 0};
 }
 
-void Tfm_Cleanup::ShowPreview()
+void CleanupDialog::ShowPreview()
 {
     ed_Fewest->setEnabled(cb_Fewest->isChecked());
     ed_Confetti->setEnabled(cb_Confetti->isChecked());

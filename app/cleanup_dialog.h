@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"
 
@@ -16,11 +16,11 @@ namespace velmora {
 // "Очистить схему…": the clean-up passes to make, each with what it would change in the scheme
 // shown, and the share of single stitches before and after. The passes run on a copy; the
 // scheme itself changes only when the caller applies Options().
-class Tfm_Cleanup : public QDialog {
+class CleanupDialog : public QDialog {
     Q_OBJECT
 public:
     // `source` is the picture as the build sampled it, or empty.
-    Tfm_Cleanup(const SchemeDocument& scheme, const Bitmap& source, const CleanupOptions& chosen,
+    CleanupDialog(const SchemeDocument& scheme, const Bitmap& source, const CleanupOptions& chosen,
                 QWidget* parent = nullptr);
 
     // The passes ticked; the counts of those not ticked are 0.

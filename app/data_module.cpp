@@ -1,34 +1,27 @@
 #include "data_module.h"
 
-#include "about_form.h"
+#include "about_dialog.h"
 #include "chart_tools.h"
-#include "cleanup_dialog.h"
-#include "dmc_form.h"
+#include "thread_catalogue_dialog.h"
 #include "error_box.h"
 #include "fabric_dialog.h"
-#include "hourglass_cursor.h"
 #include "excel_command.h"
-#include "main_form.h"
+#include "main_window.h"
 #include "new_scheme_command.h"
 #include "scheme_editor.h"
-#include "prompter.h"
-#include "scheme/output_file.h"
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "scheme_session.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_file.h"
-#include "scheme/source_picture.h"
 #include "view/paint/qt_bridge.h"
-#include "view/paint/qt_print_canvas.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/grid_printer.h"
 #include "wizard/picture_dialog.h"
-#include "write_progress.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QAbstractEventDispatcher>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -37,7 +30,6 @@
 
 #include <algorithm>
 #include <iterator>
-#include <optional>
 
 namespace velmora {
 
@@ -45,67 +37,24 @@ DataModule* DM = nullptr;
 
 namespace {
 
-const QString kSchemeSuffix = QStringLiteral("velmora");
-
 QString ShownPath(const std::filesystem::path& file) { return QDir::toNativeSeparators(ToQString(file)); }
-
-// The name a new file of the scheme is offered under: the scheme file's, else the picture's, with
-// `ending` in place of its extension; one without a file goes to the folder of the scheme last
-// opened or saved.
-QString SuggestedName(const DataModule& dm, const QString& ending)
-{
-    if (!dm.SchemeFileName.empty()) {
-        const QFileInfo file(ToQString(dm.SchemeFileName));
-        return file.dir().filePath(file.completeBaseName() + ending);
-    }
-    const QString name = !dm.Scheme.pictureName.empty()
-                             ? QFileInfo(QString::fromStdString(dm.Scheme.pictureName)).completeBaseName() + ending
-                             : QStringLiteral("схема") + ending;
-    const QString folder = dm.SchemeFolder();
-    return folder.isEmpty() ? name : QDir(folder).filePath(name);
-}
-
-// The settings keep their texts in Windows-1251: a path it cannot spell is not remembered.
-std::optional<std::string> StoredPath(const std::filesystem::path& file)
-{
-    const QString name = QDir::cleanPath(ToQString(std::filesystem::absolute(file)));
-    std::string text = QStringToCp1251(name);
-    if (Cp1251ToQString(text) != name)
-        return std::nullopt;
-    return text;
-}
 
 } // namespace
 
-DataModule::DataModule(Tfm_Main* owner) : QObject(owner)
+DataModule::DataModule(MainWindow* owner) : QObject(owner)
 {
     // Published first: what the module builds below already reaches it.
     DM = this;
     setObjectName(QStringLiteral("DM"));
     CreateImages();
-    Editor = new SchemeEditor(
-        this, [this]() -> SchemeDocument& { return Scheme; },
-        [] { fm_Main->RefreshScheme(); });
-    // Undo and redo move to and from the saved state.
-    connect(Editor->UndoStack, &QUndoStack::cleanChanged, this, [] {
-        // The stack also clears as the window goes.
-        if (fm_Main != nullptr)
-            fm_Main->ShowTitle();
-    });
-    Tools = new ChartTools(
-        *owner->ts_Image, *owner->ChartGrid, *owner->LegendGrid, [this]() -> SchemeDocument& { return Scheme; },
-        *Editor->UndoStack,
-        [this](const StitchEdit& edit) {
-            fm_Main->RefreshStitches(edit);
-        },
-        [this] {
-            fm_Main->RefreshScheme();
-            ApplyView();
-        });
+    Session = new SchemeSession(*owner, SchemeFiles, this);
+    connect(Session, &SchemeSession::recentFilesChanged, this, &DataModule::FillRecentMenu);
+    connect(Session, &SchemeSession::sourceChanged, this, &DataModule::ShowSourceAsChosen);
+    connect(Session, &SchemeSession::reshaped, this, &DataModule::ApplyView);
     CreateActions();
     CreateMainMenu(*owner);
     CreateOpenPictureDialog(*owner);
-    Editor->AttachLegend(*owner->LegendGrid, *ac_EditReplaceThread, [this] { UpdateActions(); });
+    Session->Editor->AttachLegend(*owner->LegendGrid, *ac_EditReplaceThread, [this] { UpdateActions(); });
 
     // The commands' enabled states follow the state of the run whenever the application has
     // handled its input and is about to wait for more.
@@ -137,17 +86,30 @@ void DataModule::CreateImages()
     ImageList[imgSaveSymbolsPdf] = QIcon(QStringLiteral(":/images/file_save_symbols_pdf.png"));
 }
 
-TAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
-                                Handler execute)
+HintedAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
+                                     Handler execute)
 {
-    auto* action = new TAction(QString::fromUtf8(caption), this);
+    return MakeAction(name, caption, hint, image, [this, execute] { (this->*execute)(); });
+}
+
+HintedAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
+                                     SessionCommand execute)
+{
+    return MakeAction(name, caption, hint, image, [this, execute] { (Session->*execute)(); });
+}
+
+HintedAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
+                                     std::function<void()> execute)
+{
+    auto* action = new HintedAction(QString::fromUtf8(caption), this);
     action->setObjectName(QString::fromUtf8(name));
     action->SetHint(QString::fromUtf8(hint));
     if (image >= 0)
         action->setIcon(ImageList[static_cast<std::size_t>(image)]);
     // The captions carry no accelerators; an ampersand would be text.
     action->setIconText(action->text());
-    connect(action, &QAction::triggered, this, [this, action, execute] { RunCommand(*action, execute); });
+    connect(action, &QAction::triggered, this,
+            [this, action, execute = std::move(execute)] { RunCommand(*action, execute); });
     return action;
 }
 
@@ -189,22 +151,22 @@ void DataModule::CreateActions()
                               &DataModule::ac_HelpAboutExecute);
 
     ac_EditUndo = MakeAction("ac_EditUndo", "Отменить", "Отменить|Отменить последнее изменение схемы", -1,
-                             &DataModule::ac_EditUndoExecute);
+                             &SchemeSession::Undo);
     ac_EditUndo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
 
     ac_EditRedo = MakeAction("ac_EditRedo", "Повторить", "Повторить|Повторить отменённое изменение схемы",
-                             -1, &DataModule::ac_EditRedoExecute);
+                             -1, &SchemeSession::Redo);
     ac_EditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
 
     ac_EditReplaceThread = MakeAction(
         "ac_EditReplaceThread", "Заменить нитку…",
         "Заменить нитку|Заменить нитку выбранной строки расшифровки другой ниткой каталога или объединить её с ниткой схемы",
-        -1, &DataModule::ac_EditReplaceThreadExecute);
+        -1, &SchemeSession::ReplaceThread);
 
     ac_EditCleanUp = MakeAction(
         "ac_EditCleanUp", "Очистить схему…",
         "Очистить схему|Убрать из схемы неиспользуемые нитки, нитки с малым числом крестиков и одиночные крестики",
-        -1, &DataModule::ac_EditCleanUpExecute);
+        -1, &SchemeSession::CleanUp);
 
     ac_EditSourceBeside = MakeAction(
         "ac_EditSourceBeside", "Исходное изображение рядом",
@@ -224,30 +186,30 @@ void DataModule::CreateActions()
     // The toolbar's buttons are narrow: they carry the short part of the hint.
     ac_FileOpen = MakeAction("ac_FileOpen", "Открыть схему…",
                              "Открыть схему|Открыть схему вышивки, сохранённую в файле", imgOpen,
-                             &DataModule::ac_FileOpenExecute);
+                             &SchemeSession::Open);
     ac_FileOpen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     ac_FileOpen->setIconText(QStringLiteral("Открыть"));
 
     ac_FileSave = MakeAction("ac_FileSave", "Сохранить схему…",
                              "Сохранить схему|Сохранить схему вышивки в файл, чтобы открыть её позже", imgSave,
-                             &DataModule::ac_FileSaveExecute);
+                             &SchemeSession::Save);
     ac_FileSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     ac_FileSave->setIconText(QStringLiteral("Сохранить"));
 
     ac_FileSaveAs = MakeAction("ac_FileSaveAs", "Сохранить схему как…",
                                "Сохранить как|Сохранить схему в новый файл", imgSave,
-                               &DataModule::ac_FileSaveAsExecute);
+                               &SchemeSession::SaveAs);
     ac_FileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
 
     ac_FileSavePdf = MakeAction("ac_FileSavePdf", "Сохранить схему в PDF…",
                                 "Схема в PDF|Сохранить страницы печати схемы в файл PDF", imgSavePdf,
-                                &DataModule::ac_FileSavePdfExecute);
+                                &SchemeSession::SavePdf);
     ac_FileSavePdf->setIconText(QStringLiteral("Схема в PDF"));
 
     ac_FileSaveSymbolsPdf =
         MakeAction("ac_FileSaveSymbolsPdf", "Сохранить символы в PDF…",
                    "Символы в PDF|Сохранить страницы печати таблицы символов в файл PDF", imgSaveSymbolsPdf,
-                   &DataModule::ac_FileSaveSymbolsPdfExecute);
+                   &SchemeSession::SaveSymbolsPdf);
     ac_FileSaveSymbolsPdf->setIconText(QStringLiteral("Символы в PDF"));
 
     CreateViewActions();
@@ -266,7 +228,7 @@ void DataModule::CreateViewActions()
         "ac_ViewSkeins", "Расход ниток",
         "Расход ниток|Показывать в таблице символов, сколько мотков каждой нитки понадобится на выбранной ткани", -1,
         &DataModule::ac_ViewSkeinsExecute);
-    for (TAction* action : {ac_ViewTenLines, ac_ViewColorCells, ac_ViewSkeins})
+    for (HintedAction* action : {ac_ViewTenLines, ac_ViewColorCells, ac_ViewSkeins})
         action->setCheckable(true);
     ac_ViewFabric = MakeAction("ac_ViewFabric", "Ткань…",
                                "Ткань|Выбор ткани: сколько крестиков на дюйм, для размера вышивки и расхода ниток",
@@ -279,7 +241,7 @@ void DataModule::CreateViewActions()
     ac_ViewZoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
 }
 
-void DataModule::CreateMainMenu(Tfm_Main& owner)
+void DataModule::CreateMainMenu(MainWindow& owner)
 {
     MainMenu = new QMenuBar(&owner);
     MainMenu->setObjectName(QStringLiteral("MainMenu"));
@@ -355,7 +317,7 @@ void DataModule::CreateMainMenu(Tfm_Main& owner)
     owner.setMenuBar(MainMenu);
 }
 
-void DataModule::CreateOpenPictureDialog(Tfm_Main& owner)
+void DataModule::CreateOpenPictureDialog(MainWindow& owner)
 {
     OpenPictureDialog = new QFileDialog(&owner);
     OpenPictureDialog->setObjectName(QStringLiteral("OpenPictureDialog"));
@@ -372,7 +334,7 @@ void DataModule::CreateOpenPictureDialog(Tfm_Main& owner)
 void DataModule::DataModuleCreate()
 {
     PictureLoaded = false;
-    SchemeReady = false;
+    Session->SchemeReady = false;
     Dithering = false;
     DMCUsed.fill(0);
     SourcePicture = Bitmap();
@@ -391,20 +353,20 @@ void DataModule::DataModuleDestroy()
 
 void DataModule::LoadSettings()
 {
-    SettingsStore.Key = SettingsKey;
-    SettingsStore.Section = SettingsSection;
-    SettingsStore.MoreValues = MoreStoredValues();
-    SettingsStore.Load(FontDialog.Font, StoredDithering);
-    View = ViewSettingsFromStored(SettingsStore.MoreValues);
-    Wizard = WizardSettingsFromStored(SettingsStore.MoreValues);
-    SchemeFiles = SchemeFileSettingsFromStored(SettingsStore.MoreValues);
+    Settings.Key = SettingsKey;
+    Settings.Section = SettingsSection;
+    Settings.MoreValues = MoreStoredValues();
+    Settings.Load(FontDialog.Font, StoredDithering);
+    View = ViewSettingsFromStored(Settings.MoreValues);
+    Wizard = WizardSettingsFromStored(Settings.MoreValues);
+    SchemeFiles = SchemeFileSettingsFromStored(Settings.MoreValues);
     FillRecentMenu();
 }
 
 void DataModule::SaveSettings()
 {
-    SettingsStore.MoreValues = MoreStoredValues();
-    SettingsStore.Save(FontDialog.Font, StoredDithering);
+    Settings.MoreValues = MoreStoredValues();
+    Settings.Save(FontDialog.Font, StoredDithering);
 }
 
 std::vector<StoredValue> DataModule::MoreStoredValues() const
@@ -425,44 +387,14 @@ void DataModule::FillRecentMenu()
     int place = 0;
     for (const std::string& stored : SchemeFiles.recent) {
         const QString file = Cp1251ToQString(stored);
-        auto* item = new TAction(QDir::toNativeSeparators(file), mi_FileRecent);
+        auto* item = new HintedAction(QDir::toNativeSeparators(file), mi_FileRecent);
         item->setObjectName(QStringLiteral("mi_FileRecent%1").arg(++place));
         item->SetHint(QStringLiteral("Открыть схему|Открыть схему из файла ") + QDir::toNativeSeparators(file));
-        connect(item, &QAction::triggered, this, [this, file] { RunGuarded([this, &file] { OpenRecentScheme(file); }); });
+        connect(item, &QAction::triggered, this,
+                [this, file] { RunGuarded([this, &file] { Session->OpenRecentScheme(file); }); });
         mi_FileRecent->addAction(item);
     }
     mi_FileRecent->setEnabled(!SchemeFiles.recent.empty());
-}
-
-void DataModule::RememberSchemeFile(const std::filesystem::path& file)
-{
-    if (const std::optional<std::string> stored = StoredPath(file)) {
-        SchemeFiles.Remember(*stored);
-        FillRecentMenu();
-    }
-}
-
-QString DataModule::SchemeFolder() const
-{
-    const QString folder = Cp1251ToQString(SchemeFiles.folder);
-    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
-}
-
-bool DataModule::SchemeModified() const
-{
-    return SchemeReady && !Editor->UndoStack->isClean();
-}
-
-void DataModule::MarkSchemeModified()
-{
-    Editor->UndoStack->resetClean();
-    fm_Main->ShowTitle();
-}
-
-void DataModule::MarkSchemeSaved()
-{
-    Editor->UndoStack->setClean();
-    fm_Main->ShowTitle();
 }
 
 void DataModule::UpdateActions()
@@ -479,21 +411,23 @@ void DataModule::UpdateActions()
 
 void DataModule::ac_EditUpdate()
 {
-    ac_EditUndo->setEnabled(SchemeReady && Editor->UndoStack->canUndo() && !Tools->Drawing());
-    ac_EditRedo->setEnabled(SchemeReady && Editor->UndoStack->canRedo() && !Tools->Drawing());
-    ac_EditReplaceThread->setEnabled(SchemeReady && Editor->ThreadOfLegendRow(LegendRowToReplace()) >= 0);
-    ac_EditCleanUp->setEnabled(SchemeReady);
-    ac_EditSourceBeside->setEnabled(SchemeReady && !SchemeSource.empty());
-    ac_EditSourceInstead->setEnabled(SchemeReady && !SchemeSource.empty());
-    Tools->UpdateActions(SchemeReady);
+    const SchemeSession& session = *Session;
+    const bool ready = session.SchemeReady;
+    ac_EditUndo->setEnabled(ready && session.Editor->UndoStack->canUndo() && !session.Tools->Drawing());
+    ac_EditRedo->setEnabled(ready && session.Editor->UndoStack->canRedo() && !session.Tools->Drawing());
+    ac_EditReplaceThread->setEnabled(ready && session.Editor->ThreadOfLegendRow(session.LegendRowToReplace()) >= 0);
+    ac_EditCleanUp->setEnabled(ready);
+    ac_EditSourceBeside->setEnabled(ready && !session.SchemeSource.empty());
+    ac_EditSourceInstead->setEnabled(ready && !session.SchemeSource.empty());
+    session.Tools->UpdateActions(ready);
 }
 
 void DataModule::ac_EditDrawToolsExecute()
 {
-    Tools->SetShown(ac_EditDrawTools->isChecked());
+    Session->Tools->SetShown(ac_EditDrawTools->isChecked());
     if (ac_EditDrawTools->isChecked())
         fm_Main->PageControl->setCurrentWidget(fm_Main->ts_Image);
-    Tools->UpdateActions(SchemeReady);
+    Session->Tools->UpdateActions(Session->SchemeReady);
 }
 
 void DataModule::ac_EditSourceBesideExecute()
@@ -512,7 +446,7 @@ void DataModule::ac_EditSourceInsteadExecute()
 
 void DataModule::ShowSourceAsChosen()
 {
-    using Source = Tfm_Main::SourceView;
+    using Source = MainWindow::SourceView;
     fm_Main->ShowSource(ac_EditSourceBeside->isChecked()    ? Source::Beside
                         : ac_EditSourceInstead->isChecked() ? Source::Instead
                                                             : Source::Hidden);
@@ -520,16 +454,16 @@ void DataModule::ShowSourceAsChosen()
 
 void DataModule::ac_FilePrintUpdate(QAction& sender)
 {
-    sender.setEnabled(SchemeReady);
+    sender.setEnabled(Session->SchemeReady);
 }
 
-void DataModule::RunCommand(QAction& action, Handler execute)
+void DataModule::RunCommand(QAction& action, const std::function<void()>& execute)
 {
     // A command whose state changed since the last update must not run on a stale enabled flag.
     UpdateActions();
     if (!action.isEnabled())
         return;
-    RunGuarded([this, execute] { (this->*execute)(); });
+    RunGuarded(execute);
 }
 
 void DataModule::CopySymbolFontToChart()
@@ -541,7 +475,7 @@ void DataModule::CopySymbolFontToChart()
 
 void DataModule::ac_FileNewExecute()
 {
-    if (!QuerySaveScheme())
+    if (!Session->QuerySaveScheme())
         return;
     RunNewSchemeCommand(*this, *fm_Main);
 }
@@ -570,7 +504,7 @@ void DataModule::ac_ServiceExcelExecute()
 void DataModule::ac_ServiceDMCExecute()
 {
     // The command owns the window for one showing; as a window it sits over the main window.
-    Tfm_DMC fm_DMC(fm_Main);
+    ThreadCatalogueDialog fm_DMC(fm_Main);
     fm_DMC.FillCatalogue();
     fm_DMC.exec();
 }
@@ -580,39 +514,6 @@ void DataModule::ac_ServiceOptionsExecute()
     FontDialog.Execute(fm_Main);
     // Also after Cancel: the dialog's font is then the one it had, so the chart keeps its look.
     CopySymbolFontToChart();
-}
-
-void DataModule::ac_EditUndoExecute()
-{
-    Editor->UndoStack->undo();
-}
-
-void DataModule::ac_EditRedoExecute()
-{
-    Editor->UndoStack->redo();
-}
-
-int DataModule::LegendRowToReplace() const
-{
-    // The chart page replaces the thread of its current cell; any other page, the legend's row.
-    if (fm_Main->PageControl->currentWidget() == fm_Main->ts_Image)
-        return Editor->LegendRowOfChartCell(fm_Main->ChartGrid->Col(), fm_Main->ChartGrid->Row());
-    return fm_Main->LegendGrid->Row();
-}
-
-void DataModule::ac_EditReplaceThreadExecute()
-{
-    Editor->ReplaceThreadOfLegendRow(fm_Main, LegendRowToReplace());
-}
-
-void DataModule::ac_EditCleanUpExecute()
-{
-    Tfm_Cleanup fm_Cleanup(Scheme, SchemeSource, Cleanup, fm_Main);
-    if (fm_Cleanup.exec() != QDialog::Accepted)
-        return;
-    Cleanup = fm_Cleanup.Options();
-    const HourglassCursor hourglass;
-    Editor->CleanUp(Cleanup, SchemeSource);
 }
 
 void DataModule::ac_ViewTenLinesExecute()
@@ -635,15 +536,15 @@ void DataModule::ac_ViewSkeinsExecute()
 
 void DataModule::ac_ViewFabricExecute()
 {
-    Tfm_Fabric fm_Fabric(ShownLook().fabricCount, fm_Main);
+    FabricDialog fm_Fabric(ShownLook().fabricCount, fm_Main);
     if (fm_Fabric.exec() != QDialog::Accepted)
         return;
     // The choice is the setting that new schemes take, and the cloth of the scheme shown.
     View.look.fabricCount = fm_Fabric.Count();
     // The cloth belongs to the scheme shown, which keeps it in its file.
-    if (SchemeReady && Scheme.fabricCount != View.look.fabricCount) {
-        Scheme.fabricCount = View.look.fabricCount;
-        MarkSchemeModified();
+    if (Session->SchemeReady && Session->Scheme.fabricCount != View.look.fabricCount) {
+        Session->Scheme.fabricCount = View.look.fabricCount;
+        Session->MarkSchemeModified();
     }
     ApplyView();
 }
@@ -665,8 +566,8 @@ void DataModule::ZoomBy(int steps)
 ChartLook DataModule::ShownLook() const
 {
     ChartLook look = View.look;
-    if (SchemeReady)
-        look.fabricCount = Scheme.fabricCount;
+    if (Session->SchemeReady)
+        look.fabricCount = Session->Scheme.fabricCount;
     return look;
 }
 
@@ -684,164 +585,22 @@ void DataModule::ApplyLook()
 {
     const ChartLook look = ShownLook();
     // The legend first: the chart's colours are read from its rows.
-    ApplyLegendLook(fm_Main->LegendGrid->model(), look, Scheme.backstitches);
+    ApplyLegendLook(fm_Main->LegendGrid->model(), look, Session->Scheme.backstitches);
     fm_Main->LegendGrid->Refresh();
     velmora::ApplyChartLook(*fm_Main->ChartGrid, look, fm_Main->LegendGrid->cellTable());
 }
 
 void DataModule::ac_HelpAboutExecute()
 {
-    Tfm_About fm_About(fm_Main);
+    AboutDialog fm_About(fm_Main);
     fm_About.exec();
-}
-
-bool DataModule::QuerySaveScheme()
-{
-    if (!SchemeModified())
-        return true;
-    switch (CurrentPrompter().AskYesNoCancel(fm_Main, QStringLiteral("Вельмора"),
-                                             QStringLiteral("Схема не сохранена. Сохранить её?"))) {
-    case Prompter::Answer::No:
-        return true;
-    case Prompter::Answer::Cancel:
-        return false;
-    case Prompter::Answer::Yes:
-        break;
-    }
-    // A save that is cancelled or fails keeps the scheme and stops the step; a failure is shown.
-    bool saved = false;
-    RunGuarded([this, &saved] {
-        ac_FileSaveExecute();
-        saved = !SchemeModified();
-    });
-    return saved;
-}
-
-void DataModule::ac_FileOpenExecute()
-{
-    if (!QuerySaveScheme())
-        return;
-    const std::optional<QString> file = CurrentPrompter().ChooseOpenFile(
-        fm_Main, QStringLiteral("Открыть схему"),
-        QStringLiteral("Схемы вышивки (*.velmora *.json);;Все файлы (*)"), SchemeFolder());
-    if (file)
-        OpenScheme(ToPath(*file));
-}
-
-void DataModule::OpenScheme(const std::filesystem::path& file)
-{
-    SchemeDocument document;
-    try {
-        document = ReadSchemeFile(file);
-    } catch (const SchemeFileError& e) {
-        throw std::runtime_error(
-            ("Не удалось открыть схему\n" + ShownPath(file) + "\n" + QString::fromStdString(e.russian())).toStdString());
-    }
-    fm_Main->ShowScheme(std::move(document));
-    SchemeFileName = file;
-    MarkSchemeSaved();
-    RememberSchemeFile(file);
-    SchemeSource = RecordedSourcePicture(Scheme, file);
-    ShowSourceAsChosen();
-}
-
-void DataModule::OpenRecentScheme(QString file)
-{
-    if (!QFileInfo::exists(file)) {
-        if (const std::optional<std::string> stored = StoredPath(ToPath(file)))
-            SchemeFiles.Forget(*stored);
-        FillRecentMenu();
-        throw std::runtime_error(QStringLiteral("Файл «%1» не найден. Он убран из списка последних схем.")
-                                     .arg(QDir::toNativeSeparators(file))
-                                     .toStdString());
-    }
-    if (!QuerySaveScheme())
-        return;
-    OpenScheme(ToPath(file));
-}
-
-void DataModule::SaveScheme(const std::filesystem::path& file)
-{
-    try {
-        // The text of a large scheme takes a while; it is made aside and goes in place only whole.
-        OutputFile out(file);
-        WriteProgress progress(fm_Main, QStringLiteral("Сохранение схемы…"));
-        progress.RunAside([&out, this] {
-            WriteSchemeFileText(Scheme, [&out](std::string_view text) { out.Write(text); });
-            out.Finish();
-        });
-        out.Commit();
-    } catch (const FileWriteError& e) {
-        ThrowNotWritten(e, file);
-    }
-    SchemeFileName = file;
-    MarkSchemeSaved();
-    RememberSchemeFile(file);
-}
-
-void DataModule::ac_FileSaveExecute()
-{
-    std::filesystem::path file = SchemeFileName;
-    if (file.empty()) {
-        const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
-            fm_Main, QStringLiteral("Сохранить схему"), QStringLiteral("Схемы вышивки (*.velmora)"),
-            SuggestedName(*this, QStringLiteral(".velmora")), kSchemeSuffix);
-        if (!chosen)
-            return;
-        file = ToPath(*chosen);
-    }
-    SaveScheme(file);
-}
-
-void DataModule::ac_FileSaveAsExecute()
-{
-    const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
-        fm_Main, QStringLiteral("Сохранить схему как"), QStringLiteral("Схемы вышивки (*.velmora)"),
-        SuggestedName(*this, QStringLiteral(".velmora")), kSchemeSuffix);
-    if (chosen)
-        SaveScheme(ToPath(*chosen));
-}
-
-namespace {
-
-// The print command's pages into a PDF file chosen in a save dialog, through the writer that
-// velmora-cli's PDFs go through.
-void SaveGridPdf(const GridModel& grid, const QString& caption, const QString& suggested)
-{
-    const std::optional<QString> chosen = CurrentPrompter().ChooseSaveFile(
-        fm_Main, caption, QStringLiteral("Файлы PDF (*.pdf)"), suggested, QStringLiteral("pdf"));
-    if (!chosen)
-        return;
-    const std::filesystem::path file = ToPath(*chosen);
-    try {
-        WriteProgress progress(fm_Main, QStringLiteral("Запись страниц в файл PDF…"));
-        PrintJobSetup setup = SystemPrintSetup();
-        setup.progress = [&progress](int done, int pageCount) { progress.Step(done, pageCount); };
-        PrintGridToPdf(grid, file, std::move(setup));
-    } catch (const FileWriteError& e) {
-        ThrowNotWritten(e, file);
-    }
-}
-
-} // namespace
-
-void DataModule::ac_FileSavePdfExecute()
-{
-    SaveGridPdf(fm_Main->ChartGrid->model(), QStringLiteral("Сохранить схему в PDF"),
-                SuggestedName(*this, QStringLiteral(".pdf")));
-}
-
-void DataModule::ac_FileSaveSymbolsPdfExecute()
-{
-    SaveGridPdf(fm_Main->LegendGrid->model(), QStringLiteral("Сохранить символы в PDF"),
-                SuggestedName(*this, QStringLiteral("-символы.pdf")));
 }
 
 void DataModule::OpenFromCommandLine(const QString& file)
 {
     const std::filesystem::path path = ToPath(file);
     if (IsSchemeFile(path)) {
-        OpenScheme(path);
+        Session->OpenScheme(path);
         return;
     }
     // The wizard takes a picture it cannot read without a word; from the desktop, the user hears

@@ -2,17 +2,17 @@
 
 #include "action.h"
 #include "font_dialog.h"
+#include "scheme_session.h"
 #include "settings_store.h"
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/scheme_builder.h"
-#include "scheme/scheme_cleanup.h"
 
 #include <QIcon>
 #include <QObject>
 
 #include <array>
-#include <filesystem>
+#include <functional>
 #include <string>
 
 class QFileDialog;
@@ -21,12 +21,11 @@ class QMenuBar;
 
 namespace velmora {
 
-class ChartTools;
-class SchemeEditor;
-class Tfm_Main;
+class MainWindow;
 
 // The data module: the commands, the main menu, the images, the two common dialogs, the settings
-// and the state of the run. One instance, `DM`, owned by the main window; reachable from the moment
+// and the state of the run. The scheme shown and its commands are Session's; the module wires the
+// actions to them. One instance, `DM`, owned by the main window; reachable from the moment
 // its construction begins until it is destroyed with the window.
 class DataModule : public QObject {
     Q_OBJECT
@@ -48,42 +47,42 @@ public:
         kImageCount
     };
 
-    explicit DataModule(Tfm_Main* owner);
+    explicit DataModule(MainWindow* owner);
     ~DataModule() override;
 
     std::array<QIcon, kImageCount> ImageList;
 
-    TAction* ac_FileNew = nullptr;
-    TAction* ac_FilePrint = nullptr;
-    TAction* ac_FilePrintSymbols = nullptr;
-    TAction* ac_FileExit = nullptr;
-    TAction* ac_ServiceExcel = nullptr;
-    TAction* ac_ServiceDMC = nullptr;
-    TAction* ac_ServiceOptions = nullptr;
-    TAction* ac_HelpAbout = nullptr;
+    HintedAction* ac_FileNew = nullptr;
+    HintedAction* ac_FilePrint = nullptr;
+    HintedAction* ac_FilePrintSymbols = nullptr;
+    HintedAction* ac_FileExit = nullptr;
+    HintedAction* ac_ServiceExcel = nullptr;
+    HintedAction* ac_ServiceDMC = nullptr;
+    HintedAction* ac_ServiceOptions = nullptr;
+    HintedAction* ac_HelpAbout = nullptr;
     // The edits of the scheme shown.
-    TAction* ac_EditUndo = nullptr;
-    TAction* ac_EditRedo = nullptr;
-    TAction* ac_EditReplaceThread = nullptr;
-    TAction* ac_EditCleanUp = nullptr;
+    HintedAction* ac_EditUndo = nullptr;
+    HintedAction* ac_EditRedo = nullptr;
+    HintedAction* ac_EditReplaceThread = nullptr;
+    HintedAction* ac_EditCleanUp = nullptr;
     // The source picture beside or in place of the mapped picture; checkable, at most one on.
-    TAction* ac_EditSourceBeside = nullptr;
-    TAction* ac_EditSourceInstead = nullptr;
+    HintedAction* ac_EditSourceBeside = nullptr;
+    HintedAction* ac_EditSourceInstead = nullptr;
     // The drawing tools' bar on the chart page; checkable, off at the start.
-    TAction* ac_EditDrawTools = nullptr;
+    HintedAction* ac_EditDrawTools = nullptr;
     // The scheme file and the PDF files.
-    TAction* ac_FileOpen = nullptr;
-    TAction* ac_FileSave = nullptr;
-    TAction* ac_FileSaveAs = nullptr;
-    TAction* ac_FileSavePdf = nullptr;
-    TAction* ac_FileSaveSymbolsPdf = nullptr;
+    HintedAction* ac_FileOpen = nullptr;
+    HintedAction* ac_FileSave = nullptr;
+    HintedAction* ac_FileSaveAs = nullptr;
+    HintedAction* ac_FileSavePdf = nullptr;
+    HintedAction* ac_FileSaveSymbolsPdf = nullptr;
     // The view: the chart's look and the cloth (kept in the settings), the zoom of the chart.
-    TAction* ac_ViewTenLines = nullptr;
-    TAction* ac_ViewColorCells = nullptr;
-    TAction* ac_ViewSkeins = nullptr;
-    TAction* ac_ViewFabric = nullptr;
-    TAction* ac_ViewZoomIn = nullptr;
-    TAction* ac_ViewZoomOut = nullptr;
+    HintedAction* ac_ViewTenLines = nullptr;
+    HintedAction* ac_ViewColorCells = nullptr;
+    HintedAction* ac_ViewSkeins = nullptr;
+    HintedAction* ac_ViewFabric = nullptr;
+    HintedAction* ac_ViewZoomIn = nullptr;
+    HintedAction* ac_ViewZoomOut = nullptr;
 
     // The menu bar belongs to the main window as a widget; the data module builds it and keeps the
     // top items. Its items are the commands themselves.
@@ -105,13 +104,13 @@ public:
 
     // The wizard's picture dialog; a child of the main window, as a dialog must be.
     QFileDialog* OpenPictureDialog = nullptr;
-    TFontDialog FontDialog;
+    SymbolFontDialog FontDialog;
 
     // The settings store with its location and its one stored value, the text of "Dithering".
     // It keeps the settings in the registry installed for the program (InstallSettingsRegistry),
     // or else nowhere: it starts empty and what it saves is forgotten.
     DiscardingSettingsRegistry PrivateSettings;
-    TFormStorage SettingsStore{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
+    SettingsStore Settings{InstalledSettingsRegistry() ? *InstalledSettingsRegistry() : PrivateSettings};
     std::string SettingsKey;
     std::string SettingsSection;
     std::string StoredDithering = "True";
@@ -127,30 +126,10 @@ public:
     std::array<int, kDmcCount>& DMCUsed = Engine.DMCUsed;
     Bitmap SourcePicture;
     bool PictureLoaded = false;
-    bool SchemeReady = false;
     bool Dithering = false;
 
-    // The scheme shown: its request, the mapped picture, the chart and the legend. The three views,
-    // printing, the export and saving all read it; empty until SchemeReady.
-    SchemeDocument Scheme;
-    // The scheme shown has changes that its file does not hold (or it has no file yet). Derived
-    // from the undo stack's clean state: undoing back to the saved state counts as saved.
-    bool SchemeModified() const;
-    // A change to the scheme that is not on the undo stack (a new build, the cloth): no undo or redo
-    // leads back to a saved state, until the next save.
-    void MarkSchemeModified();
-    // The scheme shown is now what its file holds.
-    void MarkSchemeSaved();
-    // The source picture of Scheme as the build sampled it, W × H; empty when not at hand.
-    Bitmap SchemeSource;
-    // The edits of Scheme and their undo stack.
-    SchemeEditor* Editor = nullptr;
-    // The drawing tools of the chart page, whose edits go on Editor's undo stack.
-    ChartTools* Tools = nullptr;
-    // The clean-up passes last chosen in this run, offered again.
-    CleanupOptions Cleanup{true, 0, kDefaultConfettiGroup};
-    // The file the scheme was last saved to or opened from; empty for one not saved yet.
-    std::filesystem::path SchemeFileName;
+    // The scheme shown, its file, its edits and the commands on it.
+    SchemeSession* Session = nullptr;
 
     void DataModuleCreate();
     void DataModuleDestroy();
@@ -168,39 +147,12 @@ public:
     void ac_ServiceDMCExecute();
     void ac_ServiceOptionsExecute();
     void ac_HelpAboutExecute();
-    void ac_EditUndoExecute();
-    void ac_EditRedoExecute();
-    void ac_EditReplaceThreadExecute();
-    // The legend row whose thread "Заменить нитку…" replaces: the thread of the chart's current
-    // cell while the chart page shows, else the legend's current row.
-    int LegendRowToReplace() const;
-    void ac_EditCleanUpExecute();
     void ac_EditUpdate();
     void ac_EditSourceBesideExecute();
     void ac_EditSourceInsteadExecute();
     void ac_EditDrawToolsExecute();
     // Shows SchemeSource as the two commands ask.
     void ShowSourceAsChosen();
-    void ac_FileOpenExecute();
-    void ac_FileSaveExecute();
-    void ac_FileSaveAsExecute();
-    void ac_FileSavePdfExecute();
-    void ac_FileSaveSymbolsPdfExecute();
-
-    // Before the scheme shown gives way (New, Open, closing): an unsaved scheme asks whether to
-    // save it. False when the user cancels, or the save did not happen; the step then stops.
-    bool QuerySaveScheme();
-    // Reads a scheme file and shows it. A file that cannot be read throws, with the fault in
-    // Russian, and the scheme shown stays as it was.
-    void OpenScheme(const std::filesystem::path& file);
-    // Writes the scheme shown to `file` whole, and remembers it as the scheme's file.
-    void SaveScheme(const std::filesystem::path& file);
-    // An item of "Последние схемы": a file that is gone leaves the list with a message; any other
-    // opens as by "Открыть схему…".
-    void OpenRecentScheme(QString file);
-    // The folder the scheme-file dialogs start in: that of the scheme last opened or saved while it
-    // exists, else none (the dialog's own choice).
-    QString SchemeFolder() const;
     // The file named on the command line: a scheme file opens; any other file is taken for a
     // picture, and the New command starts with it loaded. Throws when it is neither.
     void OpenFromCommandLine(const QString& file);
@@ -227,17 +179,20 @@ public:
 
 private:
     using Handler = void (DataModule::*)();
+    using SessionCommand = void (SchemeSession::*)();
 
     void CreateImages();
     void CreateActions();
     void CreateViewActions();
-    void CreateMainMenu(Tfm_Main& owner);
-    void CreateOpenPictureDialog(Tfm_Main& owner);
+    void CreateMainMenu(MainWindow& owner);
+    void CreateOpenPictureDialog(MainWindow& owner);
     void FillRecentMenu();
-    // `file` was opened or saved: first in the recent list, its folder the dialogs' start.
-    void RememberSchemeFile(const std::filesystem::path& file);
-    TAction* MakeAction(const char* name, const char* caption, const char* hint, int image, Handler execute);
-    void RunCommand(QAction& action, Handler execute);
+    HintedAction* MakeAction(const char* name, const char* caption, const char* hint, int image, Handler execute);
+    HintedAction* MakeAction(const char* name, const char* caption, const char* hint, int image,
+                             SessionCommand execute);
+    HintedAction* MakeAction(const char* name, const char* caption, const char* hint, int image,
+                             std::function<void()> execute);
+    void RunCommand(QAction& action, const std::function<void()>& execute);
 
     void LoadSettings();
     void SaveSettings();

@@ -1,8 +1,8 @@
 #include "error_box.h"
 
 #include "prompter.h"
-#include "scheme/output_file.h"
-#include "scheme/system_reason.h"
+#include "files/output_file.h"
+#include "files/system_reason.h"
 #include "view/paint/qt_bridge.h"
 
 #include <QApplication>

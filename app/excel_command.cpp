@@ -2,16 +2,16 @@
 
 #include "data_module.h"
 #include "hourglass_cursor.h"
-#include "main_form.h"
+#include "main_window.h"
 #include "write_progress.h"
 
 #include "error_box.h"
 #include "export/export_error.h"
 #include "export/scheme_workbook.h"
 #include "view/paint/qt_bridge.h"
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "view/paint/symbol_glyphs.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -106,11 +106,11 @@ SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open)
     return previous;
 }
 
-void RunExcelCommand(Tfm_Main& main)
+void RunExcelCommand(MainWindow& main)
 {
     std::optional<WorkbookFile> workbook;
     // The scheme from the data module; the fonts are the chart grid's, as the user set them.
-    const SchemeDocument& scheme = DM->Scheme;
+    const SchemeDocument& scheme = DM->Session->Scheme;
     const GridModel& chart = main.ChartGrid->model();
     SymbolAreaGlyphs glyphs;
     {

@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-class Tfm_Main;
+class MainWindow;
 
 // How the export hands its workbook to the desktop's spreadsheet application, as Excel showed
 // itself with the new workbook. Throws, saying why, when no application can show it. Tests put in
@@ -23,6 +23,6 @@ SpreadsheetOpen InstallSpreadsheetOpen(SpreadsheetOpen open);
 // A workbook that could not be written whole is removed, so the user finds nothing half-done; one
 // that no application could open is kept, and the message names its full path on a line of its
 // own. The messages are Russian, as everything the window says.
-void RunExcelCommand(Tfm_Main& main);
+void RunExcelCommand(MainWindow& main);
 
 } // namespace velmora

@@ -35,7 +35,7 @@ constexpr Cloth kCloths[] = {
 
 } // namespace
 
-Tfm_Fabric::Tfm_Fabric(int count, QWidget* parent) : QDialog(parent)
+FabricDialog::FabricDialog(int count, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("fm_Fabric"));
     setWindowTitle(QStringLiteral("Ткань"));
@@ -66,15 +66,15 @@ Tfm_Fabric::Tfm_Fabric(int count, QWidget* parent) : QDialog(parent)
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    connect(cb_Cloth, &QComboBox::activated, this, &Tfm_Fabric::ClothChosen);
-    connect(ed_Count, &QSpinBox::valueChanged, this, &Tfm_Fabric::CountChanged);
+    connect(cb_Cloth, &QComboBox::activated, this, &FabricDialog::ClothChosen);
+    connect(ed_Count, &QSpinBox::valueChanged, this, &FabricDialog::CountChanged);
     ed_Count->setValue(std::clamp(count, kSmallestFabricCount, kLargestFabricCount));
     CountChanged(ed_Count->value());
 }
 
-int Tfm_Fabric::Count() const { return ed_Count->value(); }
+int FabricDialog::Count() const { return ed_Count->value(); }
 
-void Tfm_Fabric::ClothChosen(int index)
+void FabricDialog::ClothChosen(int index)
 {
     const int count = cb_Cloth->itemData(index).toInt();
     if (count == 0)
@@ -83,7 +83,7 @@ void Tfm_Fabric::ClothChosen(int index)
     ed_Count->setValue(count);
 }
 
-void Tfm_Fabric::CountChanged(int count)
+void FabricDialog::CountChanged(int count)
 {
     // The first cloth of that count, or "Другая".
     const QSignalBlocker blocker(cb_Cloth);

@@ -9,10 +9,10 @@ namespace velmora {
 
 // "Ткань…": the cloth the chart is stitched on, as a count of stitches per inch. The usual
 // cloths are offered by name; any count from 6 to 40 may be typed.
-class Tfm_Fabric : public QDialog {
+class FabricDialog : public QDialog {
     Q_OBJECT
 public:
-    Tfm_Fabric(int count, QWidget* parent = nullptr);
+    FabricDialog(int count, QWidget* parent = nullptr);
 
     int Count() const;
 

@@ -56,7 +56,7 @@ SymbolFont TakeChosenFont(SymbolFont font, const QFont& chosen)
     return font;
 }
 
-bool TFontDialog::Execute(QWidget* parent)
+bool SymbolFontDialog::Execute(QWidget* parent)
 {
     // The dialog lists Wingdings also where only the program's stand-in serves it.
     RegisterSymbolFonts();

@@ -10,7 +10,7 @@ namespace velmora {
 
 // The symbol-font dialog: it holds the one symbol font of the application and lets the user
 // change it.
-class TFontDialog {
+class SymbolFontDialog {
 public:
     SymbolFont Font;
 

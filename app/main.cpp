@@ -1,7 +1,7 @@
 #include "app/application_setup.h"
 #include "app/data_module.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/qsettings_backend.h"
 
 #include <QApplication>
@@ -23,7 +23,7 @@ int main(int argc, char** argv)
     // window, which saves into them as it goes.
     velmora::QSettingsRegistry settings;
     velmora::InstallSettingsRegistry(&settings);
-    velmora::Tfm_Main window;
+    velmora::MainWindow window;
     window.show();
 
     // `velmora FILE`, as the desktop starts it for a scheme or a picture: the file opens once the

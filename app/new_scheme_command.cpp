@@ -1,9 +1,9 @@
 #include "new_scheme_command.h"
 
 #include "data_module.h"
-#include "main_form.h"
+#include "main_window.h"
 #include "view/symbol_font.h"
-#include "wizard/wizard_form.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -21,7 +21,7 @@ WizardShow& InstalledShow()
     return show;
 }
 
-int ShowWizard(Tfm_Wizard& wizard)
+int ShowWizard(NewSchemeWizard& wizard)
 {
     if (const WizardShow& show = InstalledShow())
         return show(wizard);
@@ -32,7 +32,7 @@ int ShowWizard(Tfm_Wizard& wizard)
 // any way.
 class TakeColourChoices {
 public:
-    TakeColourChoices(DataModule& dm, const Tfm_Wizard& wizard) : dm_(dm), wizard_(wizard) {}
+    TakeColourChoices(DataModule& dm, const NewSchemeWizard& wizard) : dm_(dm), wizard_(wizard) {}
     ~TakeColourChoices()
     {
         dm_.Dithering = wizard_.cb_Dithering->isChecked();
@@ -43,17 +43,17 @@ public:
 
 private:
     DataModule& dm_;
-    const Tfm_Wizard& wizard_;
+    const NewSchemeWizard& wizard_;
 };
 
 } // namespace
 
 WizardShow InstallWizardShow(WizardShow show) { return std::exchange(InstalledShow(), std::move(show)); }
 
-void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture)
+void RunNewSchemeCommand(DataModule& dm, MainWindow& main, const QString& picture)
 {
     dm.PictureLoaded = false;
-    const auto wizard = std::make_unique<Tfm_Wizard>(
+    const auto wizard = std::make_unique<NewSchemeWizard>(
         &main, WizardServices{.SourcePicture = dm.SourcePicture,
                               .PictureLoaded = dm.PictureLoaded,
                               .SymbolFont = ToGridFont(dm.FontDialog.Font),
@@ -75,9 +75,9 @@ void RunNewSchemeCommand(DataModule& dm, Tfm_Main& main, const QString& picture)
     dm.Dithering = wizard->cb_Dithering->isChecked();
     // The engine builds new tables; only a finished build replaces the views and sets SchemeReady.
     main.BuildScheme(wizard->Request());
-    dm.Scheme.pictureName = wizard->ed_FileName->text().toStdString();
-    dm.SchemeFileName.clear();
-    dm.MarkSchemeModified();
+    dm.Session->Scheme.pictureName = wizard->ed_FileName->text().toStdString();
+    dm.Session->SchemeFileName.clear();
+    dm.Session->MarkSchemeModified();
 }
 
 } // namespace velmora

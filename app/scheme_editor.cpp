@@ -1,11 +1,11 @@
 #include "scheme_editor.h"
 
 #include "prompter.h"
-#include "thread_chooser.h"
+#include "thread_chooser_dialog.h"
 #include "scheme/legend_columns.h"
 #include "scheme/thread_edit.h"
 
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QAction>
 #include <QMenu>
@@ -127,7 +127,7 @@ void SchemeEditor::ReplaceThreadOfLegendRow(QWidget* parent, int row)
     const int from = ThreadOfLegendRow(row);
     if (from < 0)
         return;
-    Tfm_ThreadChooser chooser(parent, from, SchemeThreads(document_()));
+    ThreadChooserDialog chooser(parent, from, SchemeThreads(document_()));
     if (chooser.exec() != QDialog::Accepted || chooser.Chosen() < 0)
         return;
     const int to = chooser.Chosen();
@@ -164,7 +164,7 @@ void SchemeEditor::CleanUp(const CleanupOptions& options, const Bitmap& source)
     UndoStack->push(new CleanupCommand(std::move(result), options, source, document_, changed_));
 }
 
-void SchemeEditor::AttachLegend(TAdvStringGrid& legend, QAction& replace, std::function<void()> update)
+void SchemeEditor::AttachLegend(SchemeGrid& legend, QAction& replace, std::function<void()> update)
 {
     legend_ = &legend;
     replace_ = &replace;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"
 
@@ -15,7 +15,7 @@ class QWidget;
 
 namespace velmora {
 
-class TAdvStringGrid;
+class SchemeGrid;
 
 // The edits of the scheme shown, each one step of the undo stack: the window's side of
 // ReplaceThread and UndoThreadEdit.
@@ -50,7 +50,7 @@ public:
 
     // The legend's context menu offers `replace` for the row under the mouse, and a double click
     // on a thread row runs it. `update` sets the commands' enabled states.
-    void AttachLegend(TAdvStringGrid& legend, QAction& replace, std::function<void()> update);
+    void AttachLegend(SchemeGrid& legend, QAction& replace, std::function<void()> update);
     QMenu* pm_Legend = nullptr;
 
     // A new or opened scheme: the edits of the one before can no longer be undone.
@@ -60,7 +60,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TAdvStringGrid* legend_ = nullptr;
+    SchemeGrid* legend_ = nullptr;
     // The filter still sees the viewport's events while the grid is being destroyed, when the
     // grid can no longer be asked for it.
     QObject* legendViewport_ = nullptr;

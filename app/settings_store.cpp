@@ -45,10 +45,10 @@ int Negated(int value)
     return static_cast<int>(std::min<std::int64_t>(-static_cast<std::int64_t>(value), std::numeric_limits<int>::max()));
 }
 
-constexpr std::array<std::pair<TFontPitch, const char*>, 3> kPitchNames{{
-    {TFontPitch::fpDefault, "fpDefault"},
-    {TFontPitch::fpVariable, "fpVariable"},
-    {TFontPitch::fpFixed, "fpFixed"},
+constexpr std::array<std::pair<FontPitch, const char*>, 3> kPitchNames{{
+    {FontPitch::Default, "fpDefault"},
+    {FontPitch::Variable, "fpVariable"},
+    {FontPitch::Fixed, "fpFixed"},
 }};
 
 // The style names in the order in which they are written.
@@ -112,7 +112,7 @@ const std::array<FontValue, 7> kFontValues{{
      // The character set is one byte; higher bits fall away as they do in the font's own field.
      [](SymbolFont& f, const std::string& t) { f.Charset = IntegerOrZero(t) & 0xFF; }},
     {"FontDialog_FontColor", [](const SymbolFont& f) { return std::to_string(static_cast<std::int32_t>(f.Color)); },
-     [](SymbolFont& f, const std::string& t) { f.Color = static_cast<TColor>(IntegerOrZero(t)); }},
+     [](SymbolFont& f, const std::string& t) { f.Color = static_cast<ColorValue>(IntegerOrZero(t)); }},
     {"FontDialog_FontHeight", [](const SymbolFont& f) { return std::to_string(f.Height); },
      [](SymbolFont& f, const std::string& t) { ApplyHeight(f, IntegerOrZero(t)); }},
     {"FontDialog_FontName", [](const SymbolFont& f) { return f.Name; },
@@ -164,7 +164,7 @@ std::string FontStyleText(const FontStyle& style)
     return text + "]";
 }
 
-std::string FontPitchText(TFontPitch pitch)
+std::string FontPitchText(FontPitch pitch)
 {
     for (const auto& [value, name] : kPitchNames)
         if (value == pitch)
@@ -194,7 +194,7 @@ SettingsRegistry* InstalledSettingsRegistry()
 
 // --- the store -------------------------------------------------------------------------------
 
-std::string TFormStorage::ReadString(const std::string& name, const std::string& defaultText)
+std::string SettingsStore::ReadString(const std::string& name, const std::string& defaultText)
 {
     if (!registry_.ValueExists(Section, name))
         return defaultText;
@@ -210,7 +210,7 @@ std::string TFormStorage::ReadString(const std::string& name, const std::string&
     return text;
 }
 
-void TFormStorage::Load(SymbolFont& font, std::string& dithering)
+void SettingsStore::Load(SymbolFont& font, std::string& dithering)
 {
     const OpenedKey key(registry_, Key);
     // A key that can be neither opened nor created holds no values: everything stays as it is.
@@ -239,7 +239,7 @@ void TFormStorage::Load(SymbolFont& font, std::string& dithering)
     restored_ = true;
 }
 
-void TFormStorage::WriteString(const std::string& name, const std::string& text)
+void SettingsStore::WriteString(const std::string& name, const std::string& text)
 {
     if (!registry_.CreateSection(Section))
         throw SettingsError("Failed to create key " + Section);
@@ -247,7 +247,7 @@ void TFormStorage::WriteString(const std::string& name, const std::string& text)
         throw SettingsError("Failed to set data for '" + name + "'");
 }
 
-void TFormStorage::Save(const SymbolFont& font, const std::string& dithering)
+void SettingsStore::Save(const SymbolFont& font, const std::string& dithering)
 {
     if (!restored_)
         return;

@@ -71,9 +71,9 @@ struct StoredValue {
 // The settings store: the symbol font and the stored value "Dithering", kept under `Key` in the
 // section `Section` as nine strings, and after them the values of `MoreValues`. Loaded once at
 // start-up and saved once at shutdown.
-class TFormStorage {
+class SettingsStore {
 public:
-    explicit TFormStorage(SettingsRegistry& registry) : registry_(registry) {}
+    explicit SettingsStore(SettingsRegistry& registry) : registry_(registry) {}
 
     std::string Key;
     std::string Section;
@@ -106,7 +106,7 @@ private:
 
 // The text forms of the font's parts as the settings keep them.
 std::string FontStyleText(const FontStyle& style);
-std::string FontPitchText(TFontPitch pitch);
+std::string FontPitchText(FontPitch pitch);
 
 // The window's view of a scheme as the user last left it: the chart's look, the cloth, the zoom of
 // the chart and the main window's placement (an opaque text of the shell's, at most

@@ -1,6 +1,6 @@
 #include "write_progress.h"
 
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 
 #include <QCoreApplication>
 #include <QProgressDialog>

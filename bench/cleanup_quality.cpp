@@ -7,7 +7,7 @@
 #include "scheme/area_average.h"
 #include "scheme/color_science.h"
 #include "scheme/perceptual_build.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"
 #include "scheme/thread_edit.h"

@@ -14,7 +14,7 @@
 #include "scheme/color_science.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/legend_columns.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "scheme/thread_match.h"

@@ -1,11 +1,11 @@
 // The chart and legend grids with a 1000 × 1000 scheme: installing the engine's tables in the
 // grids, and painting one full viewport of the chart as the screen would, the cost of every
 // scrolling step. A viewport must paint in well under a frame (16 ms).
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 
 #include <QApplication>
@@ -62,8 +62,8 @@ void BM_FillGrids(benchmark::State& state)
     const SchemeDocument* doc = Scheme(state);
     if (doc == nullptr)
         return;
-    TAdvStringGrid chart;
-    TAdvStringGrid legend;
+    SchemeGrid chart;
+    SchemeGrid legend;
     SetUpChartGrid(chart);
     SetUpLegendGrid(legend, [] { return DefaultSymbolFont(); });
     for (auto _ : state) {
@@ -82,7 +82,7 @@ void BM_PaintChartViewport(benchmark::State& state)
     const SchemeDocument* doc = Scheme(state);
     if (doc == nullptr)
         return;
-    TAdvStringGrid chart;
+    SchemeGrid chart;
     SetUpChartGrid(chart);
     chart.resize(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     chart.show();
@@ -112,7 +112,7 @@ void BM_PaintLegendViewport(benchmark::State& state)
     const SchemeDocument* doc = Scheme(state);
     if (doc == nullptr)
         return;
-    TAdvStringGrid legend;
+    SchemeGrid legend;
     SetUpLegendGrid(legend, [] { return DefaultSymbolFont(); });
     legend.resize(1280, 800);
     legend.show();

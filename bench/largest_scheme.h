@@ -3,7 +3,7 @@
 // The largest chart a user can ask for: 1000 × 1000 stitches of 100 threads, mapped with error
 // diffusion from the corpus meadow photo, so that neighbouring stitches differ as they do in a
 // real scheme. Built once per benchmark program.
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/request_limits.h"
 #include "scheme/scheme_builder.h"
 

@@ -3,8 +3,8 @@
 // goes side by side with ImageMagick's 30-colour reduction of the same picture, and a 200-stitch
 // chart of the same photograph at 30 threads, which should build in under 50 ms. Arg 1: with
 // error diffusion.
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 

@@ -2,9 +2,9 @@
 // velmora-cli runs it: decodes the picture, builds the scheme at the picture's width (at most
 // 1000 stitches) and writes the scheme's picture as a BMP file.
 // Usage: perceptual_job PICTURE OUTPUT.bmp [COLOURS (default 100)] [--dithering]
-#include "scheme/bmp_codec.h"
-#include "scheme/output_file.h"
-#include "scheme/picture_loader.h"
+#include "picture/bmp_codec.h"
+#include "files/output_file.h"
+#include "picture/picture_loader.h"
 #include "scheme/request_limits.h"
 #include "scheme/scheme_builder.h"
 

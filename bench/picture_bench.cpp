@@ -3,11 +3,11 @@
 // once from the corpus photo of a meadow; the PNG and WebP from the bitmap with ImageMagick),
 // loading the bitmap from its file, and point sampling a 12-megapixel camera picture down to
 // 1000 × 750 stitches.
-#include "scheme/bmp_codec.h"
-#include "scheme/jpeg_decoder.h"
-#include "scheme/picture_decoders.h"
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/bmp_codec.h"
+#include "picture/jpeg_decoder.h"
+#include "picture/picture_decoders.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "tests/file_helpers.h"
 #include "scheme/stretch.h"
 

@@ -1,7 +1,7 @@
 // Printing the chart of a 1000 x 1000 scheme: the layout on its own, against a canvas that draws
 // nothing, and the whole job (counting and printing pass) into a PDF file through Qt, a page at a
 // time as the programs print and, for comparison, cell by cell.
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
@@ -67,9 +67,9 @@ public:
     {
         return static_cast<int>(text.size()) * font.height / 2;
     }
-    void FillRect(const PaperRect&, TColor) override { ++operations; }
-    void Line(int, int, int, int, const GridPen&, TPenStyle) override { ++operations; }
-    void Stroke(int, int, int, int, int, TColor, const PaperRect&) override { ++operations; }
+    void FillRect(const PaperRect&, ColorValue) override { ++operations; }
+    void Line(int, int, int, int, const GridPen&, PenStyle) override { ++operations; }
+    void Stroke(int, int, int, int, int, ColorValue, const PaperRect&) override { ++operations; }
     void Text(int, int, std::string_view, const PaperFont&, const PaperRect*) override { ++operations; }
     void TextRun(const PaperFont&, std::span<const PlacedText>) override { ++operations; }
     void NewPage() override {}

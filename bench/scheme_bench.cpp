@@ -2,8 +2,8 @@
 // a real photo (the corpus meadow, many close colours), a synthetic picture in which all million
 // stitches have different colours (the worst case of the histogram, the median cut and the
 // mapping), and a flat cartoon (few colours, large equal areas).
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 
 #include <benchmark/benchmark.h>

@@ -8,7 +8,7 @@
 
 #include "scheme/stitch_edit.h"
 #include "scheme/thread_edit.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/symbol_font.h"
 
@@ -95,7 +95,7 @@ void BM_PencilStrokeAndShow(benchmark::State& state)
     SchemeDocument scheme = LargestScheme();
     const std::vector<StitchChange> stroke = Stroke(scheme);
     const bool whole = state.range(0) != 0;
-    TAdvStringGrid chart, legend;
+    SchemeGrid chart, legend;
     SetUpChartGrid(chart);
     SetUpLegendGrid(legend, [] { return DefaultSymbolFont(); });
     chart.resize(1000, 700);

@@ -7,7 +7,7 @@
 
 #include "scheme/thread_edit.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -71,7 +71,7 @@ void BM_ReplaceThreadAndShow(benchmark::State& state)
     }();
     SchemeDocument scheme = LargestScheme();
     const auto [from, to] = MostUsedAndNeighbour(scheme);
-    TAdvStringGrid chart, legend;
+    SchemeGrid chart, legend;
     for (auto _ : state) {
         const ThreadEdit edit = ReplaceThread(scheme, from, to);
         const QPixmap picture = QPixmap::fromImage(ToQImage(scheme.picture));

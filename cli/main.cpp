@@ -7,10 +7,10 @@
 #include "progress_line.h"
 #include "qt_jobs.h"
 
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "scheme/crop_scheme.h"
-#include "scheme/output_file.h"
-#include "scheme/picture_loader.h"
+#include "files/output_file.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_cleanup.h"
 #include "scheme/scheme_file.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "scheme/scheme_builder.h"
 #include "view/chart_look.h"
 #include "view/print_layout.h"

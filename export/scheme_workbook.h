@@ -1,9 +1,9 @@
 #pragma once
 
 #include "scheme/backstitch.h"
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/cell_table.h"
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "scheme/skeins.h"
 #include "view/grid_model.h"
 #include "view/symbol_text.h"

@@ -1,6 +1,6 @@
 #include "temp_bitmap.h"
 
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 
 namespace velmora {
 

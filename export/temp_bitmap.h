@@ -1,7 +1,7 @@
 #pragma once
 
-#include "scheme/bitmap.h"
-#include "scheme/output_file.h"
+#include "picture/bitmap.h"
+#include "files/output_file.h"
 
 #include <filesystem>
 

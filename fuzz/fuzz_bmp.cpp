@@ -1,8 +1,8 @@
 // libFuzzer target for the bitmap reader: any input must give a picture or a PictureError,
 // never a crash, a sanitizer report, a hang or a huge allocation.
-#include "scheme/bmp_codec.h"
-#include "scheme/bmp_header.h"
-#include "scheme/picture_error.h"
+#include "picture/bmp_codec.h"
+#include "picture/bmp_header.h"
+#include "picture/picture_error.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // libFuzzer target for the JPEG decoder: any input must give a picture or a PictureError, never a
 // crash, a sanitizer report, a hang or a huge allocation.
-#include "scheme/exif_orientation.h"
-#include "scheme/jpeg_decoder.h"
-#include "scheme/picture_error.h"
+#include "picture/exif_orientation.h"
+#include "picture/jpeg_decoder.h"
+#include "picture/picture_error.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // libFuzzer target for the WebP decoder (libwebp): any input must give a picture or a PictureError, never
 // a crash, a sanitizer report, a hang or a huge allocation.
-#include "scheme/picture_decoders.h"
-#include "scheme/picture_error.h"
+#include "picture/picture_decoders.h"
+#include "picture/picture_error.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bitmap.h"
+#include "picture/bitmap.h"
 
 namespace velmora {
 

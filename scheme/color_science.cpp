@@ -127,8 +127,12 @@ void LabToLinear(const Lab& c, float& r, float& g, float& b)
 Lab ColorToLab(Color c) { return LinearToLab(SrgbToLinear(Red(c)), SrgbToLinear(Green(c)), SrgbToLinear(Blue(c))); }
 
 // The formula as Sharma, Wu and Dalal set it out, step by step; their names are kept. The
-// builds call it millions of times, so powers are products, and the four cosines of T come from
-// one sine and cosine of the mean hue by the angle-sum rules.
+// builds call it millions of times, so powers are products, and the hue terms come from the hue
+// directions as vectors rather than from angles: ΔH' = 2·√(C1'·C2')·sin(Δh'/2) is √(C1'·C2')
+// times the distance between the two unit hue vectors, signed like their cross product, and the
+// mean hue h̄' lies along their sum, the bisector of the shorter arc, as the formula's cases
+// choose it. The four cosines of T then follow from that direction by the angle-sum rules, and
+// the mean hue in degrees is needed only where Δθ is not negligibly small.
 double DeltaE2000(const Lab& x, const Lab& y)
 {
     const double L1 = x.L, a1 = x.a, b1 = x.b;
@@ -140,45 +144,61 @@ double DeltaE2000(const Lab& x, const Lab& y)
     const double G = 0.5 * (1.0 - std::sqrt(Cab7 / (Cab7 + k25To7)));
     const double a1p = (1.0 + G) * a1, a2p = (1.0 + G) * a2;
     const double C1p = std::sqrt(a1p * a1p + b1 * b1), C2p = std::sqrt(a2p * a2p + b2 * b2);
-    const double h1p = HueDegrees(a1p, b1), h2p = HueDegrees(a2p, b2);
 
     const double dLp = L2 - L1;
     const double dCp = C2p - C1p;
-    double dhp = 0.0;
+    double dHp = 0.0;
+    // The mean hue's direction (cos, sin) and, where Δθ needs it, its angle.
+    double c1 = 1.0, s1 = 0.0;
     if (C1p * C2p != 0.0) {
-        dhp = h2p - h1p;
-        if (dhp > 180.0)
-            dhp -= 360.0;
-        else if (dhp < -180.0)
-            dhp += 360.0;
+        const double u1a = a1p / C1p, u1b = b1 / C1p, u2a = a2p / C2p, u2b = b2 / C2p;
+        const double sumA = u1a + u2a, sumB = u1b + u2b;
+        const double sumLength = std::sqrt(sumA * sumA + sumB * sumB);
+        if (sumLength > 1e-9) {
+            const double chord = std::sqrt(Square(u2a - u1a) + Square(u2b - u1b));
+            dHp = std::copysign(std::sqrt(C1p * C2p) * chord, u1a * u2b - u1b * u2a);
+            c1 = sumA / sumLength;
+            s1 = sumB / sumLength;
+        } else {
+            // Opposite hues, where the shorter arc is either: the formula's own cases decide.
+            const double h1p = HueDegrees(a1p, b1), h2p = HueDegrees(a2p, b2);
+            const double dhp = h2p - h1p > 180.0 ? h2p - h1p - 360.0 : h2p - h1p < -180.0 ? h2p - h1p + 360.0 : h2p - h1p;
+            dHp = 2.0 * std::sqrt(C1p * C2p) * std::sin(dhp / 2.0 * kDegree);
+            double hp = h1p + h2p;
+            if (std::fabs(h1p - h2p) <= 180.0)
+                hp /= 2.0;
+            else
+                hp = hp < 360.0 ? (hp + 360.0) / 2.0 : (hp - 360.0) / 2.0;
+            c1 = std::cos(hp * kDegree);
+            s1 = std::sin(hp * kDegree);
+        }
+    } else if (C1p + C2p != 0.0) {
+        // One colour is neutral: the mean hue is the other's.
+        c1 = (a1p + a2p) / (C1p + C2p);
+        s1 = (b1 + b2) / (C1p + C2p);
     }
-    const double dHp = 2.0 * std::sqrt(C1p * C2p) * std::sin(dhp / 2.0 * kDegree);
 
     const double Lp = (L1 + L2) / 2.0;
     const double Cp = (C1p + C2p) / 2.0;
-    double hp = h1p + h2p;
-    if (C1p * C2p != 0.0) {
-        if (std::fabs(h1p - h2p) <= 180.0)
-            hp /= 2.0;
-        else if (hp < 360.0)
-            hp = (hp + 360.0) / 2.0;
-        else
-            hp = (hp - 360.0) / 2.0;
-    }
     // T = 1 − 0.17 cos(h − 30°) + 0.24 cos 2h + 0.32 cos(3h + 6°) − 0.20 cos(4h − 63°).
-    const double c1 = std::cos(hp * kDegree), s1 = std::sin(hp * kDegree);
     const double c2 = c1 * c1 - s1 * s1, s2 = 2.0 * s1 * c1;
     const double c3 = c2 * c1 - s2 * s1, s3 = s2 * c1 + c2 * s1;
     const double c4 = c2 * c2 - s2 * s2, s4 = 2.0 * s2 * c2;
     const double T = 1.0 - 0.17 * (c1 * kCos30 + s1 * kSin30) + 0.24 * c2 + 0.32 * (c3 * kCos6 - s3 * kSin6) -
                      0.20 * (c4 * kCos63 + s4 * kSin63);
-    const double dTheta = 30.0 * std::exp(-Square((hp - 275.0) / 25.0));
     const double Cp7 = Power7(Cp);
     const double RC = 2.0 * std::sqrt(Cp7 / (Cp7 + k25To7));
     const double SL = 1.0 + 0.015 * Square(Lp - 50.0) / std::sqrt(20.0 + Square(Lp - 50.0));
     const double SC = 1.0 + 0.045 * Cp;
     const double SH = 1.0 + 0.015 * Cp * T;
-    const double RT = -std::sin(2.0 * dTheta * kDegree) * RC;
+    // Δθ = 30° · exp(−((h̄' − 275°) / 25°)²) is below 1e-14 for a mean hue under 125°; a
+    // neutral pair has the mean hue 0°.
+    double RT = 0.0;
+    if (s1 < 0.0 || c1 < std::cos(125.0 * kDegree)) {
+        const double hp = HueDegrees(c1, s1);
+        const double dTheta = 30.0 * std::exp(-Square((hp - 275.0) / 25.0));
+        RT = -std::sin(2.0 * dTheta * kDegree) * RC;
+    }
 
     const double tL = dLp / SL, tC = dCp / SC, tH = dHp / SH;
     return std::sqrt(tL * tL + tC * tC + tH * tH + RT * tC * tH);

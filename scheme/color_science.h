@@ -1,6 +1,6 @@
 #pragma once
 
-#include "color.h"
+#include "picture/color.h"
 
 namespace velmora {
 

@@ -1,5 +1,6 @@
 #include "lab_palette.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -148,6 +149,27 @@ std::vector<WeightedLab> LabPalette(std::span<const WeightedLab> points, int n)
     for (std::size_t k = 0; k < centres.size(); ++k) {
         if (sums[k].weight > 0)
             palette.push_back({centres[k], sums[k].weight});
+    }
+    return palette;
+}
+
+std::vector<WeightedLab> SpreadPalette(std::vector<WeightedLab> palette, std::span<const WeightedLab> points,
+                                       double share, int kept)
+{
+    Sum all;
+    for (const WeightedLab& p : points)
+        all.Add(p.lab, p.weight);
+    if (all.weight <= 0)
+        return palette;
+    const Lab mean = all.Mean();
+    auto away = [share](float v, float from) { return static_cast<float>(v + share * (v - from)); };
+    for (std::size_t k = 0; k < palette.size(); ++k) {
+        if (static_cast<int>(k) == kept)
+            continue;
+        WeightedLab& c = palette[k];
+        c.lab.L = std::clamp(away(c.lab.L, mean.L), 0.0F, 100.0F);
+        c.lab.a = away(c.lab.a, mean.a);
+        c.lab.b = away(c.lab.b, mean.b);
     }
     return palette;
 }

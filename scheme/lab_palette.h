@@ -1,6 +1,6 @@
 #pragma once
 
-#include "color.h"
+#include "picture/color.h"
 #include "color_science.h"
 
 #include <span>
@@ -28,5 +28,13 @@ std::vector<WeightedLab> GatherColours(std::span<const Color> colors, std::span<
 // points give the same palette on every machine. With no more points than n the points are the
 // palette.
 std::vector<WeightedLab> LabPalette(std::span<const WeightedLab> points, int n);
+
+// Error diffusion gives only mixtures of its threads, colours within their hull, and a palette of
+// cluster means lies well inside the picture's colours: its lights and darks would come out as
+// halos of the nearest colours. So for a dithered build each palette colour moves away from the
+// weighted mean colour of `points` by `share` of its distance from it, L held to 0..100. The
+// entry `kept` (none if −1), a page that White will stand for, stays where it is.
+std::vector<WeightedLab> SpreadPalette(std::vector<WeightedLab> palette, std::span<const WeightedLab> points,
+                                       double share, int kept);
 
 } // namespace velmora

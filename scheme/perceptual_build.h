@@ -1,7 +1,7 @@
 #pragma once
 
 #include "area_average.h"
-#include "bitmap.h"
+#include "picture/bitmap.h"
 #include "color_fix_unit.h"
 
 #include <cstdint>

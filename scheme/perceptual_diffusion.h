@@ -1,6 +1,6 @@
 #pragma once
 
-#include "bitmap.h"
+#include "picture/bitmap.h"
 #include "color_science.h"
 #include "thread_match.h"
 

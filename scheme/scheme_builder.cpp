@@ -6,7 +6,7 @@
 #include "legend_columns.h"
 #include "error_diffusion.h"
 #include "perceptual_build.h"
-#include "picture_error.h"
+#include "picture/picture_error.h"
 #include "stretch.h"
 #include "symbol_spread.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "backstitch.h"
-#include "bitmap.h"
+#include "picture/bitmap.h"
 #include "cell_table.h"
 #include "chart_size.h"
 #include "color_fix_unit.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "bitmap.h"
-#include "color.h"
+#include "picture/bitmap.h"
+#include "picture/color.h"
 #include "scheme_builder.h"
 #include "stitch_edit.h"
 

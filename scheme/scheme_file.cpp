@@ -2,9 +2,9 @@
 
 #include "cp1251.h"
 #include "legend_columns.h"
-#include "output_file.h"
+#include "files/output_file.h"
 #include "skeins.h"
-#include "system_reason.h"
+#include "files/system_reason.h"
 
 #include <nlohmann/json.hpp>
 

@@ -1,6 +1,6 @@
 #include "source_picture.h"
 
-#include "picture_loader.h"
+#include "picture/picture_loader.h"
 
 #include <exception>
 

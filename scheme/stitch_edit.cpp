@@ -1,6 +1,6 @@
 #include "stitch_edit.h"
 
-#include "color.h"
+#include "picture/color.h"
 #include "thread_edit.h"
 
 #include <algorithm>

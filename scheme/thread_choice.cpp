@@ -35,23 +35,6 @@ std::vector<int> NearestFreeThreads(const Lab& c, const std::array<bool, kDmcCou
     return result;
 }
 
-// The palette entry that stands for a page, or −1.
-int PageEntry(std::span<const WeightedLab> palette)
-{
-    double total = 0;
-    for (const WeightedLab& p : palette)
-        total += p.weight;
-    const Lab white = CatalogueLabs()[kDmcWhite];
-    int page = -1;
-    for (std::size_t p = 0; p < palette.size(); ++p) {
-        if (palette[p].weight < kPageShare * total || DeltaE2000(palette[p].lab, white) > kPageDeltaE)
-            continue;
-        if (page < 0 || palette[p].weight > palette[At(page)].weight)
-            page = static_cast<int>(p);
-    }
-    return page;
-}
-
 struct Owners {
     std::vector<int> entry;
     std::vector<double> nearest, second;
@@ -127,7 +110,24 @@ bool SwapRound(ThreadChoice& choice, int page, std::span<const WeightedLab> poin
 
 } // namespace
 
-ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points)
+int PageEntry(std::span<const WeightedLab> palette)
+{
+    double total = 0;
+    for (const WeightedLab& p : palette)
+        total += p.weight;
+    const Lab white = CatalogueLabs()[kDmcWhite];
+    int page = -1;
+    for (std::size_t p = 0; p < palette.size(); ++p) {
+        if (palette[p].weight < kPageShare * total || DeltaE2000(palette[p].lab, white) > kPageDeltaE)
+            continue;
+        if (page < 0 || palette[p].weight > palette[At(page)].weight)
+            page = static_cast<int>(p);
+    }
+    return page;
+}
+
+ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points,
+                           ThreadRefinement refinement)
 {
     const auto& labs = CatalogueLabs();
     ThreadChoice choice;
@@ -154,6 +154,8 @@ ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const
         used[At(t)] = true;
     }
 
+    if (refinement == ThreadRefinement::NearestOnly)
+        return choice;
     Owners owners = Assign(choice, points);
     for (int round = 0; round < kRefineRounds; ++round) {
         ThreadChoice tried = choice;

@@ -22,12 +22,22 @@ struct ThreadChoice {
 inline constexpr double kPageDeltaE = 7.0;
 inline constexpr double kPageShare = 0.05;
 
+// The entry of `palette` that stands for a page, the heaviest of those colours, or −1.
+int PageEntry(std::span<const WeightedLab> palette);
+
+// Whether the threads, once each palette colour has its nearest, are swapped for catalogue
+// neighbours that serve the stitches better. The swaps lower the error of stitches matched one by
+// one; with error diffusion they would pull the threads back inside the picture's colours, which
+// the diffusion needs spread (SpreadPalette).
+enum class ThreadRefinement { NearestOnly, Swaps };
+
 // Gives each colour of `palette` its own catalogue thread nearest by ΔE00, the heaviest colours
-// choosing first, and a page colour White, which then stands for the page's colour. Then, for a
-// few rounds while the mean ΔE00 of `points` to their nearest thread falls, each entry tries the
-// free threads nearest to the colours it covers and takes the one that serves them best (a
-// k-medoids swap over the catalogue).
-ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points);
+// choosing first, and a page colour White, which then stands for the page's colour. Then, with
+// Swaps, for a few rounds while the mean ΔE00 of `points` to their nearest thread falls, each
+// entry tries the free threads nearest to the colours it covers and takes the one that serves them
+// best (a k-medoids swap over the catalogue).
+ThreadChoice ChooseThreads(std::span<const WeightedLab> palette, std::span<const WeightedLab> points,
+                           ThreadRefinement refinement = ThreadRefinement::Swaps);
 
 // The weighted mean ΔE00 of `points` to the nearest reference of `choice`.
 double MeanDeltaE(const ThreadChoice& choice, std::span<const WeightedLab> points);

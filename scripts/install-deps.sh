@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package Velmora needs to build, test, benchmark, fuzz and package
 # (`cpack -G DEB` reads the programs' library needs with dpkg-shlibdeps, after `file` has told it
-# which installed files are programs).
+# which installed files are programs), and what the package depends on besides the libraries
+# (packaging/CMakeLists.txt), so that `dpkg -i` of it works on the machine that made it.
 # Idempotent: quiet and quick when everything is already there.
 set -euo pipefail
 
@@ -13,7 +14,7 @@ packages=(
   nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-symbola fonts-liberation2
+  fonts-symbola fonts-liberation2 fonts-dejavu-core
   xvfb xauth
   desktop-file-utils appstream groff-base
   file dpkg-dev

@@ -7,9 +7,12 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-# The same release build as scripts/test.sh's: nothing is rebuilt when one runs after the other.
+# The same release build as scripts/test.sh's, made only as far as the sample and the package
+# need: the two programs, velmora-cli's module of Qt parts and the compressed manual pages.
+# scripts/test.sh builds the rest (tests, benchmarks, velmora-demo) in the same folder and builds
+# none of these again.
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release --target velmora-cli velmora-cli-qt velmora velmora_compressed_docs
 
 mkdir -p out
 ./build/release/cli/velmora-cli samples/cat-chelsea-451x300.jpg --width 120 --colors 30 --out out "$@"

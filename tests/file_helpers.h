@@ -4,9 +4,9 @@
 // pictures through LoadPicture and writes through OutputFile.
 #include "tests/read_file.h"
 
-#include "scheme/bitmap.h"
-#include "scheme/bmp_codec.h"
-#include "scheme/output_file.h"
+#include "picture/bitmap.h"
+#include "picture/bmp_codec.h"
+#include "files/output_file.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 
 #include <gtest/gtest.h>
 

@@ -40,12 +40,12 @@ constexpr int AlignSpan(int from, int to, int size, bool toStart, bool toEnd)
 // right (bottom) edge, centred with the halving truncated toward zero, so that a text larger than
 // the room overhangs it on both sides. Inline: a chart's printing asks it a million times.
 constexpr CellBox PlaceCellText(const CellBox& cell, const CellMargins& margins, int width, int height,
-                                TAlignment hAlign, TVAlignment vAlign)
+                                HorizontalAlignment hAlign, VerticalAlignment vAlign)
 {
     const int x = detail::AlignSpan(cell.left + margins.left, cell.right - margins.right, width,
-                                    hAlign == TAlignment::taLeftJustify, hAlign == TAlignment::taRightJustify);
+                                    hAlign == HorizontalAlignment::Left, hAlign == HorizontalAlignment::Right);
     const int y = detail::AlignSpan(cell.top + margins.top, cell.bottom - margins.bottom, height,
-                                    vAlign == TVAlignment::vtaTop, vAlign == TVAlignment::vtaBottom);
+                                    vAlign == VerticalAlignment::Top, vAlign == VerticalAlignment::Bottom);
     return {x, y, x + width, y + height};
 }
 

@@ -42,7 +42,7 @@ double Linear(int channel)
 
 } // namespace
 
-TColor InkOn(TColor fill)
+ColorValue InkOn(ColorValue fill)
 {
     const double luminance = 0.2126 * Linear(static_cast<int>(fill & 0xFF)) +
                              0.7152 * Linear(static_cast<int>((fill >> 8) & 0xFF)) +
@@ -55,7 +55,7 @@ TColor InkOn(TColor fill)
 
 GridOverLine BackstitchOverLine(const Backstitch& line)
 {
-    const TColor thread = line.dmc >= 0 && line.dmc < kDmcCount ? DMCTable[static_cast<std::size_t>(line.dmc)].Color
+    const ColorValue thread = line.dmc >= 0 && line.dmc < kDmcCount ? DMCTable[static_cast<std::size_t>(line.dmc)].Color
                                                                  : clBlack;
     return {line.x1, line.y1, line.x2, line.y2, thread, InkOn(thread)};
 }
@@ -113,7 +113,7 @@ TenStitchLines TenStitchLinesOf(const CellTable& chart, int col, int row, const 
     const auto fill = [&](int c, int r) {
         return c > 0 && r > 0 && c <= width && r <= height ? colours->ForCell(chart.text(c, r)).fill : clWhite;
     };
-    const TColor own = fill(col, row);
+    const ColorValue own = fill(col, row);
     lines.left = TenStitchLineColour(fill(col - 1, row), own);
     lines.right = TenStitchLineColour(own, fill(col + 1, row));
     lines.top = TenStitchLineColour(fill(col, row - 1), own);
@@ -127,7 +127,7 @@ void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& le
     chart.PrintSettings.ColourChart = look.colorCells;
     if (look.colorCells) {
         auto colours = std::make_shared<const ChartCellColours>(legend);
-        chart.OnGetCellPrintColor = [colours](const GridModel& sender, int row, int col, TGridDrawState,
+        chart.OnGetCellPrintColor = [colours](const GridModel& sender, int row, int col, CellDrawState,
                                               GridBrush& brush, GridFont& font) {
             // The stitches only: not the headings, not the empty last row.
             if (row <= 0 || col <= 0 || row >= sender.RowCount() - 1)
@@ -143,7 +143,7 @@ void ApplyChartLook(GridModel& chart, const ChartLook& look, const CellTable& le
         std::shared_ptr<const ChartCellColours> colours;
         if (look.colorCells)
             colours = std::make_shared<const ChartCellColours>(legend);
-        chart.OnGetCellPrintEdgePens = [colours](const GridModel& sender, int row, int col, TCellEdgePens& pens) {
+        chart.OnGetCellPrintEdgePens = [colours](const GridModel& sender, int row, int col, CellEdgePens& pens) {
             const TenStitchLines lines = TenStitchLinesOf(sender.cellTable(), col, row, colours.get());
             if (lines.heavy.left)
                 pens.left = {lines.left, kTenStitchPen.Width};

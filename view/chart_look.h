@@ -26,7 +26,7 @@ struct ChartLook {
 
 // The heavier line: black, 0.3 mm on paper; two pixels on screen, one on each side of the edge.
 inline constexpr GridPen kTenStitchPen{clBlack, 3};
-inline constexpr TColor kTenStitchLineColor = clBlack;
+inline constexpr ColorValue kTenStitchLineColor = clBlack;
 
 // Whether a line runs after stitch `index` of `count` (0 is the heading before the first stitch):
 // after the heading and every tenth stitch, but not along the chart's outer edge. The workbook
@@ -50,7 +50,7 @@ constexpr HeavyEdges TenStitchEdges(int col, int row, int width, int height)
 
 // The black or the white symbol, whichever stands out more on `fill`: the one of the larger
 // contrast ratio of the two relative luminances (sRGB), black on a tie.
-TColor InkOn(TColor fill);
+ColorValue InkOn(ColorValue fill);
 
 // A line of backstitch over the chart: the thread's own colour, so that the chart matches the
 // thread to buy, over an outline in its ink (InkOn), so that it reads whatever lies beneath. A
@@ -72,7 +72,7 @@ OverLineWidths OverLineWidthsFor(int cellSide);
 // The colour of a ten-stitch line along the edge between cells of fills `before` and `after`:
 // black, or white between two cells dark enough to take white symbols, where black would vanish
 // into the stitches. Everything but coloured cells is white, so the designed line is black.
-inline TColor TenStitchLineColour(TColor before, TColor after)
+inline ColorValue TenStitchLineColour(ColorValue before, ColorValue after)
 {
     return InkOn(before) == clWhite && InkOn(after) == clWhite ? clWhite : kTenStitchLineColor;
 }
@@ -84,8 +84,8 @@ public:
     explicit ChartCellColours(const CellTable& legend);
 
     struct Paint {
-        TColor fill;
-        TColor ink;
+        ColorValue fill;
+        ColorValue ink;
     };
     // The fill and the symbol's colour of a chart cell holding `text`; a symbol the legend lacks
     // keeps the designed white cell and window-text symbol.
@@ -106,8 +106,8 @@ private:
 // cells keep their designed white.
 struct TenStitchLines {
     HeavyEdges heavy;
-    TColor left = kTenStitchLineColor, right = kTenStitchLineColor;
-    TColor top = kTenStitchLineColor, bottom = kTenStitchLineColor;
+    ColorValue left = kTenStitchLineColor, right = kTenStitchLineColor;
+    ColorValue top = kTenStitchLineColor, bottom = kTenStitchLineColor;
 };
 TenStitchLines TenStitchLinesOf(const CellTable& chart, int col, int row, const ChartCellColours* colours);
 

@@ -206,12 +206,12 @@ void GridModel::SetRowHeaders(const std::vector<std::string>& headers)
         cells_.setText(0, r, headers[static_cast<std::size_t>(r)]);
 }
 
-void GridModel::CellColors(int col, int row, TGridDrawState state, GridBrush& brush, GridFont& font) const
+void GridModel::CellColors(int col, int row, CellDrawState state, GridBrush& brush, GridFont& font) const
 {
     const bool fixed = col < FixedCols || row < FixedRows;
     brush.Color = fixed ? FixedColor : Color;
     font = fixed ? FixedFont : Font;
-    if (!fixed && ShowSelection && state.gdSelected) {
+    if (!fixed && ShowSelection && state.selected) {
         brush.Color = SelectionColor;
         font.color = SelectionTextColor;
     }
@@ -225,15 +225,15 @@ void GridModel::PrintColors(int col, int row, GridBrush& brush, GridFont& font) 
     brush.Color = Color;
     font = fixed ? FixedFont : Font;
     if (OnGetCellPrintColor) {
-        TGridDrawState state;
-        state.gdFixed = fixed;
+        CellDrawState state;
+        state.fixed = fixed;
         OnGetCellPrintColor(*this, row, col, state, brush, font);
     }
 }
 
-void GridModel::CellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign) const
+void GridModel::CellAlignment(int col, int row, HorizontalAlignment& hAlign, VerticalAlignment& vAlign) const
 {
-    hAlign = TAlignment::taLeftJustify;
+    hAlign = HorizontalAlignment::Left;
     vAlign = VAlignment;
     if (OnGetAlignment)
         OnGetAlignment(*this, row, col, hAlign, vAlign);

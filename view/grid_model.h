@@ -13,11 +13,11 @@ namespace velmora {
 
 // A colour as the grid and its fonts keep it: a 24-bit colour value R + 256·G + 65536·B, or, with
 // 0xFF in the high byte, the number of a system colour that the shell resolves when it draws.
-using TColor = std::uint32_t;
+using ColorValue = std::uint32_t;
 
-constexpr TColor kSystemColorFlag = 0xFF000000;
-constexpr TColor SystemColor(std::uint32_t index) { return kSystemColorFlag | index; }
-constexpr bool IsSystemColor(TColor c) { return (c & 0xFF000000) == kSystemColorFlag; }
+constexpr ColorValue kSystemColorFlag = 0xFF000000;
+constexpr ColorValue SystemColor(std::uint32_t index) { return kSystemColorFlag | index; }
+constexpr bool IsSystemColor(ColorValue c) { return (c & 0xFF000000) == kSystemColorFlag; }
 
 // The system colours the grids use, numbered as the platform's colour indices.
 enum class SystemColorIndex : std::uint32_t {
@@ -29,19 +29,19 @@ enum class SystemColorIndex : std::uint32_t {
     ButtonShadow = 16,
     ButtonText = 18,
 };
-constexpr TColor SystemColor(SystemColorIndex index) { return SystemColor(static_cast<std::uint32_t>(index)); }
-constexpr SystemColorIndex SystemColorIndexOf(TColor c) { return static_cast<SystemColorIndex>(c & 0xFFFFFFu); }
+constexpr ColorValue SystemColor(SystemColorIndex index) { return SystemColor(static_cast<std::uint32_t>(index)); }
+constexpr SystemColorIndex SystemColorIndexOf(ColorValue c) { return static_cast<SystemColorIndex>(c & 0xFFFFFFu); }
 
-constexpr TColor clWindow = SystemColor(SystemColorIndex::Window);
-constexpr TColor clWindowText = SystemColor(SystemColorIndex::WindowText);
-constexpr TColor clHighlight = SystemColor(SystemColorIndex::Highlight);
-constexpr TColor clHighlightText = SystemColor(SystemColorIndex::HighlightText);
-constexpr TColor clBtnFace = SystemColor(SystemColorIndex::ButtonFace);
+constexpr ColorValue clWindow = SystemColor(SystemColorIndex::Window);
+constexpr ColorValue clWindowText = SystemColor(SystemColorIndex::WindowText);
+constexpr ColorValue clHighlight = SystemColor(SystemColorIndex::Highlight);
+constexpr ColorValue clHighlightText = SystemColor(SystemColorIndex::HighlightText);
+constexpr ColorValue clBtnFace = SystemColor(SystemColorIndex::ButtonFace);
 
-constexpr TColor clWhite = 0xFFFFFF;
-constexpr TColor clBlack = 0x000000;
-constexpr TColor clSilver = 12632256; // R = G = B = 192
-constexpr TColor clGray = 8421504;    // R = G = B = 128
+constexpr ColorValue clWhite = 0xFFFFFF;
+constexpr ColorValue clBlack = 0x000000;
+constexpr ColorValue clSilver = 12632256; // R = G = B = 192
+constexpr ColorValue clGray = 8421504;    // R = G = B = 128
 
 // Character sets of fonts, as the platform numbers them.
 constexpr int kAnsiCharset = 0;
@@ -63,7 +63,7 @@ struct GridFont {
     FontStyle style;
     int size = 10;
     int charset = kDefaultCharset;
-    TColor color = clWindowText;
+    ColorValue color = clWindowText;
 
     // The character height in pixels at 96 dpi, rounded as the platform's MulDiv does.
     int PixelHeight() const;
@@ -74,47 +74,47 @@ struct GridFont {
 };
 
 struct GridBrush {
-    TColor Color = clWindow;
+    ColorValue Color = clWindow;
 };
 
 struct GridPen {
-    TColor Color = clBlack;
+    ColorValue Color = clBlack;
     int Width = 1;
 };
 
-enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
-enum class TVAlignment { vtaTop, vtaCenter, vtaBottom };
+enum class HorizontalAlignment { Left, Right, Center };
+enum class VerticalAlignment { Top, Center, Bottom };
 
-struct TGridDrawState {
-    bool gdSelected = false;
-    bool gdFocused = false;
-    bool gdFixed = false;
+struct CellDrawState {
+    bool selected = false;
+    bool focused = false;
+    bool fixed = false;
 };
 
-struct TCellBorders {
-    bool cbTop = false;
-    bool cbLeft = false;
-    bool cbRight = false;
-    bool cbBottom = false;
+struct CellBorders {
+    bool top = false;
+    bool left = false;
+    bool right = false;
+    bool bottom = false;
 };
 
 // A pen for each edge of a printed cell, for grids whose lines differ along one cell.
-struct TCellEdgePens {
+struct CellEdgePens {
     GridPen left;
     GridPen right;
     GridPen top;
     GridPen bottom;
 };
 
-enum class TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
-enum class TPrinterOrientation { poPortrait, poLandscape };
-enum class TPrintBorders { pbNoborder, pbSingle };
-enum class TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot };
+enum class PrintPosition { None, TopLeft, TopRight, TopCenter, BottomLeft, BottomRight, BottomCenter };
+enum class PageOrientation { Portrait, Landscape };
+enum class PrintBorders { None, Single };
+enum class PenStyle { Solid, Dash, Dot, DashDot, DashDotDot };
 
 // What the print operation keeps with a grid. Lengths are tenths of a millimetre on paper. The
 // defaults are the chart's; view/print_layout.h gives the chart's and the legend's sets.
 struct GridPrintSettings {
-    TPrinterOrientation Orientation = TPrinterOrientation::poLandscape;
+    PageOrientation Orientation = PageOrientation::Landscape;
     int HeaderSize = 100;
     int FooterSize = 100;
     int LeftSize = 100;
@@ -122,23 +122,23 @@ struct GridPrintSettings {
     int ColumnSpacing = 0;
     int RowSpacing = 0;
     int TitleSpacing = 0;
-    TPrintPosition Time = TPrintPosition::ppBottomLeft;
-    TPrintPosition Date = TPrintPosition::ppBottomLeft;
+    PrintPosition Time = PrintPosition::BottomLeft;
+    PrintPosition Date = PrintPosition::BottomLeft;
     std::string DateFormat = "dd/mm/yyyy";
-    TPrintPosition PageNr = TPrintPosition::ppBottomRight;
+    PrintPosition PageNr = PrintPosition::BottomRight;
     std::string PageNumSep = "/";
     std::string PagePrefix;
     std::string PageSuffix;
     int PageNumberOffset = 0;
     int MaxPagesOffset = 0;
-    TPrintPosition Title = TPrintPosition::ppNone;
+    PrintPosition Title = PrintPosition::None;
     std::string TitleText;
     std::vector<std::string> TitleLines{"TITLE TEXT"};
     GridFont HeaderFont{"Arial", {true, false, false, false}, 14, kRussianCharset, clWindowText};
     GridFont FooterFont{"Arial", {}, 10, kRussianCharset, clWindowText};
     GridFont Font{"MS Sans Serif", {}, 8, kDefaultCharset, clWindowText};
-    TPrintBorders Borders = TPrintBorders::pbSingle;
-    TPenStyle BorderStyle = TPenStyle::psSolid;
+    PrintBorders Borders = PrintBorders::Single;
+    PenStyle BorderStyle = PenStyle::Solid;
     bool Centered = false;
     bool RepeatFixedRows = true;
     bool RepeatFixedCols = true;
@@ -160,22 +160,22 @@ class GridModel;
 struct GridOverLine {
     int x1 = 0, y1 = 0;
     int x2 = 0, y2 = 0;
-    TColor color = clBlack;
-    TColor outline = clWhite;
+    ColorValue color = clBlack;
+    ColorValue outline = clWhite;
     friend bool operator==(const GridOverLine&, const GridOverLine&) = default;
 };
 
 // The callbacks through which the owner of a grid changes its drawing. They pass the row before
 // the column, as the grid always has.
-using TGridColorEvent =
-    std::function<void(const GridModel& Sender, int ARow, int ACol, TGridDrawState AState, GridBrush& ABrush,
+using GridColorEvent =
+    std::function<void(const GridModel& Sender, int ARow, int ACol, CellDrawState AState, GridBrush& ABrush,
                        GridFont& AFont)>;
-using TGridAlignEvent =
-    std::function<void(const GridModel& Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
-using TGridBorderEvent =
-    std::function<void(const GridModel& Sender, int ARow, int ACol, GridPen& APen, TCellBorders& Borders)>;
+using GridAlignEvent =
+    std::function<void(const GridModel& Sender, int ARow, int ACol, HorizontalAlignment& HAlign, VerticalAlignment& VAlign)>;
+using GridBorderEvent =
+    std::function<void(const GridModel& Sender, int ARow, int ACol, GridPen& APen, CellBorders& Borders)>;
 // Called after OnGetCellPrintBorder with its pen on every edge; may give single edges their own.
-using TGridEdgePensEvent = std::function<void(const GridModel& Sender, int ARow, int ACol, TCellEdgePens& Pens)>;
+using GridEdgePensEvent = std::function<void(const GridModel& Sender, int ARow, int ACol, CellEdgePens& Pens)>;
 
 // The data of a string grid with one fixed row and one fixed column: the cells, the sizes of
 // columns and rows, the display settings and the current cell. Screen and paper read the same
@@ -246,37 +246,37 @@ public:
     // Display settings.
     GridFont Font;
     GridFont FixedFont;
-    TColor Color = clWindow;
-    TColor FixedColor = clBtnFace;
-    TColor GridLineColor = clSilver;
+    ColorValue Color = clWindow;
+    ColorValue FixedColor = clBtnFace;
+    ColorValue GridLineColor = clSilver;
     int GridLineWidth = 1;
     // The lines of the fixed cells are always these.
-    static constexpr TColor FixedLineColor = clGray;
+    static constexpr ColorValue FixedLineColor = clGray;
     static constexpr int FixedLineWidth = 1;
-    TVAlignment VAlignment = TVAlignment::vtaTop;
+    VerticalAlignment VAlignment = VerticalAlignment::Top;
     bool ShowSelection = false;
-    TColor SelectionColor = clHighlight;
-    TColor SelectionTextColor = clHighlightText;
+    ColorValue SelectionColor = clHighlight;
+    ColorValue SelectionTextColor = clHighlightText;
     GridPrintSettings PrintSettings;
     // Lines over the cells, drawn in this order; none by default.
     std::vector<GridOverLine> OverLines;
 
     // Callbacks; empty ones do nothing. OnDrawCell, which needs a canvas, lives with the widget.
-    TGridColorEvent OnGetCellColor;
-    TGridColorEvent OnGetCellPrintColor;
-    TGridAlignEvent OnGetAlignment;
-    TGridBorderEvent OnGetCellPrintBorder;
-    TGridEdgePensEvent OnGetCellPrintEdgePens;
+    GridColorEvent OnGetCellColor;
+    GridColorEvent OnGetCellPrintColor;
+    GridAlignEvent OnGetAlignment;
+    GridBorderEvent OnGetCellPrintBorder;
+    GridEdgePensEvent OnGetCellPrintEdgePens;
 
     // The brush and font a cell starts its painting on screen with: the fixed or the normal ones,
     // fresh for every cell, the selection's when shown; then OnGetCellColor may change them.
-    void CellColors(int col, int row, TGridDrawState state, GridBrush& brush, GridFont& font) const;
+    void CellColors(int col, int row, CellDrawState state, GridBrush& brush, GridFont& font) const;
     // The brush and font a cell prints with: paper takes the window colour for every cell (fixed
     // and selection colours are screen-only) and the fixed or normal font; then
     // OnGetCellPrintColor may change them.
     void PrintColors(int col, int row, GridBrush& brush, GridFont& font) const;
     // The alignment of a cell's text: left and the grid's VAlignment, then OnGetAlignment.
-    void CellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign) const;
+    void CellAlignment(int col, int row, HorizontalAlignment& hAlign, VerticalAlignment& vAlign) const;
 
 private:
     static void Resize(std::vector<int>& sizes, int count, int defaultSize);

@@ -39,8 +39,8 @@ public:
     virtual int LineHeight(const PaperFont& font) = 0;
     virtual int TextWidth(const PaperFont& font, std::string_view text) = 0;
 
-    virtual void FillRect(const PaperRect& rect, TColor color) = 0;
-    virtual void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style) = 0;
+    virtual void FillRect(const PaperRect& rect, ColorValue color) = 0;
+    virtual void Line(int x1, int y1, int x2, int y2, const GridPen& pen, PenStyle style) = 0;
     // Draws `text` transparently with the top-left corner of its box at (x, y); a turned font turns
     // the box around that corner. Nothing outside `clip` is inked; a null clip is the whole page.
     virtual void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) = 0;
@@ -54,7 +54,7 @@ public:
     }
     // A straight stroke of `width` with round ends, centred on the line from (x1, y1) to
     // (x2, y2); nothing outside `clip` is inked. The lines drawn over a chart's cells.
-    virtual void Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip) = 0;
+    virtual void Stroke(int x1, int y1, int x2, int y2, int width, ColorValue color, const PaperRect& clip) = 0;
     // Ends the page drawn so far and begins the next one.
     virtual void NewPage() = 0;
 };

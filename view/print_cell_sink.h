@@ -20,11 +20,11 @@ public:
     // Starts the next row of the page, from `top` to `bottom`.
     virtual void BeginRow(int top, int bottom) = 0;
     // The cells of the current row, by column of the page (0 = the first column drawn).
-    virtual void Fill(int column, TColor color) = 0;
+    virtual void Fill(int column, ColorValue color) = 0;
     virtual void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip) = 0;
-    virtual void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders) = 0;
+    virtual void Borders(int column, const GridPen& pen, PenStyle style, const CellBorders& borders) = 0;
     // The same with a pen of its own for each edge.
-    virtual void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders) = 0;
+    virtual void Borders(int column, const CellEdgePens& pens, PenStyle style, const CellBorders& borders) = 0;
     // The page is complete.
     virtual void EndPage() = 0;
 };

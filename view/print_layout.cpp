@@ -41,16 +41,16 @@ GridPrintSettings ChartPrintSettings() { return GridPrintSettings{}; }
 GridPrintSettings LegendPrintSettings()
 {
     GridPrintSettings s;
-    s.Orientation = TPrinterOrientation::poPortrait;
+    s.Orientation = PageOrientation::Portrait;
     s.HeaderSize = 150;
     s.FooterSize = 150;
     s.LeftSize = 100;
     s.RightSize = 100;
     s.TitleSpacing = 50;
-    s.Time = TPrintPosition::ppNone;
-    s.Date = TPrintPosition::ppNone;
-    s.PageNr = TPrintPosition::ppNone;
-    s.Title = TPrintPosition::ppTopCenter;
+    s.Time = PrintPosition::None;
+    s.Date = PrintPosition::None;
+    s.PageNr = PrintPosition::None;
+    s.Title = PrintPosition::TopCenter;
     s.TitleLines = {Utf8ToCp1251("Расшифровка сиволов")};
     s.Centered = true;
     return s;
@@ -86,15 +86,15 @@ void AppendNumber(std::string& out, int value, int digits)
     out += text;
 }
 
-bool IsLeft(TPrintPosition p) { return p == TPrintPosition::ppTopLeft || p == TPrintPosition::ppBottomLeft; }
-bool IsTop(TPrintPosition p)
+bool IsLeft(PrintPosition p) { return p == PrintPosition::TopLeft || p == PrintPosition::BottomLeft; }
+bool IsTop(PrintPosition p)
 {
-    return p == TPrintPosition::ppTopLeft || p == TPrintPosition::ppTopRight || p == TPrintPosition::ppTopCenter;
+    return p == PrintPosition::TopLeft || p == PrintPosition::TopRight || p == PrintPosition::TopCenter;
 }
-bool IsBottom(TPrintPosition p)
+bool IsBottom(PrintPosition p)
 {
-    return p == TPrintPosition::ppBottomLeft || p == TPrintPosition::ppBottomRight ||
-           p == TPrintPosition::ppBottomCenter;
+    return p == PrintPosition::BottomLeft || p == PrintPosition::BottomRight ||
+           p == PrintPosition::BottomCenter;
 }
 
 } // namespace
@@ -158,7 +158,7 @@ void PrintLayout::MeasureHeaderAndFooter()
     footerLineHeight_ = canvas_.LineHeight(OnPaper(settings_.FooterFont));
     bool anyTop = false;
     bool anyBottom = false;
-    for (TPrintPosition p : {settings_.Time, settings_.Date, settings_.PageNr, settings_.Title}) {
+    for (PrintPosition p : {settings_.Time, settings_.Date, settings_.PageNr, settings_.Title}) {
         anyTop = anyTop || IsTop(p);
         anyBottom = anyBottom || IsBottom(p);
     }
@@ -425,8 +425,8 @@ std::string PrintLayout::PageNumberText(int page, int pageCount, int pageInStrip
 std::array<std::string, 6> PrintLayout::HeaderFooterTexts(int page, int pageCount, int pageInStrip, int strip) const
 {
     std::array<std::string, 6> texts;
-    auto add = [&](TPrintPosition p, const std::string& item) {
-        if (p == TPrintPosition::ppNone)
+    auto add = [&](PrintPosition p, const std::string& item) {
+        if (p == PrintPosition::None)
             return;
         std::string& text = texts[static_cast<std::size_t>(p) - 1];
         text = IsLeft(p) ? item + " " + text : text + " " + item;
@@ -434,10 +434,10 @@ std::array<std::string, 6> PrintLayout::HeaderFooterTexts(int page, int pageCoun
     const PrintDateTime now = setup_.clock ? setup_.clock() : PrintDateTime{};
     add(settings_.Time, FormatDateTime("hh:nn", now, setup_.locale));
     add(settings_.Date, FormatDateTime(settings_.DateFormat, now, setup_.locale));
-    if (settings_.PageNr != TPrintPosition::ppNone)
+    if (settings_.PageNr != PrintPosition::None)
         add(settings_.PageNr, settings_.PagePrefix + " " + PageNumberText(page, pageCount, pageInStrip, strip) + " " +
                                   settings_.PageSuffix);
-    if (settings_.Title != TPrintPosition::ppNone) {
+    if (settings_.Title != PrintPosition::None) {
         const std::string title = !settings_.TitleText.empty()    ? settings_.TitleText
                                   : !settings_.TitleLines.empty() ? settings_.TitleLines.front()
                                                                   : std::string();
@@ -527,8 +527,8 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
     grid_.PrintColors(col, row, brush, font);
     cells_->Fill(pageColumn, brush.Color);
 
-    TAlignment hAlign = TAlignment::taLeftJustify;
-    TVAlignment vAlign = TVAlignment::vtaTop;
+    HorizontalAlignment hAlign = HorizontalAlignment::Left;
+    VerticalAlignment vAlign = VerticalAlignment::Top;
     grid_.CellAlignment(col, row, hAlign, vAlign);
     const std::string text = grid_.Cells(col, row);
     if (!text.empty()) {
@@ -541,7 +541,7 @@ void PrintLayout::PrintCell(int col, int row, int pageColumn, const PaperRect& r
     PrintCellBorders(col, row, pageColumn);
 }
 
-void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
+void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font, HorizontalAlignment hAlign, VerticalAlignment vAlign,
                                  const PaperRect& rect)
 {
     int lineHeight = MeasureLineHeight(font) + settings_.RowSpacing;
@@ -551,9 +551,9 @@ void PrintLayout::PrintPlainText(const std::string& text, const PaperFont& font,
     // Down from the text's top to the cell's bottom; across between the insets, but a text aligned
     // to one side may run on into the other side's inset.
     PaperRect clip{rect.left + kTextInset, box.top, rect.right - kTextInset, rect.bottom};
-    if (hAlign == TAlignment::taLeftJustify)
+    if (hAlign == HorizontalAlignment::Left)
         clip.right = rect.right;
-    else if (hAlign == TAlignment::taRightJustify)
+    else if (hAlign == HorizontalAlignment::Right)
         clip.left = rect.left;
     cells_->Text(box.left, box.top, text, font, clip);
 }
@@ -569,13 +569,13 @@ void PrintLayout::PrintTurnedText(const std::string& text, const PaperFont& font
 void PrintLayout::PrintCellBorders(int col, int row, int pageColumn)
 {
     GridPen pen{clBlack, 2}; // 0.2 mm
-    TCellBorders borders;
-    if (settings_.Borders == TPrintBorders::pbSingle)
+    CellBorders borders;
+    if (settings_.Borders == PrintBorders::Single)
         borders = {true, true, true, true};
     if (grid_.OnGetCellPrintBorder)
         grid_.OnGetCellPrintBorder(grid_, row, col, pen, borders);
     if (grid_.OnGetCellPrintEdgePens) {
-        TCellEdgePens pens{pen, pen, pen, pen};
+        CellEdgePens pens{pen, pen, pen, pen};
         grid_.OnGetCellPrintEdgePens(grid_, row, col, pens);
         cells_->Borders(pageColumn, pens, settings_.BorderStyle, borders);
     } else {

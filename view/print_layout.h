@@ -115,7 +115,7 @@ private:
     void DrawOverLines(const PrintStrip& strip);
 
     // The header and footer texts by position: top-left, top-right, top-centre, bottom-left,
-    // bottom-right, bottom-centre, as TPrintPosition counts them after ppNone.
+    // bottom-right, bottom-centre, as PrintPosition counts them after None.
     std::array<std::string, 6> HeaderFooterTexts(int page, int pageCount, int pageInStrip, int strip) const;
     std::string PageNumberText(int page, int pageCount, int pageInStrip, int strip) const;
     void DrawHeaderFooter(int page, int pageCount, int pageInStrip, int strip);
@@ -123,7 +123,7 @@ private:
     // A row, and each of its cells in the painting order: fill, text, lines.
     void PrintRow(const PrintStrip& strip, int row, int y);
     void PrintCell(int col, int row, int pageColumn, const PaperRect& rect);
-    void PrintPlainText(const std::string& text, const PaperFont& font, TAlignment hAlign, TVAlignment vAlign,
+    void PrintPlainText(const std::string& text, const PaperFont& font, HorizontalAlignment hAlign, VerticalAlignment vAlign,
                         const PaperRect& rect);
     void PrintTurnedText(const std::string& text, const PaperFont& font, const PaperRect& rect);
     void PrintCellBorders(int col, int row, int pageColumn);

@@ -37,7 +37,7 @@ void PrintPageBatch::BeginRow(int top, int bottom)
     filled_.resize(filled_.size() + static_cast<std::size_t>(columns_), false);
 }
 
-void PrintPageBatch::Fill(int column, TColor color)
+void PrintPageBatch::Fill(int column, ColorValue color)
 {
     const std::size_t cell = (rowTop_.size() - 1) * static_cast<std::size_t>(columns_) + static_cast<std::size_t>(column);
     fills_[cell] = color;
@@ -62,7 +62,7 @@ void PrintPageBatch::Text(int x, int y, std::string_view text, const PaperFont& 
     texts_.push_back({index, static_cast<int>(rowTop_.size()), x, y, std::string(text), clip});
 }
 
-int PrintPageBatch::PenIndex(const GridPen& pen, TPenStyle style)
+int PrintPageBatch::PenIndex(const GridPen& pen, PenStyle style)
 {
     for (std::size_t i = 0; i < pens_.size(); ++i)
         if (pens_[i].pen.Color == pen.Color && pens_[i].pen.Width == pen.Width && pens_[i].style == style)
@@ -71,34 +71,34 @@ int PrintPageBatch::PenIndex(const GridPen& pen, TPenStyle style)
     return static_cast<int>(pens_.size()) - 1;
 }
 
-void PrintPageBatch::Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders)
+void PrintPageBatch::Borders(int column, const GridPen& pen, PenStyle style, const CellBorders& borders)
 {
     const int row = static_cast<int>(rowTop_.size()) - 1;
     const int top = rowTop_.back();
     const std::int32_t index = PenIndex(pen, style);
     // The order a cell draws its edges in: left, right, top, bottom.
-    if (borders.cbLeft)
+    if (borders.left)
         Vertical(row, column) = {index, ++order_};
-    if (borders.cbRight)
+    if (borders.right)
         Vertical(row, column + 1) = {index, ++order_};
-    if (borders.cbTop)
+    if (borders.top)
         Horizontal(top, column) = {index, ++order_};
-    if (borders.cbBottom)
+    if (borders.bottom)
         Horizontal(top + 1, column) = {index, ++order_};
 }
 
-void PrintPageBatch::Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders)
+void PrintPageBatch::Borders(int column, const CellEdgePens& pens, PenStyle style, const CellBorders& borders)
 {
     const int row = static_cast<int>(rowTop_.size()) - 1;
     const int top = rowTop_.back();
     // In the order a cell draws its edges, as above.
-    if (borders.cbLeft)
+    if (borders.left)
         Vertical(row, column) = {PenIndex(pens.left, style), ++order_};
-    if (borders.cbRight)
+    if (borders.right)
         Vertical(row, column + 1) = {PenIndex(pens.right, style), ++order_};
-    if (borders.cbTop)
+    if (borders.top)
         Horizontal(top, column) = {PenIndex(pens.top, style), ++order_};
-    if (borders.cbBottom)
+    if (borders.bottom)
         Horizontal(top + 1, column) = {PenIndex(pens.bottom, style), ++order_};
 }
 
@@ -115,13 +115,13 @@ void PrintPageBatch::DrawFills()
 {
     struct Rect {
         PaperRect rect;
-        TColor color;
+        ColorValue color;
     };
     std::vector<Rect> rects;
     std::vector<std::size_t> open;     // rectangles that end at the bottom of the row before
     std::vector<std::size_t> nextOpen;
     // Cells of the background's colour need no rectangle of their own.
-    const std::optional<TColor> background = colourChart_ ? Background() : std::nullopt;
+    const std::optional<ColorValue> background = colourChart_ ? Background() : std::nullopt;
     if (background)
         rects.push_back({{columnX_.front(), boundaryY_[static_cast<std::size_t>(rowTop_.front())], columnX_.back(),
                           boundaryY_[static_cast<std::size_t>(rowTop_.back()) + 1]},
@@ -137,7 +137,7 @@ void PrintPageBatch::DrawFills()
                 ++c;
                 continue;
             }
-            const TColor color = fills_[base + static_cast<std::size_t>(c)];
+            const ColorValue color = fills_[base + static_cast<std::size_t>(c)];
             int end = c + 1;
             while (end < columns_ && ownFill(base + static_cast<std::size_t>(end)) &&
                    fills_[base + static_cast<std::size_t>(end)] == color)
@@ -163,17 +163,17 @@ void PrintPageBatch::DrawFills()
         canvas_.FillRect(r.rect, r.color);
 }
 
-std::optional<TColor> PrintPageBatch::Background() const
+std::optional<ColorValue> PrintPageBatch::Background() const
 {
     for (std::size_t row = 1; row < rowTop_.size(); ++row)
         if (rowTop_[row] != rowTop_[row - 1] + 1)
             return std::nullopt;
     if (std::find(filled_.begin(), filled_.end(), false) != filled_.end())
         return std::nullopt;
-    std::unordered_map<TColor, int> counts;
-    std::optional<TColor> commonest;
+    std::unordered_map<ColorValue, int> counts;
+    std::optional<ColorValue> commonest;
     int most = 0;
-    for (const TColor color : fills_)
+    for (const ColorValue color : fills_)
         if (const int n = ++counts[color]; n > most) {
             most = n;
             commonest = color;
@@ -221,7 +221,7 @@ void PrintPageBatch::DrawLines()
 {
     runs_.clear();
     // Only solid lines are joined: a dashed line drawn in one piece would shift its dashes.
-    const auto joins = [&](int pen) { return pens_[static_cast<std::size_t>(pen)].style == TPenStyle::psSolid; };
+    const auto joins = [&](int pen) { return pens_[static_cast<std::size_t>(pen)].style == PenStyle::Solid; };
     const int boundaries = static_cast<int>(boundaryY_.size());
     for (int b = 0; b < boundaries; ++b) {
         const int y = boundaryY_[static_cast<std::size_t>(b)];

@@ -37,10 +37,10 @@ public:
 
     void BeginPage(std::span<const int> columnX) override;
     void BeginRow(int top, int bottom) override;
-    void Fill(int column, TColor color) override;
+    void Fill(int column, ColorValue color) override;
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip) override;
-    void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders) override;
-    void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders) override;
+    void Borders(int column, const GridPen& pen, PenStyle style, const CellBorders& borders) override;
+    void Borders(int column, const CellEdgePens& pens, PenStyle style, const CellBorders& borders) override;
     // Draws what the page collected.
     void EndPage() override;
 
@@ -51,7 +51,7 @@ private:
     };
     struct PenOf {
         GridPen pen;
-        TPenStyle style;
+        PenStyle style;
     };
     struct QueuedText {
         int font;
@@ -66,11 +66,11 @@ private:
         int x1, y1, x2, y2;
     };
 
-    int PenIndex(const GridPen& pen, TPenStyle style);
+    int PenIndex(const GridPen& pen, PenStyle style);
     int FontIndex(const PaperFont& font);
     void DrawFills();
     // The commonest fill of a page whose cells are all filled and lie edge to edge, if any.
-    std::optional<TColor> Background() const;
+    std::optional<ColorValue> Background() const;
     void DrawTexts();
     void DrawRowTextsByFont(std::size_t first, std::size_t end);
     void DrawLines();
@@ -84,7 +84,7 @@ private:
     int columns_ = 0;
     std::vector<int> boundaryY_;      // the y of every horizontal boundary between rows
     std::vector<int> rowTop_;         // per row: the index of its top boundary; its bottom is the next
-    std::vector<TColor> fills_;       // per cell, row by row
+    std::vector<ColorValue> fills_;       // per cell, row by row
     std::vector<bool> filled_;
     std::vector<Edge> hEdges_;        // per boundary and column
     std::vector<Edge> vEdges_;        // per row and column boundary

@@ -13,15 +13,15 @@ namespace velmora {
 
 GridFont DefaultSymbolFont() { return ToGridFont(SymbolFont{}); }
 
-void asg_ImageGetAlignment(const GridModel&, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)
+void asg_ImageGetAlignment(const GridModel&, int ARow, int ACol, HorizontalAlignment& HAlign, VerticalAlignment& VAlign)
 {
     if (ACol > 0 && ARow > 0) {
-        HAlign = TAlignment::taCenter;
-        VAlign = TVAlignment::vtaCenter;
+        HAlign = HorizontalAlignment::Center;
+        VAlign = VerticalAlignment::Center;
     }
 }
 
-void asg_ImageGetCellPrintBorder(const GridModel&, int ARow, int ACol, GridPen& APen, TCellBorders&)
+void asg_ImageGetCellPrintBorder(const GridModel&, int ARow, int ACol, GridPen& APen, CellBorders&)
 {
     APen.Width = 1;
     if (ARow > 0 && ACol > 0)
@@ -29,7 +29,7 @@ void asg_ImageGetCellPrintBorder(const GridModel&, int ARow, int ACol, GridPen& 
 }
 
 void asg_SymbolsGetCellColor(const GridFont& symbolFont, const GridModel& Sender, int ARow, int ACol,
-                             TGridDrawState, GridBrush& ABrush, GridFont& AFont)
+                             CellDrawState, GridBrush& ABrush, GridFont& AFont)
 {
     if (ARow <= 0)
         return;
@@ -49,7 +49,7 @@ void asg_SymbolsGetCellColor(const GridFont& symbolFont, const GridModel& Sender
 }
 
 void asg_SymbolsGetCellPrintColor(const GridFont& symbolFont, const GridModel& Sender, int ARow, int ACol,
-                                  TGridDrawState AState, GridBrush& ABrush, GridFont& AFont)
+                                  CellDrawState AState, GridBrush& ABrush, GridFont& AFont)
 {
     asg_SymbolsGetCellColor(symbolFont, Sender, ARow, ACol, AState, ABrush, AFont);
 }
@@ -88,7 +88,7 @@ void DesignChartGrid(GridModel& model)
     model.SetFixedRowHeight(24);
     model.Font = DefaultSymbolFont();
     model.FixedFont = Arial(8);
-    model.VAlignment = TVAlignment::vtaBottom;
+    model.VAlignment = VerticalAlignment::Bottom;
     model.SetColumnHeaders({"", "1", "2", "3", "4"});
     model.SetRowHeaders({"", "1", "2", "3", "4"});
     model.PrintSettings = ChartPrintSettings();
@@ -109,16 +109,16 @@ void DesignLegendGrid(GridModel& model, SymbolFontSource symbolFont)
         model.SetColWidth(c, widths[c]);
     model.Font = Arial(13);
     model.FixedFont = Arial(13);
-    model.VAlignment = TVAlignment::vtaCenter;
+    model.VAlignment = VerticalAlignment::Center;
     model.SetColumnHeaders(std::vector<std::string>(kLegendHeaders.begin(), kLegendHeaders.end()));
     model.SetRowHeaders({});
     model.PrintSettings = LegendPrintSettings();
     auto font = [symbolFont = std::move(symbolFont)] { return symbolFont ? symbolFont() : DefaultSymbolFont(); };
-    model.OnGetCellColor = [font](const GridModel& sender, int row, int col, TGridDrawState state, GridBrush& brush,
+    model.OnGetCellColor = [font](const GridModel& sender, int row, int col, CellDrawState state, GridBrush& brush,
                                   GridFont& cellFont) {
         asg_SymbolsGetCellColor(font(), sender, row, col, state, brush, cellFont);
     };
-    model.OnGetCellPrintColor = [font](const GridModel& sender, int row, int col, TGridDrawState state,
+    model.OnGetCellPrintColor = [font](const GridModel& sender, int row, int col, CellDrawState state,
                                        GridBrush& brush, GridFont& cellFont) {
         asg_SymbolsGetCellPrintColor(font(), sender, row, col, state, brush, cellFont);
     };

@@ -14,14 +14,14 @@ using SymbolFontSource = std::function<GridFont()>;
 GridFont DefaultSymbolFont();
 
 // The handlers of the chart grid that need no canvas.
-void asg_ImageGetAlignment(const GridModel& Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign);
-void asg_ImageGetCellPrintBorder(const GridModel& Sender, int ARow, int ACol, GridPen& APen, TCellBorders& Borders);
+void asg_ImageGetAlignment(const GridModel& Sender, int ARow, int ACol, HorizontalAlignment& HAlign, VerticalAlignment& VAlign);
+void asg_ImageGetCellPrintBorder(const GridModel& Sender, int ARow, int ACol, GridPen& APen, CellBorders& Borders);
 
 // The handlers of the legend grid; `symbolFont` is the symbol font the legend reads.
 void asg_SymbolsGetCellColor(const GridFont& symbolFont, const GridModel& Sender, int ARow, int ACol,
-                             TGridDrawState AState, GridBrush& ABrush, GridFont& AFont);
+                             CellDrawState AState, GridBrush& ABrush, GridFont& AFont);
 void asg_SymbolsGetCellPrintColor(const GridFont& symbolFont, const GridModel& Sender, int ARow, int ACol,
-                                  TGridDrawState AState, GridBrush& ABrush, GridFont& AFont);
+                                  CellDrawState AState, GridBrush& ABrush, GridFont& AFont);
 
 // The chart grid as designed: sizes, fonts, colours, headers, print settings and the handlers
 // above. Screen and paper share it; the window adds its drawing handler.

@@ -6,7 +6,7 @@
 
 namespace velmora {
 
-enum class TFontPitch { fpDefault, fpVariable, fpFixed };
+enum class FontPitch { Default, Variable, Fixed };
 
 // The symbol font of the application as plain data: what the font dialog holds, what the settings
 // keep, and what everything that draws symbols reads. Size and Height describe the same thing
@@ -18,8 +18,8 @@ struct SymbolFont {
     int Size = 6;
     int Height = -8;
     int Charset = kSymbolCharset;
-    TColor Color = clWindowText;
-    TFontPitch Pitch = TFontPitch::fpDefault;
+    ColorValue Color = clWindowText;
+    FontPitch Pitch = FontPitch::Default;
 
     friend bool operator==(const SymbolFont&, const SymbolFont&) = default;
 };

@@ -1,7 +1,7 @@
 #include "picture_dialog.h"
 
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
 
 #include <QFile>

@@ -15,7 +15,7 @@ namespace {
 constexpr int kNumberColWidth = 32;
 constexpr int kSymbolColWidth = 64;
 constexpr int kRowHeight = 20;
-constexpr TColor kCurrentCellColor = 15387318; // R 182, G 202, B 234
+constexpr ColorValue kCurrentCellColor = 15387318; // R 182, G 202, B 234
 constexpr int kFixedFontPixels = 13;
 constexpr int kSymbolFontPixels = 16;
 

@@ -2,14 +2,14 @@
 // skeins column, the cloth and the finished size, the zoom, and what the settings keep of it.
 #include "app/data_module.h"
 #include "app/fabric_dialog.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "main_window_fixture.h"
 #include "memory_settings_registry.h"
 #include "scheme/cp1251.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/symbol_spread.h"
 #include "view/chart_look.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QComboBox>
 #include <QImage>
@@ -32,12 +32,12 @@ namespace {
 const char kPicture[] = VELMORA_CORPUS_DIR "/bmp-variants/var-cat-v5-24bit-451x300.bmp";
 
 // The chart grid as the screen shows it now.
-QImage Screen(TAdvStringGrid& grid) { return grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+QImage Screen(SchemeGrid& grid) { return grid.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-TColor ColourAt(const QImage& image, QPoint p)
+ColorValue ColourAt(const QImage& image, QPoint p)
 {
     const QRgb rgb = image.pixel(p);
-    return static_cast<TColor>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
+    return static_cast<ColorValue>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
 }
 
 // VELMORA_SCREENSHOT_DIR, when set, receives the main window as a test leaves it.
@@ -84,7 +84,7 @@ private slots:
     // is the designed one, pixel for pixel.
     void optionsOnScreen()
     {
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         const QImage designed = Screen(chart);
         // Stitch c's cell spans x = 24 + 12·(c − 1) .. +11: its own line on the last pixel.
         const auto cellX = [](int stitch) { return 24 + 12 * (stitch - 1); };
@@ -108,7 +108,7 @@ private slots:
         const GridModel& legend = window_->LegendGrid->model();
         for (const auto& [c, r] : {std::pair{2, 3}, std::pair{17, 8}, std::pair{33, 26}}) {
             const std::string symbol = chart.Cells(c, r);
-            TColor want = clWhite;
+            ColorValue want = clWhite;
             for (int row = 1; row < legend.RowCount() - 1; ++row)
                 if (legend.Cells(1, row) == symbol) {
                     const std::string value = legend.Cells(2, row);
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(Cp1251ToUtf8(legend.Cells(5, 0)), std::string("Мотков"));
         QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 14: 7,3 × 5,4 см")));
 
-        for (TAction* action : {DM->ac_ViewTenLines, DM->ac_ViewColorCells, DM->ac_ViewSkeins})
+        for (HintedAction* action : {DM->ac_ViewTenLines, DM->ac_ViewColorCells, DM->ac_ViewSkeins})
             action->trigger();
         QCOMPARE(legend.ColCount(), 5);
         QCOMPARE(Screen(chart), designed);
@@ -132,7 +132,7 @@ private slots:
     // between light ones they stay black.
     void tenLinesShowOverDarkCells()
     {
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         // Black on the left half, white on the right: 310 and White.
         Bitmap source(30, 20, MakeColor(255, 255, 255));
         for (int y = 0; y < 20; ++y)
@@ -169,7 +169,7 @@ private slots:
     // printing reads) keeps its sizes, and 100 % is the designed screen again.
     void zoom()
     {
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         const QImage designed = Screen(chart);
         const QRect atHundred = chart.CellRect(3, 3);
         QTest::keyClick(window_, Qt::Key_Equal, Qt::ControlModifier);
@@ -212,7 +212,7 @@ private slots:
     // A new scheme shows its top-left corner, however the one before was scrolled.
     void newSchemeFromItsTopLeftCorner()
     {
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         window_->resize(300, 300);
         QCoreApplication::processEvents();
         chart.SetCurrent(40, 30);
@@ -232,7 +232,7 @@ private slots:
     // The cloth dialog offers the usual cloths and any count from 6 to 40.
     void clothDialog()
     {
-        Tfm_Fabric dialog(14);
+        FabricDialog dialog(14);
         QCOMPARE(dialog.cb_Cloth->currentText(), QStringLiteral("Аида 14"));
         dialog.cb_Cloth->setCurrentIndex(dialog.cb_Cloth->findText(QStringLiteral("Равномерная 32, через две нити (16)")));
         emit dialog.cb_Cloth->activated(dialog.cb_Cloth->currentIndex());
@@ -241,7 +241,7 @@ private slots:
         QCOMPARE(dialog.cb_Cloth->currentText(), QStringLiteral("Другая"));
         dialog.ed_Count->setValue(99);
         QCOMPARE(dialog.Count(), 40);
-        QCOMPARE(Tfm_Fabric(3).Count(), 6);
+        QCOMPARE(FabricDialog(3).Count(), 6);
     }
 
     // The cloth chosen in "Ткань…" is the setting a new scheme takes; an opened scheme shows its
@@ -250,7 +250,7 @@ private slots:
     {
         auto* answer = new QTimer(this);
         connect(answer, &QTimer::timeout, this, [answer] {
-            auto* dialog = qobject_cast<Tfm_Fabric*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<FabricDialog*>(QApplication::activeModalWidget());
             if (dialog == nullptr)
                 return;
             answer->deleteLater();
@@ -260,19 +260,19 @@ private slots:
         });
         answer->start(10);
         DM->ac_ViewFabric->trigger();
-        QCOMPARE(DM->Scheme.fabricCount, 18);
+        QCOMPARE(DM->Session->Scheme.fabricCount, 18);
 
-        DM->OpenScheme(std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora");
-        QCOMPARE(DM->Scheme.fabricCount, 14);
+        DM->Session->OpenScheme(std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora");
+        QCOMPARE(DM->Session->Scheme.fabricCount, 14);
         QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 14:")));
         DM->ac_ViewSkeins->trigger();
-        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 14));
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Session->Scheme.legend, true, 14));
         QCOMPARE(DM->View.look.fabricCount, 18);
 
         window_->BuildScheme({20, 20, 4, DefaultSymbolTexts(4), false});
-        QCOMPARE(DM->Scheme.fabricCount, 18);
+        QCOMPARE(DM->Session->Scheme.fabricCount, 18);
         QVERIFY(window_->lb_FinishedSize->text().startsWith(QStringLiteral("Ткань 18:")));
-        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Scheme.legend, true, 18));
+        QCOMPARE(window_->LegendGrid->cellTable(), LegendWithSkeins(DM->Session->Scheme.legend, true, 18));
     }
 
     // What the user chose comes back at the next start: the look, the cloth, the zoom, the

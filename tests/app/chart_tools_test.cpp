@@ -4,9 +4,9 @@
 // at 100 % and 400 %.
 #include "app/chart_tools.h"
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/scheme_editor.h"
-#include "app/thread_chooser.h"
+#include "app/thread_chooser_dialog.h"
 #include "main_window_fixture.h"
 #include "same_as_tool.h"
 #include "scheme/crop_scheme.h"
@@ -14,7 +14,7 @@
 #include "scheme/thread_edit.h"
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -73,7 +73,7 @@ private slots:
         OpenWindow();
         window_->resize(1000, 700);
         window_->ShowScheme(BandScheme());
-        DM->MarkSchemeSaved();
+        DM->Session->MarkSchemeSaved();
         window_->PageControl->setCurrentWidget(window_->ts_Image);
     }
 
@@ -82,7 +82,7 @@ private slots:
     // Without the tools the bar is hidden, its keys do nothing and a click moves the current cell.
     void chartPageWithoutToolsIsUnchanged()
     {
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         QVERIFY(!DM->ac_EditDrawTools->isChecked());
         QVERIFY(!tools.ChartToolBar->isVisible());
         DM->UpdateActions();
@@ -93,8 +93,8 @@ private slots:
         Click(Qt::LeftButton, 4, 6);
         QCOMPARE(window_->ChartGrid->Col(), 5);
         QCOMPARE(window_->ChartGrid->Row(), 7);
-        QCOMPARE(DM->Scheme.chart, BandScheme().chart);
-        QVERIFY(DM->Editor->UndoStack->count() == 0);
+        QCOMPARE(DM->Session->Scheme.chart, BandScheme().chart);
+        QVERIFY(DM->Session->Editor->UndoStack->count() == 0);
 
         // Shown and hidden again, the page is as it was.
         SetDrawing(true);
@@ -106,7 +106,7 @@ private slots:
         QTRY_COMPARE(window_->pn_Image->geometry().topLeft(), before);
         Click(Qt::LeftButton, 2, 2);
         QCOMPARE(window_->ChartGrid->Col(), 3);
-        QCOMPARE(DM->Scheme.chart, BandScheme().chart);
+        QCOMPARE(DM->Session->Scheme.chart, BandScheme().chart);
     }
 
     // A drag is one step: undo gives back every stitch, redo makes the stroke again; the right
@@ -114,7 +114,7 @@ private slots:
     void pencilStrokeIsOneStep()
     {
         const SchemeDocument built = BandScheme();
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         SetDrawing(true);
         QTest::keyClick(window_->ChartGrid, Qt::Key_P);
         QCOMPARE(tools.CurrentTool(), ChartTools::Tool::Pencil);
@@ -134,9 +134,9 @@ private slots:
             stroke.push_back({y * 20 + 6, Dmc("310")});
         SetStitches(expected, stroke);
         ExpectShown(expected);
-        QCOMPARE(Counts(DM->Scheme)[Dmc("310")], 80 + 8);
-        QCOMPARE(DM->Editor->UndoStack->count(), 1);
-        QVERIFY(DM->SchemeModified());
+        QCOMPARE(Counts(DM->Session->Scheme)[Dmc("310")], 80 + 8);
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 1);
+        QVERIFY(DM->Session->SchemeModified());
         SaveScreenshot(*window_, QStringLiteral("pencil-100"));
 
         // The right button: back to the cloth.
@@ -150,15 +150,15 @@ private slots:
         SchemeDocument erased = expected;
         SetStitches(erased, std::vector<StitchChange>{{10 * 20 + 6, kDmcWhite}});
         ExpectShown(erased);
-        QCOMPARE(DM->Editor->UndoStack->count(), 2);
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 2);
 
-        DM->Editor->UndoStack->undo();
+        DM->Session->Editor->UndoStack->undo();
         ExpectShown(expected);
-        DM->Editor->UndoStack->undo();
+        DM->Session->Editor->UndoStack->undo();
         ExpectShown(built);
-        DM->Editor->UndoStack->redo();
+        DM->Session->Editor->UndoStack->redo();
         ExpectShown(expected);
-        DM->Editor->UndoStack->redo();
+        DM->Session->Editor->UndoStack->redo();
         ExpectShown(erased);
     }
 
@@ -167,7 +167,7 @@ private slots:
     void eyedropperFillAndLegend()
     {
         const SchemeDocument built = BandScheme();
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         SetDrawing(true);
         QTest::keyClick(window_->ChartGrid, Qt::Key_I);
         Click(Qt::LeftButton, 3, 5);
@@ -175,15 +175,15 @@ private slots:
         QTest::keyClick(window_->ChartGrid, Qt::Key_F);
         QCOMPARE(tools.CurrentTool(), ChartTools::Tool::Fill);
         Click(Qt::LeftButton, 0, 0);
-        QCOMPARE(Counts(DM->Scheme)[Dmc("3747")], 160);
-        QCOMPARE(Counts(DM->Scheme)[kDmcWhite], 0);
-        QCOMPARE(DM->Editor->UndoStack->count(), 1);
+        QCOMPARE(Counts(DM->Session->Scheme)[Dmc("3747")], 160);
+        QCOMPARE(Counts(DM->Session->Scheme)[kDmcWhite], 0);
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 1);
         SaveScreenshot(*window_, QStringLiteral("fill-100"));
-        DM->Editor->UndoStack->undo();
+        DM->Session->Editor->UndoStack->undo();
         ExpectShown(built);
 
         // The legend row of 310 (the last thread row) makes it current.
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         QTest::mouseClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(1, 3).center());
         QCOMPARE(tools.CurrentThread(), Dmc("310"));
@@ -194,11 +194,11 @@ private slots:
     void catalogueThreadJoinsTheLegend()
     {
         const SchemeDocument built = BandScheme();
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         SetDrawing(true);
         auto* poll = new QTimer;
         QObject::connect(poll, &QTimer::timeout, poll, [poll] {
-            auto* chooser = qobject_cast<Tfm_ThreadChooser*>(QApplication::activeModalWidget());
+            auto* chooser = qobject_cast<ThreadChooserDialog*>(QApplication::activeModalWidget());
             if (chooser == nullptr)
                 return;
             poll->deleteLater();
@@ -212,10 +212,10 @@ private slots:
         QVERIFY(tools.lb_ToolThread->text().contains(QStringLiteral("Ecru")));
         tools.ac_ToolPencil->trigger();
         Click(Qt::LeftButton, 10, 10);
-        QCOMPARE(Counts(DM->Scheme)[Dmc("Ecru")], 1);
-        QCOMPARE(window_->LegendGrid->cellTable(), DM->Scheme.legend);
-        QCOMPARE(window_->ChartGrid->cellTable(), DM->Scheme.chart);
-        DM->Editor->UndoStack->undo();
+        QCOMPARE(Counts(DM->Session->Scheme)[Dmc("Ecru")], 1);
+        QCOMPARE(window_->LegendGrid->cellTable(), DM->Session->Scheme.legend);
+        QCOMPARE(window_->ChartGrid->cellTable(), DM->Session->Scheme.chart);
+        DM->Session->Editor->UndoStack->undo();
         ExpectShown(built);
     }
 
@@ -223,7 +223,7 @@ private slots:
     void selectionFillEraseAndCrop()
     {
         const SchemeDocument built = BandScheme();
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         SetDrawing(true);
         QTest::keyClick(window_->ChartGrid, Qt::Key_R);
         QCOMPARE(tools.CurrentTool(), ChartTools::Tool::Selection);
@@ -240,12 +240,12 @@ private slots:
 
         tools.ac_ToolSelectionFill->trigger();
         // Columns 2..14, rows 1..11: 310 gains the 13 stitches of rows 1 to 7, then all go.
-        QCOMPARE(Counts(DM->Scheme)[Dmc("310")], 80 + 7 * 13);
+        QCOMPARE(Counts(DM->Session->Scheme)[Dmc("310")], 80 + 7 * 13);
         tools.ac_ToolSelectionErase->trigger();
-        QCOMPARE(Counts(DM->Scheme)[kDmcWhite], 80 - 3 * 13 + 11 * 13);
-        QCOMPARE(DM->Editor->UndoStack->count(), 2);
-        DM->Editor->UndoStack->undo();
-        DM->Editor->UndoStack->undo();
+        QCOMPARE(Counts(DM->Session->Scheme)[kDmcWhite], 80 - 3 * 13 + 11 * 13);
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 2);
+        DM->Session->Editor->UndoStack->undo();
+        DM->Session->Editor->UndoStack->undo();
         ExpectShown(built);
 
         tools.ac_ToolCrop->trigger();
@@ -254,9 +254,9 @@ private slots:
         QCOMPARE(window_->ChartGrid->ColCount(), 14);
         QVERIFY(tools.Selection().isEmpty());
         SaveScreenshot(*window_, QStringLiteral("cropped-100"));
-        DM->Editor->UndoStack->undo();
+        DM->Session->Editor->UndoStack->undo();
         ExpectShown(built);
-        DM->Editor->UndoStack->redo();
+        DM->Session->Editor->UndoStack->redo();
         ExpectShown(cropped);
 
         // Smaller than a chart can be: refused with a message, nothing changed.
@@ -272,11 +272,11 @@ private slots:
     // A line from corner to corner, snapped to the nearest ones; the right button on it removes it.
     void backstitchDrawnAndRemoved()
     {
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         SetDrawing(true);
         QTest::keyClick(window_->ChartGrid, Qt::Key_B);
         QCOMPARE(tools.CurrentTool(), ChartTools::Tool::Backstitch);
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         // Near the top-left corner of stitch (2, 1), dragged to near the bottom-right one of (7, 4).
         const QPoint from = chart.CellRect(3, 2).topLeft() + QPoint(2, 2);
         const QPoint to = chart.CellRect(8, 5).bottomRight() - QPoint(2, 2);
@@ -284,20 +284,20 @@ private slots:
         QTest::mouseMove(chart.viewport(), (from + to) / 2);
         QTest::mouseRelease(chart.viewport(), Qt::LeftButton, {}, to);
         const std::vector<Backstitch> drawn = {{Dmc("310"), 2, 1, 8, 5}};
-        QCOMPARE(DM->Scheme.backstitches, drawn);
+        QCOMPARE(DM->Session->Scheme.backstitches, drawn);
         QCOMPARE(tools.CornerAt(from), QPoint(2, 1));
 
         // A right click beside the line's middle takes it away; one far off does nothing.
         QTest::mouseClick(chart.viewport(), Qt::RightButton, {}, chart.CellRect(1, 10).center());
-        QCOMPARE(DM->Scheme.backstitches, drawn);
+        QCOMPARE(DM->Session->Scheme.backstitches, drawn);
         const QPoint middle = (tools.CornerPoint({2, 1}) + tools.CornerPoint({8, 5})) / 2 + QPoint(1, 0);
         QTest::mouseClick(chart.viewport(), Qt::RightButton, {}, middle);
-        QVERIFY(DM->Scheme.backstitches.empty());
-        DM->Editor->UndoStack->undo();
-        QCOMPARE(DM->Scheme.backstitches, drawn);
-        DM->Editor->UndoStack->undo();
-        QVERIFY(DM->Scheme.backstitches.empty());
-        QCOMPARE(DM->Scheme.legend, BandScheme().legend);
+        QVERIFY(DM->Session->Scheme.backstitches.empty());
+        DM->Session->Editor->UndoStack->undo();
+        QCOMPARE(DM->Session->Scheme.backstitches, drawn);
+        DM->Session->Editor->UndoStack->undo();
+        QVERIFY(DM->Session->Scheme.backstitches.empty());
+        QCOMPARE(DM->Session->Scheme.legend, BandScheme().legend);
     }
 
     // A scheme file cropped in the window and saved gives velmora-cli the files that its --crop
@@ -309,18 +309,18 @@ private slots:
         QVERIFY(QDir().mkpath(folder));
         const std::filesystem::path rose =
             std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10-backstitch.velmora";
-        DM->OpenScheme(rose);
-        QVERIFY(!DM->Scheme.backstitches.empty());
+        DM->Session->OpenScheme(rose);
+        QVERIFY(!DM->Session->Scheme.backstitches.empty());
         SetDrawing(true);
-        DM->Tools->ac_ToolSelection->trigger();
+        DM->Session->Tools->ac_ToolSelection->trigger();
         Press(Qt::LeftButton, 2, 0);
         Move(13, 9);
         Release(Qt::LeftButton, 13, 9);
         DM->UpdateActions();
-        DM->Tools->ac_ToolCrop->trigger();
+        DM->Session->Tools->ac_ToolCrop->trigger();
         QCOMPARE(window_->ChartGrid->ColCount(), 13);
         const std::filesystem::path edited = ToPath(folder + QStringLiteral("/cropped.velmora"));
-        DM->SaveScheme(edited);
+        DM->Session->SaveScheme(edited);
 
         CompareWithTool(folder, edited,
                         {QString::fromStdString(rose.string()), QStringLiteral("--crop"), QStringLiteral("3,1,12,10")});
@@ -331,7 +331,7 @@ private slots:
     {
         if (qEnvironmentVariableIsEmpty("VELMORA_SCREENSHOT_DIR"))
             QSKIP("no VELMORA_SCREENSHOT_DIR");
-        ChartTools& tools = *DM->Tools;
+        ChartTools& tools = *DM->Session->Tools;
         SetDrawing(true);
         for (const int zoom : {100, 400}) {
             DM->View.zoom = zoom;
@@ -346,7 +346,7 @@ private slots:
             Release(Qt::LeftButton, 3, 3);
             SaveScreenshot(*window_, QStringLiteral("tools-pencil-selection-") + z);
             tools.ac_ToolBackstitch->trigger();
-            TAdvStringGrid& chart = *window_->ChartGrid;
+            SchemeGrid& chart = *window_->ChartGrid;
             QTest::mousePress(chart.viewport(), Qt::LeftButton, {}, tools.CornerPoint({0, 0}));
             QTest::mouseMove(chart.viewport(), tools.CornerPoint({3, 2}) + QPoint(1, 1));
             SaveScreenshot(*window_, QStringLiteral("tools-backstitch-drag-") + z);

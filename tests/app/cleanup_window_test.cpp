@@ -4,14 +4,14 @@
 // VELMORA_SCREENSHOT_DIR, when set, receives a picture of the dialog and of the window.
 #include "app/cleanup_dialog.h"
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/scheme_editor.h"
 #include "main_window_fixture.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_cleanup.h"
 #include "tests/read_file.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,11 +42,11 @@ void SaveScreenshot(QWidget& widget, const char* name)
 }
 
 // Runs `answer` on the next clean-up dialog once it is shown.
-void AnswerNextDialog(std::function<void(Tfm_Cleanup&)> answer)
+void AnswerNextDialog(std::function<void(CleanupDialog&)> answer)
 {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        auto* dialog = qobject_cast<Tfm_Cleanup*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<CleanupDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr)
             return;
         poll->stop();
@@ -69,15 +69,15 @@ private slots:
         // As the New command builds: the picture loaded, the scheme built, the picture's name kept.
         DM->SourcePicture = LoadPicture(kSample);
         window_->BuildScheme(MakeSchemeRequest(DM->SourcePicture, {80, {}, 30, {}, true}));
-        DM->Scheme.pictureName = kSample.string();
-        DM->MarkSchemeSaved();
+        DM->Session->Scheme.pictureName = kSample.string();
+        DM->Session->MarkSchemeSaved();
     }
 
     void cleanup() { CloseWindow(); }
 
     void applyIsOneUndoableStepAndMatchesTheTool()
     {
-        const SchemeDocument built = DM->Scheme;
+        const SchemeDocument built = DM->Session->Scheme;
         const double shareBuilt = SingleStitchShare(built);
         QVERIFY(shareBuilt > 0.1);
         QCOMPARE(window_->lb_SingleStitches->text(), SingleStitchText(shareBuilt));
@@ -87,7 +87,7 @@ private slots:
         QCOMPARE(DM->ac_EditCleanUp->text(), QStringLiteral("Очистить схему…"));
 
         const CleanupOptions chosen{true, 20, 2};
-        AnswerNextDialog([&](Tfm_Cleanup& dialog) {
+        AnswerNextDialog([&](CleanupDialog& dialog) {
             dialog.cb_Unused->setChecked(true);
             dialog.cb_Fewest->setChecked(true);
             dialog.ed_Fewest->setValue(20);
@@ -96,49 +96,50 @@ private slots:
             QCOMPARE(dialog.Options(), chosen);
             // What the passes change, before they do.
             SchemeDocument preview = built;
-            const CleanupResult result = CleanUpScheme(preview, chosen, DM->SchemeSource);
+            const CleanupResult result = CleanUpScheme(preview, chosen, DM->Session->SchemeSource);
             QVERIFY(dialog.lb_Confetti->text().startsWith(
                 QStringLiteral("изменится крестиков: %1").arg(QLocale(QLocale::Russian).toString(result.passes[2].stitches))));
             QVERIFY(dialog.lb_Share->text().endsWith(QStringLiteral("после очистки: 0,0 %")));
-            QCOMPARE(DM->Scheme.chart, built.chart); // nothing yet
+            QCOMPARE(DM->Session->Scheme.chart, built.chart); // nothing yet
             SaveScreenshot(dialog, "cleanup-dialog");
             dialog.Buttons->button(QDialogButtonBox::Ok)->click();
         });
         DM->ac_EditCleanUp->trigger();
 
         SchemeDocument expected = built;
-        CleanUpScheme(expected, chosen, DM->SchemeSource);
-        QCOMPARE(DM->Scheme.chart, expected.chart);
-        QCOMPARE(DM->Scheme.legend, expected.legend);
-        QVERIFY(DM->Scheme.picture == expected.picture);
+        CleanUpScheme(expected, chosen, DM->Session->SchemeSource);
+        QCOMPARE(DM->Session->Scheme.chart, expected.chart);
+        QCOMPARE(DM->Session->Scheme.legend, expected.legend);
+        QVERIFY(DM->Session->Scheme.picture == expected.picture);
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QCOMPARE(window_->lb_SingleStitches->text(), QStringLiteral("Одиночных крестиков: 0,0 %"));
-        QVERIFY(DM->SchemeModified());
-        QCOMPARE(DM->Editor->UndoStack->count(), 1);
+        QVERIFY(DM->Session->SchemeModified());
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 1);
         SaveScreenshot(*window_, "cleanup-window");
 
         // One undo takes the whole clean-up back, cell for cell; redo makes it again.
         DM->UpdateActions();
         DM->ac_EditUndo->trigger();
-        QCOMPARE(DM->Scheme.chart, built.chart);
-        QCOMPARE(DM->Scheme.legend, built.legend);
-        QVERIFY(DM->Scheme.picture == built.picture);
+        QCOMPARE(DM->Session->Scheme.chart, built.chart);
+        QCOMPARE(DM->Session->Scheme.legend, built.legend);
+        QVERIFY(DM->Session->Scheme.picture == built.picture);
         QCOMPARE(window_->lb_SingleStitches->text(), SingleStitchText(shareBuilt));
         DM->UpdateActions();
         DM->ac_EditRedo->trigger();
-        QCOMPARE(DM->Scheme.chart, expected.chart);
-        QCOMPARE(DM->Scheme.legend, expected.legend);
+        QCOMPARE(DM->Session->Scheme.chart, expected.chart);
+        QCOMPARE(DM->Session->Scheme.legend, expected.legend);
 
         // Saved, it is the scheme velmora-cli makes with the same options, to the byte.
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         const std::filesystem::path saved = ToPath(folder.filePath(QStringLiteral("cat.velmora")));
-        DM->SaveScheme(saved);
+        DM->Session->SaveScheme(saved);
         QProcess tool;
         tool.start(QStringLiteral(VELMORA_CLI_PATH),
                    {QString::fromStdString(kSample.string()), QStringLiteral("--width"), QStringLiteral("80"),
-                    QStringLiteral("--dither"), QStringLiteral("--fabric"), QString::number(DM->Scheme.fabricCount),
+                    QStringLiteral("--dither"), QStringLiteral("--fabric"),
+                    QString::number(DM->Session->Scheme.fabricCount),
                     QStringLiteral("--drop-unused"), QStringLiteral("--min-stitches"), QStringLiteral("20"),
                     QStringLiteral("--remove-confetti=2"), QStringLiteral("--formats"), QStringLiteral("json"),
                     QStringLiteral("--out"), folder.filePath(QStringLiteral("tool"))});
@@ -151,8 +152,8 @@ private slots:
 
     void cancelAndNothingChosenChangeNothing()
     {
-        const SchemeDocument built = DM->Scheme;
-        AnswerNextDialog([](Tfm_Cleanup& dialog) {
+        const SchemeDocument built = DM->Session->Scheme;
+        AnswerNextDialog([](CleanupDialog& dialog) {
             for (QCheckBox* box : {dialog.cb_Unused, dialog.cb_Fewest, dialog.cb_Confetti})
                 box->setChecked(false);
             QVERIFY(!dialog.Buttons->button(QDialogButtonBox::Ok)->isEnabled());
@@ -163,10 +164,10 @@ private slots:
             dialog.Buttons->button(QDialogButtonBox::Cancel)->click();
         });
         DM->ac_EditCleanUp->trigger();
-        QCOMPARE(DM->Scheme.chart, built.chart);
-        QCOMPARE(DM->Scheme.legend, built.legend);
-        QCOMPARE(DM->Editor->UndoStack->count(), 0);
-        QVERIFY(!DM->SchemeModified());
+        QCOMPARE(DM->Session->Scheme.chart, built.chart);
+        QCOMPARE(DM->Session->Scheme.legend, built.legend);
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 0);
+        QVERIFY(!DM->Session->SchemeModified());
     }
 };
 

@@ -2,10 +2,10 @@
 // handed to the spreadsheet application; nothing half-written left behind, and a whole workbook
 // kept when no application can open it.
 #include "app/excel_command.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "export/export_error.h"
-#include "scheme/output_file.h"
-#include "view/qt/adv_string_grid.h"
+#include "files/output_file.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QDir>
@@ -56,7 +56,7 @@ private slots:
 
     void init()
     {
-        window_ = new Tfm_Main;
+        window_ = new MainWindow;
         window_->ShowScheme(SmallScheme());
     }
 
@@ -159,7 +159,7 @@ sys.exit(0 if ok else 1))";
 
 private:
     QTemporaryDir temp_;
-    Tfm_Main* window_ = nullptr;
+    MainWindow* window_ = nullptr;
 };
 
 QTEST_MAIN(ExcelCommandTest)

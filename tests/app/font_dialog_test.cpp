@@ -3,11 +3,11 @@
 // nothing; a size or a style keeps the face; another face and back again restores the symbol set;
 // and what the end of the run stores is the font chosen.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/prompter.h"
 #include "app/qsettings_backend.h"
 #include "view/paint/symbol_glyphs.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -124,7 +124,7 @@ private slots:
         previousPrompter_ = InstallPrompter(&prompter_);
         previousRegistry_ = InstallSettingsRegistry(&registry_);
         QFile::remove(ConfigFile());
-        window_ = std::make_unique<Tfm_Main>();
+        window_ = std::make_unique<MainWindow>();
     }
 
     void cleanupTestCase()
@@ -206,7 +206,7 @@ private slots:
         QCOMPARE(file.value(QStringLiteral("FontDialog_FontStyle")).toString(), QStringLiteral("[fsBold,fsUnderline]"));
 
         // The next run opens the dialog on it.
-        window_ = std::make_unique<Tfm_Main>();
+        window_ = std::make_unique<MainWindow>();
         const QFont shown = RunFontCommand([](QFontDialog&) {});
         QCOMPARE(shown.family(), QStringLiteral("Wingdings"));
         QCOMPARE(shown.pointSize(), 20);
@@ -236,7 +236,7 @@ private:
     Prompter* previousPrompter_ = nullptr;
     QSettingsRegistry registry_;
     SettingsRegistry* previousRegistry_ = nullptr;
-    std::unique_ptr<Tfm_Main> window_;
+    std::unique_ptr<MainWindow> window_;
 };
 
 int main(int argc, char** argv)

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/prompter.h"
 #include "fake_prompter.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QObject>
 #include <QTest>
@@ -22,7 +22,7 @@ protected:
     {
         previous_ = InstallPrompter(&prompter_);
         prompter_ = FakePrompter();
-        window_ = new Tfm_Main;
+        window_ = new MainWindow;
         window_->show();
     }
 
@@ -45,16 +45,16 @@ protected:
     // The scheme held and the two grids' tables are `expected`.
     virtual void CompareShown(const SchemeDocument& expected)
     {
-        QCOMPARE(DM->Scheme.legend, expected.legend);
-        QCOMPARE(DM->Scheme.chart, expected.chart);
-        QVERIFY(DM->Scheme.picture == expected.picture);
-        QCOMPARE(DM->Scheme.backstitches, expected.backstitches);
+        QCOMPARE(DM->Session->Scheme.legend, expected.legend);
+        QCOMPARE(DM->Session->Scheme.chart, expected.chart);
+        QVERIFY(DM->Session->Scheme.picture == expected.picture);
+        QCOMPARE(DM->Session->Scheme.backstitches, expected.backstitches);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
     }
 
     FakePrompter prompter_;
-    Tfm_Main* window_ = nullptr;
+    MainWindow* window_ = nullptr;
 
 private:
     Prompter* previous_ = nullptr;

@@ -2,10 +2,10 @@
 // font command, the error box, and a scheme put into the views.
 #include "app/data_module.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/new_scheme_command.h"
 #include "main_window_fixture.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QAbstractEventDispatcher>
 #include <QEnterEvent>
@@ -90,7 +90,7 @@ private slots:
     {
         QCOMPARE(window_->windowTitle(), QStringLiteral("Вельмора"));
         QCOMPARE(window_->PageControl->currentWidget(), window_->ts_Picture);
-        QVERIFY(!DM->SchemeReady && !DM->PictureLoaded);
+        QVERIFY(!DM->Session->SchemeReady && !DM->PictureLoaded);
         QVERIFY(DM->Dithering); // first start: the stored choice defaults to true
         QVERIFY(DM->SourcePicture.empty());
         QVERIFY(prompter_.errors.isEmpty());
@@ -192,7 +192,7 @@ private slots:
 
     void enabledStateFollowsFlagWhenIdle()
     {
-        DM->SchemeReady = true;
+        DM->Session->SchemeReady = true;
         GoIdle();
         QVERIFY(DM->ac_FilePrint->isEnabled());
         QVERIFY(DM->ac_ServiceExcel->isEnabled());
@@ -214,7 +214,7 @@ private slots:
         const SchemeDocument document = SmallScheme();
         window_->ShowScheme(document);
 
-        QVERIFY(DM->SchemeReady);
+        QVERIFY(DM->Session->SchemeReady);
         QCOMPARE(window_->PageControl->currentWidget(), window_->ts_Picture);
         const QImage shown = window_->im_Picture->pixmap().toImage();
         QCOMPARE(shown.size(), QSize(20, 10));
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(chart.size, 6);
         QCOMPARE(chart.charset, kSymbolCharset);
         QVERIFY(chart.style == FontStyle());
-        QCOMPARE(chart.color, TColor{0x123456}); // colour is not the symbol font's to give
+        QCOMPARE(chart.color, ColorValue{0x123456}); // colour is not the symbol font's to give
     }
 
     void fontCommandConfirmedChangesChart()
@@ -302,7 +302,7 @@ private slots:
         QCOMPARE(chosen.Size, 20);
         QVERIFY((chosen.Style == FontStyle{true, false, true, false}));
         QCOMPARE(chosen.Charset, kRussianCharset);
-        QCOMPARE(chosen.Color, TColor{0x0000FF});
+        QCOMPARE(chosen.Color, ColorValue{0x0000FF});
         const GridFont& chart = window_->ChartGrid->Font();
         QCOMPARE(chart.name, chosen.Name);
         QCOMPARE(chart.size, 20);
@@ -347,11 +347,11 @@ private slots:
     {
         DM->PictureLoaded = true;
         // The wizard, cancelled at once, runs in the wizard's own tests.
-        const WizardShow previous = InstallWizardShow([](Tfm_Wizard&) { return 0; });
+        const WizardShow previous = InstallWizardShow([](NewSchemeWizard&) { return 0; });
         DM->ac_FileNew->trigger();
         InstallWizardShow(previous);
         QVERIFY(!DM->PictureLoaded);
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
         QVERIFY(prompter_.errors.isEmpty());
     }
 };

@@ -1,14 +1,14 @@
 // The New command from the main window: the wizard run over it, the scheme built from what the
 // wizard collected, the dithering choice kept however the wizard closes, a failed build.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/new_scheme_command.h"
 #include "main_window_fixture.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
-#include "wizard/up_down_edit.h"
-#include "wizard/wizard_form.h"
+#include "view/qt/scheme_grid.h"
+#include "wizard/count_spin_box.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -31,7 +31,7 @@ void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton);
 
 // Walks a shown wizard from its first page to the last, loading `picture` on the way, with
 // `onParams` and `onSymbols` run on those pages.
-void WalkToFinish(Tfm_Wizard& w, const QString& picture, const std::function<void()>& onParams = {},
+void WalkToFinish(NewSchemeWizard& w, const QString& picture, const std::function<void()>& onParams = {},
                   const std::function<void()>& onSymbols = {})
 {
     w.ChoosePictureFile = [picture] { return std::optional<QString>(picture); };
@@ -74,7 +74,7 @@ private slots:
         window_->PageControl->setCurrentIndex(1);
         SchemeRequest asked;
         bool pictureClearedFirst = false;
-        InstallWizardShow([&](Tfm_Wizard& w) {
+        InstallWizardShow([&](NewSchemeWizard& w) {
             pictureClearedFirst = !DM->PictureLoaded;
             WalkToFinish(
                 w, kPicture,
@@ -110,12 +110,12 @@ private slots:
         QVERIFY(window_->ChartGrid->cellTable() == expected.chart);
         QVERIFY(window_->LegendGrid->cellTable() == expected.legend);
         QCOMPARE(window_->im_Picture->pixmap().toImage(), ToQImage(expected.picture));
-        QVERIFY(DM->SchemeReady && DM->Dithering && DM->Wizard.perceptual && DM->PictureLoaded);
-        QVERIFY(DM->Scheme.request.perceptual);
+        QVERIFY(DM->Session->SchemeReady && DM->Dithering && DM->Wizard.perceptual && DM->PictureLoaded);
+        QVERIFY(DM->Session->Scheme.request.perceptual);
         QVERIFY(!window_->lb_Build->isHidden());
         QCOMPARE(window_->PageControl->currentIndex(), 1);
         QVERIFY(QApplication::overrideCursor() == nullptr);
-        QVERIFY(window_->findChild<Tfm_Wizard*>() == nullptr);
+        QVERIFY(window_->findChild<NewSchemeWizard*>() == nullptr);
     }
 
     // A dithering or perceptual choice made in a cancelled wizard is the next run's preset; nothing
@@ -126,7 +126,7 @@ private slots:
         DM->Wizard.perceptual = false;
         bool presetSeen = true;
         bool perceptualSeen = true;
-        InstallWizardShow([&](Tfm_Wizard& w) {
+        InstallWizardShow([&](NewSchemeWizard& w) {
             presetSeen = w.cb_Dithering->isChecked();
             perceptualSeen = w.cb_Perceptual->isChecked();
             Click(w.bn_Next);
@@ -141,11 +141,11 @@ private slots:
         DM->ac_FileNew->trigger();
         QVERIFY(!presetSeen && !perceptualSeen);
         QVERIFY(DM->Dithering && DM->Wizard.perceptual);
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
         QCOMPARE(window_->ChartGrid->RowCount(), 6); // the empty design grid
 
         bool fresh = false;
-        InstallWizardShow([&](Tfm_Wizard& w) {
+        InstallWizardShow([&](NewSchemeWizard& w) {
             presetSeen = w.cb_Dithering->isChecked();
             perceptualSeen = w.cb_Perceptual->isChecked();
             fresh = w.SymbolsPending && w.ActivePageIndex() == 0 && w.ed_FileName->text().isEmpty();
@@ -165,7 +165,7 @@ private slots:
         bool ownedByMain = false;
         bool centred = false;
         QTimer::singleShot(0, this, [&] {
-            auto* wizard = qobject_cast<Tfm_Wizard*>(QApplication::activeModalWidget());
+            auto* wizard = qobject_cast<NewSchemeWizard*>(QApplication::activeModalWidget());
             seen = wizard != nullptr;
             ownedByMain = wizard != nullptr && wizard->parentWidget() == window_;
             centred = wizard != nullptr &&
@@ -181,23 +181,23 @@ private slots:
         QVERIFY(ownedByMain);
         QVERIFY(centred);
         QCOMPARE(DM->Dithering, !before);
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
     }
 
     // A build that fails goes to the error box and leaves the scheme shown before.
     void failedBuildKeepsThePreviousScheme()
     {
-        InstallWizardShow([](Tfm_Wizard& w) {
+        InstallWizardShow([](NewSchemeWizard& w) {
             WalkToFinish(w, kPicture, [&w] { w.ud_Width->SetPosition(40); });
             Click(w.bb_OK);
             return w.result();
         });
         DM->ac_FileNew->trigger();
-        QVERIFY(DM->SchemeReady);
+        QVERIFY(DM->Session->SchemeReady);
         const CellTable chart = window_->ChartGrid->cellTable();
         const CellTable legend = window_->LegendGrid->cellTable();
 
-        InstallWizardShow([](Tfm_Wizard& w) {
+        InstallWizardShow([](NewSchemeWizard& w) {
             WalkToFinish(w, kPicture, [&w] { Click(w.cb_Dithering); });
             // The picture is gone by the time the build reads it.
             DM->SourcePicture = Bitmap();
@@ -213,7 +213,7 @@ private slots:
         QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
         QVERIFY(window_->ChartGrid->cellTable() == chart);
         QVERIFY(window_->LegendGrid->cellTable() == legend);
-        QVERIFY(DM->SchemeReady);
+        QVERIFY(DM->Session->SchemeReady);
         QCOMPARE(DM->Dithering, !ditheringBefore);
         QVERIFY(QApplication::overrideCursor() == nullptr);
     }

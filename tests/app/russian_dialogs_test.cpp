@@ -1,7 +1,7 @@
 // Qt's standard dialogs speak Russian with the program, whatever language the session is set to:
 // the close question's buttons, the picture-open dialog and the font dialog.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/qt_translations.h"
 
 #include <QDialogButtonBox>
@@ -39,7 +39,7 @@ private slots:
     // The real close question, answered No: its own text stands as it is, the buttons are Russian.
     void closeQuestion()
     {
-        Tfm_Main window;
+        MainWindow window;
         window.show();
         QString text, yes, no;
         QTimer::singleShot(0, this, [&] {
@@ -59,7 +59,7 @@ private slots:
 
     void pictureOpenDialog()
     {
-        Tfm_Main window;
+        MainWindow window;
         const QFileDialog& dialog = *DM->OpenPictureDialog;
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("Перейти к:"));
         QCOMPARE(Plain(dialog.findChild<QLabel*>(QStringLiteral("fileNameLabel"))->text()), QStringLiteral("Имя файла:"));

@@ -2,12 +2,12 @@
 // print commands, the question about an unsaved scheme, and `velmora FILE` from the desktop.
 #include "app/data_module.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/fabric_dialog.h"
 #include "app/new_scheme_command.h"
 #include "app/scheme_editor.h"
 #include "main_window_fixture.h"
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "scheme/cp1251.h"
 #include "scheme/scheme_file.h"
 #include "scheme/stitch_edit.h"
@@ -15,8 +15,8 @@
 #include "view/chart_look.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
-#include "wizard/wizard_form.h"
+#include "view/qt/scheme_grid.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QApplication>
 #include <QFile>
@@ -66,8 +66,8 @@ void EditOnce()
 {
     std::set<int> used;
     int from = -1;
-    for (int row = 1; row < DM->Scheme.legend.rows(); ++row)
-        if (const int thread = DM->Editor->ThreadOfLegendRow(row); thread >= 0) {
+    for (int row = 1; row < DM->Session->Scheme.legend.rows(); ++row)
+        if (const int thread = DM->Session->Editor->ThreadOfLegendRow(row); thread >= 0) {
             used.insert(thread);
             if (from < 0)
                 from = thread;
@@ -75,7 +75,7 @@ void EditOnce()
     int to = 0;
     while (used.contains(to))
         ++to;
-    DM->Editor->ReplaceThread(from, to);
+    DM->Session->Editor->ReplaceThread(from, to);
     // As the event loop does before the next command: Undo is enabled now.
     DM->UpdateActions();
 }
@@ -157,8 +157,8 @@ private:
     void ShowNewScheme(SchemeDocument scheme)
     {
         window_->ShowScheme(std::move(scheme));
-        DM->SchemeFileName.clear();
-        DM->MarkSchemeModified();
+        DM->Session->SchemeFileName.clear();
+        DM->Session->MarkSchemeModified();
     }
 
 private slots:
@@ -178,25 +178,25 @@ private slots:
         QCOMPARE(prompter_.lastSuggested, QStringLiteral("bands.velmora"));
         QCOMPARE(prompter_.lastSuffix, QStringLiteral("velmora"));
         QVERIFY(prompter_.errors.isEmpty());
-        QVERIFY(!DM->SchemeModified());
+        QVERIFY(!DM->Session->SchemeModified());
         QFile saved(File("bands.velmora"));
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll().toStdString(), SchemeFileText(built));
 
         // Saving again goes to the same file without asking.
-        DM->MarkSchemeModified();
+        DM->Session->MarkSchemeModified();
         DM->ac_FileSave->trigger();
         QCOMPARE(prompter_.fileDialogs, 1);
-        QVERIFY(!DM->SchemeModified());
+        QVERIFY(!DM->Session->SchemeModified());
 
         window_->ShowScheme(SmallScheme(30, 15));
         prompter_.openFiles = {File("bands.velmora")};
         QTest::keyClick(window_, Qt::Key_O, Qt::ControlModifier);
         QVERIFY(prompter_.errors.isEmpty());
         ExpectShown(built);
-        QCOMPARE(DM->Scheme.request.symbols, built.request.symbols);
-        QVERIFY(!DM->SchemeModified());
-        QCOMPARE(DM->SchemeFileName, ToPath(File("bands.velmora")));
+        QCOMPARE(DM->Session->Scheme.request.symbols, built.request.symbols);
+        QVERIFY(!DM->Session->SchemeModified());
+        QCOMPARE(DM->Session->SchemeFileName, ToPath(File("bands.velmora")));
     }
 
     // "Сохранить схему как…" asks every time; the scheme then belongs to the new file, which the
@@ -216,23 +216,23 @@ private slots:
         prompter_.saveFiles = {File("first.velmora")};
         QTest::keyClick(window_, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(prompter_.lastSuggested, QStringLiteral("bands.velmora"));
-        QCOMPARE(DM->SchemeFileName, ToPath(File("first.velmora")));
+        QCOMPARE(DM->Session->SchemeFileName, ToPath(File("first.velmora")));
 
         // Asked again although the scheme has a file; a cancelled dialog changes nothing.
         DM->ac_FileSaveAs->trigger();
         QCOMPARE(prompter_.fileDialogs, 2);
         QCOMPARE(prompter_.lastSuggested, File("first.velmora"));
-        QCOMPARE(DM->SchemeFileName, ToPath(File("first.velmora")));
+        QCOMPARE(DM->Session->SchemeFileName, ToPath(File("first.velmora")));
 
         EditOnce();
         prompter_.saveFiles = {File("copy.velmora")};
         DM->ac_FileSaveAs->trigger();
         QVERIFY(prompter_.errors.isEmpty());
         QCOMPARE(ShownTitle(*window_), QStringLiteral("copy.velmora — Вельмора"));
-        QVERIFY(!DM->SchemeModified());
+        QVERIFY(!DM->Session->SchemeModified());
         QFile copy(File("copy.velmora"));
         QVERIFY(copy.open(QIODevice::ReadOnly));
-        QCOMPARE(copy.readAll().toStdString(), SchemeFileText(DM->Scheme));
+        QCOMPARE(copy.readAll().toStdString(), SchemeFileText(DM->Session->Scheme));
         QFile kept(File("first.velmora"));
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll().toStdString(), SchemeFileText(first));
@@ -242,7 +242,7 @@ private slots:
         QCOMPARE(prompter_.fileDialogs, 3);
         QFile again(File("copy.velmora"));
         QVERIFY(again.open(QIODevice::ReadOnly));
-        QCOMPARE(again.readAll().toStdString(), SchemeFileText(DM->Scheme));
+        QCOMPARE(again.readAll().toStdString(), SchemeFileText(DM->Session->Scheme));
     }
 
     // The title names the scheme and marks unsaved changes; the saved state is the undo stack's
@@ -252,7 +252,7 @@ private slots:
         const auto expect = [this](const QString& title, bool modified) {
             QCOMPARE(ShownTitle(*window_), title);
             QCOMPARE(window_->isWindowModified(), modified);
-            QCOMPARE(DM->SchemeModified(), modified);
+            QCOMPARE(DM->Session->SchemeModified(), modified);
         };
         expect(QStringLiteral("Вельмора"), false);
         QCOMPARE(window_->windowTitle(), QStringLiteral("Вельмора"));
@@ -287,15 +287,15 @@ private slots:
         expect(QStringLiteral("state [*].velmora — Вельмора"), false);
 
         // A new cloth is not on the stack: no undo or redo gets back to a saved state.
-        const int count = DM->Scheme.fabricCount == 18 ? 16 : 18;
+        const int count = DM->Session->Scheme.fabricCount == 18 ? 16 : 18;
         QTimer::singleShot(0, qApp, [count] {
-            auto* dialog = qobject_cast<Tfm_Fabric*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<FabricDialog*>(QApplication::activeModalWidget());
             QVERIFY(dialog != nullptr);
             dialog->ed_Count->setValue(count);
             dialog->accept();
         });
         DM->ac_ViewFabric->trigger();
-        QCOMPARE(DM->Scheme.fabricCount, count);
+        QCOMPARE(DM->Session->Scheme.fabricCount, count);
         expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
         Run(DM->ac_EditUndo);
         expect(QStringLiteral("state [*].velmora* — Вельмора"), true);
@@ -415,8 +415,8 @@ private slots:
         QVERIFY(!window_->close());
         QVERIFY(prompter_.errors.isEmpty());
         QCOMPARE(Entries(File("cancel")), QStringList());
-        QVERIFY(DM->SchemeModified());
-        QVERIFY(DM->SchemeFileName.empty());
+        QVERIFY(DM->Session->SchemeModified());
+        QVERIFY(DM->Session->SchemeFileName.empty());
     }
 
     // The status bar names the perceptual build of the scheme shown, built or opened, and says
@@ -440,7 +440,7 @@ private slots:
         prompter_.openFiles = {File("perceptual.velmora")};
         DM->ac_FileOpen->trigger();
         QVERIFY(prompter_.errors.isEmpty());
-        QVERIFY(DM->Scheme.request.perceptual);
+        QVERIFY(DM->Session->Scheme.request.perceptual);
         QVERIFY(!window_->lb_Build->isHidden());
     }
 
@@ -455,14 +455,14 @@ private slots:
                                                  QDir::toNativeSeparators(File("damaged.velmora")),
                                                  QStringLiteral("ключ «width»: 2000 вне пределов 10..1000")}));
         ExpectShown(shown);
-        QVERIFY(DM->SchemeModified());
+        QVERIFY(DM->Session->SchemeModified());
     }
 
     // The question before New, Open and closing, and what each answer does.
     void unsavedSchemeAsksBeforeItGoes()
     {
         int wizards = 0;
-        const WizardShow previous = InstallWizardShow([&](Tfm_Wizard&) {
+        const WizardShow previous = InstallWizardShow([&](NewSchemeWizard&) {
             ++wizards;
             return int(QDialog::Rejected);
         });
@@ -488,13 +488,13 @@ private slots:
         prompter_.saveAnswer = Prompter::Answer::No;
         DM->ac_FileNew->trigger();
         QCOMPARE(wizards, 2);
-        QVERIFY(DM->SchemeModified());
+        QVERIFY(DM->Session->SchemeModified());
 
         // Yes, and the save dialog cancelled: nothing saved, so the step stops.
         prompter_.saveAnswer = Prompter::Answer::Yes;
         DM->ac_FileOpen->trigger();
         QCOMPARE(prompter_.fileDialogs, 1);
-        QVERIFY(DM->SchemeModified());
+        QVERIFY(DM->Session->SchemeModified());
 
         // Yes with a name: saved, then the window closes without the exit question.
         prompter_.saveFiles = {File("closing.velmora")};
@@ -572,10 +572,10 @@ private slots:
             QCOMPARE(PdfText(File(QString::fromLatin1(pdf))), PdfText(File(QStringLiteral("cli/") + QString::fromLatin1(pdf))));
         QVERIFY(PdfText(File(QStringLiteral("legend.pdf"))).contains(QStringLiteral("Бэкстич")));
 
-        DM->Editor->ReplaceThread(red, FindDmc("700"));
-        QCOMPARE(DM->Scheme.backstitches[1].dmc, FindDmc("700"));
-        QCOMPARE(window_->ChartGrid->model().OverLines, BackstitchOverLines(DM->Scheme.backstitches));
-        DM->Editor->UndoStack->undo();
+        DM->Session->Editor->ReplaceThread(red, FindDmc("700"));
+        QCOMPARE(DM->Session->Scheme.backstitches[1].dmc, FindDmc("700"));
+        QCOMPARE(window_->ChartGrid->model().OverLines, BackstitchOverLines(DM->Session->Scheme.backstitches));
+        DM->Session->Editor->UndoStack->undo();
         QCOMPARE(window_->ChartGrid->model().OverLines, BackstitchOverLines(scheme.backstitches));
 
         std::string text = SchemeFileText(scheme);
@@ -591,10 +591,10 @@ private slots:
         WriteSchemeFile(ToPath(File("desk.velmora")), SmallScheme());
         DM->OpenFromCommandLine(File("desk.velmora"));
         ExpectShown(SmallScheme());
-        QVERIFY(!DM->SchemeModified());
+        QVERIFY(!DM->Session->SchemeModified());
 
         QString loaded;
-        const WizardShow previous = InstallWizardShow([&](Tfm_Wizard& wizard) {
+        const WizardShow previous = InstallWizardShow([&](NewSchemeWizard& wizard) {
             loaded = wizard.ed_FileName->text();
             return int(QDialog::Rejected);
         });
@@ -626,7 +626,7 @@ private slots:
             QVERIFY(prompter_.errors.last().startsWith(QStringLiteral("Не удалось открыть")));
             QVERIFY(prompter_.errors.last().contains(QDir::toNativeSeparators(file)));
         }
-        QVERIFY(!DM->SchemeReady);
+        QVERIFY(!DM->Session->SchemeReady);
         QVERIFY(window_->isVisible());
     }
 };

@@ -1,13 +1,13 @@
 // The largest scheme through the window's own commands: 1000 × 1000 stitches of 100 threads with
 // error diffusion, saved and opened again, shows and saves exactly as it was built.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "main_window_fixture.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_file.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QFile>
 #include <QLabel>
@@ -33,7 +33,7 @@ private slots:
         built.pictureName = "large-greenmeadow-1280x1024.jpg";
         QCOMPARE(built.legend.rows(), 103); // the header, White's row (empty here), 100 threads, the last row
         window_->ShowScheme(built);
-        DM->MarkSchemeModified();
+        DM->Session->MarkSchemeModified();
 
         const QString file = folder.filePath(QStringLiteral("meadow.velmora"));
         prompter_.saveFiles = {file};
@@ -51,10 +51,10 @@ private slots:
         QVERIFY2(prompter_.errors.isEmpty(), qPrintable(prompter_.errors.join('\n')));
         QVERIFY(window_->ChartGrid->model().cellTable() == built.chart);
         QVERIFY(window_->LegendGrid->model().cellTable() == built.legend);
-        QVERIFY(DM->Scheme.chart == built.chart && DM->Scheme.legend == built.legend);
+        QVERIFY(DM->Session->Scheme.chart == built.chart && DM->Session->Scheme.legend == built.legend);
         const Bitmap shown = ToBitmap(window_->im_Picture->pixmap().toImage());
         QVERIFY(std::ranges::equal(shown.pixels(), built.picture.pixels()));
-        QVERIFY(std::ranges::equal(DM->Scheme.picture.pixels(), built.picture.pixels()));
+        QVERIFY(std::ranges::equal(DM->Session->Scheme.picture.pixels(), built.picture.pixels()));
     }
 };
 

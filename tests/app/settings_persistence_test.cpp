@@ -2,11 +2,11 @@
 // own: what a first start creates, what an end writes, what the next start finds, an end that
 // cannot write, and odd files in place of the settings.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/qsettings_backend.h"
 #include "fake_prompter.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,7 +68,7 @@ struct Store {
         storage.Section = "Options";
     }
     QSettingsRegistry registry;
-    TFormStorage storage{registry};
+    SettingsStore storage{registry};
 };
 
 } // namespace
@@ -196,7 +196,7 @@ private slots:
             QVERIFY(QFile::remove(copy));
         }
         {
-            Tfm_Main window;
+            MainWindow window;
             QCOMPARE(prompter_.errors, QStringList());
             QCOMPARE(QString::fromStdString(DM->FontDialog.Font.Name), fontName);
             QCOMPARE(DM->FontDialog.Font.Size, fontSize);
@@ -244,7 +244,7 @@ private slots:
     {
         QFile::remove(ConfigFile());
         {
-            Tfm_Main window;
+            MainWindow window;
             QVERIFY(DM->Dithering);
             QVERIFY(!DM->Wizard.perceptual);
             DM->Wizard.perceptual = true;
@@ -255,7 +255,7 @@ private slots:
             DM->FontDialog.Font.Style.bold = true;
             DM->Dithering = false;
         }
-        Tfm_Main window;
+        MainWindow window;
         QCOMPARE(DM->FontDialog.Font.Name, std::string("Liberation Serif"));
         QCOMPARE(DM->FontDialog.Font.Size, 14);
         QVERIFY(DM->FontDialog.Font.Style.bold);
@@ -274,17 +274,17 @@ private slots:
         const QString older = folder.filePath(QStringLiteral("старая.velmora"));
         const QString latest = folder.filePath(QStringLiteral("новая схема.velmora"));
         {
-            Tfm_Main window;
+            MainWindow window;
             QVERIFY(DM->mi_FileRecent->actions().isEmpty());
             DM->SchemeFiles.Remember(QStringToCp1251(older));
             DM->SchemeFiles.Remember(QStringToCp1251(latest));
         }
-        Tfm_Main window;
+        MainWindow window;
         QStringList items;
         for (const QAction* item : DM->mi_FileRecent->actions())
             items << item->text();
         QCOMPARE(items, QStringList({QDir::toNativeSeparators(latest), QDir::toNativeSeparators(older)}));
-        QCOMPARE(DM->SchemeFolder(), folder.path());
+        QCOMPARE(DM->Session->SchemeFolder(), folder.path());
         QCOMPARE(QSettings(ConfigFile(), QSettings::NativeFormat).value(QStringLiteral("Options/RecentScheme1")).toString(),
                  latest);
         QVERIFY(prompter_.errors.isEmpty());
@@ -298,7 +298,7 @@ private slots:
             file.write("[Options]\nFontDialog_FontName=Liberation Mono\nDithering=abc\n");
         }
         {
-            Tfm_Main window;
+            MainWindow window;
             QCOMPARE(prompter_.errors,
                      QStringList({"Could not convert variant of type (String) into type (Boolean)"}));
             QCOMPARE(prompter_.errorCaption, QStringLiteral("Velmora 2"));
@@ -314,7 +314,7 @@ private slots:
     void endThatCannotWriteIsReportedAndTheProgramEnds()
     {
         {
-            Tfm_Main window;
+            MainWindow window;
             QVERIFY(QFile::remove(ConfigFile()));
             QVERIFY(QDir().mkpath(ConfigFile()));
         }

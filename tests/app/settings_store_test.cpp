@@ -36,7 +36,7 @@ struct ProgramRun {
     void Load() { store.Load(font, dithering); }
     void Save() { store.Save(font, dithering); }
 
-    TFormStorage store;
+    SettingsStore store;
     SymbolFont font;
     std::string dithering = "True";
 };
@@ -118,7 +118,7 @@ TEST(SettingsStore, ChangedFontComesBackAtTheNextStart)
         first.font.Height = -27;
         first.font.Charset = kRussianCharset;
         first.font.Color = 0x123456;
-        first.font.Pitch = TFontPitch::fpVariable;
+        first.font.Pitch = FontPitch::Variable;
         first.dithering = "False";
         first.Save();
         EXPECT_EQ(Options(registry)["FontDialog_FontStyle"].text, "[fsBold,fsUnderline,fsStrikeOut]");
@@ -132,8 +132,8 @@ TEST(SettingsStore, ChangedFontComesBackAtTheNextStart)
     EXPECT_EQ(second.font.Size, 20);
     EXPECT_EQ(second.font.Height, -27);
     EXPECT_EQ(second.font.Charset, kRussianCharset);
-    EXPECT_EQ(second.font.Color, TColor{0x123456});
-    EXPECT_EQ(second.font.Pitch, TFontPitch::fpVariable);
+    EXPECT_EQ(second.font.Color, ColorValue{0x123456});
+    EXPECT_EQ(second.font.Pitch, FontPitch::Variable);
     EXPECT_EQ(second.dithering, "False");
 }
 
@@ -183,7 +183,7 @@ TEST(SettingsStore, StoredFontTexts)
         {"name trimmed", {{"FontDialog_FontName", text("  Liberation Sans\t")}},
          [](SymbolFont& f) { f.Name = "Liberation Sans"; }},
         {"pitch in any case", {{"FontDialog_FontPitch", text("FPFIXED")}},
-         [](SymbolFont& f) { f.Pitch = TFontPitch::fpFixed; }},
+         [](SymbolFont& f) { f.Pitch = FontPitch::Fixed; }},
         {"unknown pitch keeps the pitch", {{"FontDialog_FontPitch", text("fpWide")}}, [](SymbolFont&) {}},
         {"expandable string reads as a string", {{"FontDialog_FontName", Value{Type::ExpandString, "Arial"}}},
          [](SymbolFont& f) { f.Name = "Arial"; }},
@@ -355,7 +355,7 @@ TEST(SettingsStore, TextForms)
 {
     EXPECT_EQ(FontStyleText(FontStyle{}), "[]");
     EXPECT_EQ(FontStyleText(FontStyle{false, true, false, true}), "[fsItalic,fsStrikeOut]");
-    EXPECT_EQ(FontPitchText(TFontPitch::fpFixed), "fpFixed");
+    EXPECT_EQ(FontPitchText(FontPitch::Fixed), "fpFixed");
 }
 
 } // namespace

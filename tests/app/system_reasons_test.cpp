@@ -3,9 +3,9 @@
 // where no translation is known.
 #include "app/data_module.h"
 #include "app/error_box.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "main_window_fixture.h"
-#include "scheme/system_reason.h"
+#include "files/system_reason.h"
 #include "tests/file_size_limit.h"
 
 #include <QDir>
@@ -51,10 +51,10 @@ private slots:
         QTemporaryDir folder;
         QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("folder.pdf")));
         const QString file = folder.filePath(name);
-        for (TAction* command : {DM->ac_FileSavePdf, DM->ac_FileSave}) {
+        for (HintedAction* command : {DM->ac_FileSavePdf, DM->ac_FileSave}) {
             prompter_.errors.clear();
             prompter_.saveFiles = {file};
-            DM->SchemeFileName.clear();
+            DM->Session->SchemeFileName.clear();
             {
                 const FileSizeLimit limit(sizeLimit > 0 ? rlim_t(sizeLimit) : RLIM_INFINITY);
                 command->trigger();

@@ -1,7 +1,7 @@
 // The chooser of "Заменить нитку…": the catalogue nearest in colour first, the threads of the
 // scheme marked, a thread chosen by its name or its swatch, and swatches as the DMC table paints
 // them.
-#include "app/thread_chooser.h"
+#include "app/thread_chooser_dialog.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/thread_edit.h"
 
@@ -42,7 +42,7 @@ private slots:
         // Replacing 310 (black) in a scheme of White, 310, 3823 and 823.
         const std::vector<LegendEntry> scheme = {
             {kDmcWhite, "", 5}, {Dmc("3823"), "!", 7}, {Dmc("823"), "#", 9}, {Dmc("310"), "$", 11}};
-        form_ = std::make_unique<Tfm_ThreadChooser>(nullptr, Dmc("310"), scheme);
+        form_ = std::make_unique<ThreadChooserDialog>(nullptr, Dmc("310"), scheme);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
@@ -112,7 +112,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<Tfm_ThreadChooser> form_;
+    std::unique_ptr<ThreadChooserDialog> form_;
 };
 
 QTEST_MAIN(ThreadChooserTest)

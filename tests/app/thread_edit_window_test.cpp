@@ -2,9 +2,9 @@
 // context command open the chooser, a merge asks first, and chart, legend and picture show each
 // step at once. VELMORA_SCREENSHOT_DIR, when set, receives a picture of every step.
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/scheme_editor.h"
-#include "app/thread_chooser.h"
+#include "app/thread_chooser_dialog.h"
 #include "main_window_fixture.h"
 #include "same_as_tool.h"
 #include "scheme/scheme_file.h"
@@ -15,7 +15,7 @@
 #include "scheme/legend_columns.h"
 #include "view/chart_look.h"
 #include "view/symbol_text.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -68,7 +68,7 @@ void ChooseInNextChooser(const char* name, const char* screenshot = nullptr)
 {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, name, screenshot] {
-        auto* chooser = qobject_cast<Tfm_ThreadChooser*>(QApplication::activeModalWidget());
+        auto* chooser = qobject_cast<ThreadChooserDialog*>(QApplication::activeModalWidget());
         if (chooser == nullptr)
             return;
         poll->deleteLater();
@@ -92,7 +92,7 @@ private slots:
         OpenWindow();
         window_->resize(1000, 700);
         window_->ShowScheme(BandScheme());
-        DM->MarkSchemeSaved();
+        DM->Session->MarkSchemeSaved();
     }
 
     void cleanup() { CloseWindow(); }
@@ -101,7 +101,7 @@ private slots:
     {
         const SchemeDocument built = BandScheme();
         SchemeDocument expected = built;
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         QVERIFY(!DM->ac_EditUndo->isEnabled());
 
@@ -111,7 +111,7 @@ private slots:
         ReplaceThread(expected, Dmc("644"), Dmc("Ecru"));
         ExpectShown(expected);
         QCOMPARE(legend.Cells(3, 2), std::string("Ecru"));
-        QVERIFY(DM->SchemeModified());
+        QVERIFY(DM->Session->SchemeModified());
         SaveScreenshot(*window_, "replaced");
 
         // The command on 433's row, choosing 3747 of the scheme: a merge asks first.
@@ -134,7 +134,7 @@ private slots:
 
         // The edited scheme is what velmora-cli makes of the built one with the same
         // --replace-thread options: the same scheme file, hence the same files from it.
-        QCOMPARE(SchemeFileText(DM->Scheme), SchemeFileText(expected));
+        QCOMPARE(SchemeFileText(DM->Session->Scheme), SchemeFileText(expected));
 
         // Undo with Ctrl+Z twice, back to the build; redo with Ctrl+Y and Ctrl+Shift+Z.
         window_->activateWindow();
@@ -166,18 +166,19 @@ private slots:
     // of skeins (which the legend PDF prints) and the chart's cells take their new threads' colours.
     void lookFollowsEditsAndUndo()
     {
-        TAdvStringGrid& legend = *window_->LegendGrid;
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         DM->ac_ViewSkeins->trigger();
         DM->ac_ViewColorCells->trigger();
         const auto expectLook = [&] {
             QCOMPARE(legend.ColCount(), 6);
-            QCOMPARE(legend.cellTable(), LegendWithSkeins(DM->Scheme.legend, true, DM->Scheme.fabricCount));
+            QCOMPARE(legend.cellTable(),
+                     LegendWithSkeins(DM->Session->Scheme.legend, true, DM->Session->Scheme.fabricCount));
             // Cell (1, 4) holds a stitch of the band that was 644.
             std::optional<Color> thread;
-            for (int row = 1; row < DM->Scheme.legend.rows(); ++row)
-                if (DM->Scheme.legend.text(LegendColumn::Symbol, row) == DM->Scheme.chart.text(1, 4))
-                    thread = ColorFromText(DM->Scheme.legend.text(LegendColumn::Colour, row));
+            for (int row = 1; row < DM->Session->Scheme.legend.rows(); ++row)
+                if (DM->Session->Scheme.legend.text(LegendColumn::Symbol, row) == DM->Session->Scheme.chart.text(1, 4))
+                    thread = ColorFromText(DM->Session->Scheme.legend.text(LegendColumn::Colour, row));
             QVERIFY(thread.has_value());
             const QImage screen = chart.viewport()->grab().toImage();
             QCOMPARE(screen.pixelColor(chart.CellRect(1, 4).topLeft() + QPoint(2, 2)),
@@ -186,18 +187,18 @@ private slots:
         window_->PageControl->setCurrentWidget(window_->ts_Image);
         QCoreApplication::processEvents();
         expectLook();
-        DM->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
+        DM->Session->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
         expectLook();
         prompter_.answer = true;
-        DM->Editor->ReplaceThread(Dmc("433"), Dmc("3747"));
+        DM->Session->Editor->ReplaceThread(Dmc("433"), Dmc("3747"));
         expectLook();
         // A disabled action does not run: the commands' states as the idle update leaves them.
         DM->UpdateActions();
         DM->ac_EditUndo->trigger();
         DM->UpdateActions();
         DM->ac_EditUndo->trigger();
-        QCOMPARE(DM->Scheme.chart, BandScheme().chart);
-        QCOMPARE(DM->Scheme.legend, BandScheme().legend);
+        QCOMPARE(DM->Session->Scheme.chart, BandScheme().chart);
+        QCOMPARE(DM->Session->Scheme.legend, BandScheme().legend);
         expectLook();
         SaveScreenshot(*window_, "look-after-undo");
         DM->UpdateActions();
@@ -210,8 +211,8 @@ private slots:
     void replaceFromTheChartsCurrentCell()
     {
         SchemeDocument expected = BandScheme();
-        TAdvStringGrid& chart = *window_->ChartGrid;
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         legend.SetRow(2); // 3747
         window_->PageControl->setCurrentWidget(window_->ts_Image);
         chart.SetCurrent(3, 5); // a stitch of 644
@@ -236,7 +237,7 @@ private slots:
 
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         legend.SetRow(3);
-        const int from = DM->Editor->ThreadOfLegendRow(3);
+        const int from = DM->Session->Editor->ThreadOfLegendRow(3);
         DM->UpdateActions();
         ChooseInNextChooser("820");
         DM->ac_EditReplaceThread->trigger();
@@ -248,7 +249,7 @@ private slots:
     // White's cloth; the headings and the empty last row say nothing.
     void chartCellTooltip()
     {
-        TAdvStringGrid& chart = *window_->ChartGrid;
+        SchemeGrid& chart = *window_->ChartGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Image);
         window_->activateWindow();
         QCoreApplication::processEvents();
@@ -261,7 +262,8 @@ private slots:
             return help.isAccepted() && QToolTip::isVisible() ? QToolTip::text() : QString();
         };
         const auto symbolOf = [&](int col, int row) {
-            const char32_t shown = WingdingsEquivalent(static_cast<unsigned char>(DM->Scheme.chart.text(col, row)[0]));
+            const char32_t shown =
+                WingdingsEquivalent(static_cast<unsigned char>(DM->Session->Scheme.chart.text(col, row)[0]));
             return QString::fromUcs4(&shown, 1);
         };
         // Rows 4 to 6 are 644's 30 stitches, row 10 half 310's.
@@ -276,13 +278,13 @@ private slots:
         for (const QPoint cell : {QPoint(0, 3), QPoint(3, 0), QPoint(3, chart.RowCount() - 1)})
             QCOMPARE(tipAt(cell.x(), cell.y()), QString());
         // An edit shows at once.
-        DM->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
+        DM->Session->Editor->ReplaceThread(Dmc("644"), Dmc("Ecru"));
         QVERIFY(tipAt(3, 5).startsWith(QStringLiteral("Нитка Ecru, символ")));
     }
 
     void onlyThreadRowsOfferTheReplacement()
     {
-        TAdvStringGrid& legend = *window_->LegendGrid;
+        SchemeGrid& legend = *window_->LegendGrid;
         window_->PageControl->setCurrentWidget(window_->ts_Symbols);
         for (const auto& [row, offered] : {std::pair{1, true}, {5, true}, {6, false}}) {
             legend.SetRow(row);
@@ -293,17 +295,17 @@ private slots:
         const QPoint onRow = legend.CellRect(3, 4).center();
         QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, onRow, legend.viewport()->mapToGlobal(onRow));
         QApplication::sendEvent(legend.viewport(), &menuEvent);
-        QTRY_VERIFY(DM->Editor->pm_Legend->isVisible());
+        QTRY_VERIFY(DM->Session->Editor->pm_Legend->isVisible());
         QCOMPARE(legend.Row(), 4);
-        QCOMPARE(DM->Editor->pm_Legend->actions(), QList<QAction*>({DM->ac_EditReplaceThread}));
+        QCOMPARE(DM->Session->Editor->pm_Legend->actions(), QList<QAction*>({DM->ac_EditReplaceThread}));
         QVERIFY(DM->ac_EditReplaceThread->isEnabled());
-        SaveScreenshot(*DM->Editor->pm_Legend, "legend-menu");
-        DM->Editor->pm_Legend->close();
+        SaveScreenshot(*DM->Session->Editor->pm_Legend, "legend-menu");
+        DM->Session->Editor->pm_Legend->close();
 
         // A double click on the header or the empty last row does nothing.
         QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 0).center());
         QTest::mouseDClick(legend.viewport(), Qt::LeftButton, {}, legend.CellRect(3, 6).center());
-        QCOMPARE(DM->Editor->UndoStack->count(), 0);
+        QCOMPARE(DM->Session->Editor->UndoStack->count(), 0);
     }
 
     // The source picture as the build sampled it, beside or in place of the mapped one; not
@@ -349,13 +351,13 @@ private slots:
         QDir(folder).removeRecursively();
         QVERIFY(QDir().mkpath(folder));
         const std::filesystem::path rose = std::filesystem::path(VELMORA_TEST_DATA_DIR) / "schemes" / "rose-14x10.velmora";
-        DM->OpenScheme(rose);
-        DM->Editor->ReplaceThread(Dmc("3328"), Dmc("356"));
-        DM->Editor->ReplaceThread(Dmc("645"), Dmc("310"));
-        DM->Editor->ReplaceThread(Dmc("341"), kDmcWhite);
-        QVERIFY(DM->SchemeModified());
+        DM->Session->OpenScheme(rose);
+        DM->Session->Editor->ReplaceThread(Dmc("3328"), Dmc("356"));
+        DM->Session->Editor->ReplaceThread(Dmc("645"), Dmc("310"));
+        DM->Session->Editor->ReplaceThread(Dmc("341"), kDmcWhite);
+        QVERIFY(DM->Session->SchemeModified());
         const std::filesystem::path edited = ToPath(folder + QStringLiteral("/edited.velmora"));
-        DM->SaveScheme(edited);
+        DM->Session->SaveScheme(edited);
 
         CompareWithTool(folder, edited,
                         {QString::fromStdString(rose.string()), QStringLiteral("--replace-thread"),

@@ -1,12 +1,12 @@
 // The About and DMC commands: each shows a fresh window modally over the main window, filled, and
 // destroys it when it closes. Every window speaks in the same base font.
-#include "app/about_form.h"
+#include "app/about_dialog.h"
 #include "app/data_module.h"
-#include "app/dmc_form.h"
-#include "app/main_form.h"
+#include "app/thread_catalogue_dialog.h"
+#include "app/main_window.h"
 #include "fake_prompter.h"
 #include "view/qt/window_font.h"
-#include "wizard/wizard_form.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -26,7 +26,7 @@ private slots:
     void init()
     {
         previous_ = InstallPrompter(&prompter_);
-        window_ = new Tfm_Main;
+        window_ = new MainWindow;
         window_->show();
     }
 
@@ -38,10 +38,10 @@ private slots:
 
     void aboutShowsModallyOverTheMainWindow()
     {
-        QPointer<Tfm_About> shown;
+        QPointer<AboutDialog> shown;
         QString name;
         CloseWhenShown([&](QWidget* modal) {
-            auto* about = qobject_cast<Tfm_About*>(modal);
+            auto* about = qobject_cast<AboutDialog*>(modal);
             QVERIFY(about);
             shown = about;
             QCOMPARE(about->parentWidget(), window_);
@@ -55,11 +55,11 @@ private slots:
 
     void dmcTableShowsTheWholeCatalogue()
     {
-        QPointer<Tfm_DMC> shown;
+        QPointer<ThreadCatalogueDialog> shown;
         std::string first, last;
         int rows = 0;
         CloseWhenShown([&](QWidget* modal) {
-            auto* dmc = qobject_cast<Tfm_DMC*>(modal);
+            auto* dmc = qobject_cast<ThreadCatalogueDialog*>(modal);
             QVERIFY(dmc);
             shown = dmc;
             QCOMPARE(dmc->parentWidget(), window_);
@@ -82,9 +82,9 @@ private slots:
     {
         Bitmap picture;
         bool loaded = false;
-        Tfm_Wizard wizard(window_, {picture, loaded, {}, DM->OpenPictureDialog});
-        Tfm_About about(window_);
-        Tfm_DMC dmc(window_);
+        NewSchemeWizard wizard(window_, {picture, loaded, {}, DM->OpenPictureDialog});
+        AboutDialog about(window_);
+        ThreadCatalogueDialog dmc(window_);
         const QFontInfo expected(WindowBaseFont());
         if (!QFontDatabase::families().contains(QStringLiteral("MS Sans Serif")) &&
             QFontDatabase::families().contains(QStringLiteral("Liberation Sans")))
@@ -120,7 +120,7 @@ private:
 
     FakePrompter prompter_;
     Prompter* previous_ = nullptr;
-    Tfm_Main* window_ = nullptr;
+    MainWindow* window_ = nullptr;
 };
 
 QTEST_MAIN(WindowCommandsTest)

@@ -2,11 +2,11 @@
 #include "cli/cli_options.h"
 #include "cli/progress_line.h"
 
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "scheme/crop_scheme.h"
 #include "scheme/scheme_file.h"
 #include "scheme/thread_edit.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "tests/file_helpers.h"
 #include "scheme/scheme_cleanup.h"
 #include "scheme/scheme_file.h"

@@ -2,11 +2,11 @@
 #include "export/temp_bitmap.h"
 #include "export/workbook_text.h"
 
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "tests/file_helpers.h"
 #include "scheme/cp1251.h"
 #include "scheme/dmc_inc.h"
-#include "scheme/run_folder.h"
+#include "files/run_folder.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/symbol_spread.h"
 #include "view/chart_look.h"

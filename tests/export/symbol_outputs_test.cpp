@@ -3,12 +3,12 @@
 // very characters the screen draws.
 #include "app/data_module.h"
 #include "app/excel_command.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "view/symbol_font.h"
 #include "scheme/symbol_spread.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/paint/symbol_glyphs.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "tests/run_program.h"
 
 #include <QApplication>
@@ -98,7 +98,7 @@ private slots:
     void legendReadsTheSameEverywhere()
     {
         QFETCH(std::vector<std::string>, symbols);
-        Tfm_Main window;
+        MainWindow window;
         SchemeRequest request;
         request.width = 120;
         request.height = 100;

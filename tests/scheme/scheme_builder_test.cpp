@@ -2,8 +2,8 @@
 
 #include "scheme/color_distance.h"
 #include "scheme/dmc_inc.h"
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "scheme/symbol_spread.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "letter_scheme.h"
 
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/thread_edit.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "scheme/scheme_file.h"
 
-#include "scheme/bmp_codec.h"
-#include "scheme/output_file.h"
+#include "picture/bmp_codec.h"
+#include "files/output_file.h"
 #include "scheme/stitch_edit.h"
 #include "scheme/symbol_spread.h"
 

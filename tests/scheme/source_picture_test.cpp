@@ -1,6 +1,6 @@
 #include "scheme/source_picture.h"
 
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 
 #include <gtest/gtest.h>
 

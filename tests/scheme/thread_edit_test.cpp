@@ -3,7 +3,7 @@
 #include "scheme/color_distance.h"
 #include "scheme/dmc_inc.h"
 #include "scheme/legend_columns.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 #include "scheme/scheme_file.h"
 #include "scheme/stitch_edit.h"

@@ -22,25 +22,25 @@ public:
         top_ = top;
         bottom_ = bottom;
     }
-    void Fill(int column, TColor color) override { canvas_.FillRect(Cell(column), color); }
+    void Fill(int column, ColorValue color) override { canvas_.FillRect(Cell(column), color); }
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect& clip) override
     {
         canvas_.Text(x, y, text, font, &clip);
     }
-    void Borders(int column, const GridPen& pen, TPenStyle style, const TCellBorders& borders) override
+    void Borders(int column, const GridPen& pen, PenStyle style, const CellBorders& borders) override
     {
-        Borders(column, TCellEdgePens{pen, pen, pen, pen}, style, borders);
+        Borders(column, CellEdgePens{pen, pen, pen, pen}, style, borders);
     }
-    void Borders(int column, const TCellEdgePens& pens, TPenStyle style, const TCellBorders& borders) override
+    void Borders(int column, const CellEdgePens& pens, PenStyle style, const CellBorders& borders) override
     {
         const PaperRect r = Cell(column);
-        if (borders.cbLeft)
+        if (borders.left)
             canvas_.Line(r.left, r.top, r.left, r.bottom, pens.left, style);
-        if (borders.cbRight)
+        if (borders.right)
             canvas_.Line(r.right, r.top, r.right, r.bottom, pens.right, style);
-        if (borders.cbTop)
+        if (borders.top)
             canvas_.Line(r.left, r.top, r.right, r.top, pens.top, style);
-        if (borders.cbBottom)
+        if (borders.bottom)
             canvas_.Line(r.left, r.bottom, r.right, r.bottom, pens.bottom, style);
     }
     void EndPage() override {}

@@ -133,7 +133,7 @@ TEST(GridModel, EveryCellStartsWithFreshColoursAndFont)
 {
     GridModel model = ModelWithTwoLooks();
     int calls = 0;
-    model.OnGetCellColor = [&](const GridModel&, int row, int col, TGridDrawState, GridBrush& brush, GridFont& font) {
+    model.OnGetCellColor = [&](const GridModel&, int row, int col, CellDrawState, GridBrush& brush, GridFont& font) {
         ++calls;
         EXPECT_EQ(font.name, (row == 0 || col == 0) ? "Fixed" : "Normal");
         brush.Color = 0x333333;
@@ -155,7 +155,7 @@ TEST(GridModel, PaperTakesTheWindowColourAndAsksThePrintCallbackOnly)
     GridModel model = ModelWithTwoLooks();
     model.SelectionColor = 0x444444;
     model.ShowSelection = true;
-    model.OnGetCellColor = [](const GridModel&, int, int, TGridDrawState, GridBrush&, GridFont&) {
+    model.OnGetCellColor = [](const GridModel&, int, int, CellDrawState, GridBrush&, GridFont&) {
         ADD_FAILURE() << "the screen's callback asked while printing";
     };
     GridBrush brush;
@@ -168,8 +168,8 @@ TEST(GridModel, PaperTakesTheWindowColourAndAsksThePrintCallbackOnly)
     EXPECT_EQ(font.name, "Normal");
 
     std::vector<bool> fixedSeen;
-    model.OnGetCellPrintColor = [&](const GridModel&, int, int, TGridDrawState state, GridBrush& b, GridFont&) {
-        fixedSeen.push_back(state.gdFixed);
+    model.OnGetCellPrintColor = [&](const GridModel&, int, int, CellDrawState state, GridBrush& b, GridFont&) {
+        fixedSeen.push_back(state.fixed);
         b.Color = 0x555555;
     };
     model.PrintColors(0, 2, brush, font);
@@ -183,10 +183,10 @@ TEST(GridModel, SelectionColoursOnlyWhenShown)
     GridModel model;
     GridBrush brush;
     GridFont font;
-    model.CellColors(1, 1, {.gdSelected = true}, brush, font);
+    model.CellColors(1, 1, {.selected = true}, brush, font);
     EXPECT_EQ(brush.Color, clWindow);
     model.ShowSelection = true;
-    model.CellColors(1, 1, {.gdSelected = true}, brush, font);
+    model.CellColors(1, 1, {.selected = true}, brush, font);
     EXPECT_EQ(brush.Color, clHighlight);
     EXPECT_EQ(font.color, clHighlightText);
     model.CellColors(1, 1, {}, brush, font);
@@ -196,18 +196,18 @@ TEST(GridModel, SelectionColoursOnlyWhenShown)
 TEST(GridModel, AlignmentStartsLeftWithTheGridsVerticalAlignment)
 {
     GridModel model;
-    model.VAlignment = TVAlignment::vtaBottom;
-    TAlignment h = TAlignment::taCenter;
-    TVAlignment v = TVAlignment::vtaTop;
+    model.VAlignment = VerticalAlignment::Bottom;
+    HorizontalAlignment h = HorizontalAlignment::Center;
+    VerticalAlignment v = VerticalAlignment::Top;
     model.CellAlignment(1, 1, h, v);
-    EXPECT_EQ(h, TAlignment::taLeftJustify);
-    EXPECT_EQ(v, TVAlignment::vtaBottom);
-    model.OnGetAlignment = [](const GridModel&, int row, int col, TAlignment& ha, TVAlignment&) {
+    EXPECT_EQ(h, HorizontalAlignment::Left);
+    EXPECT_EQ(v, VerticalAlignment::Bottom);
+    model.OnGetAlignment = [](const GridModel&, int row, int col, HorizontalAlignment& ha, VerticalAlignment&) {
         if (row == 2 && col == 1)
-            ha = TAlignment::taRightJustify;
+            ha = HorizontalAlignment::Right;
     };
     model.CellAlignment(1, 2, h, v);
-    EXPECT_EQ(h, TAlignment::taRightJustify);
+    EXPECT_EQ(h, HorizontalAlignment::Right);
 }
 
 TEST(GridFont, PointsAndPixelsAt96Dpi)

@@ -2,7 +2,7 @@
 // pixel by pixel. The checks compare pixels only where they prove a rule: colours of fills and
 // lines, where the ink of a text lies, and how big it is; never whole screenshots.
 #include "scheme/scheme_builder.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/paint/qt_bridge.h"
 #include "view/paint/symbol_glyphs.h"
@@ -95,7 +95,7 @@ bool AllPixels(const QImage& image, const QRect& rect, const QColor& colour, int
     return true;
 }
 
-QImage Paint(TAdvStringGrid& grid)
+QImage Paint(SchemeGrid& grid)
 {
     QImage image(grid.viewport()->size(), QImage::Format_RGB32);
     image.fill(Qt::magenta);
@@ -114,8 +114,8 @@ QString Describe(const QRect& r)
 class GridWidgetTest : public QObject {
     Q_OBJECT
 
-    std::optional<TAdvStringGrid> chart;
-    std::optional<TAdvStringGrid> legend;
+    std::optional<SchemeGrid> chart;
+    std::optional<SchemeGrid> legend;
     GridFont symbolFont = DefaultSymbolFont();
 
 private slots:
@@ -123,7 +123,7 @@ private slots:
     {
         chart.emplace();
         legend.emplace();
-        for (TAdvStringGrid* grid : {&*chart, &*legend}) {
+        for (SchemeGrid* grid : {&*chart, &*legend}) {
             grid->setPalette(TestPalette());
             grid->resize(400, 300);
         }
@@ -272,11 +272,11 @@ void GridWidgetTest::turnedTextReadsUpward()
 {
     // "W....." has its weight at the start and dots on the baseline: turned counter-clockwise the W
     // lies below the dots and the baseline runs along the right.
-    TAdvStringGrid& grid = *legend;
+    SchemeGrid& grid = *legend;
     grid.model().SetColWidth(3, 40);
     grid.model().SetRowHeight(2, 60);
     grid.model().SetRowHeight(3, 60);
-    grid.model().VAlignment = TVAlignment::vtaBottom;
+    grid.model().VAlignment = VerticalAlignment::Bottom;
     grid.Refresh();
     CellTable cells = grid.cellTable();
     cells.setRotatedText(3, 2, "W.....");
@@ -396,7 +396,7 @@ void GridWidgetTest::onlyCellsInViewArePainted()
             big.setText(c, r, "n");
     chart->setCellTable(std::move(big));
     int painted = 0;
-    chart->OnDrawCell = [&](TAdvStringGrid& sender, int col, int row, const QRect& rect, TGridDrawState state,
+    chart->OnDrawCell = [&](SchemeGrid& sender, int col, int row, const QRect& rect, CellDrawState state,
                             GridCanvas& canvas) {
         ++painted;
         DrawChartCell(sender, col, row, rect, state, canvas);

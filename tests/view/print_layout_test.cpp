@@ -42,13 +42,13 @@ public:
         int page;
         int x1, y1, x2, y2;
         int width;
-        TColor color;
+        ColorValue color;
         PaperRect clip;
     };
     struct FillOp {
         int page;
         PaperRect rect;
-        TColor color;
+        ColorValue color;
     };
 
     explicit RecordingCanvas(bool keepCells = true) : keepCells_(keepCells) {}
@@ -58,19 +58,19 @@ public:
     {
         return static_cast<int>(text.size()) * font.height / 2;
     }
-    void FillRect(const PaperRect& rect, TColor color) override
+    void FillRect(const PaperRect& rect, ColorValue color) override
     {
         ++fillCount;
         if (keepCells_)
             fills.push_back({page, rect, color});
     }
-    void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle) override
+    void Line(int x1, int y1, int x2, int y2, const GridPen& pen, PenStyle) override
     {
         ++lineCount;
         if (keepCells_)
             lines.push_back({page, x1, y1, x2, y2, pen});
     }
-    void Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip) override
+    void Stroke(int x1, int y1, int x2, int y2, int width, ColorValue color, const PaperRect& clip) override
     {
         strokes.push_back({page, x1, y1, x2, y2, width, color, clip});
     }
@@ -127,9 +127,9 @@ public:
         return pen;
     }
     // The colour of the last fill that covers the point.
-    std::optional<TColor> FillAt(int onPage, int x, int y) const
+    std::optional<ColorValue> FillAt(int onPage, int x, int y) const
     {
-        std::optional<TColor> color;
+        std::optional<ColorValue> color;
         for (const FillOp& f : fills)
             if (f.page == onPage && f.rect.left <= x && x < f.rect.right && f.rect.top <= y && y < f.rect.bottom)
                 color = f.color;
@@ -553,7 +553,7 @@ TEST(PrintLayoutJoined, ShowsWhatCellByCellDrawingShows)
             shown.push_back(i);
         std::sort(shown.begin(), shown.end());
         std::map<std::array<int, 3>, GridPen> points;
-        std::map<std::array<int, 3>, std::set<TColor>> widestColours;
+        std::map<std::array<int, 3>, std::set<ColorValue>> widestColours;
         const auto onPoint = [&](const std::array<int, 3>& p, const GridPen& pen) {
             const auto found = points.find(p);
             if (found != points.end() && found->second.Width > pen.Width)
@@ -819,8 +819,8 @@ TEST(PrintLayoutLook, LegendWithSkeinsColumn)
 TEST(ChartLook, SymbolInkByLuminance)
 {
     const struct {
-        TColor fill;
-        TColor ink;
+        ColorValue fill;
+        ColorValue ink;
     } cases[] = {{clWhite, clBlack}, {clBlack, clWhite}, {0x00FFFF, clBlack} /* yellow */,
                  {0xFF0000, clWhite} /* blue */, {0x0000FF, clBlack} /* red */, {0x00FF00, clBlack} /* green */,
                  {0x757575, clWhite}, {0x767676, clBlack} /* mid grey: where the two contrasts cross */};

@@ -2,7 +2,7 @@
 // the default-printer path without a printer.
 #include "view/chart_look.h"
 #include "view/print_layout.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/paint/qt_print_canvas.h"
 #include "view/qt/grid_printer.h"
 #include "view/qt/scheme_view_handlers.h"
@@ -93,7 +93,7 @@ private slots:
     void chartPdfHasEveryStripAndItsNumbers()
     {
         QTemporaryDir dir;
-        TAdvStringGrid grid;
+        SchemeGrid grid;
         SetUpChartGrid(grid);
         FillChart(grid.model(), 100, 100);
         const QString path = dir.filePath(QStringLiteral("chart.pdf"));
@@ -116,7 +116,7 @@ private slots:
     void legendPdfIsOnePageWithItsTitle()
     {
         QTemporaryDir dir;
-        TAdvStringGrid grid;
+        SchemeGrid grid;
         SetUpLegendGrid(grid, nullptr);
         GridModel& model = grid.model();
         model.SetRowCount(32);
@@ -149,7 +149,7 @@ private slots:
     {
         QFETCH(int, symbolPixels);
         QTemporaryDir dir;
-        TAdvStringGrid grid;
+        SchemeGrid grid;
         SetUpChartGrid(grid);
         FillChart(grid.model(), 70, 60); // two strips of two pages
         grid.model().Font.size = GridFont::SizeForPixelHeight(symbolPixels);
@@ -181,13 +181,13 @@ private slots:
     void chartLookOnThePrintedPage()
     {
         QTemporaryDir dir;
-        TAdvStringGrid grid;
+        SchemeGrid grid;
         SetUpChartGrid(grid);
         FillChart(grid.model(), 25, 25); // symbols 0x6C..0x6F by (c + r) % 4
         CellTable legend;
         legend.setColumns(5);
         legend.setRows(6);
-        const TColor colours[] = {0x3050E0, 0xF0E0C0, 0x206020, 0xC0C0FF};
+        const ColorValue colours[] = {0x3050E0, 0xF0E0C0, 0x206020, 0xC0C0FF};
         for (int i = 0; i < 4; ++i) {
             legend.setText(1, i + 1, std::string(1, static_cast<char>(0x6C + i)));
             legend.setText(2, i + 1, std::to_string(colours[i]));
@@ -203,9 +203,9 @@ private slots:
         const auto stitchLeft = [](int c) { return 173 + 41 * (c - 1); };
         const auto rowTop = [](int r) { return 167 + 31 * (r - 1); };
         for (const auto& [c, r] : {std::pair{1, 1}, std::pair{7, 12}, std::pair{25, 25}}) {
-            const TColor want = colours[(c + r) % 4];
+            const ColorValue want = colours[(c + r) % 4];
             const QRgb got = page.pixel(px(stitchLeft(c) + 6), px(rowTop(r) + 6));
-            QCOMPARE(static_cast<TColor>(qRed(got) | qGreen(got) << 8 | qBlue(got) << 16), want);
+            QCOMPARE(static_cast<ColorValue>(qRed(got) | qGreen(got) << 8 | qBlue(got) << 16), want);
         }
         const auto darkColumn = [&](int tenths) {
             int dark = 0;
@@ -228,7 +228,7 @@ private slots:
     void backstitchOnThePrintedPages()
     {
         QTemporaryDir dir;
-        TAdvStringGrid grid;
+        SchemeGrid grid;
         SetUpChartGrid(grid);
         FillChart(grid.model(), 70, 40);
         const int red = FindDmc("321");
@@ -253,14 +253,14 @@ private slots:
             int firstU, firstV;
         };
         const Piece pieces[] = {{1, 58, 30, 63, 33, 0, 0}, {2, 63, 33, 68, 36, 63, 0}};
-        const TColor thread = DMCTable[static_cast<std::size_t>(red)].Color;
+        const ColorValue thread = DMCTable[static_cast<std::size_t>(red)].Color;
         for (const Piece& p : pieces) {
             const QImage& before = pages[0][p.page - 1];
             const QImage& after = pages[1][p.page - 1];
             const auto x = [&](double u) { return px(173 + 41 * (u - p.firstU)); };
             const auto y = [&](double v) { return px(167 + 31 * (v - p.firstV)); };
             const QRgb middle = after.pixel(x((p.u1 + p.u2) / 2), y((p.v1 + p.v2) / 2));
-            QCOMPARE(static_cast<TColor>(qRed(middle) | qGreen(middle) << 8 | qBlue(middle) << 16), thread);
+            QCOMPARE(static_cast<ColorValue>(qRed(middle) | qGreen(middle) << 8 | qBlue(middle) << 16), thread);
             // The outline's half width (0.3 mm) and a pixel of rounding around the piece.
             const QRect reach = QRect(QPoint(x(p.u1), y(p.v1)), QPoint(x(p.u2), y(p.v2))).normalized().adjusted(-4, -4, 4, 4);
             int changed = 0;

@@ -1,5 +1,5 @@
 // How symbol bytes become glyphs, and what the main window's grid handlers change for which cell.
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/paint/symbol_glyphs.h"
 
@@ -190,23 +190,23 @@ private slots:
         QFETCH(int, col);
         QFETCH(bool, normal);
         const GridModel chart;
-        TAlignment h = TAlignment::taLeftJustify;
-        TVAlignment v = TVAlignment::vtaBottom;
+        HorizontalAlignment h = HorizontalAlignment::Left;
+        VerticalAlignment v = VerticalAlignment::Bottom;
         asg_ImageGetAlignment(chart, row, col, h, v);
-        QCOMPARE(h, normal ? TAlignment::taCenter : TAlignment::taLeftJustify);
-        QCOMPARE(v, normal ? TVAlignment::vtaCenter : TVAlignment::vtaBottom);
+        QCOMPARE(h, normal ? HorizontalAlignment::Center : HorizontalAlignment::Left);
+        QCOMPARE(v, normal ? VerticalAlignment::Center : VerticalAlignment::Bottom);
 
         GridPen pen{clGray, 3};
-        TCellBorders borders{.cbTop = true, .cbRight = true};
+        CellBorders borders{.top = true, .right = true};
         asg_ImageGetCellPrintBorder(chart, row, col, pen, borders);
         QCOMPARE(pen.Width, 1);
         QCOMPARE(pen.Color, normal ? clSilver : clGray);
-        QVERIFY(borders.cbTop && !borders.cbLeft && borders.cbRight && !borders.cbBottom);
+        QVERIFY(borders.top && !borders.left && borders.right && !borders.bottom);
     }
 
     void theChartTakesTheSymbolFaceButKeepsItsColour()
     {
-        TAdvStringGrid chart;
+        SchemeGrid chart;
         SetUpChartGrid(chart);
         GridFont chosen = Face("DejaVu Sans", kRussianCharset);
         chosen.size = 20;

@@ -1,12 +1,12 @@
 // The new-scheme wizard driven as a user drives it: navigation and its enabled rules, loading
 // pictures, the size rules, the symbol lists and how the chosen list follows the colour count.
-#include "scheme/bmp_codec.h"
+#include "picture/bmp_codec.h"
 #include "tests/file_helpers.h"
 #include "scheme/symbol_spread.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "wizard/picture_dialog.h"
-#include "wizard/up_down_edit.h"
-#include "wizard/wizard_form.h"
+#include "wizard/count_spin_box.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -46,7 +46,7 @@ GridFont SymbolFont()
     return font;
 }
 
-std::vector<int> Codes(const TAdvStringGrid& list, int firstRow, int lastRow)
+std::vector<int> Codes(const SchemeGrid& list, int firstRow, int lastRow)
 {
     std::vector<int> codes;
     for (int row = firstRow; row <= lastRow; ++row) {
@@ -56,7 +56,7 @@ std::vector<int> Codes(const TAdvStringGrid& list, int firstRow, int lastRow)
     return codes;
 }
 
-std::vector<int> SelCodes(const Tfm_Wizard& wizard)
+std::vector<int> SelCodes(const NewSchemeWizard& wizard)
 {
     return Codes(*wizard.ChosenSymbolsGrid, 1, wizard.ChosenSymbolsGrid->RowCount() - 2);
 }
@@ -80,7 +80,7 @@ private slots:
         picture_ = Bitmap();
         loaded_ = false;
         warnings_.clear();
-        wizard_ = std::make_unique<Tfm_Wizard>(
+        wizard_ = std::make_unique<NewSchemeWizard>(
             nullptr, WizardServices{.SourcePicture = picture_, .PictureLoaded = loaded_, .SymbolFont = SymbolFont()});
         wizard_->ChoosePictureFile = [this] { return answer_; };
         wizard_->ShowWarning = [this](const QString& caption, const QString& text) {
@@ -94,7 +94,7 @@ private slots:
 
     void windowAndPagesAsDesigned()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         QCOMPARE(w.windowTitle(), QStringLiteral("Мастер создания схем"));
         QVERIFY(w.isModal());
         QCOMPARE(w.size(), QSize(412, 329)); // 404 × 321 inside a 4-pixel border
@@ -160,7 +160,7 @@ private slots:
     // Every page, with and without a picture; a disabled button does nothing when clicked.
     void buttonStatesOnEveryPage()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         const auto expect = [&w](int page, ButtonStates states) {
             QCOMPARE(w.ActivePageIndex(), page);
             QCOMPARE(w.bn_Prev->isEnabled(), states.prev);
@@ -202,7 +202,7 @@ private slots:
 
     void escapeAndCancelCloseWithCancel()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), int(QDialog::Rejected));
@@ -335,7 +335,7 @@ private slots:
 
     void proportionsFollowTheUsersChange()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         GoTo(1);
         Load(MakeBmp(QSize(400, 300)));
         GoTo(2);
@@ -356,7 +356,7 @@ private slots:
         QCOMPARE(w.ud_Width->Position(), 398);
         QCOMPARE(w.ud_Height->Position(), 298);
         // A typed size takes effect on Enter, held to the range, the other side following once.
-        const auto type = [](TUpDownEdit* upDown, const QString& text) {
+        const auto type = [](CountSpinBox* upDown, const QString& text) {
             upDown->Edit()->selectAll();
             QTest::keyClicks(upDown->Edit(), text);
             QTest::keyClick(upDown->Edit(), Qt::Key_Return);
@@ -438,7 +438,7 @@ private slots:
     {
         QFETCH(int, colors);
         QFETCH(std::vector<int>, head);
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         GoTo(1);
         Load(kCatBmp);
         GoTo(2);
@@ -465,10 +465,10 @@ private slots:
 
     void selectWarnAndMove()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         ToSymbolsWith(4); // 48 151 203 255
-        TAdvStringGrid& all = *w.AllSymbolsGrid;
-        TAdvStringGrid& sel = *w.ChosenSymbolsGrid;
+        SchemeGrid& all = *w.AllSymbolsGrid;
+        SchemeGrid& sel = *w.ChosenSymbolsGrid;
 
         // A click on a candidate and one on a chosen row, then "Выбрать ->".
         all.SetCurrent(1, 100 - 47);
@@ -530,7 +530,7 @@ private slots:
 
     void backAndForthKeepsEveryChoice()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         ToSymbolsWith(5);
         w.AllSymbolsGrid->SetCurrent(1, 20);
         w.ChosenSymbolsGrid->SetCurrent(1, 3);
@@ -563,7 +563,7 @@ private slots:
     // new rows take the unused symbols of the new count's default spread in its order.
     void chosenListFollowsColorCount()
     {
-        Tfm_Wizard& w = *wizard_;
+        NewSchemeWizard& w = *wizard_;
         ToSymbolsWith(4); // 48 151 203 255
         w.AllSymbolsGrid->SetCurrent(1, 100 - 47);
         w.ChosenSymbolsGrid->SetCurrent(1, 2);
@@ -708,7 +708,7 @@ private:
         QCOMPARE(wizard_->ActivePageIndex(), page);
     }
 
-    static void GoBackTo(Tfm_Wizard& w, int page)
+    static void GoBackTo(NewSchemeWizard& w, int page)
     {
         while (w.ActivePageIndex() > page)
             QTest::mouseClick(w.bn_Prev, Qt::LeftButton);
@@ -735,7 +735,7 @@ private:
     bool loaded_ = false;
     std::optional<QString> answer_;
     QStringList warnings_;
-    std::unique_ptr<Tfm_Wizard> wizard_;
+    std::unique_ptr<NewSchemeWizard> wizard_;
 };
 
 QTEST_MAIN(WizardTest)

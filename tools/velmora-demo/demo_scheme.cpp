@@ -1,11 +1,11 @@
 #include "demo_scheme.h"
 
 #include "app/data_module.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "scheme/scheme_builder.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 
 #include "app/error_box.h"
 #include "scheme/scheme_file.h"
@@ -53,7 +53,7 @@ void SaveScreenshots(const QString& folder)
         fm_Main->grab().save(QDir(folder).filePath(QStringLiteral("velmora-%1.png").arg(QLatin1String(names[page]))));
     }
     fm_Main->PageControl->setCurrentIndex(1);
-    TAdvStringGrid& chart = *fm_Main->ChartGrid;
+    SchemeGrid& chart = *fm_Main->ChartGrid;
     chart.horizontalScrollBar()->setValue(chart.horizontalScrollBar()->maximum() / 2);
     chart.verticalScrollBar()->setValue(chart.verticalScrollBar()->maximum() / 2);
     fm_Main->grab().save(QDir(folder).filePath(QStringLiteral("velmora-chart-scrolled.png")));
@@ -97,7 +97,7 @@ void Press(QWidget& box, QMessageBox::StandardButton which)
 // cancelled after a while.
 void TourFileHandling(const QString& folder)
 {
-    RunGuarded([folder] { DM->SaveScheme(ToPath(QDir(folder).filePath(QStringLiteral("tour.velmora")))); });
+    RunGuarded([folder] { DM->Session->SaveScheme(ToPath(QDir(folder).filePath(QStringLiteral("tour.velmora")))); });
     QTimer::singleShot(300, qApp, [folder] {
         GrabScreen(folder, "title-saved");
         DM->mi_File->setActiveAction(DM->mi_FileRecent->menuAction());
@@ -127,7 +127,7 @@ void TourFileHandling(const QString& folder)
 void TakeTour(const QString& folder)
 {
     QDir().mkpath(folder);
-    DM->MarkSchemeModified(); // as the New command leaves it
+    DM->Session->MarkSchemeModified(); // as the New command leaves it
 
     QTimer::singleShot(600, qApp, [folder] {
         GrabScreen(folder, "file-menu");
@@ -151,13 +151,13 @@ void TakeTour(const QString& folder)
     const QString damaged = QDir(folder).filePath(QStringLiteral("damaged.velmora"));
     QFile file(damaged);
     if (file.open(QIODevice::WriteOnly)) {
-        std::string text = SchemeFileText(DM->Scheme);
+        std::string text = SchemeFileText(DM->Session->Scheme);
         text.replace(text.find("\"chart\": [\n    ["), 17, "\"chart\": [\n    [250,");
         file.write(text.data(), static_cast<qint64>(text.size()));
         file.close();
     }
     AtTheDialog(folder, "error-box", [](QWidget& box) { Press(box, QMessageBox::Ok); },
-                [damaged] { RunGuarded([damaged] { DM->OpenScheme(ToPath(damaged)); }); });
+                [damaged] { RunGuarded([damaged] { DM->Session->OpenScheme(ToPath(damaged)); }); });
     AtTheDialog(folder, "pdf-dialog", Reject, [] { DM->ac_FileSavePdf->trigger(); });
     TourFileHandling(folder);
     QTimer::singleShot(300, qApp, [folder] {

@@ -1,9 +1,9 @@
 #include "wizard_screenshots.h"
 
 #include "app/data_module.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/symbol_font.h"
-#include "wizard/wizard_form.h"
+#include "wizard/new_scheme_wizard.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -27,7 +27,7 @@ void Settle()
     loop.exec();
 }
 
-void Save(Tfm_Wizard& wizard, const QString& folder, const char* name)
+void Save(NewSchemeWizard& wizard, const QString& folder, const char* name)
 {
     Settle();
     const QString file = QDir(folder).filePath(QLatin1String(name));
@@ -36,7 +36,7 @@ void Save(Tfm_Wizard& wizard, const QString& folder, const char* name)
 }
 
 // Walks forward with Next as far as `page`; the picture page lets the wizard on only with a picture.
-void GoTo(Tfm_Wizard& wizard, int page)
+void GoTo(NewSchemeWizard& wizard, int page)
 {
     while (wizard.ActivePageIndex() < page && wizard.bn_Next->isEnabled())
         wizard.bn_Next->click();
@@ -56,28 +56,28 @@ bool SaveWizardScreenshotsFromEnvironment()
         throw std::invalid_argument("VELMORA_DEMO_WIZARD_SCREENSHOTS needs a picture in VELMORA_DEMO_PICTURE");
     QDir().mkpath(folder);
 
-    Tfm_Wizard wizard(nullptr, WizardServices{.SourcePicture = DM->SourcePicture,
+    NewSchemeWizard wizard(nullptr, WizardServices{.SourcePicture = DM->SourcePicture,
                                               .PictureLoaded = DM->PictureLoaded,
                                               .SymbolFont = ToGridFont(DM->FontDialog.Font)});
     wizard.ChoosePictureFile = [&picture] { return std::optional<QString>(picture); };
     wizard.show();
 
     Save(wizard, folder, "wizard-0-hello.png");
-    GoTo(wizard, Tfm_Wizard::piSourcePicture);
+    GoTo(wizard, NewSchemeWizard::piSourcePicture);
     Save(wizard, folder, "wizard-1-picture-empty.png");
     wizard.sb_OpenFile->click();
     if (!DM->PictureLoaded)
         throw std::runtime_error("cannot load " + picture.toStdString());
     Save(wizard, folder, "wizard-1-picture-loaded.png");
-    GoTo(wizard, Tfm_Wizard::piParams);
+    GoTo(wizard, NewSchemeWizard::piParams);
     wizard.cb_Dithering->setChecked(true);
     Save(wizard, folder, "wizard-2-params.png");
     wizard.cb_Perceptual->setChecked(true);
     Save(wizard, folder, "wizard-2-params-perceptual.png");
-    GoTo(wizard, Tfm_Wizard::piSymbols);
+    GoTo(wizard, NewSchemeWizard::piSymbols);
     wizard.ChosenSymbolsGrid->setFocus();
     Save(wizard, folder, "wizard-3-symbols.png");
-    GoTo(wizard, Tfm_Wizard::piFinish);
+    GoTo(wizard, NewSchemeWizard::piFinish);
     Save(wizard, folder, "wizard-4-finish.png");
     std::fprintf(stderr, "wizard screenshots saved in %s\n", qPrintable(folder));
     return true;

@@ -64,7 +64,7 @@ Bitmap ToBitmap(const QImage& image)
     return bitmap;
 }
 
-QColor ToScreenQColor(const QPalette& palette, TColor color)
+QColor ToScreenQColor(const QPalette& palette, ColorValue color)
 {
     if (!IsSystemColor(color))
         return ToQColor(color);
@@ -80,7 +80,7 @@ QColor ToScreenQColor(const QPalette& palette, TColor color)
     return palette.color(QPalette::Base);
 }
 
-QColor ToPaperQColor(TColor color)
+QColor ToPaperQColor(ColorValue color)
 {
     if (!IsSystemColor(color))
         return ToQColor(color);
@@ -112,7 +112,7 @@ QFont ToQFont(const SymbolFont& font)
     result.setItalic(font.Style.italic);
     result.setUnderline(font.Style.underline);
     result.setStrikeOut(font.Style.strikeOut);
-    if (font.Pitch == TFontPitch::fpFixed)
+    if (font.Pitch == FontPitch::Fixed)
         result.setFixedPitch(true);
     return result;
 }

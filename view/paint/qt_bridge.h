@@ -3,8 +3,8 @@
 // The conversions between the core's plain data and Qt's types, one of each, for everything on
 // the Qt side: texts, file names, colours and pictures.
 
-#include "scheme/bitmap.h"
-#include "scheme/color.h"
+#include "picture/bitmap.h"
+#include "picture/color.h"
 #include "view/cell_text_placement.h"
 #include "view/grid_model.h"
 #include "view/symbol_font.h"
@@ -37,10 +37,10 @@ QString ToQString(const std::filesystem::path& file);
 QColor ToQColor(Color color);
 
 // A grid's colour on screen: a system colour from the palette, any other as it stands.
-QColor ToScreenQColor(const QPalette& palette, TColor color);
+QColor ToScreenQColor(const QPalette& palette, ColorValue color);
 // A grid's colour on paper, which is white whatever the screen's palette: the system colours take
 // their usual values.
-QColor ToPaperQColor(TColor color);
+QColor ToPaperQColor(ColorValue color);
 
 // A grid's font as the painter takes it: face, style and the pixel height at 96 dpi.
 QFont ToQFont(const GridFont& font);

@@ -21,14 +21,14 @@ namespace velmora {
 
 namespace {
 
-Qt::PenStyle QtPenStyle(TPenStyle style)
+Qt::PenStyle QtPenStyle(PenStyle style)
 {
     switch (style) {
-    case TPenStyle::psDash: return Qt::DashLine;
-    case TPenStyle::psDot: return Qt::DotLine;
-    case TPenStyle::psDashDot: return Qt::DashDotLine;
-    case TPenStyle::psDashDotDot: return Qt::DashDotDotLine;
-    case TPenStyle::psSolid: break;
+    case PenStyle::Dash: return Qt::DashLine;
+    case PenStyle::Dot: return Qt::DotLine;
+    case PenStyle::DashDot: return Qt::DashDotLine;
+    case PenStyle::DashDotDot: return Qt::DashDotDotLine;
+    case PenStyle::Solid: break;
     }
     return Qt::SolidLine;
 }
@@ -88,12 +88,12 @@ int QtPrintCanvas::LineHeight(const PaperFont& font) { return Shape(font, "gh").
 
 int QtPrintCanvas::TextWidth(const PaperFont& font, std::string_view text) { return Shape(font, text).width; }
 
-void QtPrintCanvas::FillRect(const PaperRect& rect, TColor color)
+void QtPrintCanvas::FillRect(const PaperRect& rect, ColorValue color)
 {
     painter_.fillRect(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top), ToPaperQColor(color));
 }
 
-void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style)
+void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, PenStyle style)
 {
     // A page has a million lines in a few pens: setting an unchanged pen would write it out again.
     const QPen qpen(ToPaperQColor(pen.Color), std::max(1, pen.Width), QtPenStyle(style), Qt::SquareCap);
@@ -102,7 +102,7 @@ void QtPrintCanvas::Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPe
     painter_.drawLine(x1, y1, x2, y2);
 }
 
-void QtPrintCanvas::Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip)
+void QtPrintCanvas::Stroke(int x1, int y1, int x2, int y2, int width, ColorValue color, const PaperRect& clip)
 {
     painter_.save();
     painter_.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
@@ -281,7 +281,7 @@ PrintJobSetup SystemPrintSetup()
 
 int PrintGridOnDevice(const GridModel& grid, QPagedPaintDevice& device, PrintJobSetup setup)
 {
-    device.setPageOrientation(grid.PrintSettings.Orientation == TPrinterOrientation::poLandscape
+    device.setPageOrientation(grid.PrintSettings.Orientation == PageOrientation::Landscape
                                   ? QPageLayout::Landscape
                                   : QPageLayout::Portrait);
     QPainter painter;

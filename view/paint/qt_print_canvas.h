@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "view/grid_model.h"
 #include "view/print_canvas.h"
 #include "view/print_layout.h"
@@ -30,9 +30,9 @@ public:
 
     int LineHeight(const PaperFont& font) override;
     int TextWidth(const PaperFont& font, std::string_view text) override;
-    void FillRect(const PaperRect& rect, TColor color) override;
-    void Line(int x1, int y1, int x2, int y2, const GridPen& pen, TPenStyle style) override;
-    void Stroke(int x1, int y1, int x2, int y2, int width, TColor color, const PaperRect& clip) override;
+    void FillRect(const PaperRect& rect, ColorValue color) override;
+    void Line(int x1, int y1, int x2, int y2, const GridPen& pen, PenStyle style) override;
+    void Stroke(int x1, int y1, int x2, int y2, int width, ColorValue color, const PaperRect& clip) override;
     void Text(int x, int y, std::string_view text, const PaperFont& font, const PaperRect* clip) override;
     // The texts that fit their clips go on the page as one glyph run per face: a PDF then holds
     // one text object per row instead of one per cell.

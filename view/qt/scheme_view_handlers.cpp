@@ -14,19 +14,19 @@ namespace velmora {
 namespace {
 
 // The symbol centred as on paper: a symbol wider than the cell sticks out equally on both sides.
-void DrawChartSymbol(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas)
+void DrawChartSymbol(SchemeGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas)
 {
     const std::string text = Sender.Cells(ACol, ARow);
     const QSize size = Canvas.TextExtent(text);
-    const CellBox placed = PlaceCellText(ToCellBox(Rect), {}, size.width(), size.height(), TAlignment::taCenter,
-                                         TVAlignment::vtaCenter);
+    const CellBox placed = PlaceCellText(ToCellBox(Rect), {}, size.width(), size.height(), HorizontalAlignment::Center,
+                                         VerticalAlignment::Center);
     Canvas.TextRect(Rect, placed.left, placed.top, text);
 }
 
 // The ten-stitch lines along the cell's edges, one pixel on each side of an edge: the cell's own
 // line and the first pixel of the cell beyond it, in the colours the paper gives them. `Rect` is
 // the cell less one pixel all round.
-void PaintTenStitchLines(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas,
+void PaintTenStitchLines(SchemeGrid& Sender, int ACol, int ARow, const QRect& Rect, GridCanvas& Canvas,
                          const ChartCellColours* colours)
 {
     const TenStitchLines lines = TenStitchLinesOf(Sender.cellTable(), ACol, ARow, colours);
@@ -46,7 +46,7 @@ void PaintTenStitchLines(TAdvStringGrid& Sender, int ACol, int ARow, const QRect
 
 } // namespace
 
-void DrawChartCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState,
+void DrawChartCell(SchemeGrid& Sender, int ACol, int ARow, const QRect& Rect, CellDrawState,
                        GridCanvas& Canvas)
 {
     if (ACol <= 0 || ARow <= 0)
@@ -57,7 +57,7 @@ void DrawChartCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect
     DrawChartSymbol(Sender, ACol, ARow, Rect, Canvas);
 }
 
-void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable& legend)
+void ApplyChartLook(SchemeGrid& grid, const ChartLook& look, const CellTable& legend)
 {
     velmora::ApplyChartLook(grid.model(), look, legend);
     if (!look.tenLines && !look.colorCells) {
@@ -68,8 +68,8 @@ void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable
     std::shared_ptr<const ChartCellColours> colours;
     if (look.colorCells)
         colours = std::make_shared<const ChartCellColours>(legend);
-    grid.OnDrawCell = [colours, tenLines = look.tenLines](TAdvStringGrid& Sender, int ACol, int ARow,
-                                                          const QRect& Rect, TGridDrawState State, GridCanvas& Canvas) {
+    grid.OnDrawCell = [colours, tenLines = look.tenLines](SchemeGrid& Sender, int ACol, int ARow,
+                                                          const QRect& Rect, CellDrawState State, GridCanvas& Canvas) {
         // The stitches on their threads' colours, as paper shows them; not the empty last row.
         if (colours && ACol > 0 && ARow > 0 && ARow < Sender.RowCount() - 1) {
             const ChartCellColours::Paint paint = colours->ForCell(Sender.cellTable().text(ACol, ARow));
@@ -87,21 +87,21 @@ void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable
     grid.Refresh();
 }
 
-void SetUpChartGrid(TAdvStringGrid& grid)
+void SetUpChartGrid(SchemeGrid& grid)
 {
     DesignChartGrid(grid.model());
     grid.OnDrawCell = DrawChartCell;
     grid.Refresh();
 }
 
-void SetUpLegendGrid(TAdvStringGrid& grid, SymbolFontSource symbolFont)
+void SetUpLegendGrid(SchemeGrid& grid, SymbolFontSource symbolFont)
 {
     DesignLegendGrid(grid.model(), std::move(symbolFont));
     grid.OnDrawCell = nullptr;
     grid.Refresh();
 }
 
-void CopySymbolFontToChart(TAdvStringGrid& chart, const GridFont& symbolFont)
+void CopySymbolFontToChart(SchemeGrid& chart, const GridFont& symbolFont)
 {
     GridFont font = chart.Font();
     font.name = symbolFont.name;

@@ -2,26 +2,26 @@
 
 #include "view/chart_look.h"
 #include "view/grid_model.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/scheme_grids.h"
 
 namespace velmora {
 
 // The main window's drawing handler of the chart grid.
-void DrawChartCell(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State,
+void DrawChartCell(SchemeGrid& Sender, int ACol, int ARow, const QRect& Rect, CellDrawState State,
                        GridCanvas& Canvas);
 
 // The chart's look on screen and on paper: the drawing handler and the print callbacks of the
 // chart grid, the colours read from `legend`. Everything off is the designed drawing.
-void ApplyChartLook(TAdvStringGrid& grid, const ChartLook& look, const CellTable& legend);
+void ApplyChartLook(SchemeGrid& grid, const ChartLook& look, const CellTable& legend);
 
 // Gives the chart grid its design and its drawing handler.
-void SetUpChartGrid(TAdvStringGrid& grid);
+void SetUpChartGrid(SchemeGrid& grid);
 // Gives the legend grid its design and binds its handlers to `symbolFont`.
-void SetUpLegendGrid(TAdvStringGrid& grid, SymbolFontSource symbolFont);
+void SetUpLegendGrid(SchemeGrid& grid, SymbolFontSource symbolFont);
 
 // Copies face name, style, size and character set of the symbol font to the chart grid's font;
 // its colour stays.
-void CopySymbolFontToChart(TAdvStringGrid& chart, const GridFont& symbolFont);
+void CopySymbolFontToChart(SchemeGrid& chart, const GridFont& symbolFont);
 
 } // namespace velmora

@@ -1,4 +1,4 @@
-#include "about_form.h"
+#include "about_dialog.h"
 
 #include "version_record.h"
 #include "view/paint/qt_bridge.h"
@@ -31,7 +31,7 @@ constexpr int kMaxVersionText = 255;
 // pixel height or, when that is 0, in the window's font, and in the window's text colour unless
 // one is given.
 struct LabelDesign {
-    QLabel* Tfm_About::*member;
+    QLabel* AboutDialog::*member;
     const char* name;
     QPoint topLeft;
     int fontPixels = 0;
@@ -42,12 +42,12 @@ struct LabelDesign {
 
 // In the form's order; lb_Version's left edge follows from kVersionRight.
 const LabelDesign kLabels[] = {
-    {&Tfm_About::lb_Name, "lb_Name", {48, 12}, 27, true, false, {}},
-    {&Tfm_About::lb_Version, "lb_Version", {0, 44}, 24, true, true, QColor(0, 0, 255)},
-    {&Tfm_About::lb_FileVersion, "lb_FileVersion", {244, 52}, 0, false, false, {}},
-    {&Tfm_About::lb_InternalName, "lb_InternalName", {8, 52}, 0, false, false, {}},
-    {&Tfm_About::lb_Company, "lb_Company", {8, 84}, 21, true, false, QColor(128, 0, 128)}, // purple
-    {&Tfm_About::lb_CopyRight, "lb_CopyRight", {8, 112}, 13, false, false, {}},
+    {&AboutDialog::lb_Name, "lb_Name", {48, 12}, 27, true, false, {}},
+    {&AboutDialog::lb_Version, "lb_Version", {0, 44}, 24, true, true, QColor(0, 0, 255)},
+    {&AboutDialog::lb_FileVersion, "lb_FileVersion", {244, 52}, 0, false, false, {}},
+    {&AboutDialog::lb_InternalName, "lb_InternalName", {8, 52}, 0, false, false, {}},
+    {&AboutDialog::lb_Company, "lb_Company", {8, 84}, 21, true, false, QColor(128, 0, 128)}, // purple
+    {&AboutDialog::lb_CopyRight, "lb_CopyRight", {8, 112}, 13, false, false, {}},
 };
 
 QLabel* MakeLabel(QWidget* parent, const LabelDesign& design)
@@ -76,14 +76,14 @@ QLabel* MakeLabel(QWidget* parent, const LabelDesign& design)
 
 } // namespace
 
-Tfm_About::Tfm_About(QWidget* owner, QString executable) : QDialog(owner)
+AboutDialog::AboutDialog(QWidget* owner, QString executable) : QDialog(owner)
 {
     setObjectName(QStringLiteral("fm_About"));
     CreateControls();
     FormCreate(executable.isEmpty() ? QCoreApplication::applicationFilePath() : executable);
 }
 
-void Tfm_About::CreateControls()
+void AboutDialog::CreateControls()
 {
     setWindowTitle(QStringLiteral("О программе"));
     // A fixed border with only the close box.
@@ -123,7 +123,7 @@ void Tfm_About::CreateControls()
     mm_Comments->setFocus();
 }
 
-void Tfm_About::SetLabel(QLabel* label, const QString& text)
+void AboutDialog::SetLabel(QLabel* label, const QString& text)
 {
     label->setText(text);
     label->adjustSize();
@@ -131,7 +131,7 @@ void Tfm_About::SetLabel(QLabel* label, const QString& text)
         label->move(kVersionRight - label->width(), label->y());
 }
 
-void Tfm_About::FormCreate(const QString& executable)
+void AboutDialog::FormCreate(const QString& executable)
 {
     const std::optional<VersionRecord> record = ReadVersionRecord(ToPath(executable));
     if (!record)

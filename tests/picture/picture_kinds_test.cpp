@@ -1,9 +1,9 @@
 // PNG, WebP, GIF, TIFF and HEIF pictures and EXIF-turned JPEG photos, read through the real loader
 // from the files of tests/corpus/kinds (made by tests/data/make-picture-kinds.py).
-#include "scheme/exif_orientation.h"
-#include "scheme/picture_error.h"
-#include "scheme/picture_kind.h"
-#include "scheme/picture_loader.h"
+#include "picture/exif_orientation.h"
+#include "picture/picture_error.h"
+#include "picture/picture_kind.h"
+#include "picture/picture_loader.h"
 #include "scheme/scheme_builder.h"
 
 #include <gtest/gtest.h>

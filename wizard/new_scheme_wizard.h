@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scheme/bitmap.h"
+#include "picture/bitmap.h"
 #include "scheme/scheme_builder.h"
 #include "view/grid_model.h"
 
@@ -22,8 +22,8 @@ class QToolButton;
 
 namespace velmora {
 
-class TAdvStringGrid;
-class TUpDownEdit;
+class SchemeGrid;
+class CountSpinBox;
 
 // What the wizard uses of the data module. The picture and the flag belong to the module and
 // outlive the wizard.
@@ -38,13 +38,13 @@ struct WizardServices {
 // The new-scheme wizard: five pages shown one at a time, Back and Next between them, OK on the
 // last, Cancel on any. Created for one run; the command reads the outputs (Request()) after it has
 // closed with OK and then destroys it.
-class Tfm_Wizard : public QDialog {
+class NewSchemeWizard : public QDialog {
     Q_OBJECT
 public:
     enum PageIndex { piHello, piSourcePicture, piParams, piSymbols, piFinish, kPageCount };
 
-    Tfm_Wizard(QWidget* owner, WizardServices services);
-    ~Tfm_Wizard() override;
+    NewSchemeWizard(QWidget* owner, WizardServices services);
+    ~NewSchemeWizard() override;
 
     QStackedWidget* pc_Wizard = nullptr;
     QWidget* ts_Hello = nullptr;
@@ -68,9 +68,9 @@ public:
     // if any, stays); empty otherwise.
     QLabel* lb_PictureFault = nullptr;
 
-    TUpDownEdit* ud_Width = nullptr;
-    TUpDownEdit* ud_Height = nullptr;
-    TUpDownEdit* ud_Colors = nullptr;
+    CountSpinBox* ud_Width = nullptr;
+    CountSpinBox* ud_Height = nullptr;
+    CountSpinBox* ud_Colors = nullptr;
     QLineEdit* ed_Width = nullptr;
     QLineEdit* ed_Height = nullptr;
     QLineEdit* ed_Colors = nullptr;
@@ -79,8 +79,8 @@ public:
     // Threads chosen as the eye sees colours (SchemeRequest::perceptual); beside the dithering box.
     QCheckBox* cb_Perceptual = nullptr;
 
-    TAdvStringGrid* AllSymbolsGrid = nullptr;
-    TAdvStringGrid* ChosenSymbolsGrid = nullptr;
+    SchemeGrid* AllSymbolsGrid = nullptr;
+    SchemeGrid* ChosenSymbolsGrid = nullptr;
     QPushButton* bn_Select = nullptr;
     QToolButton* sb_Up = nullptr;
     QToolButton* sb_Down = nullptr;

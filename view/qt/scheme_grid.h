@@ -16,7 +16,7 @@ class QPainter;
 
 namespace velmora {
 
-class TAdvStringGrid;
+class SchemeGrid;
 class GlyphCache;
 struct TextSprite;
 
@@ -41,7 +41,7 @@ public:
     // Draws `text` with its top-left corner at (x, y), clipped to `clip`, transparently.
     void TextRect(const QRect& clip, int x, int y, std::string_view text);
     // A colour of the grid's model resolved against the widget's palette.
-    QColor Resolve(TColor color) const;
+    QColor Resolve(ColorValue color) const;
 
 private:
     const TextSprite* Sprite(std::string_view text) const;
@@ -51,17 +51,17 @@ private:
     GlyphCache* cache_;
 };
 
-using TDrawCellEvent =
-    std::function<void(TAdvStringGrid& Sender, int ACol, int ARow, const QRect& Rect, TGridDrawState State,
+using DrawCellEvent =
+    std::function<void(SchemeGrid& Sender, int ACol, int ARow, const QRect& Rect, CellDrawState State,
                        GridCanvas& Canvas)>;
 
 // A read-only string grid: one fixed row and column that stay in view, cells painted through the
 // owner's callbacks, scrolling and a current cell, no editing. It paints only the cells in view.
-class TAdvStringGrid : public QAbstractScrollArea {
+class SchemeGrid : public QAbstractScrollArea {
     Q_OBJECT
 public:
-    explicit TAdvStringGrid(QWidget* parent = nullptr);
-    ~TAdvStringGrid() override;
+    explicit SchemeGrid(QWidget* parent = nullptr);
+    ~SchemeGrid() override;
 
     // The whole model. After changing it directly, call Refresh() so the grid lays out and repaints;
     // the setters below do that themselves.
@@ -107,7 +107,7 @@ public:
     int Zoom() const { return zoom_; }
     void SetZoom(int percent);
 
-    TDrawCellEvent OnDrawCell;
+    DrawCellEvent OnDrawCell;
     // The tooltip of the cell under the mouse; empty, or unset, for none.
     std::function<QString(int col, int row)> OnCellHint;
 

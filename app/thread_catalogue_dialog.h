@@ -12,10 +12,10 @@ namespace velmora {
 
 // The DMC table window: the whole thread catalogue, seven threads to a row, each name beside a
 // swatch of its colour. Read-only; the command that shows it fills it.
-class Tfm_DMC : public QDialog {
+class ThreadCatalogueDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit Tfm_DMC(QWidget* owner);
+    explicit ThreadCatalogueDialog(QWidget* owner);
 
     // The grid. Row 0 is its header (the table's column headers); rows 1.. are the table's rows.
     QTableWidget* sg_DMC = nullptr;

@@ -1,7 +1,7 @@
-#include "scheme/jpeg_decoder.h"
+#include "picture/jpeg_decoder.h"
 
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "tests/file_helpers.h"
 
 #include <gmock/gmock.h>

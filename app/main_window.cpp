@@ -1,4 +1,4 @@
-#include "main_form.h"
+#include "main_window.h"
 
 #include "chart_cell_hint.h"
 #include "hourglass_cursor.h"
@@ -11,7 +11,7 @@
 #include "write_progress.h"
 #include "view/paint/qt_bridge.h"
 #include "view/symbol_font.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/scheme_view_handlers.h"
 #include "view/qt/window_font.h"
 #include "scheme/skeins.h"
@@ -32,7 +32,7 @@
 
 namespace velmora {
 
-Tfm_Main* fm_Main = nullptr;
+MainWindow* fm_Main = nullptr;
 
 namespace {
 
@@ -48,7 +48,7 @@ constexpr int kPageBorder = 4;
 
 } // namespace
 
-Tfm_Main::Tfm_Main(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
 {
     // Published first: everything created below, the data module included, already reaches it.
     fm_Main = this;
@@ -57,14 +57,14 @@ Tfm_Main::Tfm_Main(QWidget* parent) : QMainWindow(parent)
     FormCreate();
 }
 
-Tfm_Main::~Tfm_Main()
+MainWindow::~MainWindow()
 {
     // The controls and then the data module go with the QObject children, in the order they were
     // made; the data module saves the settings as it goes.
     fm_Main = nullptr;
 }
 
-void Tfm_Main::CreateControls()
+void MainWindow::CreateControls()
 {
     setWindowTitle(QStringLiteral("Вельмора"));
     setFont(WindowBaseFont());
@@ -86,7 +86,9 @@ void Tfm_Main::CreateControls()
     });
     SetUpChartGrid(*ChartGrid);
     ChartGrid->OnCellHint = [this](int col, int row) {
-        return DM != nullptr && DM->SchemeReady ? ChartCellHint(DM->Scheme, ChartGrid->Font(), col, row) : QString();
+        return DM != nullptr && DM->Session->SchemeReady
+                   ? ChartCellHint(DM->Session->Scheme, ChartGrid->Font(), col, row)
+                   : QString();
     };
     // The legend reads the symbol font each time it draws a symbol.
     SetUpLegendGrid(*LegendGrid, [] { return DM != nullptr ? ToGridFont(DM->FontDialog.Font) : DefaultSymbolFont(); });
@@ -114,7 +116,7 @@ void Tfm_Main::CreateControls()
     statusBar()->addPermanentWidget(lb_FinishedSize);
 }
 
-QToolBar* Tfm_Main::CreateToolBar(const char* name)
+QToolBar* MainWindow::CreateToolBar(const char* name)
 {
     auto* bar = new QToolBar(this);
     bar->setObjectName(QString::fromUtf8(name));
@@ -130,7 +132,7 @@ QToolBar* Tfm_Main::CreateToolBar(const char* name)
     return bar;
 }
 
-QToolButton* Tfm_Main::AddToolButton(QToolBar& bar, const char* name)
+QToolButton* MainWindow::AddToolButton(QToolBar& bar, const char* name)
 {
     auto* b = new QToolButton(&bar);
     b->setObjectName(QString::fromUtf8(name));
@@ -141,7 +143,7 @@ QToolButton* Tfm_Main::AddToolButton(QToolBar& bar, const char* name)
     return b;
 }
 
-QWidget* Tfm_Main::AddToolSeparator(QToolBar& bar, const char* name)
+QWidget* MainWindow::AddToolSeparator(QToolBar& bar, const char* name)
 {
     auto* s = new QWidget(&bar);
     s->setObjectName(QString::fromUtf8(name));
@@ -150,7 +152,7 @@ QWidget* Tfm_Main::AddToolSeparator(QToolBar& bar, const char* name)
     return s;
 }
 
-void Tfm_Main::CreateToolBars()
+void MainWindow::CreateToolBars()
 {
     ToolBar = CreateToolBar("ToolBar");
     tb_FileNew = AddToolButton(*ToolBar, "tb_FileNew");
@@ -170,7 +172,7 @@ void Tfm_Main::CreateToolBars()
     tb_FileSaveSymbolsPdf = AddToolButton(*FileToolBar, "tb_FileSaveSymbolsPdf");
 }
 
-void Tfm_Main::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll,
+void MainWindow::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll,
                               const char* imageName, QLabel*& image)
 {
     scroll = new QScrollArea(ts_Picture);
@@ -186,7 +188,7 @@ void Tfm_Main::AddPictureView(QHBoxLayout& layout, const char* scrollName, QScro
     scroll->setWidget(image);
 }
 
-QWidget* Tfm_Main::CreatePicturePage()
+QWidget* MainWindow::CreatePicturePage()
 {
     ts_Picture = new QWidget;
     ts_Picture->setObjectName(QStringLiteral("ts_Picture"));
@@ -200,7 +202,7 @@ QWidget* Tfm_Main::CreatePicturePage()
     return ts_Picture;
 }
 
-QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* panelName, TAdvStringGrid*& grid,
+QWidget* MainWindow::CreateGridPage(const char* name, QFrame*& panel, const char* panelName, SchemeGrid*& grid,
                                   const char* gridName)
 {
     auto* page = new QWidget;
@@ -216,7 +218,7 @@ QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* 
     auto* inner = new QVBoxLayout(panel);
     inner->setContentsMargins(1, 1, 1, 1);
 
-    grid = new TAdvStringGrid(panel);
+    grid = new SchemeGrid(panel);
     grid->setObjectName(QString::fromUtf8(gridName));
     inner->addWidget(grid);
 
@@ -227,19 +229,19 @@ QWidget* Tfm_Main::CreateGridPage(const char* name, QFrame*& panel, const char* 
     return page;
 }
 
-void Tfm_Main::FormCreate()
+void MainWindow::FormCreate()
 {
     new DataModule(this);
     BindToolBar();
     // The view and the placement as the settings keep them, also when the rest of the start-up
     // failed.
-    connect(ChartGrid, &TAdvStringGrid::zoomStepsRequested, DM, &DataModule::ZoomBy);
+    connect(ChartGrid, &SchemeGrid::zoomStepsRequested, DM, &DataModule::ZoomBy);
     DM->ApplyView();
     if (!DM->View.windowPlacement.empty())
         restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(DM->View.windowPlacement)));
 }
 
-void Tfm_Main::BindToolBar()
+void MainWindow::BindToolBar()
 {
     tb_FileNew->setDefaultAction(DM->ac_FileNew);
     tb_FileOpen->setDefaultAction(DM->ac_FileOpen);
@@ -251,7 +253,7 @@ void Tfm_Main::BindToolBar()
     tb_FileExit->setDefaultAction(DM->ac_FileExit);
 }
 
-void Tfm_Main::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // The desktop's close box reaches the window while a write keeps it painted; the write's own
     // "Отмена" is the way out of it.
@@ -267,45 +269,45 @@ void Tfm_Main::closeEvent(QCloseEvent* event)
         DM->View.windowPlacement = saveGeometry().toBase64().toStdString();
 }
 
-void Tfm_Main::FormCloseQuery(bool& canClose)
+void MainWindow::FormCloseQuery(bool& canClose)
 {
     // An unsaved scheme asks about saving in place of the exit question.
-    if (DM->SchemeModified()) {
-        canClose = DM->QuerySaveScheme();
+    if (DM->Session->SchemeModified()) {
+        canClose = DM->Session->QuerySaveScheme();
         return;
     }
     canClose = CurrentPrompter().Confirm(this, QStringLiteral("Выход"),
                                          QStringLiteral("Вы действительно хотите закрыть программу?"));
 }
 
-void Tfm_Main::BuildScheme(const SchemeRequest& request)
+void MainWindow::BuildScheme(const SchemeRequest& request)
 {
     const HourglassCursor hourglass;
     SchemeDocument document = DM->Engine.BuildScheme(DM->SourcePicture, request);
     // A new scheme is for the cloth last chosen.
     document.fabricCount = DM->View.look.fabricCount;
     ShowScheme(std::move(document));
-    DM->SchemeSource = WorkingPicture(DM->SourcePicture, request);
+    DM->Session->SchemeSource = WorkingPicture(DM->SourcePicture, request);
     DM->ShowSourceAsChosen();
 }
 
-void Tfm_Main::ShowScheme(SchemeDocument document)
+void MainWindow::ShowScheme(SchemeDocument document)
 {
-    DM->Scheme = std::move(document);
+    DM->Session->Scheme = std::move(document);
     // What the scheme was made from is known only where it is built or found.
-    DM->SchemeSource = Bitmap();
+    DM->Session->SchemeSource = Bitmap();
     DM->ShowSourceAsChosen();
     // The edits of the scheme before cannot be taken back into this one.
-    DM->Editor->Forget();
-    DM->Tools->Reset();
+    DM->Session->Editor->Forget();
+    DM->Session->Tools->Reset();
     RefreshScheme();
-    DM->SchemeReady = true;
+    DM->Session->SchemeReady = true;
     ShowBuild();
     DM->UpdateActions();
     // The cloth is the scheme's own; the setting stays the cloth last chosen, for the next new one.
     DM->ApplyView();
     // A new scheme is shown from its top-left corner.
-    for (TAdvStringGrid* grid : {ChartGrid, LegendGrid}) {
+    for (SchemeGrid* grid : {ChartGrid, LegendGrid}) {
         grid->SetCurrent(GridModel::FixedCols, GridModel::FixedRows);
         grid->horizontalScrollBar()->setValue(0);
         grid->verticalScrollBar()->setValue(0);
@@ -314,9 +316,9 @@ void Tfm_Main::ShowScheme(SchemeDocument document)
     sb_Picture->verticalScrollBar()->setValue(0);
 }
 
-void Tfm_Main::ShowFinishedSize()
+void MainWindow::ShowFinishedSize()
 {
-    if (DM == nullptr || !DM->SchemeReady) {
+    if (DM == nullptr || !DM->Session->SchemeReady) {
         lb_FinishedSize->clear();
         return;
     }
@@ -331,50 +333,50 @@ void Tfm_Main::ShowFinishedSize()
                                  .arg(DM->View.zoom));
 }
 
-void Tfm_Main::ShowTitle()
+void MainWindow::ShowTitle()
 {
     const QString program = QStringLiteral("Вельмора");
-    if (DM == nullptr || !DM->SchemeReady) {
+    if (DM == nullptr || !DM->Session->SchemeReady) {
         setWindowTitle(program);
         setWindowModified(false);
         return;
     }
-    QString name = DM->SchemeFileName.empty() ? QStringLiteral("Новая схема")
-                                              : QFileInfo(ToQString(DM->SchemeFileName)).fileName();
+    QString name = DM->Session->SchemeFileName.empty() ? QStringLiteral("Новая схема")
+                                              : QFileInfo(ToQString(DM->Session->SchemeFileName)).fileName();
     // "[*]" marks where Qt puts the "*"; one in a file's name is doubled to stay text.
     name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(name + QStringLiteral("[*] — ") + program);
-    setWindowModified(DM->SchemeModified());
+    setWindowModified(DM->Session->SchemeModified());
 }
 
-void Tfm_Main::ShowBuild()
+void MainWindow::ShowBuild()
 {
     // Hidden rather than empty: the status bar keeps the look it has for the usual build.
-    lb_Build->setVisible(DM != nullptr && DM->SchemeReady && DM->Scheme.request.perceptual);
+    lb_Build->setVisible(DM != nullptr && DM->Session->SchemeReady && DM->Session->Scheme.request.perceptual);
 }
 
-void Tfm_Main::ShowSource(SourceView view)
+void MainWindow::ShowSource(SourceView view)
 {
-    if (DM->SchemeSource.empty())
+    if (DM->Session->SchemeSource.empty())
         view = SourceView::Hidden;
-    const QImage source = view == SourceView::Hidden ? QImage() : ToQImage(DM->SchemeSource);
+    const QImage source = view == SourceView::Hidden ? QImage() : ToQImage(DM->Session->SchemeSource);
     im_Source->setPixmap(QPixmap::fromImage(source));
     im_Source->resize(source.size());
     sb_Source->setVisible(view != SourceView::Hidden);
     sb_Picture->setVisible(view != SourceView::Instead);
 }
 
-void Tfm_Main::ShowPicture()
+void MainWindow::ShowPicture()
 {
-    const QImage picture = ToQImage(DM->Scheme.picture);
+    const QImage picture = ToQImage(DM->Session->Scheme.picture);
     im_Picture->setPixmap(QPixmap::fromImage(picture));
     im_Picture->resize(picture.size());
     picturePending_ = false;
 }
 
-void Tfm_Main::RefreshStitches(const StitchEdit& edit)
+void MainWindow::RefreshStitches(const StitchEdit& edit)
 {
-    const SchemeDocument& scheme = DM->Scheme;
+    const SchemeDocument& scheme = DM->Session->Scheme;
     if (ChartGrid->ColCount() != scheme.chart.columns() || ChartGrid->RowCount() != scheme.chart.rows()) {
         RefreshScheme();
         return;
@@ -404,9 +406,9 @@ void Tfm_Main::RefreshStitches(const StitchEdit& edit)
         ShowPicture();
 }
 
-void Tfm_Main::RefreshScheme()
+void MainWindow::RefreshScheme()
 {
-    const SchemeDocument& scheme = DM->Scheme;
+    const SchemeDocument& scheme = DM->Session->Scheme;
     ShowPicture();
     // The grids keep copies: their texts are what they draw and print.
     ChartGrid->model().OverLines = BackstitchOverLines(scheme.backstitches);
@@ -416,17 +418,17 @@ void Tfm_Main::RefreshScheme()
     DM->ApplyLook();
 }
 
-void Tfm_Main::ShowLegend()
+void MainWindow::ShowLegend()
 {
     // The legend keeps the row the user was on.
     const int legendRow = LegendGrid->Row();
-    LegendGrid->setCellTable(DM->Scheme.legend);
+    LegendGrid->setCellTable(DM->Session->Scheme.legend);
     // The skeins column and the backstitch section as the view shows them.
-    ApplyLegendLook(LegendGrid->model(), DM->ShownLook(), DM->Scheme.backstitches);
+    ApplyLegendLook(LegendGrid->model(), DM->ShownLook(), DM->Session->Scheme.backstitches);
     LegendGrid->Refresh();
     if (legendRow < LegendGrid->RowCount())
         LegendGrid->SetRow(legendRow);
-    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(DM->Scheme)));
+    lb_SingleStitches->setText(SingleStitchText(SingleStitchShare(DM->Session->Scheme)));
 }
 
 } // namespace velmora

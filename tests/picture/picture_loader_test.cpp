@@ -1,7 +1,7 @@
-#include "scheme/picture_loader.h"
+#include "picture/picture_loader.h"
 
-#include "scheme/bmp_codec.h"
-#include "scheme/picture_error.h"
+#include "picture/bmp_codec.h"
+#include "picture/picture_error.h"
 
 #include <gtest/gtest.h>
 

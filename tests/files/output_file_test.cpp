@@ -1,6 +1,6 @@
 // Files are written whole or not at all: the earlier file survives every failure, nothing
 // unfinished is left behind, and the message names the file and the system's reason.
-#include "scheme/output_file.h"
+#include "files/output_file.h"
 #include "tests/file_size_limit.h"
 #include "tests/read_file.h"
 #include "tests/temp_folder.h"

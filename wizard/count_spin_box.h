@@ -11,10 +11,10 @@ namespace velmora {
 // AcceptTyping lets the user type a number as well and step by ten with the page keys. Before a
 // change by the user takes effect, changingEx announces the value proposed (a typed number as the
 // edit takes it, on Enter or on leaving the edit); values set by the program announce nothing.
-class TUpDownEdit : public QSpinBox {
+class CountSpinBox : public QSpinBox {
     Q_OBJECT
 public:
-    TUpDownEdit(int minimum, int maximum, int position, QWidget* parent = nullptr);
+    CountSpinBox(int minimum, int maximum, int position, QWidget* parent = nullptr);
 
     // The edit part, which shows the number.
     QLineEdit* Edit() const { return lineEdit(); }

@@ -15,16 +15,16 @@ class QToolButton;
 
 namespace velmora {
 
-class TAdvStringGrid;
+class SchemeGrid;
 
 // The main window: the toolbar, the three views of the scheme on tab pages, the status bar. Its
 // menu and its commands belong to the data module `DM`, which it creates and owns. One instance,
 // `fm_Main`, published before its construction begins.
-class Tfm_Main : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Tfm_Main(QWidget* parent = nullptr);
-    ~Tfm_Main() override;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     QToolBar* ToolBar = nullptr;
     QToolButton* tb_FileNew = nullptr;
@@ -53,10 +53,10 @@ public:
     QLabel* im_Source = nullptr;
     QWidget* ts_Image = nullptr;
     QFrame* pn_Image = nullptr;
-    TAdvStringGrid* ChartGrid = nullptr;
+    SchemeGrid* ChartGrid = nullptr;
     QWidget* ts_Symbols = nullptr;
     QFrame* pn_Symbols = nullptr;
-    TAdvStringGrid* LegendGrid = nullptr;
+    SchemeGrid* LegendGrid = nullptr;
     // On the status bar's right: "Точные цвета" while the scheme shown is of the perceptual build
     // (hidden otherwise), the share of single stitches of the scheme shown, then the scheme's
     // finished size on the chosen cloth and the zoom.
@@ -79,7 +79,7 @@ public:
 
     // How the picture page shows the source picture beside the mapped one.
     enum class SourceView { Hidden, Beside, Instead };
-    // Shows DM->SchemeSource as asked; with no source at hand, the mapped picture alone.
+    // Shows DM->Session->SchemeSource as asked; with no source at hand, the mapped picture alone.
     void ShowSource(SourceView view);
 
     // Writes the finished size of the scheme shown, on DM's cloth, and the chart's zoom.
@@ -103,7 +103,7 @@ private:
     QWidget* CreatePicturePage();
     void AddPictureView(QHBoxLayout& layout, const char* scrollName, QScrollArea*& scroll, const char* imageName,
                         QLabel*& image);
-    QWidget* CreateGridPage(const char* name, QFrame*& panel, const char* panelName, TAdvStringGrid*& grid,
+    QWidget* CreateGridPage(const char* name, QFrame*& panel, const char* panelName, SchemeGrid*& grid,
                             const char* gridName);
     void FormCreate();
     void BindToolBar();
@@ -115,6 +115,6 @@ private:
     bool picturePending_ = false;
 };
 
-extern Tfm_Main* fm_Main;
+extern MainWindow* fm_Main;
 
 } // namespace velmora

@@ -1,6 +1,6 @@
 // The About box filled from version records: the window program's own, none at all, and records
 // written for the test to show the cutting, the spelling and the line rules.
-#include "app/about_form.h"
+#include "app/about_dialog.h"
 #include "app/version_record.h"
 #include "scheme/cp1251.h"
 #include "view/paint/qt_bridge.h"
@@ -24,7 +24,7 @@ struct Shown {
     QString name, version, fileVersion, internalName, company, copyRight, comments;
 };
 
-Shown TextsOf(const Tfm_About& box)
+Shown TextsOf(const AboutDialog& box)
 {
     return {box.lb_Name->text(),     box.lb_Version->text(), box.lb_FileVersion->text(),
             box.lb_InternalName->text(), box.lb_Company->text(), box.lb_CopyRight->text(),
@@ -61,7 +61,7 @@ class AboutFormTest : public QObject {
 private slots:
     void programRecordFillsTheBox()
     {
-        Tfm_About box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
+        AboutDialog box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
         // The trademarks and the legal notice as the record holds them.
         const std::optional<VersionRecord> record = ReadVersionRecord(VELMORA_EXECUTABLE);
         QVERIFY(record.has_value());
@@ -79,10 +79,10 @@ private slots:
     void withoutRecordTheInitialTextsStay()
     {
         // This test program carries no record.
-        Tfm_About box(nullptr);
+        AboutDialog box(nullptr);
         CompareShown(TextsOf(box), kInitialTexts);
         QVERIFY(!box.AppIcon->pixmap().isNull());
-        Tfm_About missing(nullptr, QStringLiteral("/nonexistent/velmora"));
+        AboutDialog missing(nullptr, QStringLiteral("/nonexistent/velmora"));
         CompareShown(TextsOf(missing), kInitialTexts);
     }
 
@@ -118,7 +118,7 @@ private slots:
         QFETCH(QStringList, shown);
         const QString file = WriteExecutable({translation.toStdString(), entries});
 
-        Tfm_About box(nullptr, file);
+        AboutDialog box(nullptr, file);
         QCOMPARE(QStringList({box.lb_Name->text(), box.lb_Version->text(), box.lb_FileVersion->text(),
                               box.lb_InternalName->text(), box.lb_CopyRight->text()}),
                  shown);
@@ -128,7 +128,7 @@ private slots:
     {
         const QString file =
             WriteExecutable({"041904E3", {{"Comments", "one\r\ntwo\r\nthree\r\nfour\r\nfive\r\nsix"}}});
-        Tfm_About box(nullptr, file);
+        AboutDialog box(nullptr, file);
         box.show();
         QCOMPARE(box.mm_Comments->document()->blockCount(), 6);
         QCOMPARE(box.mm_Comments->toPlainText(), QStringLiteral("one\ntwo\nthree\nfour\nfive\nsix"));
@@ -139,7 +139,7 @@ private slots:
     // the faults a moved coordinate or a text set without resizing its label would show.
     void layout()
     {
-        Tfm_About box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
+        AboutDialog box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         if (const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !shots.isEmpty())
@@ -187,4 +187,4 @@ private:
 };
 
 QTEST_MAIN(AboutFormTest)
-#include "about_form_test.moc"
+#include "about_dialog_test.moc"

@@ -1,4 +1,4 @@
-#include "scheme/system_reason.h"
+#include "files/system_reason.h"
 
 #include <cerrno>
 

@@ -1,4 +1,4 @@
-#include "adv_string_grid.h"
+#include "scheme_grid.h"
 
 #include "view/paint/qt_bridge.h"
 #include "view/chart_look.h"
@@ -29,15 +29,15 @@ int ClampToInt(std::int64_t v)
 }
 
 // Where a text of `size` goes in `box` under the alignment: the printed page's rule too.
-QPoint AlignedIn(const QRect& box, QSize size, TAlignment hAlign, TVAlignment vAlign)
+QPoint AlignedIn(const QRect& box, QSize size, HorizontalAlignment hAlign, VerticalAlignment vAlign)
 {
     const CellBox placed = PlaceCellText(ToCellBox(box), {}, size.width(), size.height(), hAlign, vAlign);
     return {placed.left, placed.top};
 }
 
 // A text turned by `angle` degrees counter-clockwise, its turned box aligned in `box`.
-void PaintRotatedText(GridCanvas& canvas, const QRect& box, int angle, std::string_view text, TAlignment hAlign,
-                      TVAlignment vAlign)
+void PaintRotatedText(GridCanvas& canvas, const QRect& box, int angle, std::string_view text, HorizontalAlignment hAlign,
+                      VerticalAlignment vAlign)
 {
     QPainter& painter = canvas.Painter();
     const GlyphRun run = ShapeText(canvas.Font, text);
@@ -63,7 +63,7 @@ void PaintRotatedText(GridCanvas& canvas, const QRect& box, int angle, std::stri
 
 // ---- GridCanvas ---------------------------------------------------------------------------------
 
-QColor GridCanvas::Resolve(TColor color) const
+QColor GridCanvas::Resolve(ColorValue color) const
 {
     return ToScreenQColor(widget_ != nullptr ? widget_->palette() : QPalette(), color);
 }
@@ -118,9 +118,9 @@ void GridCanvas::TextRect(const QRect& clip, int x, int y, std::string_view text
     painter_.restore();
 }
 
-// ---- TAdvStringGrid -----------------------------------------------------------------------------
+// ---- SchemeGrid -----------------------------------------------------------------------------
 
-TAdvStringGrid::TAdvStringGrid(QWidget* parent)
+SchemeGrid::SchemeGrid(QWidget* parent)
     : QAbstractScrollArea(parent), glyphs_(std::make_unique<GlyphCache>())
 {
     setFrameShape(QFrame::NoFrame);
@@ -131,55 +131,55 @@ TAdvStringGrid::TAdvStringGrid(QWidget* parent)
     UpdateScrollBars();
 }
 
-TAdvStringGrid::~TAdvStringGrid() = default;
+SchemeGrid::~SchemeGrid() = default;
 
-void TAdvStringGrid::Refresh()
+void SchemeGrid::Refresh()
 {
     UpdateScrollBars();
     viewport()->update();
 }
 
-void TAdvStringGrid::SetColCount(int count)
+void SchemeGrid::SetColCount(int count)
 {
     model_.SetColCount(count);
     Refresh();
 }
 
-void TAdvStringGrid::SetRowCount(int count)
+void SchemeGrid::SetRowCount(int count)
 {
     model_.SetRowCount(count);
     Refresh();
 }
 
-void TAdvStringGrid::SetCell(int col, int row, std::string_view text)
+void SchemeGrid::SetCell(int col, int row, std::string_view text)
 {
     model_.SetCell(col, row, text);
     viewport()->update(CellRect(col, row));
 }
 
-void TAdvStringGrid::setCellTable(CellTable table)
+void SchemeGrid::setCellTable(CellTable table)
 {
     model_.setCellTable(std::move(table));
     Refresh();
 }
 
-void TAdvStringGrid::SetRow(int row) { MoveCurrent(model_.Col(), row); }
+void SchemeGrid::SetRow(int row) { MoveCurrent(model_.Col(), row); }
 
-void TAdvStringGrid::SetCurrent(int col, int row) { MoveCurrent(col, row); }
+void SchemeGrid::SetCurrent(int col, int row) { MoveCurrent(col, row); }
 
-void TAdvStringGrid::SetFont(const GridFont& font)
+void SchemeGrid::SetFont(const GridFont& font)
 {
     model_.Font = font;
     viewport()->update();
 }
 
-void TAdvStringGrid::SetFixedFont(const GridFont& font)
+void SchemeGrid::SetFixedFont(const GridFont& font)
 {
     model_.FixedFont = font;
     viewport()->update();
 }
 
-QRect TAdvStringGrid::CellRect(int col, int row) const
+QRect SchemeGrid::CellRect(int col, int row) const
 {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return {};
@@ -192,7 +192,7 @@ QRect TAdvStringGrid::CellRect(int col, int row) const
     return {ClampToInt(x), ClampToInt(y), ColWidth(col), RowHeight(row)};
 }
 
-QPoint TAdvStringGrid::CellAt(const QPoint& pos) const
+QPoint SchemeGrid::CellAt(const QPoint& pos) const
 {
     if (ColCount() == 0 || RowCount() == 0 || pos.x() < 0 || pos.y() < 0)
         return {-1, -1};
@@ -205,7 +205,7 @@ QPoint TAdvStringGrid::CellAt(const QPoint& pos) const
     return {ColAt(x), RowAt(y)};
 }
 
-int TAdvStringGrid::LeftCol() const
+int SchemeGrid::LeftCol() const
 {
     if (ColCount() <= GridModel::FixedCols)
         return GridModel::FixedCols;
@@ -213,7 +213,7 @@ int TAdvStringGrid::LeftCol() const
                     ColAt(ColLeft(GridModel::FixedCols) + horizontalScrollBar()->value()));
 }
 
-int TAdvStringGrid::TopRow() const
+int SchemeGrid::TopRow() const
 {
     if (RowCount() <= GridModel::FixedRows)
         return GridModel::FixedRows;
@@ -221,7 +221,7 @@ int TAdvStringGrid::TopRow() const
                     RowAt(RowTop(GridModel::FixedRows) + verticalScrollBar()->value()));
 }
 
-void TAdvStringGrid::UpdateScrollBars()
+void SchemeGrid::UpdateScrollBars()
 {
     const QSize view = viewport()->size();
     const std::int64_t extraW = TotalWidth() - view.width();
@@ -236,15 +236,15 @@ void TAdvStringGrid::UpdateScrollBars()
     verticalScrollBar()->setSingleStep(std::max(1, Zoomed(model_.DefaultRowHeight(), zoom_)));
 }
 
-void TAdvStringGrid::resizeEvent(QResizeEvent* event)
+void SchemeGrid::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
     UpdateScrollBars();
 }
 
-void TAdvStringGrid::scrollContentsBy(int, int) { viewport()->update(); }
+void SchemeGrid::scrollContentsBy(int, int) { viewport()->update(); }
 
-void TAdvStringGrid::ScrollInView(int col, int row)
+void SchemeGrid::ScrollInView(int col, int row)
 {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return;
@@ -273,7 +273,7 @@ void TAdvStringGrid::ScrollInView(int col, int row)
     }
 }
 
-void TAdvStringGrid::MoveCurrent(int col, int row)
+void SchemeGrid::MoveCurrent(int col, int row)
 {
     const QRect before = CellRect(model_.Col(), model_.Row());
     const int oldCol = model_.Col();
@@ -286,14 +286,14 @@ void TAdvStringGrid::MoveCurrent(int col, int row)
         emit currentCellChanged(model_.Col(), model_.Row());
 }
 
-int TAdvStringGrid::VisibleNormalRows() const
+int SchemeGrid::VisibleNormalRows() const
 {
     const int fixedH = RowCount() > 0 ? RowHeight(0) : 0;
     const int rowH = std::max(1, Zoomed(model_.DefaultRowHeight(), zoom_));
     return std::max(1, (viewport()->height() - fixedH) / rowH);
 }
 
-void TAdvStringGrid::mousePressEvent(QMouseEvent* event)
+void SchemeGrid::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) {
         const QPoint cell = CellAt(event->position().toPoint());
@@ -303,9 +303,9 @@ void TAdvStringGrid::mousePressEvent(QMouseEvent* event)
     event->accept();
 }
 
-void TAdvStringGrid::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+void SchemeGrid::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
 
-void TAdvStringGrid::keyPressEvent(QKeyEvent* event)
+void SchemeGrid::keyPressEvent(QKeyEvent* event)
 {
     int col = model_.Col();
     int row = model_.Row();
@@ -335,7 +335,7 @@ void TAdvStringGrid::keyPressEvent(QKeyEvent* event)
     event->accept();
 }
 
-void TAdvStringGrid::wheelEvent(QWheelEvent* event)
+void SchemeGrid::wheelEvent(QWheelEvent* event)
 {
     if (!event->modifiers().testFlag(Qt::ControlModifier)) {
         QAbstractScrollArea::wheelEvent(event);
@@ -350,7 +350,7 @@ void TAdvStringGrid::wheelEvent(QWheelEvent* event)
     event->accept();
 }
 
-void TAdvStringGrid::SetZoom(int percent)
+void SchemeGrid::SetZoom(int percent)
 {
     const int zoom = NearestZoom(percent);
     if (zoom == zoom_)
@@ -365,11 +365,11 @@ void TAdvStringGrid::SetZoom(int percent)
     viewport()->update();
 }
 
-std::int64_t TAdvStringGrid::ColLeft(int col) const { return model_.ColLeft(col) * zoom_ / 100; }
+std::int64_t SchemeGrid::ColLeft(int col) const { return model_.ColLeft(col) * zoom_ / 100; }
 
-std::int64_t TAdvStringGrid::RowTop(int row) const { return model_.RowTop(row) * zoom_ / 100; }
+std::int64_t SchemeGrid::RowTop(int row) const { return model_.RowTop(row) * zoom_ / 100; }
 
-int TAdvStringGrid::ColAt(std::int64_t x) const
+int SchemeGrid::ColAt(std::int64_t x) const
 {
     if (zoom_ == 100)
         return model_.ColAt(x);
@@ -382,7 +382,7 @@ int TAdvStringGrid::ColAt(std::int64_t x) const
     return col;
 }
 
-int TAdvStringGrid::RowAt(std::int64_t y) const
+int SchemeGrid::RowAt(std::int64_t y) const
 {
     if (zoom_ == 100)
         return model_.RowAt(y);
@@ -394,19 +394,19 @@ int TAdvStringGrid::RowAt(std::int64_t y) const
     return row;
 }
 
-void TAdvStringGrid::focusInEvent(QFocusEvent* event)
+void SchemeGrid::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
     viewport()->update(CellRect(model_.Col(), model_.Row()));
 }
 
-void TAdvStringGrid::focusOutEvent(QFocusEvent* event)
+void SchemeGrid::focusOutEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusOutEvent(event);
     viewport()->update(CellRect(model_.Col(), model_.Row()));
 }
 
-bool TAdvStringGrid::viewportEvent(QEvent* event)
+bool SchemeGrid::viewportEvent(QEvent* event)
 {
     if (event->type() != QEvent::ToolTip)
         return QAbstractScrollArea::viewportEvent(event);
@@ -423,7 +423,7 @@ bool TAdvStringGrid::viewportEvent(QEvent* event)
     return true;
 }
 
-void TAdvStringGrid::paintEvent(QPaintEvent* event)
+void SchemeGrid::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     PaintCells(painter, event->rect());
@@ -432,7 +432,7 @@ void TAdvStringGrid::paintEvent(QPaintEvent* event)
 // The cells are painted in four blocks, each under its own clip, so that the fixed row and column
 // stay in place while the normal cells scroll beneath them: the normal cells, the column headers,
 // the row headers, the corner; then the focus rectangle over all.
-void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
+void SchemeGrid::PaintCells(QPainter& painter, const QRect& region)
 {
     const QRect view = viewport()->rect();
     const QRect area = region & view;
@@ -465,7 +465,7 @@ void TAdvStringGrid::PaintCells(QPainter& painter, const QRect& region)
         PaintFocusRectangle(painter, normalArea);
 }
 
-TAdvStringGrid::CellSpan TAdvStringGrid::VisibleCols(const QRect& band) const
+SchemeGrid::CellSpan SchemeGrid::VisibleCols(const QRect& band) const
 {
     if (band.isEmpty())
         return {1, 0};
@@ -473,7 +473,7 @@ TAdvStringGrid::CellSpan TAdvStringGrid::VisibleCols(const QRect& band) const
     return {std::max(GridModel::FixedCols, ColAt(band.left() + ox)), ColAt(band.right() + ox)};
 }
 
-TAdvStringGrid::CellSpan TAdvStringGrid::VisibleRows(const QRect& band) const
+SchemeGrid::CellSpan SchemeGrid::VisibleRows(const QRect& band) const
 {
     if (band.isEmpty())
         return {1, 0};
@@ -481,7 +481,7 @@ TAdvStringGrid::CellSpan TAdvStringGrid::VisibleRows(const QRect& band) const
     return {std::max(GridModel::FixedRows, RowAt(band.top() + oy)), RowAt(band.bottom() + oy)};
 }
 
-void TAdvStringGrid::PaintCellBlock(QPainter& painter, const QRect& clip, CellSpan cols, CellSpan rows, bool focused)
+void SchemeGrid::PaintCellBlock(QPainter& painter, const QRect& clip, CellSpan cols, CellSpan rows, bool focused)
 {
     if (clip.isEmpty() || cols.first > cols.last || rows.first > rows.last)
         return;
@@ -496,7 +496,7 @@ void TAdvStringGrid::PaintCellBlock(QPainter& painter, const QRect& clip, CellSp
 // The lines run along the grid's own lines (a cell's line is the last pixel of its column or row).
 // All outlines go first, then all lines, so that lines that meet join without an outline between
 // them.
-void TAdvStringGrid::PaintOverLines(QPainter& painter, const QRect& normalArea)
+void SchemeGrid::PaintOverLines(QPainter& painter, const QRect& normalArea)
 {
     const std::vector<GridOverLine>& lines = model_.OverLines;
     if (lines.empty() || normalArea.isEmpty())
@@ -539,7 +539,7 @@ void TAdvStringGrid::PaintOverLines(QPainter& painter, const QRect& normalArea)
 
 // The platform's focus rectangle: a dotted frame that inverts what lies under it, over whatever
 // the current cell's painting left.
-void TAdvStringGrid::PaintFocusRectangle(QPainter& painter, const QRect& normalArea)
+void SchemeGrid::PaintFocusRectangle(QPainter& painter, const QRect& normalArea)
 {
     if (ColCount() <= GridModel::FixedCols || RowCount() <= GridModel::FixedRows)
         return;
@@ -559,11 +559,11 @@ void TAdvStringGrid::PaintFocusRectangle(QPainter& painter, const QRect& normalA
 
 // A cell is painted as the platform's grid paints it: the background, the cell's own lines, the
 // text, then whatever the owner's OnDrawCell adds.
-void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)
+void SchemeGrid::PaintCell(QPainter& painter, int col, int row, const QRect& rect, bool focused)
 {
     const bool fixed = col < GridModel::FixedCols || row < GridModel::FixedRows;
     const bool current = !fixed && col == model_.Col() && row == model_.Row();
-    const TGridDrawState state{.gdSelected = current, .gdFocused = current && focused, .gdFixed = fixed};
+    const CellDrawState state{.selected = current, .focused = current && focused, .fixed = fixed};
 
     GridCanvas canvas(painter, this, glyphs_.get());
     model_.CellColors(col, row, state, canvas.Brush, canvas.Font);
@@ -577,7 +577,7 @@ void TAdvStringGrid::PaintCell(QPainter& painter, int col, int row, const QRect&
 }
 
 // The cell's own lines along its right and bottom edges.
-void TAdvStringGrid::PaintCellLines(GridCanvas& canvas, const QRect& rect, bool fixed) const
+void SchemeGrid::PaintCellLines(GridCanvas& canvas, const QRect& rect, bool fixed) const
 {
     const QColor lineColor = canvas.Resolve(fixed ? GridModel::FixedLineColor : model_.GridLineColor);
     const int lineWidth = fixed ? GridModel::FixedLineWidth : model_.GridLineWidth;
@@ -588,10 +588,10 @@ void TAdvStringGrid::PaintCellLines(GridCanvas& canvas, const QRect& rect, bool 
     painter.fillRect(QRect(rect.left(), rect.bottom() - lineWidth + 1, rect.width(), lineWidth), lineColor);
 }
 
-void TAdvStringGrid::PaintCellText(GridCanvas& canvas, int col, int row, const QRect& rect) const
+void SchemeGrid::PaintCellText(GridCanvas& canvas, int col, int row, const QRect& rect) const
 {
-    TAlignment hAlign{};
-    TVAlignment vAlign{};
+    HorizontalAlignment hAlign{};
+    VerticalAlignment vAlign{};
     model_.CellAlignment(col, row, hAlign, vAlign);
     const std::string text = model_.Cells(col, row);
     if (text.empty())

@@ -1,6 +1,6 @@
 // The DMC table window: where the catalogue stands in the grid, and the grid as painted, with
 // swatches over the colour cells (selected ones too) and the empty last pair left alone.
-#include "app/dmc_form.h"
+#include "app/thread_catalogue_dialog.h"
 #include "scheme/cp1251.h"
 #include "scheme/dmc_inc.h"
 
@@ -30,7 +30,7 @@ class DmcFormTest : public QObject {
 private slots:
     void init()
     {
-        form_ = std::make_unique<Tfm_DMC>(nullptr);
+        form_ = std::make_unique<ThreadCatalogueDialog>(nullptr);
         QPalette palette = form_->sg_DMC->palette();
         palette.setColor(QPalette::Base, kBackground);
         form_->sg_DMC->setPalette(palette);
@@ -128,8 +128,8 @@ private:
         return count;
     }
 
-    std::unique_ptr<Tfm_DMC> form_;
+    std::unique_ptr<ThreadCatalogueDialog> form_;
 };
 
 QTEST_MAIN(DmcFormTest)
-#include "dmc_form_test.moc"
+#include "thread_catalogue_dialog_test.moc"

@@ -1,15 +1,15 @@
-#include "wizard_form.h"
+#include "new_scheme_wizard.h"
 
 #include "picture_dialog.h"
 #include "symbol_lists.h"
-#include "up_down_edit.h"
+#include "count_spin_box.h"
 #include "wizard_texts.h"
 
 #include "scheme/chart_size.h"
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 #include "view/paint/qt_bridge.h"
-#include "view/qt/adv_string_grid.h"
+#include "view/qt/scheme_grid.h"
 #include "view/qt/window_font.h"
 
 #include <QAbstractEventDispatcher>
@@ -105,9 +105,9 @@ void BindButton(QPushButton* button, QAction* action)
     QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
 }
 
-TUpDownEdit* AddUpDown(QWidget* page, const char* name, int minimum, int maximum, int position, int x, int y)
+CountSpinBox* AddUpDown(QWidget* page, const char* name, int minimum, int maximum, int position, int x, int y)
 {
-    auto* upDown = new TUpDownEdit(minimum, maximum, position, page);
+    auto* upDown = new CountSpinBox(minimum, maximum, position, page);
     upDown->setObjectName(QString::fromLatin1(name));
     return Place(upDown, x, y, kUpDownEditWidth + kUpDownArrowsWidth, kEditHeight);
 }
@@ -134,9 +134,9 @@ QString FaultText(PictureFault fault)
     return Text(wizard_texts::kPictureDamaged);
 }
 
-TAdvStringGrid* AddSymbolList(QWidget* page, const char* name, int x)
+SchemeGrid* AddSymbolList(QWidget* page, const char* name, int x)
 {
-    auto* grid = new TAdvStringGrid(page);
+    auto* grid = new SchemeGrid(page);
     grid->setObjectName(QString::fromLatin1(name));
     // A flat list: one plain line around it.
     grid->setFrameShape(QFrame::Box);
@@ -148,7 +148,7 @@ TAdvStringGrid* AddSymbolList(QWidget* page, const char* name, int x)
 
 } // namespace
 
-Tfm_Wizard::Tfm_Wizard(QWidget* owner, WizardServices services) : QDialog(owner), services_(std::move(services))
+NewSchemeWizard::NewSchemeWizard(QWidget* owner, WizardServices services) : QDialog(owner), services_(std::move(services))
 {
     setObjectName(QStringLiteral("fm_Wizard"));
     ChoosePictureFile = [this]() -> std::optional<QString> {
@@ -166,13 +166,13 @@ Tfm_Wizard::Tfm_Wizard(QWidget* owner, WizardServices services) : QDialog(owner)
     // As the application's commands do, the actions follow the state whenever input has been
     // handled.
     if (QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance(thread()))
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &Tfm_Wizard::UpdateActions);
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &NewSchemeWizard::UpdateActions);
     UpdateActions();
 }
 
-Tfm_Wizard::~Tfm_Wizard() = default;
+NewSchemeWizard::~NewSchemeWizard() = default;
 
-void Tfm_Wizard::CreateControls()
+void NewSchemeWizard::CreateControls()
 {
     setWindowTitle(Text(wizard_texts::kCaption));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -186,10 +186,10 @@ void Tfm_Wizard::CreateControls()
 
     ac_Prev = new QAction(Text(wizard_texts::kPrev), this);
     ac_Prev->setObjectName(QStringLiteral("ac_Prev"));
-    connect(ac_Prev, &QAction::triggered, this, &Tfm_Wizard::ac_PrevExecute);
+    connect(ac_Prev, &QAction::triggered, this, &NewSchemeWizard::ac_PrevExecute);
     ac_Next = new QAction(Text(wizard_texts::kNext), this);
     ac_Next->setObjectName(QStringLiteral("ac_Next"));
-    connect(ac_Next, &QAction::triggered, this, &Tfm_Wizard::ac_NextExecute);
+    connect(ac_Next, &QAction::triggered, this, &NewSchemeWizard::ac_NextExecute);
     ac_OK = new QAction(Text(wizard_texts::kOK), this);
     ac_OK->setObjectName(QStringLiteral("ac_OK"));
     // Nothing of its own: the button closes the wizard with the result OK.
@@ -207,7 +207,7 @@ void Tfm_Wizard::CreateControls()
     CreateButtons(client);
 }
 
-QWidget* Tfm_Wizard::CreatePage(const char* name, const char* heading)
+QWidget* NewSchemeWizard::CreatePage(const char* name, const char* heading)
 {
     auto* page = new QWidget;
     page->setObjectName(QString::fromLatin1(name));
@@ -221,13 +221,13 @@ QWidget* Tfm_Wizard::CreatePage(const char* name, const char* heading)
     return page;
 }
 
-void Tfm_Wizard::CreateHelloPage()
+void NewSchemeWizard::CreateHelloPage()
 {
     ts_Hello = CreatePage("ts_Hello", wizard_texts::kHelloHeading);
     AddLabel(ts_Hello, wizard_texts::kHelloText, 0, kTextTop, kTextWidth, 200, true);
 }
 
-void Tfm_Wizard::CreateSourcePicturePage()
+void NewSchemeWizard::CreateSourcePicturePage()
 {
     ts_SourcePicture = CreatePage("ts_SourcePicture", wizard_texts::kSourceHeading);
     AddLabel(ts_SourcePicture, wizard_texts::kSourceText, 0, kTextTop, kTextWidth, 130, true);
@@ -244,7 +244,7 @@ void Tfm_Wizard::CreateSourcePicturePage()
     sb_OpenFile->setAutoRaise(true);
     SetHint(sb_OpenFile, wizard_texts::kOpenFileHint);
     Place(sb_OpenFile, 374, 223, 23, 22);
-    connect(sb_OpenFile, &QToolButton::clicked, this, &Tfm_Wizard::sb_OpenFileClick);
+    connect(sb_OpenFile, &QToolButton::clicked, this, &NewSchemeWizard::sb_OpenFileClick);
 
     lb_PictureFault = new QLabel(ts_SourcePicture);
     lb_PictureFault->setObjectName(QStringLiteral("lb_PictureFault"));
@@ -254,7 +254,7 @@ void Tfm_Wizard::CreateSourcePicturePage()
     Place(lb_PictureFault, 0, 250, 397, 16);
 }
 
-void Tfm_Wizard::CreateParamsPage()
+void NewSchemeWizard::CreateParamsPage()
 {
     ts_Params = CreatePage("ts_Params", wizard_texts::kParamsHeading);
     QWidget* page = ts_Params;
@@ -272,8 +272,8 @@ void Tfm_Wizard::CreateParamsPage()
     AddLabel(page, wizard_texts::kStitchesUnit, 350, 151, 46, 14);
     ed_Width = ud_Width->Edit();
     ed_Height = ud_Height->Edit();
-    connect(ud_Width, &TUpDownEdit::changingEx, this, &Tfm_Wizard::ud_WidthChangingEx);
-    connect(ud_Height, &TUpDownEdit::changingEx, this, &Tfm_Wizard::ud_HeightChangingEx);
+    connect(ud_Width, &CountSpinBox::changingEx, this, &NewSchemeWizard::ud_WidthChangingEx);
+    connect(ud_Height, &CountSpinBox::changingEx, this, &NewSchemeWizard::ud_HeightChangingEx);
 
     cb_Proportional = new QCheckBox(Text(wizard_texts::kProportional), page);
     cb_Proportional->setObjectName(QStringLiteral("cb_Proportional"));
@@ -297,7 +297,7 @@ void Tfm_Wizard::CreateParamsPage()
     Place(cb_Perceptual, 268, 236, 129, 17);
 }
 
-void Tfm_Wizard::CreateSymbolsPage()
+void NewSchemeWizard::CreateSymbolsPage()
 {
     ts_Symbols = CreatePage("ts_Symbols", wizard_texts::kSymbolsHeading);
     QWidget* page = ts_Symbols;
@@ -311,28 +311,28 @@ void Tfm_Wizard::CreateSymbolsPage()
     bn_Select->setObjectName(QStringLiteral("bn_Select"));
     bn_Select->setAutoDefault(false);
     Place(bn_Select, 124, 224, kButtonWidth, kButtonHeight);
-    connect(bn_Select, &QPushButton::clicked, this, &Tfm_Wizard::bn_SelectClick);
+    connect(bn_Select, &QPushButton::clicked, this, &NewSchemeWizard::bn_SelectClick);
 
     sb_Up = new QToolButton(page);
     sb_Up->setObjectName(QStringLiteral("sb_Up"));
     sb_Up->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
     Place(sb_Up, 216, 224, 25, 25);
-    connect(sb_Up, &QToolButton::clicked, this, &Tfm_Wizard::sb_UpClick);
+    connect(sb_Up, &QToolButton::clicked, this, &NewSchemeWizard::sb_UpClick);
 
     sb_Down = new QToolButton(page);
     sb_Down->setObjectName(QStringLiteral("sb_Down"));
     sb_Down->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     Place(sb_Down, 244, 224, 25, 25);
-    connect(sb_Down, &QToolButton::clicked, this, &Tfm_Wizard::sb_DownClick);
+    connect(sb_Down, &QToolButton::clicked, this, &NewSchemeWizard::sb_DownClick);
 }
 
-void Tfm_Wizard::CreateFinishPage()
+void NewSchemeWizard::CreateFinishPage()
 {
     ts_Finish = CreatePage("ts_Finish", wizard_texts::kFinishHeading);
     AddLabel(ts_Finish, wizard_texts::kFinishText, 0, kTextTop, kTextWidth, 200, true);
 }
 
-void Tfm_Wizard::CreateButtons(QWidget* client)
+void NewSchemeWizard::CreateButtons(QWidget* client)
 {
     pn_Buttons = new QFrame(client);
     pn_Buttons->setObjectName(QStringLiteral("pn_Buttons"));
@@ -359,7 +359,7 @@ void Tfm_Wizard::CreateButtons(QWidget* client)
         button->setAutoDefault(false);
 }
 
-void Tfm_Wizard::FormCreate()
+void NewSchemeWizard::FormCreate()
 {
     SymbolsPending = true;
     ShowPage(piHello);
@@ -370,11 +370,11 @@ void Tfm_Wizard::FormCreate()
     ChosenSymbolsGrid->Refresh();
 }
 
-int Tfm_Wizard::ActivePageIndex() const { return pc_Wizard->currentIndex(); }
+int NewSchemeWizard::ActivePageIndex() const { return pc_Wizard->currentIndex(); }
 
-void Tfm_Wizard::ShowPage(int index) { pc_Wizard->setCurrentIndex(index); }
+void NewSchemeWizard::ShowPage(int index) { pc_Wizard->setCurrentIndex(index); }
 
-void Tfm_Wizard::UpdateActions()
+void NewSchemeWizard::UpdateActions()
 {
     const int page = ActivePageIndex();
     ac_Prev->setEnabled(page > piHello);
@@ -382,14 +382,14 @@ void Tfm_Wizard::UpdateActions()
     ac_OK->setEnabled(page == piFinish);
 }
 
-void Tfm_Wizard::ac_PrevExecute()
+void NewSchemeWizard::ac_PrevExecute()
 {
     if (ActivePageIndex() > piHello)
         ShowPage(ActivePageIndex() - 1);
     UpdateActions();
 }
 
-void Tfm_Wizard::ac_NextExecute()
+void NewSchemeWizard::ac_NextExecute()
 {
     if (ActivePageIndex() < piFinish)
         ShowPage(ActivePageIndex() + 1);
@@ -398,7 +398,7 @@ void Tfm_Wizard::ac_NextExecute()
     UpdateActions();
 }
 
-void Tfm_Wizard::EnterSymbolsPage()
+void NewSchemeWizard::EnterSymbolsPage()
 {
     GridModel& chosen = ChosenSymbolsGrid->model();
     if (SymbolsPending) {
@@ -411,7 +411,7 @@ void Tfm_Wizard::EnterSymbolsPage()
     ChosenSymbolsGrid->Refresh();
 }
 
-void Tfm_Wizard::sb_OpenFileClick()
+void NewSchemeWizard::sb_OpenFileClick()
 {
     const std::optional<QString> file = ChoosePictureFile ? ChoosePictureFile() : std::nullopt;
     if (!file)
@@ -440,7 +440,7 @@ void Tfm_Wizard::sb_OpenFileClick()
     UpdateActions();
 }
 
-void Tfm_Wizard::RefusePicture(const QString& reason)
+void NewSchemeWizard::RefusePicture(const QString& reason)
 {
     // No message box: the page says why on its own line, and the user picks another file. A
     // picture loaded before stays, with its name; before the first, there is none to go on with.
@@ -449,7 +449,7 @@ void Tfm_Wizard::RefusePicture(const QString& reason)
     lb_PictureFault->setText(reason);
 }
 
-void Tfm_Wizard::ud_WidthChangingEx(int newValue)
+void NewSchemeWizard::ud_WidthChangingEx(int newValue)
 {
     const QSignalBlocker detach(ud_Height);
     const Bitmap& picture = services_.SourcePicture;
@@ -457,7 +457,7 @@ void Tfm_Wizard::ud_WidthChangingEx(int newValue)
         ud_Height->SetPosition(ChooseChartSize(picture.width(), picture.height(), newValue, std::nullopt).height);
 }
 
-void Tfm_Wizard::ud_HeightChangingEx(int newValue)
+void NewSchemeWizard::ud_HeightChangingEx(int newValue)
 {
     const QSignalBlocker detach(ud_Width);
     const Bitmap& picture = services_.SourcePicture;
@@ -465,7 +465,7 @@ void Tfm_Wizard::ud_HeightChangingEx(int newValue)
         ud_Width->SetPosition(ChooseChartSize(picture.width(), picture.height(), std::nullopt, newValue).width);
 }
 
-void Tfm_Wizard::bn_SelectClick()
+void NewSchemeWizard::bn_SelectClick()
 {
     if (!SelectSymbol(AllSymbolsGrid->model(), ChosenSymbolsGrid->model())) {
         ShowWarning(Text(wizard_texts::kDuplicateCaption), Text(wizard_texts::kDuplicateText));
@@ -474,21 +474,21 @@ void Tfm_Wizard::bn_SelectClick()
     ChosenSymbolsGrid->Refresh();
 }
 
-void Tfm_Wizard::sb_UpClick()
+void NewSchemeWizard::sb_UpClick()
 {
     MoveSymbolUp(ChosenSymbolsGrid->model());
     ChosenSymbolsGrid->Refresh();
     ChosenSymbolsGrid->ScrollInView(ChosenSymbolsGrid->Col(), ChosenSymbolsGrid->Row());
 }
 
-void Tfm_Wizard::sb_DownClick()
+void NewSchemeWizard::sb_DownClick()
 {
     MoveSymbolDown(ChosenSymbolsGrid->model());
     ChosenSymbolsGrid->Refresh();
     ChosenSymbolsGrid->ScrollInView(ChosenSymbolsGrid->Col(), ChosenSymbolsGrid->Row());
 }
 
-SchemeRequest Tfm_Wizard::Request() const
+SchemeRequest NewSchemeWizard::Request() const
 {
     const int colorCount = ud_Colors->Position();
     return MakeSchemeRequest(services_.SourcePicture,

@@ -20,11 +20,11 @@ namespace velmora {
 // The chooser of "Заменить нитку…": the thread catalogue in the DMC table's look, each name beside
 // a swatch of its colour, seven threads to a row, the threads nearest in colour to the one replaced
 // first. The threads the scheme has already are marked, since choosing one merges the two.
-class Tfm_ThreadChooser : public QDialog {
+class ThreadChooserDialog : public QDialog {
     Q_OBJECT
 public:
     // `replaced` is the catalogue index of the thread to replace; `schemeThreads` the scheme's.
-    Tfm_ThreadChooser(QWidget* owner, int replaced, const std::vector<LegendEntry>& schemeThreads);
+    ThreadChooserDialog(QWidget* owner, int replaced, const std::vector<LegendEntry>& schemeThreads);
 
     QLabel* lb_Replaced = nullptr;
     QLabel* lb_Find = nullptr;

@@ -1,4 +1,4 @@
-#include "thread_chooser.h"
+#include "thread_chooser_dialog.h"
 
 #include "scheme/thread_edit.h"
 #include "view/paint/qt_bridge.h"
@@ -31,7 +31,7 @@ QString Name(int dmc) { return QString::fromLatin1(DMCTable[At(dmc)].Name); }
 
 } // namespace
 
-Tfm_ThreadChooser::Tfm_ThreadChooser(QWidget* owner, int replaced, const std::vector<LegendEntry>& schemeThreads)
+ThreadChooserDialog::ThreadChooserDialog(QWidget* owner, int replaced, const std::vector<LegendEntry>& schemeThreads)
     : QDialog(owner), replaced_(replaced), offered_(ThreadsNearestFirst(replaced))
 {
     for (const LegendEntry& thread : schemeThreads) {
@@ -114,7 +114,7 @@ Tfm_ThreadChooser::Tfm_ThreadChooser(QWidget* owner, int replaced, const std::ve
     ed_Find->setFocus();
 }
 
-void Tfm_ThreadChooser::FillThreads()
+void ThreadChooserDialog::FillThreads()
 {
     sg_Threads->setRowCount(static_cast<int>((offered_.size() + kThreadsPerRow - 1) / kThreadsPerRow));
     QFont marked = sg_Threads->font();
@@ -142,13 +142,13 @@ void Tfm_ThreadChooser::FillThreads()
     }
 }
 
-int Tfm_ThreadChooser::Chosen() const
+int ThreadChooserDialog::Chosen() const
 {
     const QTableWidgetItem* item = sg_Threads->currentItem();
     return item && item->data(kThreadRole).isValid() ? item->data(kThreadRole).toInt() : -1;
 }
 
-bool Tfm_ThreadChooser::Choose(int dmc)
+bool ThreadChooserDialog::Choose(int dmc)
 {
     const auto it = std::find(offered_.begin(), offered_.end(), dmc);
     if (it == offered_.end())
@@ -159,7 +159,7 @@ bool Tfm_ThreadChooser::Choose(int dmc)
     return true;
 }
 
-void Tfm_ThreadChooser::sg_ThreadsSelectCell(int col, int row)
+void ThreadChooserDialog::sg_ThreadsSelectCell(int col, int row)
 {
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(Chosen() >= 0);
     // A thread is one name and its swatch: a click on the swatch shows the thread chosen on its
@@ -175,7 +175,7 @@ void Tfm_ThreadChooser::sg_ThreadsSelectCell(int col, int row)
     }
 }
 
-void Tfm_ThreadChooser::ed_FindChange()
+void ThreadChooserDialog::ed_FindChange()
 {
     const QString text = ed_Find->text().trimmed();
     if (text.isEmpty())
@@ -195,7 +195,7 @@ void Tfm_ThreadChooser::ed_FindChange()
     }
 }
 
-void Tfm_ThreadChooser::sg_ThreadsDrawCell(int col, int row, const QRect& rect, QPainter& painter) const
+void ThreadChooserDialog::sg_ThreadsDrawCell(int col, int row, const QRect& rect, QPainter& painter) const
 {
     if (col % 2 == 0)
         return;

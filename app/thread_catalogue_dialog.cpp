@@ -1,4 +1,4 @@
-#include "dmc_form.h"
+#include "thread_catalogue_dialog.h"
 
 #include "scheme/color_text.h"
 #include "scheme/dmc_inc.h"
@@ -20,7 +20,7 @@ constexpr int kColWidth = 48;
 
 } // namespace
 
-Tfm_DMC::Tfm_DMC(QWidget* owner) : QDialog(owner)
+ThreadCatalogueDialog::ThreadCatalogueDialog(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("fm_DMC"));
     setWindowTitle(QStringLiteral("Таблица DMC"));
@@ -44,7 +44,7 @@ Tfm_DMC::Tfm_DMC(QWidget* owner) : QDialog(owner)
     FormCreate();
 }
 
-void Tfm_DMC::FormCreate()
+void ThreadCatalogueDialog::FormCreate()
 {
     for (int n = kThreadsPerRow - 1; n >= 0; --n) {
         SetCell(2 * n, 0, "\xcd\xe8\xf2\xea\xe0"); // "Нитка"
@@ -52,14 +52,14 @@ void Tfm_DMC::FormCreate()
     }
 }
 
-std::string Tfm_DMC::Cells(int col, int row) const
+std::string ThreadCatalogueDialog::Cells(int col, int row) const
 {
     const QTableWidgetItem* item =
         row == 0 ? sg_DMC->horizontalHeaderItem(col) : sg_DMC->item(row - 1, col);
     return item ? QStringToCp1251(item->text()) : std::string();
 }
 
-void Tfm_DMC::SetCell(int col, int row, const std::string& text)
+void ThreadCatalogueDialog::SetCell(int col, int row, const std::string& text)
 {
     auto* item = new QTableWidgetItem(Cp1251ToQString(text));
     if (row == 0) {
@@ -70,12 +70,12 @@ void Tfm_DMC::SetCell(int col, int row, const std::string& text)
     sg_DMC->setItem(row - 1, col, item);
 }
 
-void Tfm_DMC::SetRowCount(int count)
+void ThreadCatalogueDialog::SetRowCount(int count)
 {
     sg_DMC->setRowCount(std::max(count - 1, 0));
 }
 
-void Tfm_DMC::FillCatalogue()
+void ThreadCatalogueDialog::FillCatalogue()
 {
     SetRowCount((kDmcCount + kThreadsPerRow - 1) / kThreadsPerRow + 1);
     for (int i = 0; i < kDmcCount; ++i) {
@@ -87,7 +87,7 @@ void Tfm_DMC::FillCatalogue()
     }
 }
 
-void Tfm_DMC::sg_DMCDrawCell(int col, int row, const QRect& rect, QStyle::State, QPainter& painter) const
+void ThreadCatalogueDialog::sg_DMCDrawCell(int col, int row, const QRect& rect, QStyle::State, QPainter& painter) const
 {
     const std::string text = Cells(col, row);
     if (text.empty() || col % 2 == 0 || row == 0)

@@ -1,8 +1,8 @@
 // Every picture of the shared test corpus behaves as its README states: loads at the stated size
 // and depth, is refused with PictureError, or (for the questionable ones) either of the two,
 // without a crash, a hang or an out-of-bounds access (the sanitizer build watches for those).
-#include "scheme/picture_error.h"
-#include "scheme/picture_loader.h"
+#include "picture/picture_error.h"
+#include "picture/picture_loader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "up_down_edit.h"
+#include "count_spin_box.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -7,7 +7,7 @@
 
 namespace velmora {
 
-TUpDownEdit::TUpDownEdit(int minimum, int maximum, int position, QWidget* parent) : QSpinBox(parent)
+CountSpinBox::CountSpinBox(int minimum, int maximum, int position, QWidget* parent) : QSpinBox(parent)
 {
     setRange(minimum, maximum);
     setValue(position);
@@ -24,14 +24,14 @@ TUpDownEdit::TUpDownEdit(int minimum, int maximum, int position, QWidget* parent
     });
 }
 
-void TUpDownEdit::SetPosition(int position)
+void CountSpinBox::SetPosition(int position)
 {
     announced_ = true;
     setValue(position);
     announced_ = false;
 }
 
-void TUpDownEdit::AcceptTyping()
+void CountSpinBox::AcceptTyping()
 {
     typing_ = true;
     lineEdit()->setReadOnly(false);
@@ -40,7 +40,7 @@ void TUpDownEdit::AcceptTyping()
     setKeyboardTracking(false);
 }
 
-void TUpDownEdit::stepBy(int steps)
+void CountSpinBox::stepBy(int steps)
 {
     const int proposed = std::clamp(value() + steps, minimum(), maximum());
     if (proposed == value())
@@ -49,7 +49,7 @@ void TUpDownEdit::stepBy(int steps)
     SetPosition(proposed);
 }
 
-void TUpDownEdit::keyPressEvent(QKeyEvent* event)
+void CountSpinBox::keyPressEvent(QKeyEvent* event)
 {
     // The arrows step by one; the page keys step by ten where typing is allowed.
     if (!typing_ && (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown)) {

@@ -12,12 +12,12 @@ namespace velmora {
 
 // The About box: everything it shows comes from the version record of the executable file, read
 // afresh each time the box is created. Without a record the controls keep their own names.
-class Tfm_About : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     // `executable` is the file whose record is shown: the running program unless a test says
     // otherwise.
-    explicit Tfm_About(QWidget* owner, QString executable = QString());
+    explicit AboutDialog(QWidget* owner, QString executable = QString());
 
     QLabel* AppIcon = nullptr;
     QLabel* lb_Name = nullptr;

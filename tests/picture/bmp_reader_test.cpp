@@ -1,5 +1,5 @@
-#include "scheme/bmp_codec.h"
-#include "scheme/picture_error.h"
+#include "picture/bmp_codec.h"
+#include "picture/picture_error.h"
 
 #include <gtest/gtest.h>
 

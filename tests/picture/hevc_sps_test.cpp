@@ -1,6 +1,6 @@
 // The picture size read from HEVC sequence parameter sets: the one an encoder wrote, and parameter
 // sets written here bit by bit to reach the fields that move where the size lies.
-#include "scheme/hevc_sps.h"
+#include "picture/hevc_sps.h"
 
 #include <gtest/gtest.h>
 
