@@ -9,6 +9,7 @@
 #include "picture/picture_error.h"
 #include "stretch.h"
 #include "symbol_spread.h"
+#include "thread_choice.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -41,35 +42,6 @@ void CheckRequest(const Bitmap& source, const SchemeRequest& request)
 }
 
 Color ThreadColor(int dmc) { return DMCTable[At(dmc)].Color; }
-
-// Gives every palette entry its own thread, the nearest one still free. Entries are served from
-// the last to the first; White is tried first, so of equally near free threads White wins, and
-// otherwise the one with the highest catalogue index.
-void AssignThreads(ColorFixUnit& reduction, std::array<int, kDmcCount>& used)
-{
-    for (int p = reduction.PaletteSize - 1; p >= 0; --p) {
-        const Color color = reduction.Palette[At(p)];
-        int candidate = -1;
-        int candidateDistance = 0;
-        if (used[kDmcWhite] == 0) {
-            candidate = kDmcWhite;
-            candidateDistance = ColorDistance(ThreadColor(kDmcWhite), color);
-        }
-        for (int i = kDmcCount - 1; i >= 0; --i) {
-            if (used[At(i)] != 0)
-                continue;
-            const int distance = ColorDistance(ThreadColor(i), color);
-            if (candidate < 0 || distance < candidateDistance) {
-                candidate = i;
-                candidateDistance = distance;
-            }
-        }
-        if (candidate < 0)
-            throw std::logic_error("the palette has more entries than the catalogue has threads");
-        reduction.PaletteDMC[At(p)] = candidate;
-        used[At(candidate)] = 1;
-    }
-}
 
 std::vector<Color> ThreadColors(const ColorFixUnit& reduction)
 {

@@ -1,5 +1,6 @@
 #include "thread_choice.h"
 
+#include "color_distance.h"
 #include "dmc_inc.h"
 #include "thread_match.h"
 
@@ -8,6 +9,7 @@
 #include <cstddef>
 #include <limits>
 #include <numeric>
+#include <stdexcept>
 
 namespace velmora {
 namespace {
@@ -176,6 +178,32 @@ double MeanDeltaE(const ThreadChoice& choice, std::span<const WeightedLab> point
     for (const WeightedLab& p : points)
         weight += p.weight;
     return weight > 0 ? Assign(choice, points).cost / weight : 0.0;
+}
+
+void AssignThreads(ColorFixUnit& reduction, std::array<int, kDmcCount>& used)
+{
+    for (int p = reduction.PaletteSize - 1; p >= 0; --p) {
+        const Color color = reduction.Palette[At(p)];
+        int candidate = -1;
+        int candidateDistance = 0;
+        if (used[kDmcWhite] == 0) {
+            candidate = kDmcWhite;
+            candidateDistance = ColorDistance(DMCTable[kDmcWhite].Color, color);
+        }
+        for (int i = kDmcCount - 1; i >= 0; --i) {
+            if (used[At(i)] != 0)
+                continue;
+            const int distance = ColorDistance(DMCTable[At(i)].Color, color);
+            if (candidate < 0 || distance < candidateDistance) {
+                candidate = i;
+                candidateDistance = distance;
+            }
+        }
+        if (candidate < 0)
+            throw std::logic_error("the palette has more entries than the catalogue has threads");
+        reduction.PaletteDMC[At(p)] = candidate;
+        used[At(candidate)] = 1;
+    }
 }
 
 } // namespace velmora

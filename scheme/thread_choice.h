@@ -1,12 +1,24 @@
 #pragma once
 
+#include "color_fix_unit.h"
 #include "color_science.h"
+#include "dmc_inc.h"
 #include "lab_palette.h"
 
+#include <array>
 #include <span>
 #include <vector>
 
 namespace velmora {
+
+// A thread for each colour of the palette: the default build's way first, by plain RGB distance,
+// then the perceptual build's, by CIEDE2000.
+
+// Gives every palette entry of `reduction` its own thread (PaletteDMC), the nearest by
+// ColorDistance of those still free in `used`, which it marks. Entries are served from the last
+// to the first; White is tried first, so of equally near free threads White wins, and otherwise
+// the one with the highest catalogue index.
+void AssignThreads(ColorFixUnit& reduction, std::array<int, kDmcCount>& used);
 
 // The threads of a perceptual build: one catalogue thread per palette entry, no thread twice,
 // and the colour each entry's stitches are matched against.
