@@ -95,7 +95,9 @@ HintedAction* DataModule::MakeAction(const char* name, const char* caption, cons
 HintedAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
                                      SessionCommand execute)
 {
-    return MakeAction(name, caption, hint, image, [this, execute] { (Session->*execute)(); });
+    // The session is made before the actions and outlives them.
+    SchemeSession* session = Session;
+    return MakeAction(name, caption, hint, image, [session, execute] { (session->*execute)(); });
 }
 
 HintedAction* DataModule::MakeAction(const char* name, const char* caption, const char* hint, int image,
