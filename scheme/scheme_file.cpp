@@ -473,11 +473,15 @@ std::vector<std::string> ReadSymbols(const Json& top, int colors, const CellTabl
     std::vector<std::string> symbols(At(colors));
     const auto it = top.find("symbols");
     if (it == top.end()) {
-        // An older file: the legend's symbols at their places, the rest unknown.
+        // An older file: the legend's symbols at their places, the rest unknown. Threads drawn in
+        // after the build may number past the colours asked for; they have no place here.
         for (int row = 1; row < legend.rows(); ++row) {
             const std::string number = legend.text(LegendColumn::Number, row);
-            if (!number.empty())
-                symbols[At(std::stoi(number) - 1)] = legend.text(LegendColumn::Symbol, row);
+            if (number.empty())
+                continue;
+            const int place = std::stoi(number);
+            if (place <= colors)
+                symbols[At(place - 1)] = legend.text(LegendColumn::Symbol, row);
         }
         return symbols;
     }

@@ -222,6 +222,15 @@ TEST(SchemeFileTest, OpensFilesWrittenBeforeTheFormatHadAName)
     const std::string again = SchemeFileText(read);
     EXPECT_EQ(again.find("\"symbols\""), std::string::npos);
     EXPECT_TRUE(ParseSchemeFile(again).chart == saved.chart);
+
+    // Threads drawn in after the build can number more than the colours asked for: their rows
+    // have no place among the request's symbols.
+    Json fewer = old;
+    fewer["colors"] = 3;
+    const SchemeDocument drawn = ParseSchemeFile(fewer.dump());
+    EXPECT_TRUE(drawn.legend == saved.legend);
+    ASSERT_EQ(drawn.request.symbols.size(), 3U);
+    EXPECT_EQ(drawn.request.symbols[1], saved.request.symbols[1]);
 }
 
 struct Damage {
