@@ -1,6 +1,7 @@
 // The About box filled from version records: the window program's own, none at all, and records
 // written for the test to show the cutting, the spelling and the line rules.
 #include "app/about_dialog.h"
+#include "screenshot.h"
 #include "app/version_record.h"
 #include "scheme/cp1251.h"
 #include "view/paint/qt_bridge.h"
@@ -142,8 +143,7 @@ private slots:
         AboutDialog box(nullptr, QStringLiteral(VELMORA_EXECUTABLE));
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        if (const QString shots = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !shots.isEmpty())
-            box.grab().save(shots + QStringLiteral("/about.png"));
+        test::SaveScreenshot(box, "about");
         QCOMPARE(box.windowTitle(), QStringLiteral("О программе"));
         QCOMPARE(box.size(), QSize(313, 253));
         QCOMPARE(box.minimumSize(), box.maximumSize());

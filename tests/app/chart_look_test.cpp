@@ -1,6 +1,7 @@
 // The View menu on the main window: the chart's look on screen as the user switches it, the
 // skeins column, the cloth and the finished size, the zoom, and what the settings keep of it.
 #include "app/data_module.h"
+#include "screenshot.h"
 #include "app/fabric_dialog.h"
 #include "app/main_window.h"
 #include "main_window_fixture.h"
@@ -38,14 +39,6 @@ ColorValue ColourAt(const QImage& image, QPoint p)
 {
     const QRgb rgb = image.pixel(p);
     return static_cast<ColorValue>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
-}
-
-// VELMORA_SCREENSHOT_DIR, when set, receives the main window as a test leaves it.
-void SaveScreenshotOf(QWidget& widget, const QString& name)
-{
-    const QString folder = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget.grab().save(folder + QLatin1Char('/') + name);
 }
 
 } // namespace
@@ -161,7 +154,7 @@ private slots:
                 const QRect light = chart.CellRect(20, 10);
                 QCOMPARE(ColourAt(screen, {light.center().x(), light.bottom()}), clBlack);
             }
-            SaveScreenshot(QStringLiteral("ten-lines-dark-%1.png").arg(zoom));
+            SaveScreenshot(QStringLiteral("ten-lines-dark-%1").arg(zoom));
         }
     }
 
@@ -297,7 +290,7 @@ private slots:
     }
 
 private:
-    void SaveScreenshot(const QString& name) { SaveScreenshotOf(*window_, name); }
+    void SaveScreenshot(const QString& name) { test::SaveScreenshot(*window_, name); }
 
     MemorySettingsRegistry registry_;
 };

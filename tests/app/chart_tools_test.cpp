@@ -3,6 +3,7 @@
 // is the page it always was. VELMORA_SCREENSHOT_DIR, when set, receives the window with each tool
 // at 100 % and 400 %.
 #include "app/chart_tools.h"
+#include "screenshot.h"
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "app/scheme_editor.h"
@@ -32,6 +33,7 @@
 #include <stdexcept>
 
 using namespace velmora;
+using test::SaveScreenshot;
 
 namespace {
 
@@ -53,13 +55,6 @@ std::map<int, int> Counts(const SchemeDocument& document)
     for (const LegendEntry& entry : SchemeThreads(document))
         counts[entry.dmc] = entry.stitches;
     return counts;
-}
-
-void SaveScreenshot(QWidget& widget, const QString& name)
-{
-    const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget.grab().save(QString::fromLocal8Bit(folder) + '/' + name + ".png");
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // and the scheme saved is byte for byte velmora-cli's with the same options.
 // VELMORA_SCREENSHOT_DIR, when set, receives a picture of the dialog and of the window.
 #include "app/cleanup_dialog.h"
+#include "screenshot.h"
 #include "app/data_module.h"
 #include "app/main_window.h"
 #include "app/scheme_editor.h"
@@ -29,17 +30,11 @@
 #include <functional>
 
 using namespace velmora;
+using test::SaveScreenshot;
 
 namespace {
 
 const std::filesystem::path kSample = std::filesystem::path(VELMORA_SAMPLES_DIR) / "cat-chelsea-451x300.jpg";
-
-void SaveScreenshot(QWidget& widget, const char* name)
-{
-    const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget.grab().save(QString::fromLocal8Bit(folder) + '/' + QString::fromLatin1(name) + ".png");
-}
 
 // Runs `answer` on the next clean-up dialog once it is shown.
 void AnswerNextDialog(std::function<void(CleanupDialog&)> answer)

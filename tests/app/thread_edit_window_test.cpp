@@ -2,6 +2,7 @@
 // context command open the chooser, a merge asks first, and chart, legend and picture show each
 // step at once. VELMORA_SCREENSHOT_DIR, when set, receives a picture of every step.
 #include "app/data_module.h"
+#include "screenshot.h"
 #include "app/main_window.h"
 #include "app/scheme_editor.h"
 #include "app/thread_chooser_dialog.h"
@@ -37,6 +38,7 @@
 #include <stdexcept>
 
 using namespace velmora;
+using test::SaveScreenshot;
 
 namespace {
 
@@ -54,13 +56,6 @@ SchemeDocument BandScheme()
             source.pixels()[i++] = DMCTable[std::size_t(Dmc(name))].Color;
     SchemeEngine engine;
     return engine.BuildScheme(source, {10, 10, 5, {"!", "\"", "#", "$", "%"}, false});
-}
-
-void SaveScreenshot(QWidget& widget, const char* name)
-{
-    const QByteArray folder = qgetenv("VELMORA_SCREENSHOT_DIR");
-    if (!folder.isEmpty())
-        widget.grab().save(QString::fromLocal8Bit(folder) + '/' + QString::fromLatin1(name) + ".png");
 }
 
 // Answers the next chooser: chooses `name` and presses "Заменить".
